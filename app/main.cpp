@@ -1,0 +1,26 @@
+#include "app/nyoapp.h"
+#include "platform/dialogunits.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("NYO"));
+    QApplication::setOrganizationName(QStringLiteral("Hoshikage!"));
+
+    // The platform's own dialogs (file, colour) speak Japanese like the rest of the program.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+    DialogUnits::installFontSubstitutions();
+
+    CNYOApp app(QApplication::arguments());
+    if (!app.InitInstance())
+        return app.ExitInstance(0);
+    return app.ExitInstance(QApplication::exec());
+}

@@ -1,0 +1,167 @@
+#include "app/nyoapp.h"
+
+#include "app/aboutdlg.h"
+#include "app/childframe.h"
+#include "app/mainframe.h"
+#include "editor/nyodoc.h"
+#include "editor/nyoview.h"
+#include "platform/multidoctemplate.h"
+#include "platform/showcmd.h"
+#include "platform/singleinstance.h"
+#include "res/resource.h"
+#include "res/resources.h"
+#include "settings/keyindex.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+
+const CommandMap<CNYOApp> &CNYOApp::messageMap()
+{
+    using A = CNYOApp;
+    static const CommandMap<A> map{
+        OnCommand<A>(ID_APP_ABOUT, &A::OnAppAbout),
+        OnCommand<A>(ID_FILE_OPEN, &A::OnFileOpen),
+    };
+    return map;
+}
+
+CNYOApp::CNYOApp(const QStringList &arguments) : m_arguments(arguments) {}
+
+CNYOApp::~CNYOApp()
+{
+    delete m_pMainFrame;
+    delete m_pInstance;
+}
+
+bool CNYOApp::OnCmdMsg(int id, CmdUI *ui)
+{
+    return messageMap().Dispatch(this, id, ui) || WinApp::OnCmdMsg(id, ui);
+}
+
+// File names on the command line, absolute; switches are not files.
+QStringList CNYOApp::FileArguments() const
+{
+    return SingleInstance::fileArguments(m_arguments.mid(1), QDir::currentPath());
+}
+
+bool CNYOApp::InitInstance()
+{
+    m_pInstance = new SingleInstance(QStringLiteral("NYO"), this);
+    if (!m_pInstance->acquire()) {
+        m_pInstance->handOff(m_arguments.mid(1), QDir::currentPath());
+        return false;
+    }
+
+    LoadStdProfileSettings(Keys::LSPS.read());
+
+    MultiDocTemplate::Factories factories;
+    factories.document = [] { return new CNYODoc; };
+    factories.frame = [] { return new CChildFrame; };
+    factories.view = [] { return new CNYOView; };
+    auto *docTemplate = new MultiDocTemplate(IDR_NYOTYPE, Res::string(IDR_NYOTYPE), factories, this);
+    AddDocTemplate(docTemplate);
+
+    m_pMainFrame = new CMainFrame;
+    SetMainWnd(m_pMainFrame);
+    docTemplate->SetMdiArea(m_pMainFrame->MDIClient());
+
+    const int mode = Keys::WindowMode2.read();
+    const int showCmd = mode == 1 ? SW_SHOWMAXIMIZED : mode == 2 ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
+
+    const QStringList files = FileArguments();
+    if (files.isEmpty()) {
+        OnFileNew();
+    } else {
+        bool opened = false;
+        for (const QString &file : files)
+            opened = OpenDocumentFile(file) != nullptr || opened;
+        if (!opened)
+            return false;
+    }
+
+    if (Keys::TUNE.read() == 1)
+        m_pMainFrame->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    switch (showCmd) {
+    case SW_SHOWMAXIMIZED: m_pMainFrame->showMaximized(); break;
+    case SW_SHOWMINNOACTIVE:
+        m_pMainFrame->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_pMainFrame->showMinimized();
+        break;
+    default: m_pMainFrame->show(); break;
+    }
+
+    connect(m_pInstance, &SingleInstance::filesReceived, m_pMainFrame, &CMainFrame::OnCopyData);
+    m_pInstance->listen();
+    return true;
+}
+
+int CNYOApp::ExitInstance(int exitCode)
+{
+    delete m_pInstance;
+    m_pInstance = nullptr;
+    SaveStdProfileSettings();
+    return exitCode;
+}
+
+QString CNYOApp::FileOpenFilter()
+{
+    return QStringLiteral(
+        "標準|*.txt; *.htm; *.html; *.c; *.cpp; *.h; *.rc; *.java; *.js; *.vbs; *.inf; *.ini; *.bat|"
+        "ﾃｷｽﾄﾌｧｲﾙ(*.txt)|*.txt|HTMLﾌｧｲﾙ(*.htm *.html)|*.htm; *.html|"
+        "ｿｰｽﾌｧｲﾙ(*.c *.cpp *.h *.rc *.java)|*.c; *.cpp; *.h; *.rc; *.java|"
+        "WSHﾌｧｲﾙ(*.js *.vbs)|*.js; *.vbs|設定ファイル(*.inf *.ini *.bat)|*.inf; *.ini; *.bat|"
+        "すべてのファイル(*.*)|*.*||");
+}
+
+// "label|patterns|" pairs become "label (patterns)" filters; the dialog shows only the
+// label. "*.*" means every file, with or without an extension.
+QStringList CNYOApp::FileOpenNameFilters()
+{
+    QStringList filters;
+    const QStringList parts = FileOpenFilter().split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts.at(i).isEmpty())
+            break;
+        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
+        filters.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+std::unique_ptr<QFileDialog> CNYOApp::CreateFileOpenDialog(QWidget *parent)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilters(FileOpenNameFilters());
+    return dialog;
+}
+
+void CNYOApp::OnFileOpen()
+{
+    const std::unique_ptr<QFileDialog> dialog = CreateFileOpenDialog(GetMainWnd());
+    if (dialog->exec() == QDialog::Accepted)
+        OpenDocumentFiles(dialog->selectedFiles());
+}
+
+// Each path opens in turn; one that fails has told the user why and the rest still open.
+void CNYOApp::OpenDocumentFiles(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        OpenDocumentFile(path);
+}
+
+void CNYOApp::OnAppAbout()
+{
+    QApplication::beep();
+    CAboutDlg dialog(GetMainWnd());
+    dialog.exec();
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The text document: one open text file, read and written as CP932 plain text.
+#include "platform/richeditdoc.h"
+
+class CNYODoc : public RichEditDoc {
+    Q_OBJECT
+public:
+    explicit CNYODoc(QObject *parent = nullptr);
+
+    bool OnCmdMsg(int id, CmdUI *ui) override;
+
+    // Save to the document's file (Save As when it has none, is read-only or is gone);
+    // auto-save calls it too.
+    void OnFileSave();
+    // Hand the file to the mail program.
+    void OnFileSendMail();
+
+private:
+    static const CommandMap<CNYODoc> &messageMap();
+};

@@ -1,0 +1,31 @@
+#pragma once
+// Whole-file reading and crash-safe writing, with the cause of every failure.
+#include "platform/fileerror.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace FileIO {
+
+// Reads the whole file. A file larger than maxBytes is not read: tooLarge is set and
+// FileError::None returned with out empty.
+FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *tooLarge = nullptr);
+
+// Replaces the file's content with bytes so that either the old or the new content is on
+// disk whatever happens: the bytes go to a temporary file in the same folder, which is
+// flushed and then renamed over the target, taking over the target's permissions. A symbolic
+// link is followed, so the link stays and its target is replaced. On failure the old file
+// is untouched and the temporary file removed.
+FileError WriteAtomic(const QString &path, const QByteArray &bytes);
+
+// True when the file exists and this user may not write it.
+bool IsReadOnly(const QString &path);
+bool Exists(const QString &path);
+// Removes a file; used to take back a file that a failed Save As created.
+void Remove(const QString &path);
+
+// For tests: the next WriteAtomic calls fail with this errno once `afterBytes` bytes are
+// written (0 = at once). Pass 0 as error to stop.
+void InjectWriteFailure(int error, qint64 afterBytes = 0);
+
+} // namespace FileIO

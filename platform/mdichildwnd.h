@@ -1,0 +1,39 @@
+#pragma once
+// A document window inside the main frame: it frames one view of one document, asks before
+// its document's last window closes, and carries the document's title.
+#include "platform/commandtarget.h"
+
+#include <QMdiSubWindow>
+
+class RichEditDoc;
+class RichEditView;
+
+class MDIChildWnd : public QMdiSubWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit MDIChildWnd(QWidget *parent = nullptr);
+
+    bool OnCmdMsg(int id, CmdUI *ui) override { (void)id; (void)ui; return false; }
+
+    void Attach(RichEditDoc *document, RichEditView *view);
+    RichEditDoc *GetActiveDocument() const { return m_pDocument; }
+    RichEditView *GetActiveView() const { return m_pView; }
+
+    // Shows and activates the frame; -1 lets the frame decide. Derived frames may pick
+    // another show command and pass it on here.
+    virtual void ActivateFrame(int nCmdShow = -1);
+
+    // Caption from the document's title, numbered when the document has several windows.
+    void OnUpdateFrameTitle();
+
+    // Closes without asking about unsaved changes (the caller has asked already).
+    void CloseWithoutPrompt();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    RichEditDoc *m_pDocument = nullptr;
+    RichEditView *m_pView = nullptr;
+    bool m_bPrompted = false;
+};

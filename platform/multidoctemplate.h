@@ -1,0 +1,54 @@
+#pragma once
+// The one document template: makes a document, its frame and its view for New and Open,
+// numbers untitled documents, and finds an open document by its path.
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class RichEditDoc;
+class RichEditView;
+class MDIChildWnd;
+class QMdiArea;
+
+class MultiDocTemplate : public QObject {
+    Q_OBJECT
+public:
+    struct Factories {
+        std::function<RichEditDoc *()> document;
+        std::function<MDIChildWnd *()> frame;
+        std::function<RichEditView *()> view;
+    };
+
+    // docString holds seven fields separated by line feeds; the second is the base of the
+    // titles of new documents.
+    MultiDocTemplate(int resourceId, const QString &docString, Factories factories,
+                     QObject *parent = nullptr);
+    ~MultiDocTemplate() override;
+
+    int GetResourceId() const { return m_nIDResource; }
+    QString GetDocString(int field) const;
+
+    void SetMdiArea(QMdiArea *area) { m_pMdiArea = area; }
+
+    // Opens path in a new window, or a new empty document when path is empty. Returns the
+    // document, or null when it could not be opened (the user has been told why).
+    RichEditDoc *OpenDocumentFile(const QString &path);
+    // A further window on an open document.
+    MDIChildWnd *CreateNewFrame(RichEditDoc *document);
+
+    // The open document with this path, if any.
+    RichEditDoc *FindDocument(const QString &path) const;
+    const QList<RichEditDoc *> &GetDocuments() const { return m_docList; }
+    void RemoveDocument(RichEditDoc *document);
+
+private:
+    QString NextUntitledTitle();
+
+    int m_nIDResource;
+    QStringList m_docFields;
+    Factories m_factories;
+    QMdiArea *m_pMdiArea = nullptr;
+    QList<RichEditDoc *> m_docList;
+    int m_nUntitledCount = 0;
+};

@@ -1,0 +1,289 @@
+#include "platform/richeditdoc.h"
+
+#include "platform/afxres.h"
+#include "platform/fileio.h"
+#include "platform/mdichildwnd.h"
+#include "platform/msgbox.h"
+#include "platform/multidoctemplate.h"
+#include "platform/richeditview.h"
+#include "platform/winapp.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+RichEditDoc::SaveAsPrompt &saveAsPrompt()
+{
+    static RichEditDoc::SaveAsPrompt prompt;
+    return prompt;
+}
+
+
+// How many of the characters that cannot be saved are shown in the question.
+constexpr int kUnencodableShown = 5;
+} // namespace
+
+const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
+{
+    using D = RichEditDoc;
+    static const CommandMap<D> map{
+        OnCommand<D>(ID_FILE_SAVE, &D::OnFileSave),
+        OnCommand<D>(ID_FILE_SAVE_AS, &D::OnFileSaveAs),
+        OnCommand<D>(ID_FILE_CLOSE, &D::OnFileClose),
+    };
+    return map;
+}
+
+RichEditDoc::RichEditDoc(QObject *parent) : QObject(parent) {}
+
+RichEditDoc::~RichEditDoc()
+{
+    if (m_pDocTemplate)
+        m_pDocTemplate->RemoveDocument(this);
+}
+
+bool RichEditDoc::OnCmdMsg(int id, CmdUI *ui)
+{
+    return messageMap().Dispatch(this, id, ui);
+}
+
+void RichEditDoc::SetPathName(const QString &path, bool addToMRU)
+{
+    m_strPathName = path;
+    SetTitle(QFileInfo(path).fileName());
+    if (addToMRU)
+        if (WinApp *app = WinApp::Get())
+            app->AddToRecentFileList(path);
+    emit pathChanged(path);
+}
+
+void RichEditDoc::SetTitle(const QString &title)
+{
+    m_strTitle = title;
+    emit titleChanged();
+}
+
+RichEditView *RichEditDoc::GetView() const
+{
+    return m_views.value(0);
+}
+
+void RichEditDoc::AddView(RichEditView *view)
+{
+    m_views.append(view);
+    view->SetDocument(this);
+}
+
+void RichEditDoc::RemoveView(RichEditView *view)
+{
+    m_views.removeAll(view);
+    view->SetDocument(nullptr);
+    if (m_views.isEmpty()) {
+        if (m_pDocTemplate)
+            m_pDocTemplate->RemoveDocument(this);
+        m_pDocTemplate = nullptr;
+        deleteLater();
+    } else {
+        emit titleChanged();  // the remaining windows renumber
+    }
+}
+
+bool RichEditDoc::IsModified() const
+{
+    const RichEditView *view = GetView();
+    return view && view->GetModify();
+}
+
+void RichEditDoc::SetModifiedFlag(bool modified)
+{
+    if (RichEditView *view = GetView())
+        view->SetModify(modified);
+}
+
+void RichEditDoc::DeleteContents()
+{
+    if (RichEditView *view = GetView())
+        view->StreamIn(QByteArray());
+}
+
+bool RichEditDoc::OnNewDocument()
+{
+    DeleteContents();
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool RichEditDoc::OnOpenDocument(const QString &path)
+{
+    RichEditView *view = GetView();
+    if (!view)
+        return false;
+    QByteArray bytes;
+    bool tooLarge = false;
+    const FileError error = FileIO::ReadAll(path, bytes, kMaxFileBytes, &tooLarge);
+    if (error != FileError::None) {
+        ReportSaveLoadException(path, error, false);
+        return false;
+    }
+    if (tooLarge || !view->StreamIn(bytes)) {
+        MsgBox::show(view, QStringLiteral("%1 は大きすぎるため開けません。1 つの文書に入る文字数は %2 文字までです。")
+                               .arg(path)
+                               .arg(view->GetLimitText()),
+                     QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+        return false;
+    }
+    view->viewport()->update();
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool RichEditDoc::OnSaveDocument(const QString &path)
+{
+    RichEditView *view = GetView();
+    if (!view)
+        return false;
+    QList<qsizetype> unencodable;
+    const QByteArray bytes = view->StreamOut(&unencodable);
+    if (!unencodable.isEmpty() && !ConfirmUnencodable(view->toPlainText(), unencodable))
+        return false;
+    const FileError error = FileIO::WriteAtomic(path, bytes);
+    if (error != FileError::None) {
+        ReportSaveLoadException(path, error, true);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+// Characters the code page cannot hold would turn into "?" on disk: the user decides.
+bool RichEditDoc::ConfirmUnencodable(const QString &text, const QList<qsizetype> &positions) const
+{
+    QString shown;
+    int count = 0;
+    for (qsizetype pos : positions) {
+        if (count == kUnencodableShown)
+            break;
+        QChar c = text.at(pos);
+        QString ch(c);
+        if (c.isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate())
+            ch += text.at(pos + 1);
+        else if (c.isLowSurrogate())
+            continue;  // the second half of a pair already shown
+        if (!shown.contains(ch)) {
+            const QString code = QStringLiteral("%1").arg(ch.toUcs4().value(0), 4, 16, QLatin1Char('0')).toUpper();
+            shown += QStringLiteral("「%1」(U+%2) ").arg(ch, code);
+            ++count;
+        }
+    }
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
+    const QString text2 =
+        QStringLiteral("%1 には Shift-JIS で保存できない文字が含まれています:\n%2\n\n"
+                       "保存すると、これらの文字は「?」に置き換わります。このまま保存しますか?")
+            .arg(name, shown.trimmed());
+    return MsgBox::show(GetView(), text2, QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Question) ==
+           MsgBox::IDYES;
+}
+
+void RichEditDoc::ReportSaveLoadException(const QString &path, FileError cause, bool saving) const
+{
+    QString text;
+    if (cause == FileError::None)
+        text = saving ? FailedToSaveMessage() : FailedToOpenMessage();
+    else
+        text = FileErrorMessage(cause, path);
+    MsgBox::show(GetView(), text, QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+}
+
+QString RichEditDoc::ProposedFileName() const
+{
+    if (!m_strPathName.isEmpty())
+        return m_strPathName;
+    QString name = m_strTitle;
+    const qsizetype cut = name.indexOf(QRegularExpression(QStringLiteral("[ #%;/\\\\]")));
+    if (cut >= 0)
+        name.truncate(cut);
+    return name;
+}
+
+void RichEditDoc::SetSaveAsPrompt(SaveAsPrompt prompt)
+{
+    saveAsPrompt() = std::move(prompt);
+}
+
+QString RichEditDoc::PromptForSaveName() const
+{
+    const QString proposed = ProposedFileName();
+    if (saveAsPrompt())
+        return saveAsPrompt()(proposed);
+    QFileDialog dialog(GetView() ? GetView()->window() : nullptr, QStringLiteral("名前を付けて保存"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // The label is shown as it stands; the pattern after it matches every file here.
+    dialog.setNameFilter(QStringLiteral("すべてのﾌｧｲﾙ (*.*) (*)"));
+    const QFileInfo info(proposed);
+    if (info.isAbsolute())
+        dialog.setDirectory(info.absolutePath());
+    dialog.selectFile(info.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool RichEditDoc::DoSave(const QString &path, bool replace)
+{
+    QString name = path;
+    if (name.isEmpty()) {
+        name = PromptForSaveName();
+        if (name.isEmpty())
+            return false;
+    }
+    if (!OnSaveDocument(name))
+        return false;
+    if (replace && name != m_strPathName)
+        SetPathName(name);
+    return true;
+}
+
+bool RichEditDoc::DoFileSave()
+{
+    if (m_strPathName.isEmpty() || !FileIO::Exists(m_strPathName) || FileIO::IsReadOnly(m_strPathName))
+        return DoSave(QString());
+    return DoSave(m_strPathName);
+}
+
+bool RichEditDoc::SaveModified()
+{
+    if (!IsModified())
+        return true;
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
+    switch (MsgBox::show(GetView(), QStringLiteral("%1 への変更を保存しますか?").arg(name), QString(),
+                         MsgBox::Buttons::YesNoCancel, MsgBox::Icon::Question)) {
+    case MsgBox::IDYES: return DoFileSave();
+    case MsgBox::IDNO: return true;
+    default: return false;
+    }
+}
+
+void RichEditDoc::OnFileSave()
+{
+    DoFileSave();
+}
+
+void RichEditDoc::OnFileSaveAs()
+{
+    DoSave(QString());
+}
+
+void RichEditDoc::OnFileClose()
+{
+    if (!SaveModified())
+        return;
+    const QList<RichEditView *> views = m_views;
+    for (RichEditView *view : views)
+        if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
+            frame->CloseWithoutPrompt();
+}

@@ -1,0 +1,88 @@
+#pragma once
+// A document whose text lives in the editing control of its view: the path and title, the
+// modified flag (the control's), open and save as CP932 plain text, Save As, the question
+// before closing a modified document and the messages for failed file operations.
+#include "platform/commandtarget.h"
+#include "platform/fileerror.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class RichEditView;
+class MultiDocTemplate;
+
+class RichEditDoc : public QObject, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit RichEditDoc(QObject *parent = nullptr);
+    ~RichEditDoc() override;
+
+    bool OnCmdMsg(int id, CmdUI *ui) override;
+
+    const QString &GetPathName() const { return m_strPathName; }
+    const QString &GetTitle() const { return m_strTitle; }
+    // Sets the path and the title (its file name); adds it to the recent-file list when asked.
+    void SetPathName(const QString &path, bool addToMRU = true);
+    void SetTitle(const QString &title);
+
+    // The first view: the control that holds the text.
+    RichEditView *GetView() const;
+    const QList<RichEditView *> &GetViews() const { return m_views; }
+    void AddView(RichEditView *view);
+    void RemoveView(RichEditView *view);
+
+    MultiDocTemplate *GetDocTemplate() const { return m_pDocTemplate; }
+    void SetDocTemplate(MultiDocTemplate *docTemplate) { m_pDocTemplate = docTemplate; }
+
+    bool IsModified() const;
+    void SetModifiedFlag(bool modified = true);
+
+    virtual bool OnNewDocument();
+    virtual bool OnOpenDocument(const QString &path);
+    virtual bool OnSaveDocument(const QString &path);
+    virtual void DeleteContents();
+
+    // Save as the framework does it: path empty means Save As. On success with replace the
+    // document takes the new path. Returns false when cancelled or failed.
+    bool DoSave(const QString &path, bool replace = true);
+    // Save to the document's own file, or Save As when it has none, is read-only or is gone.
+    bool DoFileSave();
+    // Asks whether to save a modified document; false means the close is cancelled.
+    virtual bool SaveModified();
+
+    // The name a Save As proposes.
+    QString ProposedFileName() const;
+
+    // Reports a failed open or save with the message for its cause.
+    void ReportSaveLoadException(const QString &path, FileError cause, bool saving) const;
+
+    // Replaces the Save As dialog (tests): returns the chosen path, empty for Cancel.
+    using SaveAsPrompt = std::function<QString(const QString &proposed)>;
+    static void SetSaveAsPrompt(SaveAsPrompt prompt);
+
+    // Largest file opened, in bytes: no text of the control's limit needs more.
+    static constexpr qint64 kMaxFileBytes = 2 * 0xFFFFFF;
+
+signals:
+    void titleChanged();
+    void pathChanged(const QString &path);
+
+protected:
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnFileClose();
+
+private:
+    QString PromptForSaveName() const;
+    bool ConfirmUnencodable(const QString &text, const QList<qsizetype> &positions) const;
+
+    QString m_strPathName;
+    QString m_strTitle;
+    QList<RichEditView *> m_views;
+    MultiDocTemplate *m_pDocTemplate = nullptr;
+
+private:
+    static const CommandMap<RichEditDoc> &messageMap();
+};

@@ -1,0 +1,143 @@
+#include "platform/winapp.h"
+
+#include "platform/afxres.h"
+#include "platform/mdichildwnd.h"
+#include "platform/multidoctemplate.h"
+#include "platform/recentfilelist.h"
+#include "platform/richeditdoc.h"
+#include "platform/richeditview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+
+namespace {
+WinApp *g_app = nullptr;
+} // namespace
+
+const CommandMap<WinApp> &WinApp::messageMap()
+{
+    static const CommandMap<WinApp> map{
+        OnCommand<WinApp>(ID_FILE_NEW, &WinApp::OnFileNew),
+        OnUpdateCommandRange<WinApp>(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &WinApp::OnUpdateRecentFileMenu),
+    };
+    return map;
+}
+
+WinApp::WinApp()
+{
+    g_app = this;
+}
+
+WinApp::~WinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+    delete m_pRecentFileList;
+}
+
+WinApp *WinApp::Get()
+{
+    return g_app;
+}
+
+bool WinApp::OnCmdMsg(int id, CmdUI *ui)
+{
+    return messageMap().Dispatch(this, id, ui);
+}
+
+QString WinApp::NormalizePath(const QString &path)
+{
+    QString name = path;
+    if (name.startsWith(QLatin1Char('"')))
+        name.remove(0, 1);
+    const qsizetype quote = name.lastIndexOf(QLatin1Char('"'));
+    if (quote >= 0)
+        name.truncate(quote);
+    if (name.isEmpty())
+        return name;
+    return QDir::cleanPath(QFileInfo(name).absoluteFilePath());
+}
+
+RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
+{
+    if (!m_pDocTemplate)
+        return nullptr;
+    const QString name = NormalizePath(path);
+    if (name.isEmpty())
+        return nullptr;
+    if (RichEditDoc *open = m_pDocTemplate->FindDocument(name)) {
+        if (RichEditView *view = open->GetView())
+            if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
+                frame->ActivateFrame(-1);
+        if (m_pMainWnd) {
+            if (m_pMainWnd->isMinimized())
+                m_pMainWnd->showNormal();
+            m_pMainWnd->activateWindow();
+        }
+        return open;
+    }
+    return m_pDocTemplate->OpenDocumentFile(name);
+}
+
+void WinApp::OnFileNew()
+{
+    if (m_pDocTemplate)
+        m_pDocTemplate->OpenDocumentFile(QString());
+}
+
+void WinApp::LoadStdProfileSettings(int size)
+{
+    delete m_pRecentFileList;
+    m_pRecentFileList = nullptr;
+    if (size <= 0)
+        return;
+    m_pRecentFileList = new RecentFileList(QStringLiteral("Recent File List"), QStringLiteral("File%d"), size,
+                                           kRecentDisplayLength);
+    m_pRecentFileList->load();
+    connect(m_pRecentFileList, &RecentFileList::openRequested, this, [this](const QString &p) {
+        if (!OpenDocumentFile(p) && m_pRecentFileList)
+            m_pRecentFileList->remove(int(m_pRecentFileList->paths().indexOf(p)));
+    });
+}
+
+void WinApp::AddToRecentFileList(const QString &path)
+{
+    if (m_pRecentFileList)
+        m_pRecentFileList->add(path);
+}
+
+void WinApp::SaveStdProfileSettings()
+{
+    if (m_pRecentFileList)
+        m_pRecentFileList->save();
+}
+
+bool WinApp::SaveAllModified()
+{
+    if (!m_pDocTemplate)
+        return true;
+    for (RichEditDoc *doc : m_pDocTemplate->GetDocuments()) {
+        if (!doc->SaveModified())
+            return false;
+    }
+    return true;
+}
+
+void WinApp::CloseAllDocuments()
+{
+    if (!m_pDocTemplate)
+        return;
+    const QList<RichEditDoc *> docs = m_pDocTemplate->GetDocuments();
+    for (RichEditDoc *doc : docs) {
+        const QList<RichEditView *> views = doc->GetViews();
+        for (RichEditView *view : views)
+            if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
+                frame->CloseWithoutPrompt();
+    }
+}
+
+void WinApp::OnUpdateRecentFileMenu(CmdUI *ui)
+{
+    ui->Enable(m_pRecentFileList && ui->id() - ID_FILE_MRU_FIRST < m_pRecentFileList->count());
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The application object of the framework: the document template, the main window, the
+// recent-file list and the open-document operation through which every document opens.
+#include "platform/commandtarget.h"
+
+#include <QObject>
+#include <QString>
+
+class MultiDocTemplate;
+class RecentFileList;
+class RichEditDoc;
+class QMainWindow;
+
+class WinApp : public QObject, public CommandTarget {
+    Q_OBJECT
+public:
+    WinApp();
+    ~WinApp() override;
+
+    // The one application object.
+    static WinApp *Get();
+
+    bool OnCmdMsg(int id, CmdUI *ui) override;
+
+    void AddDocTemplate(MultiDocTemplate *docTemplate) { m_pDocTemplate = docTemplate; }
+    MultiDocTemplate *GetDocTemplate() const { return m_pDocTemplate; }
+    QMainWindow *GetMainWnd() const { return m_pMainWnd; }
+    void SetMainWnd(QMainWindow *mainWnd) { m_pMainWnd = mainWnd; }
+
+    // Opens a file, or activates its window when it is open already. The text is taken as
+    // a path: one leading double quote is removed and the text is cut at its last double
+    // quote, then made absolute against the current folder.
+    virtual RichEditDoc *OpenDocumentFile(const QString &path);
+    void OnFileNew();
+
+    // The recent-file list with `size` entries (none when 0), read from the store.
+    void LoadStdProfileSettings(int size);
+    RecentFileList *GetRecentFileList() const { return m_pRecentFileList; }
+    void AddToRecentFileList(const QString &path);
+    // Writes the recent-file list back to the store.
+    void SaveStdProfileSettings();
+
+    // Asks about every modified document; false when the user cancelled.
+    bool SaveAllModified();
+    // Closes every document window without asking.
+    void CloseAllDocuments();
+
+    static QString NormalizePath(const QString &path);
+
+    // Characters of a recent-file entry shown in the menu.
+    static constexpr int kRecentDisplayLength = 30;
+
+protected:
+    void OnUpdateRecentFileMenu(CmdUI *ui);
+
+
+private:
+    MultiDocTemplate *m_pDocTemplate = nullptr;
+    QMainWindow *m_pMainWnd = nullptr;
+    RecentFileList *m_pRecentFileList = nullptr;
+
+private:
+    static const CommandMap<WinApp> &messageMap();
+};

@@ -1,0 +1,233 @@
+// Menu bars 128 (no document open), 129 (a document window active) and 6 (an embedded object
+// active in place). Key names follow a tab in the item text.
+#include "res/resources.h"
+#include "res/resource.h"
+
+namespace Res {
+namespace {
+
+MenuItem cmd(int id, const char16_t *text)
+{
+    MenuItem item;
+    item.kind = MenuItem::Command;
+    item.id = id;
+    item.text = QString::fromUtf16(text);
+    return item;
+}
+
+MenuItem sep()
+{
+    MenuItem item;
+    item.kind = MenuItem::Separator;
+    return item;
+}
+
+MenuItem popup(const char16_t *text, QList<MenuItem> children)
+{
+    MenuItem item;
+    item.kind = MenuItem::Popup;
+    item.text = QString::fromUtf16(text);
+    item.children = std::move(children);
+    return item;
+}
+
+// The framework fills the recent-file entries in at the place of this disabled item.
+MenuItem recentFilePlaceholder()
+{
+    MenuItem item = cmd(ID_FILE_MRU_FIRST, u"最近使ったﾌｧｲﾙ");
+    item.grey = true;
+    return item;
+}
+
+MenuItem helpMenu()
+{
+    return popup(u"ﾍﾙﾌﾟ(&H)", {
+        cmd(ID_HELP_README, u"Readmeを表示(&R)"),
+        cmd(ID_HELP_HELP, u"ヘルプを表示(&H)"),
+        sep(),
+        cmd(ID_HELP_HOMEPAGE, u"星影舎のＨＰへ(&O)"),
+        sep(),
+        cmd(ID_APP_ABOUT, u"ﾊﾞｰｼﾞｮﾝ情報(&A)..."),
+    });
+}
+
+MenuItem toolbarItem() { return cmd(ID_VIEW_TOOLBAR, u"ﾂｰﾙ ﾊﾞｰ(&T)"); }
+MenuItem statusBarItem() { return cmd(ID_VIEW_STATUS_BAR, u"ｽﾃｰﾀｽ ﾊﾞｰ(&S)"); }
+MenuItem topMostItem() { return cmd(ID_VIEW_TOPMOST, u"常に手前に表示(&M)"); }
+
+QList<MenuItem> mainFrameMenu()
+{
+    return {
+        popup(u"ﾌｧｲﾙ(&F)", {
+            cmd(ID_FILE_NEW, u"新規作成(&N)\tCtrl+N"),
+            cmd(ID_FILE_OPEN, u"開く(&O)...\tCtrl+O"),
+            sep(),
+            cmd(ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀの設定(&R)..."),
+            sep(),
+            recentFilePlaceholder(),
+            sep(),
+            cmd(ID_APP_EXIT, u"終了(&X)"),
+        }),
+        popup(u"表示(&V)", {toolbarItem(), statusBarItem(), topMostItem()}),
+        helpMenu(),
+    };
+}
+
+QList<MenuItem> documentMenu()
+{
+    return {
+        popup(u"ﾌｧｲﾙ(&F)", {
+            cmd(ID_FILE_NEW, u"新規作成(&N)\tCtrl+N"),
+            cmd(ID_FILE_OPEN, u"開く(&O)...\tCtrl+O"),
+            cmd(ID_FILE_CLOSE, u"閉じる(&C)"),
+            cmd(ID_FILE_SAVE, u"上書き保存(&S)\tCtrl+S"),
+            cmd(ID_FILE_SAVE_AS, u"名前を付けて保存(&A)..."),
+            sep(),
+            cmd(ID_FILE_PAGE_SETUP, u"ページ設定(&U)..."),
+            cmd(ID_FILE_PRINT, u"印刷(&P)...\tCtrl+P"),
+            cmd(ID_FILE_PRINT_PREVIEW, u"印刷ﾌﾟﾚﾋﾞｭｰ(&V)\tCtrl+Shift+P"),
+            cmd(ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀの設定(&R)..."),
+            sep(),
+            recentFilePlaceholder(),
+            sep(),
+            cmd(ID_FILE_SEND_MAIL, u"送信(&D)..."),
+            sep(),
+            cmd(ID_APP_EXIT, u"終了(&X)"),
+        }),
+        popup(u"編集(&E)", {
+            cmd(ID_EDIT_UNDO, u"元に戻す(&U)\tCtrl+Z"),
+            sep(),
+            cmd(ID_EDIT_CUT, u"切り取り(&T)\tCtrl+X"),
+            cmd(ID_EDIT_COPY, u"ｺﾋﾟｰ(&C)\tCtrl+C"),
+            cmd(ID_EDIT_PASTE, u"貼り付け(&P)\tCtrl+V"),
+            cmd(ID_EDIT_CLEAR, u"消去(&L)\tCtrl+D"),
+            sep(),
+            cmd(ID_EDIT_SELECT_ALL, u"すべて選択(&A)\tCtrl+A"),
+            sep(),
+            cmd(ID_EDIT_FIND, u"検索(&F)...\tCtrl+F"),
+            cmd(ID_EDIT_REPEAT, u"次を検索(&I)\tF3"),
+            cmd(ID_EDIT_REPLACE, u"置換(&E)\tCtrl+H"),
+        }),
+        popup(u"表示(&V)", {
+            toolbarItem(),
+            statusBarItem(),
+            sep(),
+            cmd(ID_VIEW_WORDWRAP, u"右端で折り返す(&W)"),
+            topMostItem(),
+            sep(),
+            cmd(ID_VIEW_REDRAW, u"再描画(&R)\tF5"),
+        }),
+        popup(u"機能(&K)", {
+            cmd(ID_PKL_PICK, u"ＰＫＬ(&P)...\tCtrl+Space"),
+            cmd(ID_PKL_REGISTER, u"ＰＫＬ登録(&R)...\tCtrl+R"),
+            cmd(ID_PKL_EDIT, u"ＰＫＬ編集(&H)...\tCtrl+E"),
+        }),
+        popup(u"ｼﾞｬﾝﾌﾟ(&J)", {
+            cmd(ID_JUMP_TOP, u"ファイルの先頭(&T)\tHome"),
+            cmd(ID_JUMP_END, u"ファイルの最後(&E)\tEnd"),
+            cmd(ID_JUMP_BACK, u"元の位置(&P)\tCtrl+Q"),
+            cmd(ID_JUMP_GOTO, u"指定位置(&A)...\tCtrl+J"),
+            cmd(ID_JUMP_MARK, u"位置記憶(&M)\tCtrl+M"),
+        }),
+        popup(u"設定(&S)", {
+            cmd(ID_FORMAT_FONT, u"表示フォントの変更(&F)..."),
+            cmd(ID_FORMAT_PRINTFONT, u"印刷フォントの変更(&P)"),
+            sep(),
+            cmd(ID_FORMAT_BACKCOLOR, u"背景色の変更(&C)..."),
+            sep(),
+            cmd(ID_SETTINGS_MAINFRAME, u"親フレームの設定(&O)"),
+            cmd(ID_SETTINGS_CHILDFRAME, u"子フレームの設定(&K)..."),
+            sep(),
+            cmd(ID_SETTINGS_INDENT, u"インデントの設定(&I)"),
+            cmd(ID_SETTINGS_AUTOSAVE, u"自動保存の設定(&J)"),
+            cmd(ID_SETTINGS_HISTORY, u"覆歴の設定(&H)"),
+            popup(u"ショートカット作成", {
+                cmd(ID_LINK_DESKTOP, u"デスクトップに追加(&D)"),
+                cmd(ID_LINK_SENDTO, u"「送る」に登録(&S)"),
+            }),
+        }),
+        popup(u"ｳｨﾝﾄﾞｳ(&W)", {
+            cmd(ID_WINDOW_NEW, u"新しいｳｨﾝﾄﾞｳを開く(&N)"),
+            cmd(ID_WINDOW_CASCADE, u"重ねて表示(&C)"),
+            cmd(ID_WINDOW_ARRANGE, u"ｱｲｺﾝの整列(&A)"),
+            sep(),
+            cmd(ID_WINDOW_TILE_VERT, u"垂直タイル表示(&V)\tF11"),
+            cmd(ID_WINDOW_TILE_HORZ, u"水平タイル表示(&W)\tF12"),
+            cmd(ID_WINDOW_NEXT, u"次のウィンドウ(&F)\tAlt+PageUp"),
+            cmd(ID_WINDOW_PREV, u"前のウィンドウ(&P)\tAlt+PageDown"),
+            cmd(ID_WINDOW_HIDE, u"ウィンドウ非表示(&H)"),
+            cmd(ID_WINDOW_SHOW, u"ウィンドウ表示(&S)"),
+        }),
+        helpMenu(),
+    };
+}
+
+// Only the File and Window menus stay while an object is active in place; the object's own
+// menus go between them when the two bars are merged.
+QList<MenuItem> inPlaceMenu()
+{
+    return {
+        popup(u"ﾌｧｲﾙ(&F)", {
+            cmd(ID_FILE_NEW, u"新規作成(&N)\tCtrl+N"),
+            cmd(ID_FILE_OPEN, u"開く(&O)...\tCtrl+O"),
+            cmd(ID_FILE_CLOSE, u"閉じる(&C)"),
+            cmd(ID_FILE_SAVE, u"上書き保存(&S)\tCtrl+S"),
+            cmd(ID_FILE_SAVE_AS, u"名前を付けて保存(&A)..."),
+            sep(),
+            cmd(ID_FILE_PRINT, u"印刷(&P)...\tCtrl+P"),
+            cmd(ID_FILE_PRINT_PREVIEW, u"印刷ﾌﾟﾚﾋﾞｭｰ(&V)"),
+            cmd(ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀの設定(&R)..."),
+            sep(),
+            recentFilePlaceholder(),
+            sep(),
+            cmd(ID_APP_EXIT, u"終了(&X)"),
+        }),
+        popup(u"ｳｨﾝﾄﾞｳ(&W)", {
+            cmd(ID_WINDOW_NEW, u"新しいｳｨﾝﾄﾞｳを開く(&N)"),
+            cmd(ID_WINDOW_CASCADE, u"重ねて表示(&C)"),
+            cmd(ID_WINDOW_TILE_HORZ, u"並べて表示(&T)"),
+            cmd(ID_WINDOW_ARRANGE, u"ｱｲｺﾝの整列(&A)"),
+        }),
+    };
+}
+
+const MenuItem *findCommand(const QList<MenuItem> &items, int commandId)
+{
+    for (const MenuItem &item : items) {
+        if (item.kind == MenuItem::Command && item.id == commandId)
+            return &item;
+        if (item.kind == MenuItem::Popup) {
+            if (const MenuItem *found = findCommand(item.children, commandId))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QList<MenuItem> menuBar(int resourceId)
+{
+    switch (resourceId) {
+    case IDR_MAINFRAME:
+        return mainFrameMenu();
+    case IDR_NYOTYPE:
+        return documentMenu();
+    case IDR_NYOTYPE_CNTR_IP:
+        return inPlaceMenu();
+    default:
+        return {};
+    }
+}
+
+QString menuText(int commandId)
+{
+    for (int bar : {IDR_NYOTYPE, IDR_MAINFRAME, IDR_NYOTYPE_CNTR_IP}) {
+        const QList<MenuItem> items = menuBar(bar);
+        if (const MenuItem *item = findCommand(items, commandId))
+            return item->text;
+    }
+    return {};
+}
+
+} // namespace Res

@@ -1,0 +1,154 @@
+#include "app_helper.h"
+
+#include "app/mainframe.h"
+#include "app/nyoapp.h"
+#include "editor/nyodoc.h"
+#include "editor/nyoview.h"
+#include "platform/commandrouter.h"
+#include "platform/mdichildwnd.h"
+#include "platform/msgbox.h"
+#include "platform/multidoctemplate.h"
+#include "platform/richeditdoc.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace AppHelper {
+namespace {
+std::unique_ptr<QTemporaryDir> g_env;
+std::unique_ptr<QTemporaryDir> g_scratch;
+} // namespace
+
+void useFreshEnvironment()
+{
+    g_env = std::make_unique<QTemporaryDir>();
+    const QString root = g_env->path();
+    for (const char *name : {"config", "runtime", "home"})
+        QDir(root).mkpath(QString::fromLatin1(name));
+    QFile::setPermissions(root + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
+    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
+}
+
+QString scratchDir()
+{
+    g_scratch = std::make_unique<QTemporaryDir>();
+    return g_scratch->path();
+}
+
+QString writeFile(const QString &name, const QByteArray &bytes)
+{
+    if (!g_scratch)
+        scratchDir();
+    const QString path = g_scratch->filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Boxes &boxes()
+{
+    static Boxes b;
+    return b;
+}
+
+void recordBoxes()
+{
+    boxes() = Boxes();
+    MsgBox::setResponder([](const QString &text, const QString &, MsgBox::Buttons buttons, MsgBox::Icon) {
+        boxes().texts.append(text);
+        if (!boxes().answers.isEmpty())
+            return boxes().answers.takeFirst();
+        return buttons == MsgBox::Buttons::Ok ? int(MsgBox::IDOK) : int(MsgBox::IDCANCEL);
+    });
+}
+
+SaveAs &saveAs()
+{
+    static SaveAs s;
+    return s;
+}
+
+void recordSaveAs()
+{
+    saveAs() = SaveAs();
+    RichEditDoc::SetSaveAsPrompt([](const QString &proposed) {
+        saveAs().proposed.append(proposed);
+        return saveAs().names.isEmpty() ? QString() : saveAs().names.takeFirst();
+    });
+}
+
+void onModal(std::function<void(QWidget *)> handler)
+{
+    auto *timer = new QTimer;
+    auto *elapsed = new QElapsedTimer;
+    elapsed->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, handler] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal && elapsed->elapsed() < 10000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete elapsed;
+        if (modal)
+            handler(modal);
+    });
+    timer->start(20);
+}
+
+std::unique_ptr<CNYOApp> startApp(const QStringList &files)
+{
+    auto app = std::make_unique<CNYOApp>(QStringList{QStringLiteral("NYO")} + files);
+    if (!app->InitInstance())
+        return nullptr;
+    QCoreApplication::processEvents();
+    return app;
+}
+
+CMainFrame *mainFrame(CNYOApp *app)
+{
+    return app->MainFrame();
+}
+
+CNYOView *activeView(CNYOApp *app)
+{
+    MDIChildWnd *child = app->MainFrame()->MDIGetActive();
+    return child ? static_cast<CNYOView *>(child->GetActiveView()) : nullptr;
+}
+
+CNYODoc *activeDoc(CNYOApp *app)
+{
+    CNYOView *view = activeView(app);
+    return view ? view->GetDocument() : nullptr;
+}
+
+int documentCount(CNYOApp *app)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return int(app->GetDocTemplate()->GetDocuments().size());
+}
+
+bool execute(CNYOApp *app, int id)
+{
+    return app->MainFrame()->Router()->Execute(id);
+}
+
+bool enabled(CNYOApp *app, int id)
+{
+    return app->MainFrame()->Router()->QueryState(id).enabled();
+}
+
+} // namespace AppHelper

@@ -1,0 +1,311 @@
+// Opening, editing, saving and closing documents through the running application.
+#include "app_helper.h"
+
+#include "app/mainframe.h"
+#include "app/nyoapp.h"
+#include "editor/nyodoc.h"
+#include "editor/nyoview.h"
+#include "platform/fileio.h"
+#include "platform/msgbox.h"
+#include "platform/recentfilelist.h"
+#include "res/resource.h"
+
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QTest>
+
+#include <cerrno>
+#include <unistd.h>
+
+using namespace AppHelper;
+
+namespace {
+// "日本語テキスト" and a half-width katakana line, CR LF line ends.
+const QByteArray kJapanese = QByteArray::fromHex("93fa967b8cea8365834c83588367") + "\r\n" +
+                             QByteArray::fromHex("b6c5") + "\r\n";
+
+void typeText(CNYOView *view, const QString &text)
+{
+    QTest::keyClicks(view, text);
+}
+} // namespace
+
+class TestDocuments : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void openEditSaveReopen();
+    void unchangedSaveKeepsEveryByte_data();
+    void unchangedSaveKeepsEveryByte();
+    void saveKeepsPermissions();
+    void untitledSaveAsksForAName();
+    void readOnlyOrVanishedFileGoesToSaveAs();
+    void openFailuresNameTheirCause();
+    void saveFailureKeepsOldFile_data();
+    void saveFailureKeepsOldFile();
+    void saveAsIntoMissingFolder();
+    void closeAsksAboutChanges();
+    void unencodableCharactersAreNeverSavedSilently();
+    void openingAnOpenFileActivatesIt();
+
+private:
+    std::unique_ptr<CNYOApp> m_app;
+};
+
+void TestDocuments::init()
+{
+    useFreshEnvironment();
+    scratchDir();
+    recordBoxes();
+    recordSaveAs();
+    m_app = startApp();
+    QVERIFY(m_app);
+}
+
+void TestDocuments::cleanup()
+{
+    FileIO::InjectWriteFailure(0);
+    boxes().answers.clear();
+    boxes().answers.append(MsgBox::IDNO);  // throw away whatever a test left modified
+    for (int i = 0; i < 20; ++i)
+        boxes().answers.append(MsgBox::IDNO);
+    m_app->MainFrame()->close();
+    m_app->ExitInstance(0);
+    m_app.reset();
+}
+
+void TestDocuments::openEditSaveReopen()
+{
+    const QString path = writeFile(QStringLiteral("日本語.txt"), kJapanese);
+    QVERIFY(m_app->OpenDocumentFile(path));
+    CNYOView *view = activeView(m_app.get());
+    QCOMPARE(view->toPlainText(), QStringLiteral("日本語テキスト\nｶﾅ\n"));
+    QCOMPARE(activeDoc(m_app.get())->GetTitle(), QStringLiteral("日本語.txt"));
+    QVERIFY(!activeDoc(m_app.get())->IsModified());
+
+    view->moveCursor(QTextCursor::End);
+    view->insertPlainText(QStringLiteral("追加"));
+    QVERIFY(activeDoc(m_app.get())->IsModified());
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QVERIFY(!activeDoc(m_app.get())->IsModified());
+    QCOMPARE(readFile(path), kJapanese + QByteArray::fromHex("92c789c1"));
+    QVERIFY(boxes().texts.isEmpty());
+}
+
+void TestDocuments::unchangedSaveKeepsEveryByte_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("no final break") << QByteArray("abc\r\ndef");
+    QTest::newRow("lone LF and CR") << QByteArray("a\nb\rc\r\n\n\r");
+    QTest::newRow("NUL bytes") << QByteArray("a\0b\0\r\n", 7);
+    QTest::newRow("invalid bytes") << QByteArray::fromHex("8120ff80a0fdfe81");
+    QTest::newRow("duplicate forms") << QByteArray::fromHex("8790ed40eeeffa4a878a");
+    QTest::newRow("byte-order mark") << QByteArray::fromHex("efbbbf41");
+    QTest::newRow("rtf header") << QByteArray("{\\rtf1\\ansi hello}");
+}
+
+void TestDocuments::unchangedSaveKeepsEveryByte()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = writeFile(QStringLiteral("f.txt"), bytes);
+    QVERIFY(m_app->OpenDocumentFile(path));
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));  // saving rewrites even without changes
+    QCOMPARE(readFile(path).toHex(), bytes.toHex());
+    QVERIFY(boxes().texts.isEmpty());
+}
+
+void TestDocuments::saveKeepsPermissions()
+{
+    const QString path = writeFile(QStringLiteral("p.txt"), "x");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    QVERIFY(m_app->OpenDocumentFile(path));
+    typeText(activeView(m_app.get()), QStringLiteral("y"));
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther |
+                                          QFile::ReadOwner | QFile::WriteOwner),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    QCOMPARE(readFile(path), QByteArray("yx"));
+    // No temporary file is left beside it.
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestDocuments::untitledSaveAsksForAName()
+{
+    CNYODoc *doc = activeDoc(m_app.get());
+    QCOMPARE(doc->GetTitle(), QStringLiteral("無題1"));
+    typeText(activeView(m_app.get()), QStringLiteral("abc"));
+
+    // Cancel ends the save quietly; the document stays modified.
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(saveAs().proposed, QStringList{QStringLiteral("無題1")});
+    QVERIFY(doc->IsModified());
+    QVERIFY(boxes().texts.isEmpty());
+
+    const QString target = QFileInfo(writeFile(QStringLiteral("dummy"), "")).absolutePath() +
+                           QStringLiteral("/新しい.txt");
+    saveAs().names.append(target);
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(readFile(target), QByteArray("abc"));
+    QCOMPARE(doc->GetPathName(), target);
+    QCOMPARE(doc->GetTitle(), QStringLiteral("新しい.txt"));
+    QVERIFY(!doc->IsModified());
+    QCOMPARE(m_app->GetRecentFileList()->paths().value(0), target);
+}
+
+void TestDocuments::readOnlyOrVanishedFileGoesToSaveAs()
+{
+    const QString path = writeFile(QStringLiteral("gone.txt"), "old");
+    QVERIFY(m_app->OpenDocumentFile(path));
+    QFile::remove(path);
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(saveAs().proposed, QStringList{path});
+    QVERIFY(!QFile::exists(path));  // cancelled: nothing written
+
+    if (::geteuid() == 0)
+        return;  // every file is writable for root
+    const QString ro = writeFile(QStringLiteral("ro.txt"), "old");
+    QFile::setPermissions(ro, QFile::ReadOwner);
+    QVERIFY(m_app->OpenDocumentFile(ro));
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(saveAs().proposed.size(), 2);
+    QCOMPARE(readFile(ro), QByteArray("old"));
+}
+
+void TestDocuments::openFailuresNameTheirCause()
+{
+    const int before = documentCount(m_app.get());
+    const QString dir = scratchDir();
+    const QString missing = dir + QStringLiteral("/missing.txt");
+    QVERIFY(!m_app->OpenDocumentFile(missing));
+    QVERIFY(!m_app->OpenDocumentFile(dir));
+    QVERIFY(!m_app->OpenDocumentFile(dir + QStringLiteral("/nofolder/x.txt")));
+    const QString notDir = writeFile(QStringLiteral("plain"), "x");
+    QVERIFY(!m_app->OpenDocumentFile(notDir + QStringLiteral("/x.txt")));
+    QCOMPARE(boxes().texts,
+             (QStringList{missing + QStringLiteral(" が見つかりませんでした。"),
+                          dir + QStringLiteral(" へのｱｸｾｽは拒否されました。"),
+                          dir + QStringLiteral("/nofolder/x.txt には無効なﾊﾟｽが含まれています。"),
+                          notDir + QStringLiteral("/x.txt には無効なﾊﾟｽが含まれています。")}));
+    // Each failed open took its window away again.
+    QCOMPARE(documentCount(m_app.get()), before);
+    QCOMPARE(m_app->MainFrame()->MDIClient()->subWindowList().size(), before);
+    QVERIFY(m_app->GetRecentFileList()->paths().isEmpty());
+}
+
+void TestDocuments::saveFailureKeepsOldFile_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<qint64>("after");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("disk full at once") << ENOSPC << qint64(0) << QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+    QTest::newRow("disk full midway") << ENOSPC << qint64(3) << QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+    QTest::newRow("hardware") << EIO << qint64(1) << QStringLiteral(" へのｱｸｾｽ中にﾊｰﾄﾞｳｪｱ I/O ｴﾗｰが報告されました。");
+    QTest::newRow("denied") << EACCES << qint64(0) << QStringLiteral(" へのｱｸｾｽは拒否されました。");
+}
+
+void TestDocuments::saveFailureKeepsOldFile()
+{
+    QFETCH(int, error);
+    QFETCH(qint64, after);
+    QFETCH(QString, message);
+    const QString path = writeFile(QStringLiteral("keep.txt"), "original content\r\n");
+    QVERIFY(m_app->OpenDocumentFile(path));
+    typeText(activeView(m_app.get()), QStringLiteral("new "));
+    FileIO::InjectWriteFailure(error, after);
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    FileIO::InjectWriteFailure(0);
+    QCOMPARE(boxes().texts, QStringList{path + message});
+    QCOMPARE(readFile(path), QByteArray("original content\r\n"));
+    QVERIFY(activeDoc(m_app.get())->IsModified());
+    QCOMPARE(activeDoc(m_app.get())->GetPathName(), path);
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestDocuments::saveAsIntoMissingFolder()
+{
+    typeText(activeView(m_app.get()), QStringLiteral("text"));
+    const QString target = scratchDir() + QStringLiteral("/no/such/folder.txt");
+    saveAs().names.append(target);
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE_AS));
+    QCOMPARE(boxes().texts, QStringList{target + QStringLiteral(" には無効なﾊﾟｽが含まれています。")});
+    QVERIFY(activeDoc(m_app.get())->GetPathName().isEmpty());
+    QCOMPARE(activeDoc(m_app.get())->GetTitle(), QStringLiteral("無題1"));
+    QVERIFY(activeDoc(m_app.get())->IsModified());
+}
+
+void TestDocuments::closeAsksAboutChanges()
+{
+    const QString path = writeFile(QStringLiteral("close.txt"), "a");
+    QVERIFY(m_app->OpenDocumentFile(path));
+    typeText(activeView(m_app.get()), QStringLiteral("b"));
+    const int open = documentCount(m_app.get());
+
+    boxes().answers = {MsgBox::IDCANCEL};
+    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+    QCOMPARE(boxes().texts.last(), QStringLiteral("close.txt への変更を保存しますか?"));
+    QCOMPARE(documentCount(m_app.get()), open);
+
+    boxes().answers = {MsgBox::IDNO};
+    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+    QCOMPARE(documentCount(m_app.get()), open - 1);
+    QCOMPARE(readFile(path), QByteArray("a"));
+
+    QVERIFY(m_app->OpenDocumentFile(path));
+    typeText(activeView(m_app.get()), QStringLiteral("c"));
+    boxes().answers = {MsgBox::IDYES};
+    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+    QCOMPARE(readFile(path), QByteArray("ca"));
+    QCOMPARE(documentCount(m_app.get()), open - 1);
+
+    // An untitled document is named by its title; Yes with a cancelled Save As keeps it open.
+    typeText(activeView(m_app.get()), QStringLiteral("z"));
+    boxes().answers = {MsgBox::IDYES};
+    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+    QCOMPARE(boxes().texts.last(), QStringLiteral("無題1 への変更を保存しますか?"));
+    QCOMPARE(documentCount(m_app.get()), open - 1);
+}
+
+void TestDocuments::unencodableCharactersAreNeverSavedSilently()
+{
+    const QString path = writeFile(QStringLiteral("emoji.txt"), "a");
+    QVERIFY(m_app->OpenDocumentFile(path));
+    CNYOView *view = activeView(m_app.get());
+    view->moveCursor(QTextCursor::End);
+    view->insertPlainText(QStringLiteral("\U0001F600한"));
+
+    boxes().answers = {MsgBox::IDNO};
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(boxes().texts.size(), 1);
+    QVERIFY(boxes().texts.first().contains(QStringLiteral("「\U0001F600」(U+1F600)")));
+    QVERIFY(boxes().texts.first().contains(QStringLiteral("「한」(U+D55C)")));
+    QCOMPARE(readFile(path), QByteArray("a"));
+    QVERIFY(activeDoc(m_app.get())->IsModified());
+
+    boxes().answers = {MsgBox::IDYES};
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(readFile(path), QByteArray("a??"));
+    QVERIFY(!activeDoc(m_app.get())->IsModified());
+}
+
+void TestDocuments::openingAnOpenFileActivatesIt()
+{
+    const QString a = writeFile(QStringLiteral("a.txt"), "A");
+    const QString b = writeFile(QStringLiteral("b.txt"), "B");
+    CNYODoc *docA = static_cast<CNYODoc *>(m_app->OpenDocumentFile(a));
+    QVERIFY(m_app->OpenDocumentFile(b));
+    const int open = documentCount(m_app.get());
+    // The same file by another spelling of its path.
+    QDir::setCurrent(QFileInfo(a).absolutePath());
+    QCOMPARE(m_app->OpenDocumentFile(QStringLiteral("\"./a.txt\"")), docA);
+    QCOMPARE(documentCount(m_app.get()), open);
+    QCOMPARE(activeDoc(m_app.get()), docA);
+    QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [a.txt]"));
+}
+
+QTEST_MAIN(TestDocuments)
+#include "tst_documents.moc"

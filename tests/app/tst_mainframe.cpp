@@ -1,0 +1,360 @@
+// The running program as a user meets it: start-up, menus and their states, accelerators,
+// word wrap, the right-button menu, File-Open, dropped files, fonts and colours, and the
+// settings read at start-up.
+#include "app_helper.h"
+
+#include "app/mainframe.h"
+#include "app/nyoapp.h"
+#include "editor/nyodoc.h"
+#include "editor/nyoview.h"
+#include "platform/commandrouter.h"
+#include "platform/mdichildwnd.h"
+#include "platform/msgbox.h"
+#include "platform/profile.h"
+#include "platform/recentfilelist.h"
+#include "res/resource.h"
+#include "settings/fontrecord.h"
+#include "settings/keyindex.h"
+
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+
+using namespace AppHelper;
+
+class TestMainFrame : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithOneUntitledMaximisedDocument();
+    void menusFollowTheActiveWindow();
+    void commandStates();
+    void wordWrapToggleIsStored();
+    void rightButtonMenu();
+    void acceleratorsWinOnlyWhenEnabled();
+    void fileOpenOffersTheFilterListAndOpensEverySelectedFile();
+    void droppedFilesOpen();
+    void displayFontAndBackgroundColour();
+    void recentFilesAreRememberedAtExit();
+    void startUpSettings();
+    void sendReportsTheMissingMailSystem();
+
+private:
+    void stop();
+    std::unique_ptr<CNYOApp> m_app;
+};
+
+void TestMainFrame::init()
+{
+    useFreshEnvironment();
+    scratchDir();
+    recordBoxes();
+    recordSaveAs();
+}
+
+void TestMainFrame::stop()
+{
+    if (!m_app)
+        return;
+    for (int i = 0; i < 20; ++i)
+        boxes().answers.append(MsgBox::IDNO);
+    m_app->MainFrame()->close();
+    m_app->ExitInstance(0);
+    m_app.reset();
+}
+
+void TestMainFrame::cleanup()
+{
+    stop();
+}
+
+void TestMainFrame::startsWithOneUntitledMaximisedDocument()
+{
+    m_app = startApp();
+    QVERIFY(m_app);
+    const QList<QMdiSubWindow *> windows = m_app->MainFrame()->MDIClient()->subWindowList();
+    QCOMPARE(windows.size(), 1);
+    QVERIFY(windows.first()->isMaximized());
+    QCOMPARE(windows.first()->windowTitle(), QStringLiteral("無題1"));
+    QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [無題1]"));
+    windows.first()->showNormal();
+    QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - 無題1"));
+    windows.first()->showMaximized();
+    QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [無題1]"));
+    QVERIFY(m_app->MainFrame()->isVisible());
+    QVERIFY(!m_app->MainFrame()->isMaximized());
+
+    QVERIFY(execute(m_app.get(), ID_FILE_NEW));
+    QCOMPARE(activeDoc(m_app.get())->GetTitle(), QStringLiteral("無題2"));
+}
+
+void TestMainFrame::menusFollowTheActiveWindow()
+{
+    m_app = startApp();
+    auto titles = [this] {
+        QStringList list;
+        for (QAction *a : m_app->MainFrame()->menuBar()->actions())
+            list.append(a->text());
+        return list;
+    };
+    QCOMPARE(m_app->MainFrame()->CurrentMenuId(), IDR_NYOTYPE);
+    QCOMPARE(titles(), (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("編集(&E)"),
+                                    QStringLiteral("表示(&V)"), QStringLiteral("機能(&K)"),
+                                    QStringLiteral("ｼﾞｬﾝﾌﾟ(&J)"), QStringLiteral("設定(&S)"),
+                                    QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_app->MainFrame()->CurrentMenuId(), IDR_MAINFRAME);
+    QCOMPARE(titles(), (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("表示(&V)"),
+                                    QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+    QCOMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO"));
+    // With no document, the view's commands are grey; the application's stay available.
+    QVERIFY(!enabled(m_app.get(), ID_VIEW_TOPMOST));
+    QVERIFY(!enabled(m_app.get(), ID_FILE_SAVE));
+    QVERIFY(enabled(m_app.get(), ID_FILE_OPEN));
+    QVERIFY(enabled(m_app.get(), ID_APP_ABOUT));
+}
+
+void TestMainFrame::commandStates()
+{
+    m_app = startApp();
+    CNYOView *view = activeView(m_app.get());
+    // Commands whose work is not there yet are grey.
+    for (int id : {ID_JUMP_TOP, ID_JUMP_GOTO, ID_PKL_PICK, ID_SETTINGS_AUTOSAVE, ID_FORMAT_PRINTFONT})
+        QVERIFY2(!enabled(m_app.get(), id), qPrintable(QString::number(id)));
+    QVERIFY(enabled(m_app.get(), ID_FILE_SAVE));
+    QVERIFY(enabled(m_app.get(), ID_FILE_SEND_MAIL));
+    QVERIFY(enabled(m_app.get(), ID_FORMAT_FONT));
+    QVERIFY(enabled(m_app.get(), ID_FORMAT_BACKCOLOR));
+    // Text-dependent commands follow the text and the selection.
+    QVERIFY(!enabled(m_app.get(), ID_VIEW_REDRAW));
+    QVERIFY(!enabled(m_app.get(), ID_EDIT_COPY));
+    QVERIFY(!enabled(m_app.get(), ID_EDIT_UNDO));
+    QTest::keyClicks(view, QStringLiteral("abc"));
+    QVERIFY(enabled(m_app.get(), ID_VIEW_REDRAW));
+    QVERIFY(enabled(m_app.get(), ID_EDIT_UNDO));
+    view->selectAll();
+    QVERIFY(enabled(m_app.get(), ID_EDIT_COPY));
+    QVERIFY(execute(m_app.get(), ID_EDIT_CUT));
+    QCOMPARE(view->toPlainText(), QString());
+    QVERIFY(execute(m_app.get(), ID_EDIT_PASTE));
+    QCOMPARE(view->toPlainText(), QStringLiteral("abc"));
+    QVERIFY(execute(m_app.get(), ID_EDIT_UNDO));
+    QCOMPARE(view->toPlainText(), QString());
+}
+
+void TestMainFrame::wordWrapToggleIsStored()
+{
+    m_app = startApp();
+    CNYOView *view = activeView(m_app.get());
+    QVERIFY(view->IsWordWrap());
+    QCOMPARE(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QVERIFY(!enabled(m_app.get(), ID_VIEW_WORDWRAP));  // empty text
+    QTest::keyClicks(view, QStringLiteral("x"));
+    QVERIFY(execute(m_app.get(), ID_VIEW_WORDWRAP));
+    QVERIFY(!view->IsWordWrap());
+    QCOMPARE(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(Keys::WordWrap.read(), 0);
+    QVERIFY(!m_app->MainFrame()->Router()->QueryState(ID_VIEW_WORDWRAP).checked());
+
+    // Windows opened later start from the stored setting; open ones keep theirs.
+    QVERIFY(execute(m_app.get(), ID_FILE_NEW));
+    QVERIFY(!activeView(m_app.get())->IsWordWrap());
+    Profile::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("wordwrap"), 7);
+    QVERIFY(execute(m_app.get(), ID_FILE_NEW));
+    QVERIFY(activeView(m_app.get())->IsWordWrap());
+    QVERIFY(!view->IsWordWrap());
+}
+
+void TestMainFrame::rightButtonMenu()
+{
+    m_app = startApp();
+    CNYOView *view = activeView(m_app.get());
+    QTest::keyClicks(view, QStringLiteral("abc"));
+    QStringList seen;
+    bool allEnabled = true;
+    QTimer::singleShot(50, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *a : menu->actions()) {
+            seen.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+            allEnabled = allEnabled && a->isEnabled();
+        }
+        // Choose "すべて選択(&A)": it goes through the view's commands.
+        for (QAction *a : menu->actions())
+            if (a->text() == QStringLiteral("すべて選択(&A)"))
+                menu->setActiveAction(a);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    QCOMPARE(seen, (QStringList{QStringLiteral("元に戻す(&U)"), QStringLiteral("-"),
+                                QStringLiteral("切り取り(&T)"), QStringLiteral("コピー(&C)"),
+                                QStringLiteral("貼り付け(&P)"), QStringLiteral("消去(&L)"),
+                                QStringLiteral("-"), QStringLiteral("すべて選択(&A)"), QStringLiteral("-"),
+                                QStringLiteral("ＰＫＬ登録(&R)")}));
+    QVERIFY(allEnabled);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("abc"));
+}
+
+void TestMainFrame::acceleratorsWinOnlyWhenEnabled()
+{
+    const QString path = writeFile(QStringLiteral("keys.txt"), "line one\r\n");
+    m_app = startApp({path});
+    CNYOView *view = activeView(m_app.get());
+    view->setFocus();
+    view->moveCursor(QTextCursor::End);
+    QTest::keyClicks(view, QStringLiteral("two"));
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(readFile(path), QByteArray("line one\r\ntwo"));
+    QVERIFY(!activeDoc(m_app.get())->IsModified());
+    // Home belongs to a command that is grey: the key reaches the text and moves the caret to
+    // the start of the line.
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(view->textCursor().position(), 9);
+    // Ctrl+D clears the selection through its command.
+    view->selectAll();
+    QTest::keyClick(view, Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(view->toPlainText(), QString());
+}
+
+void TestMainFrame::fileOpenOffersTheFilterListAndOpensEverySelectedFile()
+{
+    m_app = startApp();
+    const std::unique_ptr<QFileDialog> dialog = CNYOApp::CreateFileOpenDialog(m_app->MainFrame());
+    QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+    const QStringList filters = dialog->nameFilters();
+    QCOMPARE(filters.size(), 7);
+    QCOMPARE(filters.first(), QStringLiteral("標準 (*.txt *.htm *.html *.c *.cpp *.h *.rc *.java *.js *.vbs *.inf *.ini *.bat)"));
+    QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("標準"));  // shown without its patterns
+    QCOMPARE(filters.at(1), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt) (*.txt)"));
+    QCOMPARE(filters.at(5), QStringLiteral("設定ファイル(*.inf *.ini *.bat) (*.inf *.ini *.bat)"));
+    QCOMPARE(filters.at(6), QStringLiteral("すべてのファイル(*.*) (*)"));
+
+    // The command runs that dialog; Cancel opens nothing.
+    onModal([](QWidget *modal) { QMetaObject::invokeMethod(modal, "reject"); });
+    QVERIFY(execute(m_app.get(), ID_FILE_OPEN));
+    QCOMPARE(documentCount(m_app.get()), 1);
+
+    // Every selected file opens in order; one that fails does not stop the rest.
+    const QString a = writeFile(QStringLiteral("a.txt"), "A");
+    const QString b = writeFile(QStringLiteral("b.ini"), "B");
+    const QString gone = QFileInfo(a).absolutePath() + QStringLiteral("/gone.txt");
+    m_app->OpenDocumentFiles({a, gone, b});
+    QCOMPARE(boxes().texts, QStringList{gone + QStringLiteral(" が見つかりませんでした。")});
+    QCOMPARE(documentCount(m_app.get()), 3);
+    QCOMPARE(activeDoc(m_app.get())->GetPathName(), b);
+    QCOMPARE(m_app->GetRecentFileList()->paths(), (QStringList{b, a}));
+}
+
+void TestMainFrame::droppedFilesOpen()
+{
+    m_app = startApp();
+    const QString a = writeFile(QStringLiteral("drop1.txt"), "1");
+    const QString b = writeFile(QStringLiteral("drop2.txt"), "2");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Qt delivers drops only from a real drag; hand the event to the window directly.
+    static_cast<QObject *>(m_app->MainFrame())->event(&drop);
+    QCOMPARE(documentCount(m_app.get()), 3);
+    QCOMPARE(activeDoc(m_app.get())->GetPathName(), b);
+    // Dropped on the text, files open too instead of their names being pasted.
+    CNYOView *view = activeView(m_app.get());
+    QMimeData one;
+    one.setUrls({QUrl::fromLocalFile(a)});
+    view->insertFromMimeData(&one);
+    QCOMPARE(view->toPlainText(), QStringLiteral("2"));
+    QCOMPARE(activeDoc(m_app.get())->GetPathName(), a);
+}
+
+void TestMainFrame::displayFontAndBackgroundColour()
+{
+    CharFormat font;
+    font.dwMask = 0xF800000F;
+    font.dwEffects = CharFormat::CFE_BOLD;
+    font.yHeight = 240;
+    font.crTextColor = 0x0000FF;
+    font.szFaceName = QStringLiteral("IPAGothic");
+    WriteFontRecord(QStringLiteral("FONT"), font);
+    Keys::BackColor.write(0x00FF0000);  // blue
+    m_app = startApp();
+    CNYOView *view = activeView(m_app.get());
+    QCOMPARE(view->font().pointSizeF(), 12.0);
+    QVERIFY(view->font().bold());
+    QCOMPARE(view->palette().color(QPalette::Base), QColor(0, 0, 255));
+    QCOMPARE(view->palette().color(QPalette::Text), QColor(255, 0, 0));
+
+    // F5 puts the stored font back, keeping the selection.
+    QTest::keyClicks(view, QStringLiteral("abcdef"));
+    QTextCursor c = view->textCursor();
+    c.setPosition(1);
+    c.setPosition(4, QTextCursor::KeepAnchor);
+    view->setTextCursor(c);
+    QFont other = view->font();
+    other.setPointSize(20);
+    view->setFont(other);
+    QVERIFY(execute(m_app.get(), ID_VIEW_REDRAW));
+    QCOMPARE(view->font().pointSizeF(), 12.0);
+    QCOMPARE(view->textCursor().anchor(), 1);
+    QCOMPARE(view->textCursor().position(), 4);
+}
+
+void TestMainFrame::recentFilesAreRememberedAtExit()
+{
+    const QString a = writeFile(QStringLiteral("r1.txt"), "1");
+    const QString b = writeFile(QStringLiteral("r2.txt"), "2");
+    m_app = startApp({a});
+    QVERIFY(m_app->OpenDocumentFile(b));
+    stop();
+    QCOMPARE(Profile::GetProfileString(QStringLiteral("Recent File List"), QStringLiteral("File1"), QString()), b);
+    QCOMPARE(Profile::GetProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2"), QString()), a);
+
+    // The next start offers them in the File menu.
+    m_app = startApp();
+    QMenu *file = m_app->MainFrame()->Menus(IDR_NYOTYPE).first();
+    emit file->aboutToShow();
+    QStringList texts;
+    for (QAction *action : file->actions())
+        if (action->isVisible() && action->data().toInt() >= ID_FILE_MRU_FIRST &&
+            action->data().toInt() <= ID_FILE_MRU_LAST)
+            texts.append(action->text());
+    QCOMPARE(texts.size(), 2);
+    QVERIFY(texts.first().startsWith(QStringLiteral("&1 ")));
+    QVERIFY(texts.first().endsWith(QStringLiteral("r2.txt")));
+}
+
+void TestMainFrame::startUpSettings()
+{
+    Keys::WindowMode2.write(1);
+    Keys::TUNE.write(1);
+    Keys::LSPS.write(0);
+    m_app = startApp();
+    QVERIFY(m_app->MainFrame()->isMaximized());
+    QVERIFY(m_app->MainFrame()->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!m_app->GetRecentFileList());
+    QVERIFY(!enabled(m_app.get(), ID_FILE_MRU_FIRST));
+    stop();
+
+    Keys::TUNE.write(2);  // only 1 means on top
+    Keys::WindowMode2.write(3);
+    m_app = startApp();
+    QVERIFY(!(m_app->MainFrame()->windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(!m_app->MainFrame()->isMaximized());
+}
+
+void TestMainFrame::sendReportsTheMissingMailSystem()
+{
+    m_app = startApp();
+    QVERIFY(execute(m_app.get(), ID_FILE_SEND_MAIL));
+    QCOMPARE(boxes().texts, QStringList{QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ ｻﾎﾟｰﾄを読み込めません。")});
+}
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"
