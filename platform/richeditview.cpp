@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFont>
 #include <QMimeData>
 
 const CommandMap<RichEditView> &RichEditView::messageMap()
@@ -34,6 +35,8 @@ const CommandMap<RichEditView> &RichEditView::messageMap()
 
 RichEditView::RichEditView(QWidget *parent) : RichEdit(parent)
 {
+    // Until a display font is chosen the text shows in the fixed-pitch Japanese gothic.
+    setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 10));
     connect(this, &QPlainTextEdit::selectionChanged, this, &RichEditView::commandStateChanged);
     connect(this, &QPlainTextEdit::undoAvailable, this, &RichEditView::commandStateChanged);
     connect(this, &QPlainTextEdit::textChanged, this, &RichEditView::commandStateChanged);

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace {
 WinApp *g_app = nullptr;
@@ -19,6 +21,7 @@ const CommandMap<WinApp> &WinApp::messageMap()
 {
     static const CommandMap<WinApp> map{
         OnCommand<WinApp>(ID_FILE_NEW, &WinApp::OnFileNew),
+        OnCommand<WinApp>(ID_FILE_PRINT_SETUP, &WinApp::OnFilePrintSetup),
         OnUpdateCommandRange<WinApp>(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &WinApp::OnUpdateRecentFileMenu),
     };
     return map;
@@ -140,4 +143,18 @@ void WinApp::CloseAllDocuments()
 void WinApp::OnUpdateRecentFileMenu(CmdUI *ui)
 {
     ui->Enable(m_pRecentFileList && ui->id() - ID_FILE_MRU_FIRST < m_pRecentFileList->count());
+}
+
+QPrinter *WinApp::GetPrinter()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_pPrinter.get();
+}
+
+void WinApp::OnFilePrintSetup()
+{
+    QPrintDialog dialog(GetPrinter(), m_pMainWnd);
+    dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    dialog.exec();
 }

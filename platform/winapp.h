@@ -5,11 +5,13 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class MultiDocTemplate;
 class RecentFileList;
 class RichEditDoc;
 class QMainWindow;
+class QPrinter;
 
 class WinApp : public QObject, public CommandTarget {
     Q_OBJECT
@@ -32,6 +34,10 @@ public:
     // quote, then made absolute against the current folder.
     virtual RichEditDoc *OpenDocumentFile(const QString &path);
     void OnFileNew();
+    // Chooses the printer and its settings for later print runs.
+    void OnFilePrintSetup();
+    // The printer print runs use; made on first use.
+    QPrinter *GetPrinter();
 
     // The recent-file list with `size` entries (none when 0), read from the store.
     void LoadStdProfileSettings(int size);
@@ -58,6 +64,7 @@ private:
     MultiDocTemplate *m_pDocTemplate = nullptr;
     QMainWindow *m_pMainWnd = nullptr;
     RecentFileList *m_pRecentFileList = nullptr;
+    std::unique_ptr<QPrinter> m_pPrinter;
 
 private:
     static const CommandMap<WinApp> &messageMap();

@@ -44,6 +44,7 @@ private slots:
     void recentFilesAreRememberedAtExit();
     void startUpSettings();
     void sendReportsTheMissingMailSystem();
+    void printerSetupKeepsThePrinter();
 
 private:
     void stop();
@@ -354,6 +355,23 @@ void TestMainFrame::sendReportsTheMissingMailSystem()
     m_app = startApp();
     QVERIFY(execute(m_app.get(), ID_FILE_SEND_MAIL));
     QCOMPARE(boxes().texts, QStringList{QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ ｻﾎﾟｰﾄを読み込めません。")});
+}
+
+void TestMainFrame::printerSetupKeepsThePrinter()
+{
+    m_app = startApp();
+    QPrinter *printer = m_app->GetPrinter();
+    QString title;
+    onModal([&title](QWidget *modal) {
+        title = modal->windowTitle();
+        QMetaObject::invokeMethod(modal, "reject");
+    });
+    QVERIFY(execute(m_app.get(), ID_FILE_PRINT_SETUP));
+    QCOMPARE(title, QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    QCOMPARE(m_app->GetPrinter(), printer);
+    // Also without a document window.
+    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+    QVERIFY(enabled(m_app.get(), ID_FILE_PRINT_SETUP));
 }
 
 QTEST_MAIN(TestMainFrame)
