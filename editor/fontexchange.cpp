@@ -1,5 +1,7 @@
 #include "editor/fontexchange.h"
 
+#include "platform/colorref.h"
+
 #include <algorithm>
 
 namespace {
@@ -95,7 +97,7 @@ QFont FontExchange::toQFont(const CharFormat &format, const QFont &base)
 
 QColor FontExchange::textColor(uint32_t colorref)
 {
-    return QColor(int(colorref & 0xFF), int((colorref >> 8) & 0xFF), int((colorref >> 16) & 0xFF));
+    return ColorFromRef(colorref);
 }
 
 bool FontExchange::hasTextColor(const CharFormat &format)

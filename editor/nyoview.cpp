@@ -2,6 +2,7 @@
 
 #include "editor/fontexchange.h"
 #include "editor/nyodoc.h"
+#include "platform/colorref.h"
 #include "platform/fontdialog.h"
 #include "platform/winapp.h"
 #include "res/resource.h"
@@ -15,18 +16,6 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QMouseEvent>
-
-namespace {
-QColor fromColorRef(uint32_t c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-uint32_t toColorRef(const QColor &c)
-{
-    return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16);
-}
-} // namespace
 
 const CommandMap<CNYOView> &CNYOView::messageMap()
 {
@@ -160,7 +149,7 @@ void CNYOView::OnFormatBackColor()
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const uint32_t color = toColorRef(dialog.selectedColor());
+    const uint32_t color = RefFromColor(dialog.selectedColor());
     SetBackgroundColor(color);
     Keys::BackColor.write(int32_t(color));
 }

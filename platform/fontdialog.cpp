@@ -1,5 +1,6 @@
 #include "platform/fontdialog.h"
 
+#include "platform/colorref.h"
 #include "platform/dialogunits.h"
 #include "platform/msgbox.h"
 
@@ -33,15 +34,10 @@ constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b)
     return r | (g << 8) | (b << 16);
 }
 
-QColor toQColor(uint32_t colorref)
-{
-    return QColor(int(colorref & 0xFF), int((colorref >> 8) & 0xFF), int((colorref >> 16) & 0xFF));
-}
-
 QIcon swatch(uint32_t colorref)
 {
     QPixmap pm(24, 12);
-    pm.fill(toQColor(colorref));
+    pm.fill(ColorFromRef(colorref));
     QPainter p(&pm);
     p.setPen(Qt::darkGray);
     p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
@@ -379,7 +375,7 @@ void FontDialog::updateSample()
         return;
     m_sample->setFont(sampleFont());
     QPalette pal = m_sample->palette();
-    pal.setColor(QPalette::WindowText, toQColor(color()));
+    pal.setColor(QPalette::WindowText, ColorFromRef(color()));
     m_sample->setPalette(pal);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/richedit.h"
 
+#include "platform/colorref.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -18,16 +20,6 @@
 #include <vector>
 
 namespace {
-
-QColor fromColorRef(uint32_t color)
-{
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
-
-uint32_t toColorRef(const QColor &color)
-{
-    return uint32_t(color.red()) | uint32_t(color.green()) << 8 | uint32_t(color.blue()) << 16;
-}
 
 void setPaletteColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
@@ -69,7 +61,7 @@ struct RichEdit::TypingSnapshot {
 RichEdit::RichEdit(QWidget *parent) : QPlainTextEdit(parent)
 {
     setLineWrapMode(WidgetWidth);
-    m_crTextColor = toColorRef(palette().color(QPalette::Text));
+    m_crTextColor = RefFromColor(palette().color(QPalette::Text));
     connect(document(), &QTextDocument::contentsChange, this, [this] { ++m_nChanges; });
 }
 
@@ -433,7 +425,7 @@ void RichEdit::SetWholeTextFormat(const CharFormat &format)
 
 void RichEdit::applyTextColor()
 {
-    const QColor color = m_bAutoColor ? QApplication::palette(this).color(QPalette::Text) : fromColorRef(m_crTextColor);
+    const QColor color = m_bAutoColor ? QApplication::palette(this).color(QPalette::Text) : ColorFromRef(m_crTextColor);
     setPaletteColor(this, QPalette::Text, color);
 }
 
@@ -458,7 +450,7 @@ CharFormat RichEdit::GetWholeTextFormat() const
     const qreal points = f.pointSizeF() > 0 ? f.pointSizeF() : QFontInfo(f).pointSizeF();
     format.yHeight = int32_t(qRound(points * 20));
     format.yOffset = m_yOffset;
-    format.crTextColor = toColorRef(palette().color(QPalette::Text));
+    format.crTextColor = RefFromColor(palette().color(QPalette::Text));
     format.bCharSet = m_bCharSet;
     format.bPitchAndFamily = m_bPitchAndFamily;
     format.szFaceName = f.family().left(CharFormat::kFaceMax);
@@ -467,7 +459,7 @@ CharFormat RichEdit::GetWholeTextFormat() const
 
 void RichEdit::SetBackgroundColor(uint32_t colorref)
 {
-    setPaletteColor(this, QPalette::Base, fromColorRef(colorref));
+    setPaletteColor(this, QPalette::Base, ColorFromRef(colorref));
 }
 
 void RichEdit::SetWordWrap(bool wrap)
