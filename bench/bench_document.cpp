@@ -2,6 +2,7 @@
 // shown control (read, decode, build, first paint), saved back (encode, atomic write), given
 // a new whole-text font, and counted in displayed rows. Goals: open well under 1.5 s, save
 // well under 0.3 s, font change well under 1 s. Run with QT_QPA_PLATFORM=offscreen.
+#include "benchtext.h"
 #include "platform/codepage.h"
 #include "platform/richedit.h"
 
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr qsizetype kFileBytes = 16 * 1024 * 1024;
 
 // Records when a paint of the text area has finished.
 class PaintedEdit : public RichEdit {
@@ -46,39 +46,6 @@ long peakRssKiB()
 #else
     return -1;
 #endif
-}
-
-// Japanese prose, a little ASCII and half-width katakana, lines of uneven length, some
-// empty; every line ends with lineBreak. With withVariants, every line holds a character in
-// a byte form Windows does not write (NEC-selected IBM extension ED40).
-QByteArray makeText(const char *lineBreak, bool withVariants)
-{
-    static const char16_t *const phrases[] = {
-        u"吾輩は猫である。", u"名前はまだ無い。", u"どこで生れたかとんと見当がつかぬ。",
-        u"何でも薄暗いじめじめした所で", u"ニャーニャー泣いていた事だけは記憶している。",
-        u"東京都千代田区の会議室で、", u"来週の打ち合わせについて確認します。",
-        u"ﾃﾞｰﾀﾍﾞｰｽのﾊﾞｯｸｱｯﾌﾟを取得しました。", u"（注）本資料は社外秘です。",
-        u"ＰＫＬ登録の手順：", u"「保存」ボタンを押してください。", u"第３章　実験の結果と考察",
-        u"int main(void) { return 0; }", u"http://www.example.co.jp/index.html",
-        u"2024年4月1日（月）午前10時", u"①②③　ⅰⅱⅲ　㈱㈲", u"漢字・ひらがな・カタカナ",
-        u"    インデントされた行", u"\t表の列\t値\t備考",
-    };
-    constexpr int phraseCount = int(sizeof phrases / sizeof phrases[0]);
-    QRandomGenerator random(20240401);
-    QByteArray bytes;
-    bytes.reserve(kFileBytes + 4096);
-    while (bytes.size() < kFileBytes) {
-        QString line;
-        const int parts = random.bounded(8) == 0 ? 0 : 1 + random.bounded(4);
-        for (int i = 0; i < parts; ++i)
-            line += QString::fromUtf16(phrases[random.bounded(phraseCount)]);
-        bytes += CodePage::encode(line);
-        if (withVariants)
-            bytes += "\xED\x40";
-        bytes += lineBreak;
-    }
-    bytes.truncate(kFileBytes);
-    return bytes;
 }
 
 double ms(const QElapsedTimer &timer)

@@ -4,7 +4,7 @@ set -e
 dir="$1"
 export QT_QPA_PLATFORM=offscreen
 for b in "$dir"/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   /usr/bin/time -f "peak memory: %M KiB" "$b"
 done
