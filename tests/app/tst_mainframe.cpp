@@ -16,7 +16,11 @@
 #include "settings/fontrecord.h"
 #include "settings/keyindex.h"
 
+#include <QColorDialog>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -41,6 +45,7 @@ private slots:
     void fileOpenOffersTheFilterListAndOpensEverySelectedFile();
     void droppedFilesOpen();
     void displayFontAndBackgroundColour();
+    void fontAndColourCommands();
     void recentFilesAreRememberedAtExit();
     void startUpSettings();
     void sendReportsTheMissingMailSystem();
@@ -305,6 +310,63 @@ void TestMainFrame::displayFontAndBackgroundColour()
     QCOMPARE(view->font().pointSizeF(), 12.0);
     QCOMPARE(view->textCursor().anchor(), 1);
     QCOMPARE(view->textCursor().position(), 4);
+}
+
+void TestMainFrame::fontAndColourCommands()
+{
+    m_app = startApp();
+    CNYOView *view = activeView(m_app.get());
+    QTest::keyClicks(view, QStringLiteral("abc"));
+    view->SetSel(1, 2);
+
+    // Cancel changes nothing, in the window or in the store.
+    onModal([](QWidget *modal) { QMetaObject::invokeMethod(modal, "reject"); });
+    QVERIFY(execute(m_app.get(), ID_FORMAT_FONT));
+    QVERIFY(Profile::ProfileKeys(QStringLiteral("FONT")).isEmpty());
+
+    // 12 point bold in red: the whole text takes it, the record holds it, the selection stays.
+    onModal([](QWidget *modal) {
+        modal->findChild<QLineEdit *>(QStringLiteral("sizeEdit"))->setText(QStringLiteral("12"));
+        auto *styles = modal->findChild<QListWidget *>(QStringLiteral("styleList"));
+        styles->setCurrentItem(styles->findItems(QStringLiteral("太字"), Qt::MatchExactly).value(0));
+        auto *colors = modal->findChild<QComboBox *>(QStringLiteral("color"));
+        colors->setCurrentIndex(colors->findText(QStringLiteral("赤")));
+        QMetaObject::invokeMethod(modal, "accept");
+    });
+    QVERIFY(execute(m_app.get(), ID_FORMAT_FONT));
+    const CharFormat stored = ReadFontRecord(QStringLiteral("FONT"));
+    QCOMPARE(stored.yHeight, 240);
+    QCOMPARE(stored.crTextColor, 255u);
+    QCOMPARE(stored.dwEffects & CharFormat::CFE_BOLD, CharFormat::CFE_BOLD);
+    QCOMPARE(stored.cbSize, 60u);
+    QCOMPARE(Profile::GetProfileString(QStringLiteral("FONT"), QStringLiteral("dwMask"), QString()),
+             QStringLiteral("-134217713"));
+    QCOMPARE(view->font().pointSizeF(), 12.0);
+    QVERIFY(view->font().bold());
+    QCOMPARE(view->palette().color(QPalette::Text), QColor(255, 0, 0));
+    QCOMPARE(view->textCursor().anchor(), 1);
+    QCOMPARE(view->textCursor().position(), 2);
+
+    // The colour dialog opens on white whatever the background is; OK stores the choice.
+    QColor initial;
+    onModal([&initial](QWidget *modal) {
+        auto *dialog = qobject_cast<QColorDialog *>(modal);
+        initial = dialog->currentColor();
+        dialog->setCurrentColor(QColor(0, 128, 255));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QVERIFY(execute(m_app.get(), ID_FORMAT_BACKCOLOR));
+    QCOMPARE(initial, QColor(Qt::white));
+    QCOMPARE(view->palette().color(QPalette::Base), QColor(0, 128, 255));
+    QCOMPARE(Keys::BackColor.read(), 0xFF8000);
+    onModal([&initial](QWidget *modal) {
+        auto *dialog = qobject_cast<QColorDialog *>(modal);
+        initial = dialog->currentColor();
+        QMetaObject::invokeMethod(dialog, "reject");
+    });
+    QVERIFY(execute(m_app.get(), ID_FORMAT_BACKCOLOR));
+    QCOMPARE(initial, QColor(Qt::white));
+    QCOMPARE(Keys::BackColor.read(), 0xFF8000);
 }
 
 void TestMainFrame::recentFilesAreRememberedAtExit()
