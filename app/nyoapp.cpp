@@ -98,6 +98,8 @@ bool CNYOApp::InitInstance()
 
 int CNYOApp::ExitInstance(int exitCode)
 {
+    // Documents whose windows closed last go now, not with the process.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete m_pInstance;
     m_pInstance = nullptr;
     SaveStdProfileSettings();
