@@ -1,0 +1,83 @@
+// The message box as the user sees it: caption, button labels, and which answer each gives.
+#include "platform/msgbox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+class TestMsgBox : public QObject {
+    Q_OBJECT
+private slots:
+    void answersFollowTheButtonPressed_data();
+    void answersFollowTheButtonPressed();
+    void escapeMeansCancelWhereThereIsOne();
+};
+
+namespace {
+// Presses the button labelled `label` (or Escape when empty) on the next box, after noting
+// what the box shows.
+void pressOnNextBox(const QString &label, QString *caption, QStringList *buttons)
+{
+    QTimer::singleShot(0, [=] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            pressOnNextBox(label, caption, buttons);
+            return;
+        }
+        *caption = box->windowTitle();
+        for (QAbstractButton *b : box->buttons())
+            buttons->append(b->text());
+        if (label.isEmpty()) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton *b : box->buttons())
+            if (b->text() == label)
+                b->click();
+    });
+}
+} // namespace
+
+void TestMsgBox::answersFollowTheButtonPressed_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<int>("result");
+    QTest::newRow("ok") << int(MsgBox::Buttons::Ok) << QStringLiteral("OK") << int(MsgBox::IDOK);
+    QTest::newRow("yes") << int(MsgBox::Buttons::YesNoCancel) << QStringLiteral("はい(&Y)") << int(MsgBox::IDYES);
+    QTest::newRow("no") << int(MsgBox::Buttons::YesNoCancel) << QStringLiteral("いいえ(&N)") << int(MsgBox::IDNO);
+    QTest::newRow("cancel") << int(MsgBox::Buttons::YesNoCancel) << QStringLiteral("キャンセル") << int(MsgBox::IDCANCEL);
+    QTest::newRow("ok of two") << int(MsgBox::Buttons::OkCancel) << QStringLiteral("OK") << int(MsgBox::IDOK);
+}
+
+void TestMsgBox::answersFollowTheButtonPressed()
+{
+    QFETCH(int, buttons);
+    QFETCH(QString, press);
+    QFETCH(int, result);
+    QString caption;
+    QStringList labels;
+    pressOnNextBox(press, &caption, &labels);
+    QCOMPARE(MsgBox::show(nullptr, QStringLiteral("本文"), QString(), MsgBox::Buttons(buttons),
+                          MsgBox::Icon::Question),
+             result);
+    QCOMPARE(caption, QStringLiteral("NYO"));
+    QVERIFY(labels.contains(press));
+}
+
+void TestMsgBox::escapeMeansCancelWhereThereIsOne()
+{
+    QString caption;
+    QStringList labels;
+    pressOnNextBox(QString(), &caption, &labels);
+    QCOMPARE(MsgBox::show(nullptr, QStringLiteral("本文"), QStringLiteral("確認"), MsgBox::Buttons::YesNoCancel,
+                          MsgBox::Icon::Question),
+             int(MsgBox::IDCANCEL));
+    QCOMPARE(caption, QStringLiteral("確認"));
+    QCOMPARE(labels.size(), 3);
+}
+
+QTEST_MAIN(TestMsgBox)
+#include "tst_msgbox.moc"
