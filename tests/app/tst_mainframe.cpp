@@ -410,6 +410,13 @@ void TestMainFrame::startUpSettings()
     m_app = startApp();
     QVERIFY(!(m_app->MainFrame()->windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(!m_app->MainFrame()->isMaximized());
+    QVERIFY(!m_app->MainFrame()->isMinimized());
+    stop();
+
+    Keys::WindowMode2.write(2);  // minimised, without taking the focus
+    m_app = startApp();
+    QVERIFY(m_app->MainFrame()->isMinimized());
+    QVERIFY(m_app->MainFrame()->testAttribute(Qt::WA_ShowWithoutActivating));
 }
 
 void TestMainFrame::sendReportsTheMissingMailSystem()
