@@ -51,6 +51,5 @@ private:
     QList<QMenu *> m_menus129;
     QToolBar *m_pToolBar = nullptr;
 
-private:
     static const CommandMap<CMainFrame> &messageMap();
 };

@@ -45,6 +45,5 @@ private:
     SingleInstance *m_pInstance = nullptr;
     CMainFrame *m_pMainFrame = nullptr;
 
-private:
     static const CommandMap<CNYOApp> &messageMap();
 };

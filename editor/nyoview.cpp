@@ -14,8 +14,8 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QUrl>
 #include <QMouseEvent>
+#include <QUrl>
 
 const CommandMap<CNYOView> &CNYOView::messageMap()
 {

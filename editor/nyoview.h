@@ -50,20 +50,14 @@ protected:
 private:
     void ApplyWrapMode();
 
-    // Auto-save snapshot taken at construction.
+    // The auto-save settings as they stood when the view was made; the timers that use them
+    // start from these.
     int32_t m_nSaveInterval = 0;
     int32_t m_nWarnLead = 0;
-    bool m_bSendToLink = false;
-    bool m_bDesktopLink = false;
-    bool m_bTopMost = false;
     bool m_bAskSave = false;
-    QString m_strLastPick;
-    bool m_bWordWrap = true;
-    qsizetype m_nMarkPos = 0;
-    QRect m_rectPageMargin;   // hundredths of a millimetre: left, top, right, bottom
-    QRect m_rectPrintMargin;  // twips, during a print run
     bool m_bAutoSaveOn = false;
+    bool m_bWordWrap = true;
+    QRect m_rectPageMargin;   // hundredths of a millimetre: left, top, right, bottom
 
-private:
     static const CommandMap<CNYOView> &messageMap();
 };

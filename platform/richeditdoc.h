@@ -83,6 +83,5 @@ private:
     QList<RichEditView *> m_views;
     MultiDocTemplate *m_pDocTemplate = nullptr;
 
-private:
     static const CommandMap<RichEditDoc> &messageMap();
 };

@@ -45,6 +45,5 @@ protected:
 private:
     RichEditDoc *m_pDocument = nullptr;
 
-private:
     static const CommandMap<RichEditView> &messageMap();
 };

@@ -67,6 +67,5 @@ private:
     std::unique_ptr<QPrinter> m_pPrinter;
     int m_nNumPreviewPages = 0;
 
-private:
     static const CommandMap<WinApp> &messageMap();
 };
