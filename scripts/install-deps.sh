@@ -4,8 +4,7 @@
 set -e
 PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
  libqt6opengl6-dev libgl1-mesa-dev qt6-qpa-plugins qt6-translations-l10n
- fonts-ipafont-gothic fonts-ipafont-mincho locales libc-bin xdg-utils
- xvfb xdotool x11-utils imagemagick time"
+ fonts-ipafont-gothic fonts-ipafont-mincho xdg-utils time"
 
 missing=""
 for p in $PACKAGES; do
