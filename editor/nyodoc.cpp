@@ -7,7 +7,6 @@
 const CommandMap<CNYODoc> &CNYODoc::messageMap()
 {
     static const CommandMap<CNYODoc> map{
-        OnCommand<CNYODoc>(ID_FILE_SAVE, &CNYODoc::OnFileSave),
         OnCommand<CNYODoc>(ID_FILE_SEND_MAIL, &CNYODoc::OnFileSendMail),
     };
     return map;
@@ -18,11 +17,6 @@ CNYODoc::CNYODoc(QObject *parent) : RichEditDoc(parent) {}
 bool CNYODoc::OnCmdMsg(int id, CmdUI *ui)
 {
     return messageMap().Dispatch(this, id, ui) || RichEditDoc::OnCmdMsg(id, ui);
-}
-
-void CNYODoc::OnFileSave()
-{
-    DoFileSave();
 }
 
 void CNYODoc::OnFileSendMail()

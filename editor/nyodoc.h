@@ -9,9 +9,6 @@ public:
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
-    // Save to the document's file (Save As when it has none, is read-only or is gone);
-    // auto-save calls it too.
-    void OnFileSave();
     // Hand the file to the mail program.
     void OnFileSendMail();
 

@@ -33,22 +33,7 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
     return map;
 }
 
-CNYOView::CNYOView(QWidget *parent) : RichEditView(parent)
-{
-    // The auto-save settings as they stand when the window opens.
-    const int mode = Keys::Jidou.read();
-    m_bAutoSaveOn = mode == 2 || mode == 3;
-    if (m_bAutoSaveOn) {
-        m_nSaveInterval = Keys::Jidou1.read();
-        m_nWarnLead = Keys::Cch.read() != 0 ? Keys::Jidou2.read() : 0;
-        m_bAskSave = mode == 3;
-    }
-    m_rectPageMargin.setLeft(Keys::MarginLeft.read());
-    m_rectPageMargin.setRight(Keys::MarginRight.read());
-    m_rectPageMargin.setTop(Keys::MarginTop.read());
-    m_rectPageMargin.setBottom(Keys::MarginBottom.read());
-    setContextMenuPolicy(Qt::DefaultContextMenu);
-}
+CNYOView::CNYOView(QWidget *parent) : RichEditView(parent) {}
 
 CNYOView::~CNYOView() = default;
 

@@ -3,7 +3,6 @@
 // the program's commands.
 #include "platform/richeditview.h"
 
-#include <QRect>
 
 class CNYODoc;
 
@@ -50,14 +49,7 @@ protected:
 private:
     void ApplyWrapMode();
 
-    // The auto-save settings as they stood when the view was made; the timers that use them
-    // start from these.
-    int32_t m_nSaveInterval = 0;
-    int32_t m_nWarnLead = 0;
-    bool m_bAskSave = false;
-    bool m_bAutoSaveOn = false;
     bool m_bWordWrap = true;
-    QRect m_rectPageMargin;   // hundredths of a millimetre: left, top, right, bottom
 
     static const CommandMap<CNYOView> &messageMap();
 };

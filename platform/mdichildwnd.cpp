@@ -17,12 +17,7 @@ void MDIChildWnd::Attach(RichEditDoc *document, RichEditView *view)
     m_pDocument = document;
     m_pView = view;
     setWidget(view);
-    connect(document, &RichEditDoc::titleChanged, this, [this] {
-        if (m_pDocument)
-            for (RichEditView *v : m_pDocument->GetViews())
-                if (auto *frame = qobject_cast<MDIChildWnd *>(v->parentWidget()))
-                    frame->OnUpdateFrameTitle();
-    });
+    connect(document, &RichEditDoc::titleChanged, this, &MDIChildWnd::OnUpdateFrameTitle);
     OnUpdateFrameTitle();
 }
 

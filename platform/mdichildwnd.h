@@ -13,8 +13,6 @@ class MDIChildWnd : public QMdiSubWindow, public CommandTarget {
 public:
     explicit MDIChildWnd(QWidget *parent = nullptr);
 
-    bool OnCmdMsg(int id, CmdUI *ui) override { (void)id; (void)ui; return false; }
-
     void Attach(RichEditDoc *document, RichEditView *view);
     RichEditDoc *GetActiveDocument() const { return m_pDocument; }
     RichEditView *GetActiveView() const { return m_pView; }

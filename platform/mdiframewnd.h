@@ -17,8 +17,6 @@ public:
     explicit MDIFrameWnd(QWidget *parent = nullptr);
     ~MDIFrameWnd() override;
 
-    bool OnCmdMsg(int id, CmdUI *ui) override { (void)id; (void)ui; return false; }
-
     QMdiArea *MDIClient() const { return m_pMdiClient; }
     MDIChildWnd *MDIGetActive() const;
     CommandRouter *Router() const { return m_pRouter; }

@@ -55,6 +55,10 @@ public:
     // The name a Save As proposes.
     QString ProposedFileName() const;
 
+    // Save: to the document's own file, or Save As when it has none, is read-only or is gone.
+    // Auto-save calls it too.
+    void OnFileSave();
+
     // Reports a failed open or save with the message for its cause.
     void ReportSaveLoadException(const QString &path, FileError cause, bool saving) const;
 
@@ -70,7 +74,6 @@ signals:
     void pathChanged(const QString &path);
 
 protected:
-    void OnFileSave();
     void OnFileSaveAs();
     void OnFileClose();
 

@@ -3,7 +3,6 @@
 #include "platform/afxres.h"
 #include "platform/mdichildwnd.h"
 #include "platform/multidoctemplate.h"
-#include "platform/profile.h"
 #include "platform/recentfilelist.h"
 #include "platform/richeditdoc.h"
 #include "platform/richeditview.h"
@@ -92,7 +91,6 @@ void WinApp::OnFileNew()
 
 void WinApp::LoadStdProfileSettings(int size)
 {
-    m_nNumPreviewPages = Profile::GetProfileInt(QStringLiteral("Settings"), QStringLiteral("PreviewPages"), 0);
     delete m_pRecentFileList;
     m_pRecentFileList = nullptr;
     if (size <= 0)
@@ -116,8 +114,6 @@ void WinApp::SaveStdProfileSettings()
 {
     if (m_pRecentFileList)
         m_pRecentFileList->save();
-    if (m_nNumPreviewPages != 0)
-        Profile::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("PreviewPages"), m_nNumPreviewPages);
 }
 
 bool WinApp::SaveAllModified()

@@ -43,7 +43,7 @@ public:
     void LoadStdProfileSettings(int size);
     RecentFileList *GetRecentFileList() const { return m_pRecentFileList; }
     void AddToRecentFileList(const QString &path);
-    // Writes the recent-file list and the print-preview page count back to the store.
+    // Writes the recent-file list back to the store.
     void SaveStdProfileSettings();
 
     // Asks about every modified document; false when the user cancelled.
@@ -65,7 +65,6 @@ private:
     QMainWindow *m_pMainWnd = nullptr;
     RecentFileList *m_pRecentFileList = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
-    int m_nNumPreviewPages = 0;
 
     static const CommandMap<WinApp> &messageMap();
 };

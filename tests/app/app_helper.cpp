@@ -11,12 +11,12 @@
 #include "platform/richeditdoc.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace AppHelper {
 namespace {
@@ -116,6 +116,17 @@ std::unique_ptr<CNYOApp> startApp(const QStringList &files)
         return nullptr;
     QCoreApplication::processEvents();
     return app;
+}
+
+void stopApp(std::unique_ptr<CNYOApp> &app)
+{
+    if (!app)
+        return;
+    boxes().answers = QList<int>(64, MsgBox::IDNO);
+    app->MainFrame()->close();
+    app->ExitInstance(0);
+    app.reset();
+    boxes().answers.clear();
 }
 
 CMainFrame *mainFrame(CNYOApp *app)

@@ -47,6 +47,8 @@ void onModal(std::function<void(QWidget *)> handler);
 
 // A started application (first instance) with its main window.
 std::unique_ptr<CNYOApp> startApp(const QStringList &files = {});
+// Closes the main window, throwing away unsaved changes, and ends the application.
+void stopApp(std::unique_ptr<CNYOApp> &app);
 CMainFrame *mainFrame(CNYOApp *app);
 CNYOView *activeView(CNYOApp *app);
 CNYODoc *activeDoc(CNYOApp *app);

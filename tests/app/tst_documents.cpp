@@ -69,13 +69,7 @@ void TestDocuments::init()
 void TestDocuments::cleanup()
 {
     FileIO::InjectWriteFailure(0);
-    boxes().answers.clear();
-    boxes().answers.append(MsgBox::IDNO);  // throw away whatever a test left modified
-    for (int i = 0; i < 20; ++i)
-        boxes().answers.append(MsgBox::IDNO);
-    m_app->MainFrame()->close();
-    m_app->ExitInstance(0);
-    m_app.reset();
+    stopApp(m_app);
 }
 
 void TestDocuments::openEditSaveReopen()

@@ -4,7 +4,6 @@
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
-#include "platform/msgbox.h"
 #include "platform/multidoctemplate.h"
 #include "platform/richeditdoc.h"
 
@@ -40,11 +39,7 @@ void TestHandOff::init()
 
 void TestHandOff::cleanup()
 {
-    for (int i = 0; i < 20; ++i)
-        boxes().answers.append(MsgBox::IDNO);
-    m_app->MainFrame()->close();
-    m_app->ExitInstance(0);
-    m_app.reset();
+    stopApp(m_app);
 }
 
 int TestHandOff::runSecond(const QString &folder, const QStringList &args)

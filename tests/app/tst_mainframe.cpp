@@ -9,7 +9,6 @@
 #include "editor/nyoview.h"
 #include "platform/commandrouter.h"
 #include "platform/mdichildwnd.h"
-#include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "platform/recentfilelist.h"
 #include "res/resource.h"
@@ -52,7 +51,6 @@ private slots:
     void printerSetupKeepsThePrinter();
 
 private:
-    void stop();
     std::unique_ptr<CNYOApp> m_app;
 };
 
@@ -64,20 +62,9 @@ void TestMainFrame::init()
     recordSaveAs();
 }
 
-void TestMainFrame::stop()
-{
-    if (!m_app)
-        return;
-    for (int i = 0; i < 20; ++i)
-        boxes().answers.append(MsgBox::IDNO);
-    m_app->MainFrame()->close();
-    m_app->ExitInstance(0);
-    m_app.reset();
-}
-
 void TestMainFrame::cleanup()
 {
-    stop();
+    stopApp(m_app);
 }
 
 void TestMainFrame::startsWithOneUntitledMaximisedDocument()
@@ -375,7 +362,7 @@ void TestMainFrame::recentFilesAreRememberedAtExit()
     const QString b = writeFile(QStringLiteral("r2.txt"), "2");
     m_app = startApp({a});
     QVERIFY(m_app->OpenDocumentFile(b));
-    stop();
+    stopApp(m_app);
     QCOMPARE(Profile::GetProfileString(QStringLiteral("Recent File List"), QStringLiteral("File1"), QString()), b);
     QCOMPARE(Profile::GetProfileString(QStringLiteral("Recent File List"), QStringLiteral("File2"), QString()), a);
 
@@ -403,7 +390,7 @@ void TestMainFrame::startUpSettings()
     QVERIFY(m_app->MainFrame()->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(!m_app->GetRecentFileList());
     QVERIFY(!enabled(m_app.get(), ID_FILE_MRU_FIRST));
-    stop();
+    stopApp(m_app);
 
     Keys::TUNE.write(2);  // only 1 means on top
     Keys::WindowMode2.write(3);
@@ -411,7 +398,7 @@ void TestMainFrame::startUpSettings()
     QVERIFY(!(m_app->MainFrame()->windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(!m_app->MainFrame()->isMaximized());
     QVERIFY(!m_app->MainFrame()->isMinimized());
-    stop();
+    stopApp(m_app);
 
     Keys::WindowMode2.write(2);  // minimised, without taking the focus
     m_app = startApp();
