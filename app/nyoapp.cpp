@@ -90,6 +90,11 @@ bool CNYOApp::InitInstance()
         break;
     default: m_pMainFrame->show(); break;
     }
+    // Shown normal or maximised, the window also takes the keyboard. Where no window manager
+    // activates a newly mapped window, keys would still reach the text while the window
+    // counts as inactive, and the menu bar's Alt keys would type their letters instead.
+    if (showCmd != SW_SHOWMINNOACTIVE)
+        m_pMainFrame->activateWindow();
 
     connect(m_pInstance, &SingleInstance::filesReceived, m_pMainFrame, &CMainFrame::OnCopyData);
     m_pInstance->listen();
