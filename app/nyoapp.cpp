@@ -39,7 +39,8 @@ bool CNYOApp::OnCmdMsg(int id, CmdUI *ui)
     return messageMap().Dispatch(this, id, ui) || WinApp::OnCmdMsg(id, ui);
 }
 
-// File names on the command line, absolute; switches are not files.
+// File names on the command line, absolute, as SingleInstance::fileArguments() takes them: a
+// name that begins with '-' is a file too.
 QStringList CNYOApp::FileArguments() const
 {
     return SingleInstance::fileArguments(m_arguments.mid(1), QDir::currentPath());

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@ namespace {
 
 int g_injectedError = 0;
 qint64 g_injectedAfter = 0;
+int g_injectedTempError = 0;
 
 struct Fd {
     int fd = -1;
@@ -26,15 +28,17 @@ QByteArray native(const QString &path)
     return QFile::encodeName(path);
 }
 
-// Writes all bytes, honouring an injected failure.
-int writeAll(int fd, const QByteArray &bytes)
+// Writes all bytes; an injected failure strikes only where injectable (never when old
+// content is being put back).
+int writeAll(int fd, const QByteArray &bytes, bool injectable)
 {
+    const bool inject = injectable && g_injectedError;
     const char *p = bytes.constData();
     qint64 left = bytes.size();
     qint64 written = 0;
     while (left > 0) {
         qint64 chunk = std::min<qint64>(left, 1 << 20);
-        if (g_injectedError) {
+        if (inject) {
             if (written >= g_injectedAfter)
                 return g_injectedError;
             chunk = std::min(chunk, g_injectedAfter - written);
@@ -49,9 +53,32 @@ int writeAll(int fd, const QByteArray &bytes)
         left -= n;
         written += n;
     }
-    if (g_injectedError && written >= g_injectedAfter)
+    if (inject && written >= g_injectedAfter)
         return g_injectedError;
     return 0;
+}
+
+// Reads from fd's position to its end.
+int readRest(int fd, QByteArray *out)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return 0;
+        out->append(buffer, n);
+    }
+}
+
+// 0 also where the file cannot be synced at all (EINVAL: not a disk file).
+int syncFile(int fd)
+{
+    return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
 }
 
 mode_t newFileMode()
@@ -61,6 +88,88 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
+// The target's name is kept in the temporary one, so that a file left by a crash shows whose
+// it is, unless that would make the name too long for the folder.
+QByteArray tempTemplate(const QFileInfo &info)
+{
+    const QByteArray folder = native(info.absolutePath()) + '/';
+    const QByteArray name = native(info.fileName());
+    const QByteArray suffix = ".nyo-XXXXXX";
+    if (1 + name.size() + suffix.size() <= NAME_MAX)
+        return folder + '.' + name + suffix;
+    return folder + suffix;
+}
+
+// 0, or the errno of the failure to create the temporary file.
+int createTemp(const QFileInfo &info, QByteArray *name, int *fd)
+{
+    if (g_injectedTempError)
+        return g_injectedTempError;
+    *name = tempTemplate(info);
+    *fd = ::mkstemp(name->data());
+    return *fd < 0 ? errno : 0;
+}
+
+// The folder will not take a new file, though the target in it may still be writable.
+bool folderRefuses(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// Writes the temporary file with the target's permissions and renames it over the target;
+// a failure removes it again.
+FileError replaceWithTemp(Fd &tmp, const QByteArray &tmpName, const QByteArray &target,
+                          const struct stat *old, const QByteArray &bytes)
+{
+    auto fail = [&tmpName](int error) {
+        ::unlink(tmpName.constData());
+        return FileErrorFromErrno(error);
+    };
+    ::fchmod(tmp.fd, old ? (old->st_mode & 07777) : newFileMode());
+    if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid()))
+        (void)!::fchown(tmp.fd, old->st_uid, old->st_gid);
+    if (const int e = writeAll(tmp.fd, bytes, true))
+        return fail(e);
+    if (const int e = syncFile(tmp.fd))
+        return fail(e);
+    if (::close(tmp.release()) != 0)
+        return fail(errno);
+    if (::rename(tmpName.constData(), target.constData()) != 0)
+        return fail(errno);
+    return FileError::None;
+}
+
+// Makes bytes the whole content of fd, on disk.
+int overwrite(int fd, const QByteArray &bytes, bool injectable)
+{
+    if (::lseek(fd, 0, SEEK_SET) < 0 || ::ftruncate(fd, 0) != 0)
+        return errno;
+    if (const int e = writeAll(fd, bytes, injectable))
+        return e;
+    return syncFile(fd);
+}
+
+// Writes over the target itself. A crash midway can leave it cut short, so this is only for
+// where no temporary file can be made; the old bytes are kept in memory and put back when
+// anything fails, and the failure's own cause is returned.
+FileError writeInPlace(const QByteArray &target, const QByteArray &bytes)
+{
+    Fd f;
+    f.fd = ::open(target.constData(), O_RDWR | O_CLOEXEC);
+    if (f.fd < 0)
+        return FileErrorFromErrno(errno);
+    QByteArray old;
+    if (const int e = readRest(f.fd, &old))
+        return FileErrorFromErrno(e);
+    int error = overwrite(f.fd, bytes, true);
+    if (error == 0 && ::close(f.release()) != 0) {
+        error = errno;
+        f.fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+    }
+    if (error != 0 && f.fd >= 0)
+        (void)overwrite(f.fd, old, false);
+    return FileErrorFromErrno(error);
+}
 } // namespace
 
 FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *tooLarge)
@@ -125,39 +234,22 @@ FileError WriteAtomic(const QString &path, const QByteArray &bytes)
     }
     if (info.isDir())
         return FileError::AccessDenied;
-    const QString target = info.absoluteFilePath();
+    const QByteArray target = native(info.absoluteFilePath());
 
     struct stat old {};
-    const bool exists = ::stat(native(target).constData(), &old) == 0;
-    if (exists && ::access(native(target).constData(), W_OK) != 0)
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (exists && ::access(target.constData(), W_OK) != 0)
         return FileErrorFromErrno(errno);
 
-    QByteArray pattern = native(info.absolutePath() + QLatin1String("/.") + info.fileName() +
-                                QLatin1String(".nyo-XXXXXX"));
+    QByteArray tmpName;
     Fd tmp;
-    tmp.fd = ::mkstemp(pattern.data());
-    if (tmp.fd < 0) {
+    if (const int e = createTemp(info, &tmpName, &tmp.fd)) {
+        if (exists && S_ISREG(old.st_mode) && folderRefuses(e))
+            return writeInPlace(target, bytes);
         // A missing folder is reported as the path's fault, not as a missing file.
-        const int e = errno;
         return e == ENOENT ? FileError::BadPath : FileErrorFromErrno(e);
     }
-    auto fail = [&pattern](int error) {
-        ::unlink(pattern.constData());
-        return FileErrorFromErrno(error);
-    };
-    ::fchmod(tmp.fd, exists ? (old.st_mode & 07777) : newFileMode());
-    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
-        (void)!::fchown(tmp.fd, old.st_uid, old.st_gid);
-
-    if (const int e = writeAll(tmp.fd, bytes))
-        return fail(e);
-    if (::fsync(tmp.fd) != 0 && errno != EINVAL)
-        return fail(errno);
-    if (::close(tmp.release()) != 0)
-        return fail(errno);
-    if (::rename(pattern.constData(), native(target).constData()) != 0)
-        return fail(errno);
-    return FileError::None;
+    return replaceWithTemp(tmp, tmpName, target, exists ? &old : nullptr, bytes);
 }
 
 bool IsReadOnly(const QString &path)
@@ -180,6 +272,11 @@ void InjectWriteFailure(int error, qint64 afterBytes)
 {
     g_injectedError = error;
     g_injectedAfter = afterBytes;
+}
+
+void InjectTempFileFailure(int error)
+{
+    g_injectedTempError = error;
 }
 
 } // namespace FileIO

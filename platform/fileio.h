@@ -16,6 +16,11 @@ FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *t
 // flushed and then renamed over the target, taking over the target's permissions. A symbolic
 // link is followed, so the link stays and its target is replaced. On failure the old file
 // is untouched and the temporary file removed.
+// Where the folder refuses the temporary file (EACCES, EPERM, EROFS) but the target is a
+// writable file, the target is written in place instead: its old bytes are read into memory,
+// the new ones written and flushed, and on failure the old bytes are put back. A crash in the
+// middle of that can leave the file cut short; nothing better is possible in such a folder.
+// The error returned is the cause of the failure on the road taken.
 FileError WriteAtomic(const QString &path, const QByteArray &bytes);
 
 // True when the file exists and this user may not write it.
@@ -25,7 +30,10 @@ bool Exists(const QString &path);
 void Remove(const QString &path);
 
 // For tests: the next WriteAtomic calls fail with this errno once `afterBytes` bytes are
-// written (0 = at once). Pass 0 as error to stop.
+// written (0 = at once), on either road. Pass 0 as error to stop.
 void InjectWriteFailure(int error, qint64 afterBytes = 0);
+// For tests: creating the temporary file fails with this errno, as in a folder that refuses
+// it. Pass 0 to stop.
+void InjectTempFileFailure(int error);
 
 } // namespace FileIO

@@ -1,5 +1,7 @@
 #include "platform/singleinstance.h"
 
+#include "platform/filename.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -272,17 +274,16 @@ void SingleInstance::readMessage(QLocalSocket *socket)
 
 QStringList SingleInstance::fileArguments(const QStringList &args, const QString &workingDir)
 {
-    const QDir base(workingDir.isEmpty() ? QDir::currentPath() : workingDir);
     QStringList files;
-    bool switchesEnded = false;
+    bool optionsEnded = false;
     for (const QString &arg : args) {
-        if (!switchesEnded && arg == QLatin1String("--")) {
-            switchesEnded = true;
+        if (!optionsEnded && arg == QLatin1String("--")) {
+            optionsEnded = true;
             continue;
         }
-        if (arg.isEmpty() || (!switchesEnded && arg.startsWith(QLatin1Char('-'))))
-            continue;
-        files.append(QDir::cleanPath(base.absoluteFilePath(arg)));
+        const QString path = FileName::Resolve(arg, workingDir);
+        if (!path.isEmpty())
+            files.append(path);
     }
     return files;
 }

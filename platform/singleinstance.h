@@ -42,18 +42,19 @@ public:
     // replaced. False when acquire() did not take the lock or the server cannot listen.
     bool listen();
 
-    // Later process: send the file arguments of args, made absolute against workingDir, to the
-    // first process and wait until it has taken them. Switches are not sent (see
-    // fileArguments()). Nothing is sent when no file argument remains. A first process that
-    // holds the lock but does not listen yet is retried for about two seconds. Returns true
-    // once the first process acknowledged the paths; false when nothing was sent or nothing
-    // was acknowledged within timeoutMs (negative: no limit).
+    // Later process: send the file arguments of args (see fileArguments()), made absolute
+    // against workingDir, to the first process and wait until it has taken them. Nothing is
+    // sent when no file argument remains. A first process that holds the lock but does not
+    // listen yet is retried for about two seconds. Returns true once the first process
+    // acknowledged the paths; false when nothing was sent or nothing was acknowledged within
+    // timeoutMs (negative: no limit).
     bool handOff(const QStringList &args, const QString &workingDir, int timeoutMs = 5000);
 
-    // The file arguments of a command line (without the program name), each made absolute
-    // against workingDir (the current folder when empty) and cleaned of "." and "..", in order.
-    // Arguments that start with '-' are switches and left out, up to a "--" after which every
-    // argument is a file. Empty arguments are left out.
+    // The file arguments of a command line (without the program name), in order, each made
+    // absolute by FileName::Resolve() against workingDir (the current folder when empty): an
+    // existing name as it stands, a missing quoted one without its quotes. Every argument is a
+    // file, also one that begins with '-'; only the first "--" is not, as it ends the options.
+    // Arguments of which no name remains ("", "\"\"") are left out.
     static QStringList fileArguments(const QStringList &args, const QString &workingDir);
 
     static constexpr int maxPayloadBytes() { return 16 * 1024 * 1024; }

@@ -1,6 +1,7 @@
 #include "platform/winapp.h"
 
 #include "platform/afxres.h"
+#include "platform/filename.h"
 #include "platform/mdichildwnd.h"
 #include "platform/multidoctemplate.h"
 #include "platform/recentfilelist.h"
@@ -51,15 +52,7 @@ bool WinApp::OnCmdMsg(int id, CmdUI *ui)
 
 QString WinApp::NormalizePath(const QString &path)
 {
-    QString name = path;
-    if (name.startsWith(QLatin1Char('"')))
-        name.remove(0, 1);
-    const qsizetype quote = name.lastIndexOf(QLatin1Char('"'));
-    if (quote >= 0)
-        name.truncate(quote);
-    if (name.isEmpty())
-        return name;
-    return QDir::cleanPath(QFileInfo(name).absoluteFilePath());
+    return FileName::Resolve(path);
 }
 
 RichEditDoc *WinApp::OpenDocumentFile(const QString &path)

@@ -30,8 +30,7 @@ public:
     void SetMainWnd(QMainWindow *mainWnd) { m_pMainWnd = mainWnd; }
 
     // Opens a file, or activates its window when it is open already. The text is taken as
-    // a path: one leading double quote is removed and the text is cut at its last double
-    // quote, then made absolute against the current folder.
+    // a path by NormalizePath().
     virtual RichEditDoc *OpenDocumentFile(const QString &path);
     void OnFileNew();
     // Chooses the printer and its settings for later print runs.
@@ -51,6 +50,9 @@ public:
     // Closes every document window without asking.
     void CloseAllDocuments();
 
+    // The absolute path of a name as FileName::Resolve() takes it, a relative one against the
+    // current folder: a name that exists is used as it stands, even with double quotes in it;
+    // a missing one in quotes loses them. Empty when no name remains.
     static QString NormalizePath(const QString &path);
 
     // Characters of a recent-file entry shown in the menu.

@@ -8,15 +8,45 @@
 #include <QTest>
 
 #include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+int filesIn(const QTemporaryDir &dir)
+{
+    return int(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size());
+}
+} // namespace
 
 class TestFileIO : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { FileIO::InjectWriteFailure(0); }
+    void cleanup()
+    {
+        FileIO::InjectWriteFailure(0);
+        FileIO::InjectTempFileFailure(0);
+    }
     void readReportsTheCause();
     void readRefusesWhatIsTooLarge();
     void writeReplacesThroughALink();
+    void writesInPlaceWhereTheFolderRefuses_data();
+    void writesInPlaceWhereTheFolderRefuses();
+    void failedWriteLeavesTheOldFile_data();
     void failedWriteLeavesTheOldFile();
+    void savesUnderTheLongestName();
     void messagesNameTheFullPath_data();
     void messagesNameTheFullPath();
 
@@ -68,20 +98,82 @@ void TestFileIO::writeReplacesThroughALink()
     QCOMPARE(file.readAll(), QByteArray("new"));
 }
 
+void TestFileIO::writesInPlaceWhereTheFolderRefuses_data()
+{
+    QTest::addColumn<int>("tempError"); // -1: a real folder without write permission
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<FileError>("result");
+    QTest::newRow("denied") << EACCES << true << FileError::None;
+    QTest::newRow("not permitted") << EPERM << true << FileError::None;
+    QTest::newRow("read-only file system") << EROFS << true << FileError::None;
+    QTest::newRow("folder without write permission") << -1 << true << FileError::None;
+    QTest::newRow("denied, no file to write") << EACCES << false << FileError::AccessDenied;
+    QTest::newRow("disk full is no refusal") << ENOSPC << true << FileError::DiskFull;
+}
+
+// In place, the file keeps its inode; a rename over it would give it a new one.
+void TestFileIO::writesInPlaceWhereTheFolderRefuses()
+{
+    QFETCH(int, tempError);
+    QFETCH(bool, exists);
+    QFETCH(FileError, result);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f"));
+    if (exists) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old, longer content");
+    }
+    const ino_t inode = inodeOf(path);
+    if (tempError < 0) {
+        if (::geteuid() == 0)
+            QSKIP("folder permissions refuse nothing to root");
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    } else {
+        FileIO::InjectTempFileFailure(tempError);
+    }
+
+    const FileError written = FileIO::WriteAtomic(path, "new");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(written, result);
+    const QByteArray expected = result == FileError::None ? "new" : exists ? "old, longer content" : "<no file>";
+    QCOMPARE(contentOf(path), expected);
+    QCOMPARE(inodeOf(path), inode);
+    QCOMPARE(filesIn(dir), exists ? 1 : 0);
+}
+
+void TestFileIO::failedWriteLeavesTheOldFile_data()
+{
+    QTest::addColumn<int>("tempError");
+    QTest::newRow("through a temporary file") << 0;
+    QTest::newRow("in place") << EACCES;
+}
+
 void TestFileIO::failedWriteLeavesTheOldFile()
 {
+    QFETCH(int, tempError);
     QTemporaryDir dir;
+    QCOMPARE(FileIO::WriteAtomic(dir.filePath(QStringLiteral("x/y")), "z"), FileError::BadPath);
     const QString path = dir.filePath(QStringLiteral("f"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("old");
     file.close();
+    FileIO::InjectTempFileFailure(tempError);
     FileIO::InjectWriteFailure(ENOSPC, 2);
     QCOMPARE(FileIO::WriteAtomic(path, "longer new text"), FileError::DiskFull);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("old"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    QCOMPARE(FileIO::WriteAtomic(dir.filePath(QStringLiteral("x/y")), "z"), FileError::BadPath);
+    QCOMPARE(contentOf(path), QByteArray("old"));
+    QCOMPARE(filesIn(dir), 1);
+}
+
+// A name as long as the folder allows leaves no room for more in the temporary file's name.
+void TestFileIO::savesUnderTheLongestName()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString(NAME_MAX, QLatin1Char('n')));
+    QCOMPARE(FileIO::WriteAtomic(path, "new"), FileError::None);
+    QCOMPARE(contentOf(path), QByteArray("new"));
+    QCOMPARE(filesIn(dir), 1);
 }
 
 void TestFileIO::messagesNameTheFullPath_data()

@@ -196,6 +196,8 @@ private slots:
     void cleanupTestCase();
 
     void lockIsHeldByOneProcess();
+    void fileArgumentsTakeNamesAsGiven_data();
+    void fileArgumentsTakeNamesAsGiven();
     void handsOverFileArguments_data();
     void handsOverFileArguments();
     void sendsNothingWithoutFileArguments_data();
@@ -262,6 +264,45 @@ void TestSingleInstance::lockIsHeldByOneProcess()
     QVERIFY(!otherSecond.acquire());
 }
 
+void TestSingleInstance::fileArgumentsTakeNamesAsGiven_data()
+{
+    QTest::addColumn<QStringList>("existing"); // files made in the folder first
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("expected"); // relative ones are in the folder
+
+    QTest::newRow("existing quoted name as it stands")
+        << QStringList{"\"both.txt\"", "both.txt"} << QStringList{"\"both.txt\""}
+        << QStringList{"\"both.txt\""};
+    QTest::newRow("missing quoted name stripped")
+        << QStringList{} << QStringList{"\"a b.txt\"", "\"cut.txt\" rest", "\"/abs/q.txt\""}
+        << QStringList{"a b.txt", "cut.txt", "/abs/q.txt"};
+    QTest::newRow("quote in the middle, existing")
+        << QStringList{"say \"hi\".txt"} << QStringList{"say \"hi\".txt"} << QStringList{"say \"hi\".txt"};
+    QTest::newRow("quote in the middle, missing, never cut")
+        << QStringList{} << QStringList{"gone \"x\".txt"} << QStringList{"gone \"x\".txt"};
+    QTest::newRow("leading dash is a file")
+        << QStringList{} << QStringList{"-draft.txt", "--x"} << QStringList{"-draft.txt", "--x"};
+    QTest::newRow("first -- ends options, a later one is a file")
+        << QStringList{} << QStringList{"--", "--x.txt", "--"} << QStringList{"--x.txt", "--"};
+    QTest::newRow("nothing left of a name") << QStringList{} << QStringList{"\"\"", ""} << QStringList{};
+}
+
+void TestSingleInstance::fileArgumentsTakeNamesAsGiven()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, expected);
+    QTemporaryDir wd;
+    for (const QString &name : existing) {
+        QFile file(wd.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    for (QString &path : expected)
+        if (!QDir::isAbsolutePath(path))
+            path = wd.filePath(path);
+    QCOMPARE(SingleInstance::fileArguments(args, wd.path()), expected);
+}
+
 void TestSingleInstance::handsOverFileArguments_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -275,9 +316,6 @@ void TestSingleInstance::handsOverFileArguments_data()
         << QStringList{"/x/2.txt", "/x/1.txt"} << QStringList{"/x/2.txt", "/x/1.txt"};
     const QString odd = QStringLiteral("/tmp/a b/\"引用\" 'x' 日本語 ﾃｷｽﾄ.txt");
     QTest::newRow("spaces, quotes, Japanese") << QStringList{odd} << QStringList{odd};
-    QTest::newRow("switches left out, -- ends them")
-        << QStringList{"-n", "a.txt", "--flag=1", "--", "-dash.txt"}
-        << QStringList{"{wd}/a.txt", "{wd}/-dash.txt"};
     QString longPath;
     while (longPath.size() < 10000)
         longPath += QStringLiteral("/長いフォルダ名folder");
@@ -301,7 +339,7 @@ void TestSingleInstance::sendsNothingWithoutFileArguments_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::newRow("no arguments") << QStringList{};
-    QTest::newRow("switches only") << QStringList{"-x", "--", ""};
+    QTest::newRow("end of options and an empty name") << QStringList{"--", ""};
 }
 
 void TestSingleInstance::sendsNothingWithoutFileArguments()
