@@ -196,6 +196,33 @@ private:
     qsizetype m_next = 0;
 };
 
+
+// One decoding step at a byte that is not ASCII: the one or two units it gives and the bytes
+// it takes. A bad pair gives two escapes only when the second byte is not ASCII: an ASCII
+// second byte is left to be read again as itself, as the WHATWG decoder does.
+struct Step {
+    char16_t units[2];
+    int count;   // units given
+    int bytes;   // bytes taken: count == 2 means one byte per unit
+    bool pair;   // a valid double-byte code
+};
+
+inline Step stepAt(const uchar *p, const uchar *end)
+{
+    const uchar b = *p;
+    const unsigned row = kLeadRow[b];
+    if (row == kNotLead)
+        return {{kSingleByte[b], 0}, 1, 1, false};
+    if (end - p < 2)   // lead byte at the end of the input
+        return {{char16_t(kEscapeBase + b), 0}, 1, 1, false};
+    const uchar trail = p[1];
+    if (const char16_t ch = kDoubleByte[row][trail])
+        return {{ch, 0}, 1, 2, true};
+    if (trail >= 0x80)
+        return {{char16_t(kEscapeBase + b), char16_t(kEscapeBase + trail)}, 2, 2, false};
+    return {{char16_t(kEscapeBase + b), 0}, 1, 1, false};
+}
+
 } // namespace
 
 QString decode(QByteArrayView bytes, QList<Variant> *variants)
@@ -209,38 +236,17 @@ QString decode(QByteArrayView bytes, QList<Variant> *variants)
     const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const end = p + n;
     while (p < end) {
-        const uchar b = *p;
-        if (b < 0x80) {
+        if (*p < 0x80) {
             widenAscii(p, end, out);
             continue;
         }
-        const unsigned row = kLeadRow[b];
-        if (row == kNotLead) {
-            *out++ = kSingleByte[b];
-            ++p;
-            continue;
-        }
-        if (end - p < 2) {   // lead byte at the end of the input
-            *out++ = char16_t(kEscapeBase + b);
-            break;
-        }
-        const uchar trail = p[1];
-        const char16_t ch = kDoubleByte[row][trail];
-        if (ch) {
-            if (t && t->isVariant(row, trail))
-                variants->append({out - base, quint16(b << 8 | trail)});
-            *out++ = ch;
-            p += 2;
-            continue;
-        }
-        // A bad pair: an ASCII second byte is read again as itself, any other byte is
-        // taken with the lead, as the WHATWG decoder does, and both are kept as escapes.
-        *out++ = char16_t(kEscapeBase + b);
-        ++p;
-        if (trail >= 0x80) {
-            *out++ = char16_t(kEscapeBase + trail);
-            ++p;
-        }
+        const Step step = stepAt(p, end);
+        if (step.pair && t && t->isVariant(kLeadRow[p[0]], p[1]))
+            variants->append({out - base, quint16(p[0] << 8 | p[1])});
+        *out++ = step.units[0];
+        if (step.count == 2)
+            *out++ = step.units[1];
+        p += step.bytes;
     }
     text.truncate(out - base);
     return text;
@@ -294,21 +300,93 @@ bool canEncode(char32_t ch)
     return ch < 0x80 || (ch < 0x10000 && tables().form[ch] != 0);
 }
 
-bool roundTrips(QByteArrayView bytes, QStringView text)
+namespace {
+
+// Walks the units that bytes decode to, with the byte each starts at and how many it takes.
+class UnitReader
 {
-    const QString back = decode(bytes);
-    qsizetype i = 0;
+public:
+    explicit UnitReader(QByteArrayView bytes)
+        : m_begin(reinterpret_cast<const uchar *>(bytes.data())), m_p(m_begin), m_end(m_p + bytes.size())
+    {
+        next();
+    }
+    bool atEnd() const { return m_start < 0; }
+    qsizetype start() const { return m_start; }
+    int length() const { return m_length; }
+    char16_t unit() const { return m_unit; }
+
+    void next()
+    {
+        if (m_pending) {   // the second escape of a bad pair
+            m_unit = m_pending;
+            m_pending = 0;
+            ++m_start;
+            return;
+        }
+        if (m_p == m_end) {
+            m_start = -1;
+            return;
+        }
+        m_start = m_p - m_begin;
+        if (*m_p < 0x80) {
+            m_unit = *m_p++;
+            m_length = 1;
+            return;
+        }
+        const Step step = stepAt(m_p, m_end);
+        m_p += step.bytes;
+        m_unit = step.units[0];
+        m_length = step.count == 2 ? 1 : step.bytes;
+        if (step.count == 2)
+            m_pending = step.units[1];
+    }
+
+private:
+    const uchar *m_begin;
+    const uchar *m_p;
+    const uchar *m_end;
+    qsizetype m_start = 0;
+    int m_length = 0;
+    char16_t m_unit = 0;
+    char16_t m_pending = 0;
+};
+
+bool hasEscape(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return isEscape(c); });
+}
+
+} // namespace
+
+QList<qsizetype> readBackChanges(QByteArrayView bytes, QStringView text)
+{
+    QList<qsizetype> places;
+    // Valid byte forms always read back as written: only escaped bytes can join with their
+    // neighbours.
+    if (!hasEscape(text))
+        return places;
+    const EncodeTables &t = tables();
+    UnitReader reader(bytes);
+    qsizetype at = 0;   // byte where the character j was written
+    bool inPlace = false;
     for (qsizetype j = 0; j < text.size();) {
         const char16_t c = text[j].unicode();
-        const bool pair = QChar::isHighSurrogate(c) && j + 1 < text.size()
-                          && text[j + 1].isLowSurrogate();
-        const char16_t expected = !pair && canEncode(c) ? c : u'?';
-        if (i >= back.size() || back[i].unicode() != expected)
-            return false;
-        ++i;
+        const bool pair = QChar::isHighSurrogate(c) && j + 1 < text.size() && text[j + 1].isLowSurrogate();
+        const quint16 form = pair ? 0 : c < 0x80 ? c : t.form[c];
+        const char16_t expected = pair || (c >= 0x80 && !form) ? u'?' : c;
+        const int length = form >= 0x100 ? 2 : 1;
+        while (!reader.atEnd() && reader.start() < at)
+            reader.next();
+        const bool same = !reader.atEnd() && reader.start() == at && reader.length() == length &&
+                          reader.unit() == expected;
+        if (!same && !inPlace)
+            places.append(j);
+        inPlace = !same;
+        at += length;
         j += pair ? 2 : 1;
     }
-    return i == back.size();
+    return places;
 }
 
 } // namespace CodePage

@@ -11,7 +11,7 @@
 // - An edit can put an escaped lead byte in front of a character whose bytes complete a valid
 //   pair (or leave an escaped trail byte alone), so the bytes encode() writes would read back
 //   as a different text. encode() still writes every byte as it stands, since dropping or
-//   changing one would lose data; a save calls roundTrips() on what it wrote to find out.
+//   changing one would lose data; a save asks readBackChanges() where that happens.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -47,9 +47,10 @@ QByteArray encode(QStringView text, const QList<Variant> &variants = {},
 // True when ch can be written to CP932 (escapes included).
 bool canEncode(char32_t ch);
 
-// True when bytes, the result of encode(text), decode back to text. A character of text that
-// CP932 cannot hold (what encode() reports as unencodable) must read back as '?'; variants
-// are not needed, since every byte form decodes to the character it was written for.
-bool roundTrips(QByteArrayView bytes, QStringView text);
+// Where bytes, the result of encode(text), read back as something else than text: the index
+// of the first character of each such place, in order. A character CP932 cannot hold (what
+// encode() reports as unencodable) is expected to read back as '?'; variants are not needed,
+// since every byte form reads back as the character it was written for.
+QList<qsizetype> readBackChanges(QByteArrayView bytes, QStringView text);
 
 } // namespace CodePage

@@ -648,7 +648,7 @@ void RichEdit::loadText(const QString &text, const QList<CodePage::Variant> &var
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
-QByteArray RichEdit::StreamOut(QList<qsizetype> *unencodable) const
+QByteArray RichEdit::StreamOut(QList<qsizetype> *unencodable, QList<qsizetype> *changed) const
 {
     const QTextDocument *doc = document();
     // Which formats mark a line-break kind or a byte form; usually none do.
@@ -701,14 +701,25 @@ QByteArray RichEdit::StreamOut(QList<qsizetype> *unencodable) const
 
     QList<qsizetype> outPositions;
     const QByteArray bytes = CodePage::encode(out, variants, unencodable ? &outPositions : nullptr);
-    if (unencodable) {
-        // back to character positions of the text, where a CR LF is one character
-        for (qsizetype at : outPositions) {
+    // back to character positions of the text, where a CR LF is one character
+    const auto toTextPositions = [&crlfEnds](const QList<qsizetype> &positions, QList<qsizetype> *result) {
+        for (qsizetype at : positions) {
             const auto before = std::lower_bound(crlfEnds.begin(), crlfEnds.end(), at) - crlfEnds.begin();
-            unencodable->append(at - before);
+            result->append(at - before);
         }
-    }
+    };
+    if (unencodable)
+        toTextPositions(outPositions, unencodable);
+    if (changed)
+        toTextPositions(CodePage::readBackChanges(bytes, out), changed);
     return bytes;
+}
+
+RichEdit::FilePosition RichEdit::FilePositionFromChar(qsizetype charIndex) const
+{
+    const qsizetype pos = std::clamp<qsizetype>(charIndex, 0, GetTextLength());
+    const QTextBlock block = document()->findBlock(int(pos));
+    return FilePosition{block.blockNumber() + 1, pos - block.position() + 1};
 }
 
 // The characters of a block read from a non-default byte form; shift turns a document

@@ -74,8 +74,17 @@ public:
     // the limit.
     bool StreamIn(const QByteArray &bytes);
     // The text as bytes. Characters CP932 cannot hold are written as '?'; their positions
-    // go to unencodable when given.
-    QByteArray StreamOut(QList<qsizetype> *unencodable = nullptr) const;
+    // go to unencodable when given. Where an escaped byte joins its neighbour, so that the
+    // bytes would read back as other text, the place's first character goes to changed.
+    QByteArray StreamOut(QList<qsizetype> *unencodable = nullptr, QList<qsizetype> *changed = nullptr) const;
+
+    // Line and column of a character as a file counts them (a line ends at a line break, not
+    // at the window edge), both from 1.
+    struct FilePosition {
+        qsizetype line;
+        qsizetype column;
+    };
+    FilePosition FilePositionFromChar(qsizetype charIndex) const;
 
 signals:
     // Emitted when the text would grow beyond the limit and the edit was refused.

@@ -21,8 +21,10 @@ RichEditDoc::SaveAsPrompt &saveAsPrompt()
 }
 
 
-// How many of the characters that cannot be saved are shown in the question.
+// How many of the characters that cannot be saved, or of the places that would read back
+// differently, a question shows.
 constexpr int kUnencodableShown = 5;
+constexpr qsizetype kPlacesShown = 5;
 } // namespace
 
 const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
@@ -145,8 +147,11 @@ bool RichEditDoc::OnSaveDocument(const QString &path)
     if (!view)
         return false;
     QList<qsizetype> unencodable;
-    const QByteArray bytes = view->StreamOut(&unencodable);
+    QList<qsizetype> changed;
+    const QByteArray bytes = view->StreamOut(&unencodable, &changed);
     if (!unencodable.isEmpty() && !ConfirmUnencodable(view->toPlainText(), unencodable))
+        return false;
+    if (!changed.isEmpty() && !ConfirmChangedOnReadBack(changed))
         return false;
     const FileError error = FileIO::WriteAtomic(path, bytes);
     if (error != FileError::None) {
@@ -177,13 +182,38 @@ bool RichEditDoc::ConfirmUnencodable(const QString &text, const QList<qsizetype>
             ++count;
         }
     }
-    const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
     const QString text2 =
         QStringLiteral("%1 には Shift-JIS で保存できない文字が含まれています:\n%2\n\n"
                        "保存すると、これらの文字は「?」に置き換わります。このまま保存しますか?")
-            .arg(name, shown.trimmed());
+            .arg(DisplayName(), shown.trimmed());
     return MsgBox::show(GetView(), text2, QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Question) ==
            MsgBox::IDYES;
+}
+
+// Bytes that were not valid Shift-JIS and now join a neighbour would reopen as other text:
+// the user decides, shown where it happens.
+bool RichEditDoc::ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const
+{
+    const RichEditView *view = GetView();
+    QStringList places;
+    for (qsizetype pos : positions.first(std::min<qsizetype>(positions.size(), kPlacesShown))) {
+        const RichEdit::FilePosition at = view->FilePositionFromChar(pos);
+        places.append(QStringLiteral("%1 行 %2 桁").arg(at.line).arg(at.column));
+    }
+    if (positions.size() > kPlacesShown)
+        places.append(QStringLiteral("ほか %1 箇所").arg(positions.size() - kPlacesShown));
+    const QString text =
+        QStringLiteral("%1 には、Shift-JIS として正しくないバイトが前後の文字とつながり、"
+                       "保存して開き直すと別の文字に変わる箇所があります:\n%2\n\n"
+                       "このまま保存しますか?")
+            .arg(DisplayName(), places.join(QStringLiteral("、")));
+    return MsgBox::show(GetView(), text, QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Question) ==
+           MsgBox::IDYES;
+}
+
+QString RichEditDoc::DisplayName() const
+{
+    return m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
 }
 
 void RichEditDoc::ReportSaveLoadException(const QString &path, FileError cause, bool saving) const
@@ -259,8 +289,7 @@ bool RichEditDoc::SaveModified()
 {
     if (!IsModified())
         return true;
-    const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
-    switch (MsgBox::show(GetView(), QStringLiteral("%1 への変更を保存しますか?").arg(name), QString(),
+    switch (MsgBox::show(GetView(), QStringLiteral("%1 への変更を保存しますか?").arg(DisplayName()), QString(),
                          MsgBox::Buttons::YesNoCancel, MsgBox::Icon::Question)) {
     case MsgBox::IDYES: return DoFileSave();
     case MsgBox::IDNO: return true;

@@ -80,6 +80,9 @@ protected:
 private:
     QString PromptForSaveName() const;
     bool ConfirmUnencodable(const QString &text, const QList<qsizetype> &positions) const;
+    bool ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const;
+    // The file-name part of the path, or the title while there is none.
+    QString DisplayName() const;
 
     QString m_strPathName;
     QString m_strTitle;

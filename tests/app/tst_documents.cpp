@@ -50,7 +50,10 @@ private slots:
     void saveAsIntoMissingFolder();
     void closeAsksAboutChanges();
     void unencodableCharactersAreNeverSavedSilently();
+    void bytesThatWouldReadBackDifferentlyAreNeverSavedSilently_data();
+    void bytesThatWouldReadBackDifferentlyAreNeverSavedSilently();
     void openingAnOpenFileActivatesIt();
+    void quotesArePartOfAName();
 
 private:
     std::unique_ptr<CNYOApp> m_app;
@@ -286,6 +289,51 @@ void TestDocuments::unencodableCharactersAreNeverSavedSilently()
     QVERIFY(!activeDoc(m_app.get())->IsModified());
 }
 
+void TestDocuments::bytesThatWouldReadBackDifferentlyAreNeverSavedSilently_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("typed");  // empty: Delete
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QByteArray>("written");
+    // 0x81 then 0x42 would read back as one character
+    QTest::newRow("line break deleted after a lone lead byte")
+        << QByteArray("x\r\nA\x81\r\nB") << 4 << QString() << QStringLiteral("2 行 2 桁")
+        << QByteArray("x\r\nA\x81" "B");
+    QTest::newRow("typed after a lead byte at the end")
+        << QByteArray("A\x81") << 2 << QStringLiteral("A") << QStringLiteral("1 行 2 桁")
+        << QByteArray("A\x81" "A");
+}
+
+void TestDocuments::bytesThatWouldReadBackDifferentlyAreNeverSavedSilently()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, caret);
+    QFETCH(QString, typed);
+    QFETCH(QString, place);
+    QFETCH(QByteArray, written);
+    const QString path = writeFile(QStringLiteral("joined.txt"), file);
+    QVERIFY(m_app->OpenDocumentFile(path));
+    CNYOView *view = activeView(m_app.get());
+    view->SetSel(caret, caret);
+    if (typed.isEmpty())
+        QTest::keyClick(view, Qt::Key_Delete);
+    else
+        typeText(view, typed);
+
+    boxes().answers = {MsgBox::IDNO};
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(boxes().texts.size(), 1);
+    QVERIFY2(boxes().texts.first().contains(place), qPrintable(boxes().texts.first()));
+    QCOMPARE(readFile(path), file);
+    QVERIFY(activeDoc(m_app.get())->IsModified());
+
+    boxes().answers = {MsgBox::IDYES};
+    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+    QCOMPARE(readFile(path), written);
+    QVERIFY(!activeDoc(m_app.get())->IsModified());
+}
+
 void TestDocuments::openingAnOpenFileActivatesIt()
 {
     const QString a = writeFile(QStringLiteral("a.txt"), "A");
@@ -299,6 +347,20 @@ void TestDocuments::openingAnOpenFileActivatesIt()
     QCOMPARE(documentCount(m_app.get()), open);
     QCOMPARE(activeDoc(m_app.get()), docA);
     QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [a.txt]"));
+}
+
+void TestDocuments::quotesArePartOfAName()
+{
+    const QString path = writeFile(QStringLiteral("say \"hi\".txt"), "hi");
+    RichEditDoc *doc = m_app->OpenDocumentFile(path);
+    QVERIFY(doc);
+    QCOMPARE(doc->GetPathName(), path);
+    QCOMPARE(doc->GetTitle(), QStringLiteral("say \"hi\".txt"));
+    QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("hi"));
+    // By its relative name it is the same document.
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    QCOMPARE(m_app->OpenDocumentFile(QStringLiteral("say \"hi\".txt")), doc);
+    QVERIFY(boxes().texts.isEmpty());
 }
 
 QTEST_MAIN(TestDocuments)
