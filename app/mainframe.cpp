@@ -16,32 +16,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-namespace {
-// One QAction per menu item, carrying its command id and status-bar prompt.
-void fillMenu(QMenu *menu, const QList<Res::MenuItem> &items)
-{
-    for (const Res::MenuItem &item : items) {
-        switch (item.kind) {
-        case Res::MenuItem::Separator:
-            menu->addSeparator();
-            break;
-        case Res::MenuItem::Popup:
-            fillMenu(menu->addMenu(item.text), item.children);
-            break;
-        case Res::MenuItem::Command: {
-            QAction *action = menu->addAction(item.text);
-            action->setData(item.id);
-            action->setStatusTip(Res::prompt(item.id));
-            if (item.grey) {
-                action->setEnabled(false);
-                action->setObjectName(QStringLiteral("mruPlaceholder"));
-            }
-            break;
-        }
-        }
-    }
-}
-} // namespace
 
 const CommandMap<CMainFrame> &CMainFrame::messageMap()
 {
@@ -97,12 +71,14 @@ void CMainFrame::CreateMenus()
         QList<QMenu *> &menus = id == IDR_NYOTYPE ? m_menus129 : m_menus128;
         for (const Res::MenuItem &popup : Res::menuBar(id)) {
             auto *menu = new QMenu(popup.text, this);
-            fillMenu(menu, popup.children);
+            Res::fillMenu(menu, popup.children);
             if (auto *placeholder = menu->findChild<QAction *>(QStringLiteral("mruPlaceholder"))) {
-                // The recent files go in before the state of the items is brought up to date.
-                connect(menu, &QMenu::aboutToShow, this, [menu, placeholder] {
+                // The recent files go in before the state of the items is brought up to date;
+                // choosing one is a command like any other.
+                connect(menu, &QMenu::aboutToShow, this, [this, menu, placeholder] {
                     if (WinApp::Get() && WinApp::Get()->GetRecentFileList())
-                        WinApp::Get()->GetRecentFileList()->updateMenu(menu, placeholder);
+                        for (QAction *entry : WinApp::Get()->GetRecentFileList()->updateMenu(menu, placeholder))
+                            Router()->AddAction(entry);
                 });
             }
             Router()->AddMenu(menu);

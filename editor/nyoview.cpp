@@ -2,16 +2,19 @@
 
 #include "editor/fontexchange.h"
 #include "editor/nyodoc.h"
+#include "platform/colordialog.h"
 #include "platform/colorref.h"
+#include "platform/commandrouter.h"
 #include "platform/fontdialog.h"
 #include "platform/winapp.h"
 #include "res/resource.h"
+#include "res/resources.h"
 #include "settings/fontrecord.h"
 #include "settings/keyindex.h"
 
 #include <QApplication>
-#include <QColorDialog>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -110,7 +113,8 @@ void CNYOView::ApplyBackColor()
 
 std::optional<CharFormat> CNYOView::RunFontDialog(const CharFormat &start, QWidget *parent)
 {
-    FontDialog dialog(FontExchange::toLogFont(start), start.crTextColor, parent);
+    FontDialog dialog(FontExchange::toLogFont(start), start.crTextColor, parent,
+                      FontExchange::sizeTenths(start));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return FontExchange::fromDialog(start, dialog.logFont(), dialog.color(), dialog.pointSizeTenths());
@@ -130,11 +134,10 @@ void CNYOView::OnFormatFont()
 
 void CNYOView::OnFormatBackColor()
 {
-    QColorDialog dialog(Qt::white, nullptr);
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    if (dialog.exec() != QDialog::Accepted)
+    const std::optional<QColor> chosen = ColorDialog::Choose(Qt::white, this);
+    if (!chosen)
         return;
-    const uint32_t color = RefFromColor(dialog.selectedColor());
+    const uint32_t color = RefFromColor(*chosen);
     SetBackgroundColor(color);
     Keys::BackColor.write(int32_t(color));
 }
@@ -144,34 +147,17 @@ void CNYOView::OnUpdateFormatBackColor(CmdUI *ui)
     ui->Enable(true);
 }
 
+// Every item is offered, whatever the state of the text; the chosen one goes through the
+// command routing like a menu or key, so a command with nothing to act on does nothing.
 void CNYOView::OnRButtonUp(const QPoint &point)
 {
-    struct Item {
-        int id;
-        const char16_t *text;
-    };
-    static const Item items[] = {
-        {ID_EDIT_UNDO, u"元に戻す(&U)"},     {0, nullptr},
-        {ID_EDIT_CUT, u"切り取り(&T)"},      {ID_EDIT_COPY, u"コピー(&C)"},
-        {ID_EDIT_PASTE, u"貼り付け(&P)"},    {ID_EDIT_CLEAR, u"消去(&L)"},
-        {0, nullptr},                        {ID_EDIT_SELECT_ALL, u"すべて選択(&A)"},
-        {0, nullptr},                        {ID_PKL_REGISTER, u"ＰＫＬ登録(&R)"},
-    };
     QMenu menu(this);
-    for (const Item &item : items) {
-        if (!item.id) {
-            menu.addSeparator();
-            continue;
-        }
-        QAction *action = menu.addAction(QString::fromUtf16(item.text));
-        action->setData(item.id);
-    }
-    // The chosen command goes through this view and its document, whatever its state.
-    if (QAction *chosen = menu.exec(viewport()->mapToGlobal(point))) {
-        const int id = chosen->data().toInt();
-        if (!OnCmdMsg(id, nullptr) && GetDocument())
-            GetDocument()->OnCmdMsg(id, nullptr);
-    }
+    Res::fillMenu(&menu, Res::viewContextMenu());
+    QAction *chosen = menu.exec(viewport()->mapToGlobal(point));
+    if (!chosen)
+        return;
+    if (CommandRouter *router = CommandRouter::Of(this))
+        router->Execute(chosen->data().toInt());
 }
 
 void CNYOView::mouseReleaseEvent(QMouseEvent *event)
@@ -192,22 +178,26 @@ void CNYOView::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
 }
 
-// Files dropped on the text open as documents, as they do when dropped on the main window.
+// Files dropped on the text open as documents, as they do when dropped on the main window;
+// anything else dropped, and everything pasted, goes in as text.
 bool CNYOView::canInsertFromMimeData(const QMimeData *source) const
 {
     return source->hasUrls() || RichEditView::canInsertFromMimeData(source);
 }
 
-void CNYOView::insertFromMimeData(const QMimeData *source)
+void CNYOView::dropEvent(QDropEvent *event)
 {
     QStringList files;
-    for (const QUrl &url : source->urls())
+    for (const QUrl &url : event->mimeData()->urls())
         if (url.isLocalFile())
             files.append(url.toLocalFile());
     if (files.isEmpty() || !WinApp::Get()) {
-        RichEditView::insertFromMimeData(source);
+        RichEditView::dropEvent(event);
         return;
     }
+    QDragLeaveEvent leave;  // takes the drop caret away
+    RichEditView::dragLeaveEvent(&leave);
+    event->acceptProposedAction();
     for (const QString &file : files)
         WinApp::Get()->OpenDocumentFile(file);
 }

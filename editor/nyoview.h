@@ -37,11 +37,11 @@ public:
     void OnFormatBackColor();
     void OnUpdateFormatBackColor(CmdUI *ui);
 
-    // Dropped or pasted data: files open as documents, text goes into the text.
+    // Dropped files open as documents; pasted data goes in as text only.
     bool canInsertFromMimeData(const QMimeData *source) const override;
-    void insertFromMimeData(const QMimeData *source) override;
 
 protected:
+    void dropEvent(QDropEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 

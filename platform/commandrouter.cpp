@@ -6,10 +6,18 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTimer>
+#include <QWidget>
 
 CommandRouter::CommandRouter(Route route, QObject *parent)
     : QObject(parent), m_route(std::move(route))
 {
+}
+
+CommandRouter *CommandRouter::Of(const QWidget *widget)
+{
+    if (!widget)
+        return nullptr;
+    return widget->window()->findChild<CommandRouter *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void CommandRouter::AddAction(QAction *action)
@@ -17,7 +25,9 @@ void CommandRouter::AddAction(QAction *action)
     const int id = action->data().toInt();
     if (id == 0)
         return;
-    m_actions[id].append(action);
+    QList<QPointer<QAction>> &actions = m_actions[id];
+    actions.removeAll(nullptr);  // actions made for one showing of a menu are gone again
+    actions.append(action);
     connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
 }
 

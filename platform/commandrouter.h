@@ -20,6 +20,7 @@ class CommandTarget;
 class QAction;
 class QKeyEvent;
 class QMenu;
+class QWidget;
 
 class CommandRouter : public QObject {
     Q_OBJECT
@@ -27,6 +28,9 @@ public:
     using Route = std::function<QList<CommandTarget *>()>;
 
     explicit CommandRouter(Route route, QObject *parent = nullptr);
+
+    // The router of the window that holds widget (a child of that window); null when none.
+    static CommandRouter *Of(const QWidget *widget);
 
     // Registers an action whose data() holds its command id.
     void AddAction(QAction *action);

@@ -98,6 +98,16 @@ int FontDialog::tenthsFromHeight(int32_t lfHeight)
     return int(std::clamp<int64_t>((h * 15 + 1) / 2, kMinTenths, kMaxTenths));
 }
 
+// A named size that does not give the description's height belongs to another font (or is
+// out of the dialog's range): the height decides then.
+int FontDialog::openingTenths(int32_t lfHeight, int sizeTenths)
+{
+    if (sizeTenths >= kMinTenths && sizeTenths <= kMaxTenths && lfHeight != 0 &&
+        heightFromTenths(sizeTenths, lfHeight > 0) == lfHeight)
+        return sizeTenths;
+    return tenthsFromHeight(lfHeight);
+}
+
 int32_t FontDialog::heightFromTenths(int tenths, bool cellHeight)
 {
     const int64_t h = heightOf(tenths, cellHeight);
@@ -133,7 +143,7 @@ int FontDialog::parseTenths(const QString &text)
     return (tenths >= kMinTenths && tenths <= kMaxTenths) ? int(tenths) : 0;
 }
 
-FontDialog::FontDialog(const LogFont &initial, uint32_t colorref, QWidget *parent)
+FontDialog::FontDialog(const LogFont &initial, uint32_t colorref, QWidget *parent, int sizeTenths)
     : QDialog(parent), m_initial(initial)
 {
     setWindowTitle(QStringLiteral("フォント"));
@@ -154,7 +164,7 @@ FontDialog::FontDialog(const LogFont &initial, uint32_t colorref, QWidget *paren
         if (m_styles[i].weight == weight && m_styles[i].italic == (initial.lfItalic != 0))
             m_styleList->setCurrentRow(i);
     }
-    m_sizeEdit->setText(formatTenths(tenthsFromHeight(initial.lfHeight)));
+    m_sizeEdit->setText(formatTenths(openingTenths(initial.lfHeight, sizeTenths)));
     m_strikeOut->setChecked(initial.lfStrikeOut != 0);
     m_underline->setChecked(initial.lfUnderline != 0);
     updateSample();

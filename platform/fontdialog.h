@@ -6,11 +6,13 @@
 // Sizes: the dialog works in tenths of a point. A font description's height is taken as
 // pixels at 96 per inch: a positive height h opens on a size whose cell height converts
 // back to h by (tenths * 2 * 4 / 3) / 20 (truncating), a negative one on a size whose
-// character height rounds to -h; where two half-point sizes give the same height (14
-// pixels: 10.5 and 11 points) the whole point size is shown. The chosen description carries
-// the height of the chosen size in the same sign convention as the one it started from
+// character height rounds to -h. Where two half-point sizes give the same height (14
+// pixels: 10.5 and 11 points) the height alone cannot tell them apart, so the caller may
+// name the size the description was made from: it is shown when it gives the description's
+// height; without it the whole point size is shown. The chosen description carries the
+// height of the chosen size in the same sign convention as the one it started from
 // (negative when it started from 0), so a description that is accepted unchanged comes back
-// unchanged.
+// unchanged, and so does a named size.
 //
 // A face that is not installed stays as named (it is drawn with the face the font system
 // substitutes for it, and that face is marked in the list); an empty face opens on the
@@ -39,7 +41,8 @@ public:
     static constexpr int kMaxTenths = 16380;   // 1638 points
     static constexpr int kDefaultTenths = 100;
 
-    FontDialog(const LogFont &initial, uint32_t colorref, QWidget *parent = nullptr);
+    // sizeTenths: the size initial was made from, 0 when unknown.
+    FontDialog(const LogFont &initial, uint32_t colorref, QWidget *parent = nullptr, int sizeTenths = 0);
 
     // The choice; meaningful after the dialog ended with OK.
     LogFont logFont() const;
@@ -70,6 +73,7 @@ private:
         bool italic;
     };
 
+    static int openingTenths(int32_t lfHeight, int sizeTenths);
     void buildUi();
     void fillFaces();
     void fillStyles(int32_t initialWeight);

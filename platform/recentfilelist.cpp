@@ -171,7 +171,7 @@ QString RecentFileList::menuText(int index) const
     return menuText(index, QDir::currentPath());
 }
 
-void RecentFileList::updateMenu(QMenu *fileMenu, QAction *placeholder)
+QList<QAction *> RecentFileList::updateMenu(QMenu *fileMenu, QAction *placeholder)
 {
     for (QAction *action : fileMenu->actions()) {
         if (action->property(kEntryProperty).toBool()) {
@@ -183,14 +183,15 @@ void RecentFileList::updateMenu(QMenu *fileMenu, QAction *placeholder)
     placeholder->setVisible(m_paths.isEmpty());
 
     const QString currentDir = QDir::currentPath();
+    QList<QAction *> entries;
     for (int i = 0; i < count(); ++i) {
         const int id = kFirstCommandId + i;
         auto *action = new QAction(menuText(i, currentDir), fileMenu);
         action->setData(id);
         action->setObjectName(QString::number(id));
         action->setProperty(kEntryProperty, true);
-        const QString path = m_paths.at(i);
-        connect(action, &QAction::triggered, this, [this, path] { emit openRequested(path); });
         fileMenu->insertAction(placeholder, action);
+        entries.append(action);
     }
+    return entries;
 }

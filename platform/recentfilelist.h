@@ -65,11 +65,9 @@ public:
     // action per entry with data and object name kFirstCommandId + i, inserted before the
     // placeholder, which is hidden meanwhile. With no entries the placeholder shows, disabled.
     // Call again whenever the list changes or before the menu shows; earlier entries go.
-    void updateMenu(QMenu *fileMenu, QAction *placeholder);
-
-signals:
-    // An entry of the menu was chosen.
-    void openRequested(const QString &path);
+    // Returns the entries' new actions; each carries its command id (kFirstCommandId and on)
+    // in data() and goes through the caller's command routing like any other command.
+    QList<QAction *> updateMenu(QMenu *fileMenu, QAction *placeholder);
 
 private:
     QString entryName(int number) const;

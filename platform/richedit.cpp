@@ -46,6 +46,25 @@ QString withLineBreaks(QString text, const QString &lineBreak)
     return text.replace(QChar(QChar::ParagraphSeparator), lineBreak);
 }
 
+// The kind marked on the separator that starts a block, -1 when it has none; breakOf holds
+// the kind each of the document's formats marks.
+int markedBreak(const QTextBlock &block, const std::vector<signed char> &breakOf)
+{
+    const int index = block.charFormatIndex();
+    return index >= 0 && size_t(index) < breakOf.size() ? breakOf[size_t(index)] : -1;
+}
+
+// The kind of a document's first marked break, -1 when none is marked. Files with marks
+// usually mark every break, so this stops at the second block.
+int firstMarkedBreak(const QTextDocument *doc, const std::vector<signed char> &breakOf)
+{
+    for (QTextBlock block = doc->begin().next(); block.isValid(); block = block.next()) {
+        if (const int kind = markedBreak(block, breakOf); kind >= 0)
+            return kind;
+    }
+    return -1;
+}
+
 } // namespace
 
 // The selection, the text length and the count of edits before a typing event. The text
@@ -356,9 +375,16 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *event)
         cleanTypedText(before);
 }
 
+// QMimeData hands out the URLs of copied files as text too; they are not text to insert.
+bool RichEdit::HasPlainText(const QMimeData *source)
+{
+    return source && (source->hasFormat(QStringLiteral("text/plain")) ||
+                      source->hasFormat(QStringLiteral("text/plain;charset=utf-8")));
+}
+
 bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
 {
-    return source && source->hasText();
+    return HasPlainText(source);
 }
 
 QMimeData *RichEdit::createMimeDataFromSelection() const
@@ -371,7 +397,7 @@ QMimeData *RichEdit::createMimeDataFromSelection() const
 // Pasted and dropped text comes in as plain text without formats.
 void RichEdit::insertFromMimeData(const QMimeData *source)
 {
-    if (isReadOnly() || !source || !source->hasText())
+    if (isReadOnly() || !HasPlainText(source))
         return;
     const QString text = source->text();
     QTextCursor cursor = textCursor();
@@ -394,22 +420,9 @@ void RichEdit::SetWholeTextFormat(const CharFormat &format)
     const uint32_t effects = format.dwEffects;
     constexpr uint32_t fontFields = CharFormat::CFM_BOLD | CharFormat::CFM_ITALIC | CharFormat::CFM_UNDERLINE |
                                     CharFormat::CFM_STRIKEOUT | CharFormat::CFM_SIZE | CharFormat::CFM_FACE;
-    if (mask & fontFields) {
-        QFont f = font();
-        if ((mask & CharFormat::CFM_FACE) && !format.szFaceName.isEmpty())
-            f.setFamily(format.szFaceName.left(CharFormat::kFaceMax));
-        if ((mask & CharFormat::CFM_SIZE) && format.yHeight > 0)
-            f.setPointSizeF(format.yHeight / 20.0);
-        if (mask & CharFormat::CFM_BOLD)
-            f.setWeight((effects & CharFormat::CFE_BOLD) ? QFont::Bold : QFont::Normal);
-        if (mask & CharFormat::CFM_ITALIC)
-            f.setItalic(effects & CharFormat::CFE_ITALIC);
-        if (mask & CharFormat::CFM_UNDERLINE)
-            f.setUnderline(effects & CharFormat::CFE_UNDERLINE);
-        if (mask & CharFormat::CFM_STRIKEOUT)
-            f.setStrikeOut(effects & CharFormat::CFE_STRIKEOUT);
-        setFont(f);  // becomes the document's default font: characters carry no font of their own
-    }
+    // The widget's font is the document's default font: characters carry no font of their own.
+    if (mask & fontFields)
+        setFont(format.fontOver(font()));
     if (mask & CharFormat::CFM_FACE)
         m_bPitchAndFamily = format.bPitchAndFamily;
     if (mask & CharFormat::CFM_COLOR) {
@@ -453,7 +466,7 @@ CharFormat RichEdit::GetWholeTextFormat() const
     format.crTextColor = RefFromColor(palette().color(QPalette::Text));
     format.bCharSet = m_bCharSet;
     format.bPitchAndFamily = m_bPitchAndFamily;
-    format.szFaceName = f.family().left(CharFormat::kFaceMax);
+    format.szFaceName = CharFormat::cutFace(f.family());
     return format;
 }
 
@@ -671,16 +684,16 @@ QByteArray RichEdit::StreamOut(QList<qsizetype> *unencodable, QList<qsizetype> *
     const QChar *src = raw.constData();
     QList<CodePage::Variant> variants;
     std::vector<qsizetype> crlfEnds;  // where the LF of each CR LF stands in out
-    LineBreak carried = CrLf;
+    // An unmarked break (typed or pasted) takes the kind of the marked break before it; one
+    // before the first marked break takes that break's kind, and a text without marked
+    // breaks is written with CR LF.
+    const int first = anyBreak ? firstMarkedBreak(doc, breakOf) : -1;
+    LineBreak carried = first >= 0 ? LineBreak(first) : CrLf;
     qsizetype pos = 0;  // of the block in the document
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         if (pos > 0) {
-            // An unmarked break (typed or pasted) takes the kind of the break before it.
-            if (anyBreak) {
-                const int index = block.charFormatIndex();
-                if (index >= 0 && size_t(index) < breakOf.size() && breakOf[size_t(index)] >= 0)
-                    carried = LineBreak(breakOf[size_t(index)]);
-            }
+            if (const int kind = anyBreak ? markedBreak(block, breakOf) : -1; kind >= 0)
+                carried = LineBreak(kind);
             if (carried == CrLf) {
                 *dst++ = u'\r';
                 crlfEnds.push_back(dst - out.constData());

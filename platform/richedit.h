@@ -59,6 +59,9 @@ public:
     // The format the text shows (all fields valid).
     CharFormat GetWholeTextFormat() const;
 
+    // True when the data holds text of its own (not just the names of files).
+    static bool HasPlainText(const QMimeData *source);
+
     // Background colour, 0x00BBGGRR.
     void SetBackgroundColor(uint32_t colorref);
 
@@ -102,7 +105,8 @@ private:
     // Character-format properties that keep a file's bytes on the characters they came
     // from, so that they move with edits: the byte form of a duplicate character, and the
     // kind of a line break (on the block separator; a separator without one was typed or
-    // pasted and takes the kind of the break before it).
+    // pasted and takes the kind of the marked break before it, or with none before, of the
+    // first one after it).
     static constexpr int kVariantProperty = QTextFormat::UserProperty + 1;
     static constexpr int kBreakProperty = QTextFormat::UserProperty + 2;
     enum LineBreak { CrLf = 0, Lf = 1, Cr = 2 };

@@ -76,7 +76,7 @@ void RichEditView::OnUpdateEditUndo(CmdUI *ui)
 void RichEditView::OnUpdateEditPaste(CmdUI *ui)
 {
     const QMimeData *data = QApplication::clipboard()->mimeData();
-    ui->Enable(data && data->hasText() && !isReadOnly());
+    ui->Enable(HasPlainText(data) && !isReadOnly());
 }
 
 void RichEditView::OnEditFind()

@@ -23,6 +23,7 @@ const CommandMap<WinApp> &WinApp::messageMap()
     static const CommandMap<WinApp> map{
         OnCommand<WinApp>(ID_FILE_NEW, &WinApp::OnFileNew),
         OnCommand<WinApp>(ID_FILE_PRINT_SETUP, &WinApp::OnFilePrintSetup),
+        OnCommandRange<WinApp>(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &WinApp::OnOpenRecentFile),
         OnUpdateCommandRange<WinApp>(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &WinApp::OnUpdateRecentFileMenu),
     };
     return map;
@@ -91,10 +92,17 @@ void WinApp::LoadStdProfileSettings(int size)
     m_pRecentFileList = new RecentFileList(QStringLiteral("Recent File List"), QStringLiteral("File%d"), size,
                                            kRecentDisplayLength);
     m_pRecentFileList->load();
-    connect(m_pRecentFileList, &RecentFileList::openRequested, this, [this](const QString &p) {
-        if (!OpenDocumentFile(p) && m_pRecentFileList)
-            m_pRecentFileList->remove(int(m_pRecentFileList->paths().indexOf(p)));
-    });
+}
+
+// An entry that can no longer be opened has told the user why and leaves the list.
+void WinApp::OnOpenRecentFile(int id)
+{
+    const int index = id - ID_FILE_MRU_FIRST;
+    if (!m_pRecentFileList || index >= m_pRecentFileList->count())
+        return;
+    const QString path = m_pRecentFileList->paths().at(index);
+    if (!OpenDocumentFile(path) && m_pRecentFileList)
+        m_pRecentFileList->remove(int(m_pRecentFileList->paths().indexOf(path)));
 }
 
 void WinApp::AddToRecentFileList(const QString &path)

@@ -59,6 +59,7 @@ public:
     static constexpr int kRecentDisplayLength = 30;
 
 protected:
+    void OnOpenRecentFile(int id);
     void OnUpdateRecentFileMenu(CmdUI *ui);
 
 

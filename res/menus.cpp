@@ -3,6 +3,8 @@
 #include "res/resources.h"
 #include "res/resource.h"
 
+#include <QMenu>
+
 namespace Res {
 namespace {
 
@@ -217,6 +219,46 @@ QList<MenuItem> menuBar(int resourceId)
         return inPlaceMenu();
     default:
         return {};
+    }
+}
+
+QList<MenuItem> viewContextMenu()
+{
+    return {
+        cmd(ID_EDIT_UNDO, u"元に戻す(&U)"),
+        sep(),
+        cmd(ID_EDIT_CUT, u"切り取り(&T)"),
+        cmd(ID_EDIT_COPY, u"コピー(&C)"),
+        cmd(ID_EDIT_PASTE, u"貼り付け(&P)"),
+        cmd(ID_EDIT_CLEAR, u"消去(&L)"),
+        sep(),
+        cmd(ID_EDIT_SELECT_ALL, u"すべて選択(&A)"),
+        sep(),
+        cmd(ID_PKL_REGISTER, u"ＰＫＬ登録(&R)"),
+    };
+}
+
+void fillMenu(QMenu *menu, const QList<MenuItem> &items)
+{
+    for (const MenuItem &item : items) {
+        switch (item.kind) {
+        case MenuItem::Separator:
+            menu->addSeparator();
+            break;
+        case MenuItem::Popup:
+            fillMenu(menu->addMenu(item.text), item.children);
+            break;
+        case MenuItem::Command: {
+            QAction *action = menu->addAction(item.text);
+            action->setData(item.id);
+            action->setStatusTip(prompt(item.id));
+            if (item.grey) {
+                action->setEnabled(false);
+                action->setObjectName(QStringLiteral("mruPlaceholder"));
+            }
+            break;
+        }
+        }
     }
 }
 

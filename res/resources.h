@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class QMenu;
+
 namespace Res {
 
 // String table. For a command id the text is "prompt\ntooltip" (tooltip optional).
@@ -25,6 +27,11 @@ struct MenuItem {
 };
 // Menu bar 128, 129 or 6: its top-level popups in order.
 QList<MenuItem> menuBar(int resourceId);
+// The editor view's right-button menu.
+QList<MenuItem> viewContextMenu();
+// Appends items to menu: one QAction per command, carrying its id in data() and its
+// status-bar prompt; the recent-file placeholder is named "mruPlaceholder" and starts grey.
+void fillMenu(QMenu *menu, const QList<MenuItem> &items);
 // The item text of a command as the menus show it (document menu first), empty when no menu
 // names it.
 QString menuText(int commandId);

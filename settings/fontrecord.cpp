@@ -15,18 +15,6 @@ const QString kCharSet = QStringLiteral("bCharSet");
 const QString kPitch = QStringLiteral("bPitchAndFamily");
 const QString kFace = QStringLiteral("szFaceName");
 
-// The face-name field holds CharFormat::kFaceMax characters; a longer name is cut, but never
-// between the two halves of a surrogate pair.
-QString fitFaceName(const QString &face)
-{
-    if (face.size() <= CharFormat::kFaceMax)
-        return face;
-    qsizetype length = CharFormat::kFaceMax;
-    if (face.at(length - 1).isHighSurrogate())
-        --length;
-    return face.left(length);
-}
-
 uint32_t readField(const QString &section, const QString &key)
 {
     return uint32_t(ReadNumberString(section, key, QStringLiteral("0")));
@@ -55,7 +43,7 @@ void WriteFontRecord(const QString &section, const CharFormat &format)
     writeField(section, kColor, format.crTextColor);
     writeField(section, kCharSet, format.bCharSet);   // widened without sign: 0-255
     writeField(section, kPitch, format.bPitchAndFamily);
-    Profile::WriteProfileString(section, kFace, fitFaceName(format.szFaceName));
+    Profile::WriteProfileString(section, kFace, CharFormat::cutFace(format.szFaceName));
 }
 
 CharFormat ReadFontRecord(const QString &section)
@@ -69,6 +57,6 @@ CharFormat ReadFontRecord(const QString &section)
     format.crTextColor = readField(section, kColor);
     format.bCharSet = uint8_t(readField(section, kCharSet) & 0xFFu);
     format.bPitchAndFamily = uint8_t(readField(section, kPitch) & 0xFFu);
-    format.szFaceName = fitFaceName(Profile::GetProfileString(section, kFace, QStringLiteral("System")));
+    format.szFaceName = CharFormat::cutFace(Profile::GetProfileString(section, kFace, QStringLiteral("System")));
     return format;
 }

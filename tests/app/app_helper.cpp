@@ -91,22 +91,35 @@ void recordSaveAs()
     });
 }
 
-void onModal(std::function<void(QWidget *)> handler)
+namespace {
+// Runs handler on the widget find() gives as soon as there is one, for ten seconds at most.
+void whenShown(QWidget *(*find)(), std::function<void(QWidget *)> handler)
 {
     auto *timer = new QTimer;
     auto *elapsed = new QElapsedTimer;
     elapsed->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, handler] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal && elapsed->elapsed() < 10000)
+    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, find, handler] {
+        QWidget *shown = find();
+        if (!shown && elapsed->elapsed() < 10000)
             return;
         timer->stop();
         timer->deleteLater();
         delete elapsed;
-        if (modal)
-            handler(modal);
+        if (shown)
+            handler(shown);
     });
     timer->start(20);
+}
+} // namespace
+
+void onModal(std::function<void(QWidget *)> handler)
+{
+    whenShown(&QApplication::activeModalWidget, std::move(handler));
+}
+
+void onPopup(std::function<void(QWidget *)> handler)
+{
+    whenShown(&QApplication::activePopupWidget, std::move(handler));
 }
 
 std::unique_ptr<CNYOApp> startApp(const QStringList &files)

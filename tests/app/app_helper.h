@@ -44,6 +44,8 @@ void recordSaveAs();
 
 // Runs handler on the next modal dialog as soon as it shows (within ten seconds).
 void onModal(std::function<void(QWidget *)> handler);
+// The same for the next popup menu.
+void onPopup(std::function<void(QWidget *)> handler);
 
 // A started application (first instance) with its main window.
 std::unique_ptr<CNYOApp> startApp(const QStringList &files = {});

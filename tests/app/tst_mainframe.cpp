@@ -17,6 +17,7 @@
 #include "settings/keyindex.h"
 
 #include <QColorDialog>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -42,6 +43,7 @@ private slots:
     void commandStates();
     void wordWrapToggleIsStored();
     void rightButtonMenu();
+    void pasteInsertsTextOnly();
     void acceleratorsWinOnlyWhenEnabled();
     void fileOpenOffersTheFilterListAndOpensEverySelectedFile();
     void droppedFilesOpen();
@@ -210,6 +212,25 @@ void TestMainFrame::wordWrapToggleIsStored()
     QVERIFY(!view->IsWordWrap());
 }
 
+namespace {
+// Chooses the item with text in the next popup menu.
+void choose(const QString &text, QStringList *seen = nullptr, bool *allEnabled = nullptr)
+{
+    onPopup([=](QWidget *popup) {
+        auto *menu = qobject_cast<QMenu *>(popup);
+        for (QAction *a : menu->actions()) {
+            if (seen)
+                seen->append(a->isSeparator() ? QStringLiteral("-") : a->text());
+            if (allEnabled)
+                *allEnabled = *allEnabled && a->isEnabled();
+            if (a->text() == text)
+                menu->setActiveAction(a);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+}
+} // namespace
+
 void TestMainFrame::rightButtonMenu()
 {
     m_app = startApp();
@@ -217,20 +238,7 @@ void TestMainFrame::rightButtonMenu()
     QTest::keyClicks(view, QStringLiteral("abc"));
     QStringList seen;
     bool allEnabled = true;
-    QTimer::singleShot(50, this, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        for (QAction *a : menu->actions()) {
-            seen.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-            allEnabled = allEnabled && a->isEnabled();
-        }
-        // Choose "すべて選択(&A)": it goes through the view's commands.
-        for (QAction *a : menu->actions())
-            if (a->text() == QStringLiteral("すべて選択(&A)"))
-                menu->setActiveAction(a);
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
+    choose(QStringLiteral("すべて選択(&A)"), &seen, &allEnabled);
     QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     QCOMPARE(seen, (QStringList{QStringLiteral("元に戻す(&U)"), QStringLiteral("-"),
                                 QStringLiteral("切り取り(&T)"), QStringLiteral("コピー(&C)"),
@@ -239,6 +247,35 @@ void TestMainFrame::rightButtonMenu()
                                 QStringLiteral("ＰＫＬ登録(&R)")}));
     QVERIFY(allEnabled);
     QCOMPARE(view->textCursor().selectedText(), QStringLiteral("abc"));
+}
+
+// Files copied in a file manager are not opened by Paste, from the key, the menu or the
+// right-button menu: the clipboard's text goes in, and nothing when it has none.
+void TestMainFrame::pasteInsertsTextOnly()
+{
+    m_app = startApp();
+    CNYOView *view = activeView(m_app.get());
+    const QString file = writeFile(QStringLiteral("copied.txt"), "copied");
+    const auto copyFile = [&file](bool withText) {
+        auto *data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(file)});
+        if (withText)
+            data->setText(QStringLiteral("name"));
+        QApplication::clipboard()->setMimeData(data);
+    };
+    copyFile(true);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(execute(m_app.get(), ID_EDIT_PASTE));
+    choose(QStringLiteral("貼り付け(&P)"));
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    QCOMPARE(view->toPlainText(), QStringLiteral("namenamename"));
+    copyFile(false);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(!execute(m_app.get(), ID_EDIT_PASTE));
+    choose(QStringLiteral("貼り付け(&P)"));
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    QCOMPARE(view->toPlainText(), QStringLiteral("namenamename"));
+    QCOMPARE(documentCount(m_app.get()), 1);
 }
 
 void TestMainFrame::acceleratorsWinOnlyWhenEnabled()
@@ -303,11 +340,17 @@ void TestMainFrame::droppedFilesOpen()
     static_cast<QObject *>(m_app->MainFrame())->event(&drop);
     QCOMPARE(documentCount(m_app.get()), 3);
     QCOMPARE(activeDoc(m_app.get())->GetPathName(), b);
-    // Dropped on the text, files open too instead of their names being pasted.
+    // Dropped on the text, files open too instead of their names going in.
     CNYOView *view = activeView(m_app.get());
     QMimeData one;
     one.setUrls({QUrl::fromLocalFile(a)});
-    view->insertFromMimeData(&one);
+    one.setText(a);
+    // A drop reaches the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent onText(QPointF(5, 5), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &onText);
     QCOMPARE(view->toPlainText(), QStringLiteral("2"));
     QCOMPARE(activeDoc(m_app.get())->GetPathName(), a);
 }
@@ -379,25 +422,33 @@ void TestMainFrame::fontAndColourCommands()
     QCOMPARE(view->textCursor().anchor(), 1);
     QCOMPARE(view->textCursor().position(), 2);
 
-    // The colour dialog opens on white whatever the background is; OK stores the choice.
+    // The colour dialog opens on white whatever the background is, in front of the main
+    // window that owns it; OK stores the choice. A custom colour added stays for the next one.
     QColor initial;
-    onModal([&initial](QWidget *modal) {
+    QWidget *owner = nullptr;
+    onModal([&initial, &owner](QWidget *modal) {
         auto *dialog = qobject_cast<QColorDialog *>(modal);
         initial = dialog->currentColor();
+        owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+        QColorDialog::setCustomColor(3, QColor(1, 2, 3));
         dialog->setCurrentColor(QColor(0, 128, 255));
         QMetaObject::invokeMethod(dialog, "accept");
     });
     QVERIFY(execute(m_app.get(), ID_FORMAT_BACKCOLOR));
     QCOMPARE(initial, QColor(Qt::white));
+    QCOMPARE(owner, m_app->MainFrame());
     QCOMPARE(view->palette().color(QPalette::Base), QColor(0, 128, 255));
     QCOMPARE(Keys::BackColor.read(), 0xFF8000);
-    onModal([&initial](QWidget *modal) {
+    QColor custom;
+    onModal([&initial, &custom](QWidget *modal) {
         auto *dialog = qobject_cast<QColorDialog *>(modal);
         initial = dialog->currentColor();
+        custom = QColorDialog::customColor(3);
         QMetaObject::invokeMethod(dialog, "reject");
     });
     QVERIFY(execute(m_app.get(), ID_FORMAT_BACKCOLOR));
     QCOMPARE(initial, QColor(Qt::white));
+    QCOMPARE(custom, QColor(1, 2, 3));
     QCOMPARE(Keys::BackColor.read(), 0xFF8000);
 }
 
@@ -423,6 +474,13 @@ void TestMainFrame::recentFilesAreRememberedAtExit()
     QCOMPARE(texts.size(), 2);
     QVERIFY(texts.first().startsWith(QStringLiteral("&1 ")));
     QVERIFY(texts.first().endsWith(QStringLiteral("r2.txt")));
+    // Choosing an entry is a command: it opens the file, and one that is gone leaves the list.
+    QFile::remove(a);
+    emit file->aboutToShow();
+    m_app->MainFrame()->Router()->Actions(ID_FILE_MRU_FIRST + 1).constFirst()->trigger();
+    QCOMPARE(m_app->GetRecentFileList()->paths(), QStringList{b});
+    m_app->MainFrame()->Router()->Actions(ID_FILE_MRU_FIRST).constFirst()->trigger();
+    QCOMPARE(activeDoc(m_app.get())->GetPathName(), b);
 }
 
 void TestMainFrame::startUpSettings()

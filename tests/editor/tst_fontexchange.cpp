@@ -1,7 +1,10 @@
-// Conversions between the stored character format, the font dialog's description and the
-// widget font.
+// Conversions between the stored character format and the font dialog's description and
+// size, and the dialog run on a format.
 #include "editor/fontexchange.h"
+#include "editor/nyoview.h"
+#include "platform/fontdialog.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -48,10 +51,8 @@ private slots:
     void dialogBoldThreshold();
     void dialogEffectsBuiltOnStart();
     void dialogFaceCut();
-    void roundTripThroughDialogDescription();
-    void qfontOnlyMaskedFields();
-    void qfontHeights();
-    void colors();
+    void dialogAcceptedUnchanged_data();
+    void dialogAcceptedUnchanged();
 };
 
 void TestFontExchange::logFontHeight_data()
@@ -185,80 +186,44 @@ void TestFontExchange::dialogFaceCut()
     QCOMPARE(FontExchange::toLogFont(format(200, 0, QString(35, u'G'))).lfFaceName, QString(31, u'G'));
 }
 
-void TestFontExchange::roundTripThroughDialogDescription()
+void TestFontExchange::dialogAcceptedUnchanged_data()
 {
-    // Confirming the dialog unchanged gives back the format (with the dialog's mask and
-    // without the automatic colour).
-    CharFormat start = format(240, CharFormat::CFE_BOLD | CharFormat::CFE_ITALIC, QStringLiteral("IPAGothic"));
+    QTest::addColumn<int>("twips");
+    QTest::addColumn<QString>("shown");
+    // 10.5 and 11 points share a pixel height, and so do 9.5 and 9, 12.5 and 12.
+    QTest::newRow("9.5pt") << 190 << QStringLiteral("9.5");
+    QTest::newRow("10pt") << 200 << QStringLiteral("10");
+    QTest::newRow("10.5pt") << 210 << QStringLiteral("10.5");
+    QTest::newRow("11pt") << 220 << QStringLiteral("11");
+    QTest::newRow("12.5pt") << 250 << QStringLiteral("12.5");
+}
+
+// The real dialog opens on the format's size and, confirmed unchanged, gives the format back
+// (with the dialog's mask and without the automatic colour).
+void TestFontExchange::dialogAcceptedUnchanged()
+{
+    QFETCH(int, twips);
+    QFETCH(QString, shown);
+    CharFormat start = format(twips, CharFormat::CFE_BOLD | CharFormat::CFE_ITALIC, QStringLiteral("IPAGothic"));
     start.crTextColor = 0x00FF00;
     start.dwMask = 0xF800000F;
-    const LogFont lf = FontExchange::toLogFont(start);
-    QCOMPARE(FontExchange::fromDialog(start, lf, start.crTextColor, 120), start);
-}
-
-void TestFontExchange::qfontOnlyMaskedFields()
-{
-    QFont base(QStringLiteral("BaseFace"));
-    base.setPointSizeF(11);
-    base.setBold(true);
-    base.setUnderline(true);
-
-    CharFormat cf = format(400, CharFormat::CFE_ITALIC | CharFormat::CFE_STRIKEOUT, QStringLiteral("NewFace"));
-    cf.dwMask = CharFormat::CFM_ITALIC;
-    QFont f = FontExchange::toQFont(cf, base);
-    QVERIFY(f.italic());
-    QVERIFY(f.bold());
-    QVERIFY(f.underline());
-    QVERIFY(!f.strikeOut());
-    QCOMPARE(f.pointSizeF(), 11.0);
-    QCOMPARE(f.family(), QStringLiteral("BaseFace"));
-
-    cf.dwMask = 0xF800000F;
-    f = FontExchange::toQFont(cf, base);
-    QVERIFY(f.italic());
-    QVERIFY(!f.bold());
-    QVERIFY(!f.underline());
-    QVERIFY(f.strikeOut());
-    QCOMPARE(f.pointSizeF(), 20.0);
-    QCOMPARE(f.family(), QStringLiteral("NewFace"));
-    QCOMPARE(f.styleHint(), QFont::Monospace);   // fixed pitch
-
-    // No mask: nothing changes.
-    cf.dwMask = 0;
-    QCOMPARE(FontExchange::toQFont(cf, base), base);
-}
-
-void TestFontExchange::qfontHeights()
-{
-    QFont base;
-    base.setPointSizeF(11);
-    CharFormat cf = format(0, 0, QString());
-    cf.dwMask = CharFormat::CFM_SIZE | CharFormat::CFM_FACE;
-    QCOMPARE(FontExchange::toQFont(cf, base).pointSizeF(), 11.0);
-    cf.yHeight = -240;
-    QCOMPARE(FontExchange::toQFont(cf, base).pointSizeF(), 11.0);
-    QCOMPARE(FontExchange::toQFont(cf, base).family(), base.family());   // empty face ignored
-    cf.yHeight = 210;
-    QCOMPARE(FontExchange::toQFont(cf, base).pointSizeF(), 10.5);
-    cf.yHeight = INT32_MAX;
-    QCOMPARE(FontExchange::toQFont(cf, base).pointSizeF(), 1638.0);
-}
-
-void TestFontExchange::colors()
-{
-    QCOMPARE(FontExchange::textColor(0x0000FF), QColor(255, 0, 0));
-    QCOMPARE(FontExchange::textColor(0xFF0000), QColor(0, 0, 255));
-    QCOMPARE(FontExchange::textColor(0x123456), QColor(0x56, 0x34, 0x12));
-    QCOMPARE(FontExchange::textColor(0xFF00FF00), QColor(0, 255, 0));
-
-    CharFormat cf;
-    cf.dwMask = CharFormat::CFM_COLOR;
-    QVERIFY(FontExchange::hasTextColor(cf));
-    cf.dwEffects = CharFormat::CFE_AUTOCOLOR;
-    QVERIFY(!FontExchange::hasTextColor(cf));
-    cf.dwEffects = 0;
-    cf.dwMask = CharFormat::CFM_BOLD;
-    QVERIFY(!FontExchange::hasTextColor(cf));
+    QString sizeShown;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&sizeShown, &poll] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<FontDialog *>(window);
+            if (dialog && dialog->isVisible()) {
+                poll.stop();
+                sizeShown = dialog->findChild<QLineEdit *>(QStringLiteral("sizeEdit"))->text();
+                dialog->accept();
+            }
+        }
+    });
+    poll.start(10);
+    const std::optional<CharFormat> chosen = CNYOView::RunFontDialog(start, nullptr);
+    QCOMPARE(sizeShown, shown);
+    QVERIFY(chosen);
+    QCOMPARE(*chosen, start);
 }
 
 QTEST_MAIN(TestFontExchange)

@@ -83,6 +83,8 @@ private slots:
 
     void fontHeightConversion();
     void fontDialogRoundTrip();
+    void fontDialogOpensOnNamedSize_data();
+    void fontDialogOpensOnNamedSize();
     void fontDialogKeepsOddWeightAndColour();
     void fontDialogUserChoices();
     void fontDialogMissingFace();
@@ -462,6 +464,30 @@ void TestDialogs::fontDialogRoundTrip()
     QCOMPARE(plain.logFont(), lf);
     QCOMPARE(plain.color(), 0xFFFFFFu);
     QCOMPARE(plain.pointSizeTenths(), 100);
+}
+
+void TestDialogs::fontDialogOpensOnNamedSize_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("sizeTenths");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("half point") << 14 << 105 << QStringLiteral("10.5");
+    QTest::newRow("whole point") << 14 << 110 << QStringLiteral("11");
+    QTest::newRow("none named") << 14 << 0 << QStringLiteral("11");
+    QTest::newRow("named size of another height") << 16 << 105 << QStringLiteral("12");
+    QTest::newRow("named size out of range") << 2666 << 20000 << QStringLiteral("1638");
+}
+
+void TestDialogs::fontDialogOpensOnNamedSize()
+{
+    QFETCH(int, height);
+    QFETCH(int, sizeTenths);
+    QFETCH(QString, shown);
+    LogFont lf;
+    lf.lfHeight = height;
+    lf.lfFaceName = installedFamily(false);
+    FontDialog dlg(lf, 0, nullptr, sizeTenths);
+    QCOMPARE(dlg.findChild<QLineEdit *>(QStringLiteral("sizeEdit"))->text(), shown);
 }
 
 void TestDialogs::fontDialogKeepsOddWeightAndColour()

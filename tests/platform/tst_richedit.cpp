@@ -71,11 +71,11 @@ private slots:
     void roundTrip();
     void streamInReplacesTextAndHistory();
 
-    void typedLineBreakTakesKindBefore_data();
-    void typedLineBreakTakesKindBefore();
+    void typedLineBreakKind_data();
+    void typedLineBreakKind();
     void deletedLineBreakKeepsOthers_data();
     void deletedLineBreakKeepsOthers();
-    void pastedLinesTakeKindBefore();
+    void pastedLineBreaksTakeFileKind();
     void shiftEnterBreaksLine();
 
     void typedCharacterNextToVariant_data();
@@ -95,6 +95,8 @@ private slots:
     void positionOfCharacter();
 
     void wholeTextFormat();
+    void wholeTextFont_data();
+    void wholeTextFont();
     void wholeTextFormatKeepsSelectionAndVariants();
     void backgroundColor();
     void escapesPaintedAsHex();
@@ -177,7 +179,9 @@ void TestRichEdit::streamInReplacesTextAndHistory()
 
 // --- line breaks under edits ---------------------------------------------------------
 
-void TestRichEdit::typedLineBreakTakesKindBefore_data()
+// A typed break takes the kind of the nearest file break before it, or with none before, of
+// the first one after it; CR LF when the text has none.
+void TestRichEdit::typedLineBreakKind_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qsizetype>("caret");
@@ -187,14 +191,17 @@ void TestRichEdit::typedLineBreakTakesKindBefore_data()
     QTest::newRow("LF file, end") << raw("a\nb\n") << qsizetype(4) << raw("a\nb\n\n");
     QTest::newRow("LF file, inside a line") << raw("a\nbc\n") << qsizetype(3) << raw("a\nb\nc\n");
     QTest::newRow("LF file, empty line") << raw("a\n\nb") << qsizetype(2) << raw("a\n\n\nb");
-    QTest::newRow("LF file, first line") << raw("ab\ncd") << qsizetype(1) << raw("a\r\nb\ncd");
+    QTest::newRow("LF file, first line") << raw("ab\ncd") << qsizetype(1) << raw("a\nb\ncd");
+    QTest::newRow("CR file, first line") << raw("ab\rcd") << qsizetype(0) << raw("\rab\rcd");
+    QTest::newRow("CR LF file, first line") << raw("ab\r\ncd") << qsizetype(1) << raw("a\r\nb\r\ncd");
     QTest::newRow("CR file") << raw("a\rb") << qsizetype(3) << raw("a\rb\r");
     QTest::newRow("mixed, after LF") << raw("a\r\nb\nc\r\nd") << qsizetype(5) << raw("a\r\nb\nc\n\r\nd");
     QTest::newRow("mixed, after CR LF") << raw("a\nb\r\nc\nd") << qsizetype(5) << raw("a\nb\r\nc\r\n\nd");
+    QTest::newRow("mixed, first line") << raw("ab\nc\r\nd") << qsizetype(1) << raw("a\nb\nc\r\nd");
     QTest::newRow("no break yet") << raw("abc") << qsizetype(3) << raw("abc\r\n");
 }
 
-void TestRichEdit::typedLineBreakTakesKindBefore()
+void TestRichEdit::typedLineBreakKind()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(qsizetype, caret);
@@ -246,7 +253,7 @@ void TestRichEdit::deletedLineBreakKeepsOthers()
     QCOMPARE(edit.StreamOut(), expected);
 }
 
-void TestRichEdit::pastedLinesTakeKindBefore()
+void TestRichEdit::pastedLineBreaksTakeFileKind()
 {
     TestEdit edit;
     QVERIFY(edit.StreamIn(raw("a\nb")));
@@ -255,7 +262,7 @@ void TestRichEdit::pastedLinesTakeKindBefore()
     QCOMPARE(edit.StreamOut(), raw("a\nbx\ny\nz\n"));
     edit.SetSel(0, 0);
     edit.ReplaceSel(QStringLiteral("1\n2"));
-    QCOMPARE(edit.StreamOut(), raw("1\r\n2a\nbx\ny\nz\n"));
+    QCOMPARE(edit.StreamOut(), raw("1\n2a\nbx\ny\nz\n"));
 }
 
 void TestRichEdit::shiftEnterBreaksLine()
@@ -633,31 +640,93 @@ void TestRichEdit::wholeTextFormat()
     QCOMPARE(edit.document()->defaultFont(), edit.font());
     QCOMPARE(edit.palette().color(QPalette::Text), QColor(255, 0, 0));
 
-    // only masked fields change; a height of 0 is ignored
-    CharFormat size;
-    size.dwMask = CharFormat::CFM_SIZE | CharFormat::CFM_ITALIC;
-    size.yHeight = 0;
-    size.dwEffects = CharFormat::CFE_ITALIC;
-    edit.SetWholeTextFormat(size);
-    shown = edit.GetWholeTextFormat();
-    QCOMPARE(shown.yHeight, 240);
-    QCOMPARE(shown.dwEffects, CharFormat::CFE_BOLD | CharFormat::CFE_UNDERLINE | CharFormat::CFE_ITALIC);
-    QCOMPARE(shown.szFaceName, QStringLiteral("IPAGothic"));
-
     // the font outlives loading a file
     QVERIFY(edit.StreamIn(raw("text")));
     QCOMPARE(edit.GetWholeTextFormat(), shown);
     QCOMPARE(edit.document()->defaultFont(), edit.font());
 
-    // face names are cut to 31 characters; automatic colour gives the default text colour back
-    CharFormat face;
-    face.dwMask = CharFormat::CFM_FACE | CharFormat::CFM_COLOR;
-    face.szFaceName = QString(40, QLatin1Char('F'));
-    face.dwEffects = CharFormat::CFE_AUTOCOLOR;
-    edit.SetWholeTextFormat(face);
-    QCOMPARE(edit.GetWholeTextFormat().szFaceName, QString(31, QLatin1Char('F')));
+    // automatic colour gives the default text colour back
+    CharFormat color;
+    color.dwMask = CharFormat::CFM_COLOR;
+    color.dwEffects = CharFormat::CFE_AUTOCOLOR;
+    edit.SetWholeTextFormat(color);
     QCOMPARE(edit.palette().color(QPalette::Text), QApplication::palette(&edit).color(QPalette::Text));
     QVERIFY(edit.GetWholeTextFormat().dwEffects & CharFormat::CFE_AUTOCOLOR);
+}
+
+// The font a format gives, on top of an 11-point bold underlined "BaseFace".
+void TestRichEdit::wholeTextFont_data()
+{
+    QTest::addColumn<uint>("mask");
+    QTest::addColumn<uint>("effects");
+    QTest::addColumn<int>("twips");
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<int>("pitchAndFamily");
+    QTest::addColumn<QString>("shownFace");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<uint>("shownEffects");
+    QTest::addColumn<int>("styleHint");
+
+    const uint fx = CharFormat::CFE_ITALIC | CharFormat::CFE_STRIKEOUT;
+    const uint base = CharFormat::CFE_BOLD | CharFormat::CFE_UNDERLINE;
+    const QString face = QStringLiteral("NewFace");
+    const QString baseFace = QStringLiteral("BaseFace");
+    const auto any = int(QFont::AnyStyle);
+    const auto size = uint(CharFormat::CFM_SIZE);
+    const auto faceOnly = uint(CharFormat::CFM_FACE);
+    QTest::newRow("no mask") << 0u << fx << 400 << face << 0x31 << baseFace << 11.0 << base << any;
+    QTest::newRow("masked fields only") << uint(CharFormat::CFM_ITALIC) << fx << 400 << face << 0x31 << baseFace
+                                        << 11.0 << (base | CharFormat::CFE_ITALIC) << any;
+    QTest::newRow("every font field") << 0xF800000Fu << fx << 400 << face << 0x31 << face << 20.0 << fx
+                                      << int(QFont::Monospace);
+    QTest::newRow("half point") << size << 0u << 210 << face << 0 << baseFace << 10.5 << base << any;
+    QTest::newRow("height capped") << size << 0u << 2000000 << face << 0 << baseFace << 1638.0 << base << any;
+    QTest::newRow("zero height ignored") << size << 0u << 0 << face << 0 << baseFace << 11.0 << base << any;
+    QTest::newRow("negative height ignored") << size << 0u << -240 << face << 0 << baseFace << 11.0 << base << any;
+    QTest::newRow("long face cut") << faceOnly << 0u << 0 << QString(40, u'F') << 0 << QString(31, u'F') << 11.0
+                                   << base << any;
+    QTest::newRow("surrogate pair at the cut")
+        << faceOnly << 0u << 0 << QString(30, u'F') + QString::fromUcs4(U"\U0001F600tail") << 0
+        << QString(30, u'F') << 11.0 << base << any;
+    QTest::newRow("empty face ignored") << faceOnly << 0u << 0 << QString() << 0x31 << baseFace << 11.0 << base
+                                        << any;
+    QTest::newRow("roman family") << faceOnly << 0u << 0 << face << 0x12 << face << 11.0 << base
+                                  << int(QFont::Serif);
+    QTest::newRow("fixed pitch before family") << faceOnly << 0u << 0 << face << 0x11 << face << 11.0 << base
+                                               << int(QFont::Monospace);
+}
+
+void TestRichEdit::wholeTextFont()
+{
+    QFETCH(uint, mask);
+    QFETCH(uint, effects);
+    QFETCH(int, twips);
+    QFETCH(QString, face);
+    QFETCH(int, pitchAndFamily);
+    QFETCH(QString, shownFace);
+    QFETCH(double, points);
+    QFETCH(uint, shownEffects);
+    QFETCH(int, styleHint);
+    RichEdit edit;
+    CharFormat base;
+    base.dwMask = 0xF800000F;
+    base.dwEffects = CharFormat::CFE_BOLD | CharFormat::CFE_UNDERLINE;
+    base.yHeight = 220;
+    base.szFaceName = QStringLiteral("BaseFace");
+    edit.SetWholeTextFormat(base);
+
+    CharFormat format;
+    format.dwMask = mask;
+    format.dwEffects = effects;
+    format.yHeight = twips;
+    format.bPitchAndFamily = uint8_t(pitchAndFamily);
+    format.szFaceName = face;
+    edit.SetWholeTextFormat(format);
+    const CharFormat shown = edit.GetWholeTextFormat();
+    QCOMPARE(shown.szFaceName, shownFace);
+    QCOMPARE(edit.font().pointSizeF(), points);
+    QCOMPARE(shown.dwEffects & 0xFu, shownEffects);
+    QCOMPARE(int(edit.font().styleHint()), styleHint);
 }
 
 void TestRichEdit::wholeTextFormatKeepsSelectionAndVariants()
