@@ -1,5 +1,6 @@
 // The whole program's road for a large file: File-Open through the document template into a
-// new document window until its first screen is painted, then Save through the command.
+// new document window until its first screen is painted; then, with wrap on, the keys a user
+// presses on it (each with its repaint), and Save through the command.
 #include "benchtext.h"
 
 #include "app/mainframe.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -69,13 +71,41 @@ int main(int argc, char *argv[])
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     const double openMs = timer.nsecsElapsed() / 1e6;
 
-    view->moveCursor(QTextCursor::End);
-    view->insertPlainText(QStringLiteral("追記"));
+    // Keys as the user presses them, each followed by the repaint it causes.
+    const auto press = [view](Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text, int times) {
+        QElapsedTimer keyTimer;
+        keyTimer.start();
+        for (int i = 0; i < times; ++i) {
+            QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+            QApplication::sendEvent(view, &event);
+            view->viewport()->repaint();
+        }
+        return keyTimer.nsecsElapsed() / 1e6 / times;
+    };
+    const double ctrlEndMs = press(Qt::Key_End, Qt::ControlModifier, QString(), 1);
+    // The generated file may end in the middle of a character: a break first, so that the
+    // letters typed after it do not join that byte.
+    const double enterMs = press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
+    const double typedMs = press(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), 200);
+    view->SetSel(view->GetTextLength() / 2, view->GetTextLength() / 2);
+    const double pageMs = press(Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
+    timer.restart();
+    const qsizetype rows = view->GetLineCount();
+    const double countMs = timer.nsecsElapsed() / 1e6;
+
+    view->SetSel(view->GetTextLength(), view->GetTextLength());
+    view->ReplaceSel(QStringLiteral("追記"));
     timer.restart();
     app.MainFrame()->Router()->Execute(ID_FILE_SAVE);
     const double saveMs = timer.nsecsElapsed() / 1e6;
 
     std::printf("File-Open of a 16 MiB CP932 file with CR LF to the first painted screen: %.0f ms\n", openMs);
+    std::printf("Ctrl+End with wrap on, right after opening: %.2f ms\n", ctrlEndMs);
+    std::printf("A typed character at the end of the file, repaint included: %.3f ms\n", typedMs);
+    std::printf("Enter at the end of the file, repaint included: %.3f ms\n", enterMs);
+    std::printf("Page Down in the middle of the file, repaint included: %.2f ms\n", pageMs);
+    std::printf("Displayed rows (wrap on): %lld, counted in what was left of the idle count: %.1f ms\n",
+                (long long)rows, countMs);
     std::printf("Save of the edited document (atomic, through the Save command): %.0f ms\n", saveMs);
     std::printf("characters: %lld, modified after save: %s\n", (long long)view->GetTextLength(),
                 view->GetModify() ? "yes" : "no");

@@ -10,11 +10,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace {
@@ -139,7 +137,7 @@ void FindReplaceDialog::SetMode(bool findOnly)
     layout()->activate();  // the size follows at once, not at the next event
 }
 
-void FindReplaceDialog::SetTarget(QPlainTextEdit *edit)
+void FindReplaceDialog::SetTarget(TextView *edit)
 {
     if (m_pEdit == edit)
         return;
@@ -149,7 +147,7 @@ void FindReplaceDialog::SetTarget(QPlainTextEdit *edit)
     m_targetGone = connect(edit, &QObject::destroyed, this, &QDialog::reject);
 }
 
-void FindReplaceDialog::OnEditFindReplace(QPlainTextEdit *edit, bool findOnly)
+void FindReplaceDialog::OnEditFindReplace(TextView *edit, bool findOnly)
 {
     if (!edit)
         return;
@@ -159,7 +157,7 @@ void FindReplaceDialog::OnEditFindReplace(QPlainTextEdit *edit, bool findOnly)
         LoadSettings();
         SetMode(findOnly);
     }
-    const QString selected = edit->textCursor().selectedText();
+    const QString selected = edit->selectedText();
     if (IsOneLine(selected))
         m_editFind->setText(selected);
     show();
@@ -169,7 +167,7 @@ void FindReplaceDialog::OnEditFindReplace(QPlainTextEdit *edit, bool findOnly)
     m_editFind->selectAll();
 }
 
-void FindReplaceDialog::OnEditRepeat(QPlainTextEdit *edit)
+void FindReplaceDialog::OnEditRepeat(TextView *edit)
 {
     if (!edit)
         return;
@@ -283,11 +281,8 @@ void FindReplaceDialog::AdjustPosition()
 {
     if (!isVisible() || !m_pEdit)
         return;
-    QTextCursor cursor = m_pEdit->textCursor();
-    cursor.setPosition(cursor.selectionStart());
-    QRect selection = m_pEdit->cursorRect(cursor);
-    cursor.setPosition(m_pEdit->textCursor().selectionEnd());
-    selection = selection.united(m_pEdit->cursorRect(cursor));
+    QRect selection = m_pEdit->cursorRect(m_pEdit->selectionStart());
+    selection = selection.united(m_pEdit->cursorRect(m_pEdit->selectionEnd()));
     selection.moveTopLeft(m_pEdit->viewport()->mapToGlobal(selection.topLeft()));
 
     const QRect frame = frameGeometry();

@@ -20,7 +20,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class TextView;
 class QPushButton;
 class QRadioButton;
 
@@ -34,13 +34,13 @@ public:
 
     // Shows the dialog in find or replace mode for edit. The search field takes the
     // selection when it is one line of text, otherwise the last search text.
-    void OnEditFindReplace(QPlainTextEdit *edit, bool findOnly);
+    void OnEditFindReplace(TextView *edit, bool findOnly);
     // Searches again with the last settings; opens the find dialog when nothing has been
     // searched yet.
-    void OnEditRepeat(QPlainTextEdit *edit);
+    void OnEditRepeat(TextView *edit);
 
     bool IsFindOnly() const { return m_bFindOnly; }
-    QPlainTextEdit *GetTarget() const { return m_pEdit; }
+    TextView *GetTarget() const { return m_pEdit; }
     // The search text of the last search (empty before the first).
     QString GetLastFindText() const { return m_strFind; }
 
@@ -49,7 +49,7 @@ public:
 private:
     void CreateControls();
     void SetMode(bool findOnly);
-    void SetTarget(QPlainTextEdit *edit);
+    void SetTarget(TextView *edit);
     void LoadSettings();
     void SaveSettings();
     void UpdateButtons();
@@ -78,7 +78,7 @@ private:
     QPushButton *m_buttonCancel = nullptr;
 
     bool m_bFindOnly = true;
-    QPointer<QPlainTextEdit> m_pEdit;
+    QPointer<TextView> m_pEdit;
     QMetaObject::Connection m_targetGone;
 
     // The last search.

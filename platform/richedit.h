@@ -1,30 +1,28 @@
 #pragma once
-// The editing control: a plain-text editor widget offering the operations of the rich-edit
-// control the editor view is written against. Positions are character indices from 0; with
-// wrap on, a "line" is a displayed row.
+// The editing control: a view of a text (TextView) offering the operations of the rich-edit
+// control the editor view is written against. Positions are character indices from 0, a line
+// break counting one; with wrap on, a "line" is a displayed row.
 //
-// Text is exchanged with files as CP932 bytes, losslessly: line ends (CR LF, LF, CR) are
-// kept per line, byte forms other than the default are kept on their characters, and
+// Text is exchanged with files as CP932 bytes, losslessly (TextBytes): line ends (CR LF, LF,
+// CR) are kept per line, byte forms other than the default are kept on their characters, and
 // undecodable bytes are kept as escapes that are painted as their hex value in a box.
 #include "platform/charformat.h"
-#include "platform/codepage.h"
+#include "platform/textview.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QPlainTextEdit>
-#include <QTextFormat>
 
 class QMimeData;
-class QTextBlock;
 
-class RichEdit : public QPlainTextEdit {
+class RichEdit : public TextView {
     Q_OBJECT
 public:
     static constexpr qsizetype kDefaultTextLimit = 0xFFFFFF;  // characters
 
     explicit RichEdit(QWidget *parent = nullptr);
 
-    // Selection as a character range; end may be -1 for "to the end".
+    // Selection as a character range; end may be -1 for "to the end". A negative start
+    // removes the selection and leaves the caret where it is.
     void GetSel(qsizetype &start, qsizetype &end) const;
     void SetSel(qsizetype start, qsizetype end);
 
@@ -89,45 +87,23 @@ public:
     };
     FilePosition FilePositionFromChar(qsizetype charIndex) const;
 
+    // The whole text, line breaks as '\n'.
+    QString toPlainText() const;
+
 signals:
     // Emitted when the text would grow beyond the limit and the edit was refused.
     void maxTextReached();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
+    bool acceptEdit(qsizetype from, qsizetype to, QStringView text) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
-    // Character-format properties that keep a file's bytes on the characters they came
-    // from, so that they move with edits: the byte form of a duplicate character, and the
-    // kind of a line break (on the block separator; a separator without one was typed or
-    // pasted and takes the kind of the marked break before it, or with none before, of the
-    // first one after it).
-    static constexpr int kVariantProperty = QTextFormat::UserProperty + 1;
-    static constexpr int kBreakProperty = QTextFormat::UserProperty + 2;
-    enum LineBreak { CrLf = 0, Lf = 1, Cr = 2 };
-
-    struct TypingSnapshot;
-
-    void collectVariants(const QTextBlock &block, qsizetype shift, QList<CodePage::Variant> *variants) const;
-    void loadText(const QString &text, const QList<CodePage::Variant> &variants, bool explicitBreaks);
-    static bool hasFileProperty(const QTextFormat &format);
-    bool fitsLimit(const QTextCursor &cursor, qsizetype inserted) const;
-    void cleanTypingFormat();
-    TypingSnapshot snapshotForTyping() const;
-    void cleanTypedText(const TypingSnapshot &before);
-    void stripFileProperties(qsizetype from, qsizetype to);
-    void paintEscapes(const QRect &area);
-    qsizetype rowsOf(const QTextBlock &block) const;
-    QTextBlock blockOfRow(qsizetype row, qsizetype *firstRow) const;
     void applyTextColor();
 
     qsizetype m_nLimit = kDefaultTextLimit;
-    quint64 m_nChanges = 0;  // edits of the document so far
     // Fields of the whole-text format that the widget's font and palette do not hold.
     bool m_bAutoColor = true;
     uint32_t m_crTextColor = 0;

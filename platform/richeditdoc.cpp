@@ -76,12 +76,14 @@ void RichEditDoc::AddView(RichEditView *view)
 {
     m_views.append(view);
     view->SetDocument(this);
+    view->setBuffer(&m_text);
 }
 
 void RichEditDoc::RemoveView(RichEditView *view)
 {
     m_views.removeAll(view);
     view->SetDocument(nullptr);
+    view->setBuffer(nullptr);
     if (m_views.isEmpty()) {
         if (m_pDocTemplate)
             m_pDocTemplate->RemoveDocument(this);
@@ -94,14 +96,12 @@ void RichEditDoc::RemoveView(RichEditView *view)
 
 bool RichEditDoc::IsModified() const
 {
-    const RichEditView *view = GetView();
-    return view && view->GetModify();
+    return m_text.isModified();
 }
 
 void RichEditDoc::SetModifiedFlag(bool modified)
 {
-    if (RichEditView *view = GetView())
-        view->SetModify(modified);
+    m_text.setModified(modified);
 }
 
 void RichEditDoc::DeleteContents()

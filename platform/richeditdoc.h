@@ -1,9 +1,10 @@
 #pragma once
-// A document whose text lives in the editing control of its view: the path and title, the
-// modified flag (the control's), open and save as CP932 plain text, Save As, the question
+// A document: its text (shared by all its views), the path and title, the modified flag,
+// open and save as CP932 plain text, Save As, the question
 // before closing a modified document and the messages for failed file operations.
 #include "platform/commandtarget.h"
 #include "platform/fileerror.h"
+#include "platform/textbuffer.h"
 
 #include <QList>
 #include <QObject>
@@ -27,7 +28,9 @@ public:
     void SetPathName(const QString &path, bool addToMRU = true);
     void SetTitle(const QString &title);
 
-    // The first view: the control that holds the text.
+    // The text, shared by every view of the document.
+    TextBuffer *GetText() { return &m_text; }
+    // The first view.
     RichEditView *GetView() const;
     const QList<RichEditView *> &GetViews() const { return m_views; }
     void AddView(RichEditView *view);
@@ -84,6 +87,7 @@ private:
     // The file-name part of the path, or the title while there is none.
     QString DisplayName() const;
 
+    TextBuffer m_text;
     QString m_strPathName;
     QString m_strTitle;
     QList<RichEditView *> m_views;

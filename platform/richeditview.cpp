@@ -37,9 +37,9 @@ RichEditView::RichEditView(QWidget *parent) : RichEdit(parent)
 {
     // Until a display font is chosen the text shows in the fixed-pitch Japanese gothic.
     setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 10));
-    connect(this, &QPlainTextEdit::selectionChanged, this, &RichEditView::commandStateChanged);
-    connect(this, &QPlainTextEdit::undoAvailable, this, &RichEditView::commandStateChanged);
-    connect(this, &QPlainTextEdit::textChanged, this, &RichEditView::commandStateChanged);
+    connect(this, &TextView::selectionChanged, this, &RichEditView::commandStateChanged);
+    connect(this, &TextView::undoAvailable, this, &RichEditView::commandStateChanged);
+    connect(this, &TextView::textChanged, this, &RichEditView::commandStateChanged);
 }
 
 RichEditView::~RichEditView() = default;
@@ -60,17 +60,17 @@ void RichEditView::OnEditUndo() { undo(); }
 void RichEditView::OnEditCut() { cut(); }
 void RichEditView::OnEditCopy() { copy(); }
 void RichEditView::OnEditPaste() { paste(); }
-void RichEditView::OnEditClear() { textCursor().removeSelectedText(); }
+void RichEditView::OnEditClear() { removeSelectedText(); }
 void RichEditView::OnEditSelectAll() { selectAll(); }
 
 void RichEditView::OnUpdateNeedSel(CmdUI *ui)
 {
-    ui->Enable(textCursor().hasSelection());
+    ui->Enable(hasSelection());
 }
 
 void RichEditView::OnUpdateEditUndo(CmdUI *ui)
 {
-    ui->Enable(document()->isUndoAvailable());
+    ui->Enable(buffer()->canUndo());
 }
 
 void RichEditView::OnUpdateEditPaste(CmdUI *ui)
@@ -96,5 +96,5 @@ void RichEditView::OnEditRepeat()
 
 void RichEditView::OnUpdateNeedFind(CmdUI *ui)
 {
-    ui->Enable(!document()->isEmpty());
+    ui->Enable(buffer()->length() != 0);
 }

@@ -1,16 +1,13 @@
 #include "platform/textfinder.h"
 
-#include <QList>
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include "platform/textview.h"
 
-#include <initializer_list>
+#include <QApplication>
+#include <QList>
+
+#include <algorithm>
 
 namespace {
-
-constexpr QChar kParagraphSeparator(QChar::ParagraphSeparator);
 
 bool IsWordChar(char32_t cp)
 {
@@ -71,41 +68,6 @@ bool MatchesAt(QStringView text, QStringView what, qsizetype pos, TextFinder::Op
            && IsAcceptable(text, pos, pos + what.size(), options);
 }
 
-// Replacement text comes in without character formats, as pasted text does: it must not
-// take over properties that the replaced characters had.
-const QTextCharFormat kInsertFormat;
-
-// Finds where the runs of characters end that have no format of their own, like the
-// replacement text, within one line; asked for ascending positions, it walks each line's
-// fragments once.
-class RunWalker {
-public:
-    explicit RunWalker(const QTextDocument *doc) : m_doc(doc) {}
-
-    // End of the run at pos; pos itself when the character at pos has a format.
-    qsizetype RunEnd(qsizetype pos)
-    {
-        if (!m_block.isValid() || pos < m_block.position()
-            || pos >= m_block.position() + m_block.length()) {
-            m_block = m_doc->findBlock(int(pos));
-            m_fragment = m_block.begin();
-        }
-        const qsizetype lineEnd = m_block.position() + m_block.length() - 1;
-        for (; !m_fragment.atEnd(); ++m_fragment) {
-            const QTextFragment fragment = m_fragment.fragment();
-            const qsizetype fragmentEnd = fragment.position() + fragment.length();
-            if (pos < fragmentEnd)
-                return fragment.charFormat() == kInsertFormat ? qMin(fragmentEnd, lineEnd) : pos;
-        }
-        return pos;
-    }
-
-private:
-    const QTextDocument *m_doc;
-    QTextBlock m_block;
-    QTextBlock::iterator m_fragment;
-};
-
 // Every match from the start, none overlapping the one before.
 QList<qsizetype> FindAll(QStringView text, QStringView what, TextFinder::Options options)
 {
@@ -122,21 +84,29 @@ struct MatchGroup {
     qsizetype last;
 };
 
-// Matches that lie in one run of unformatted text of one line form one group, to be
-// replaced in one edit with the text between them written back unchanged: the same result
-// as one edit per match, at a fraction of the cost for dense matches. A group also ends
-// at each mark (caret, anchor), so that a mark moves as it would with one edit per match.
-QList<MatchGroup> GroupMatches(const QTextDocument *doc, const QList<qsizetype> &starts,
-                               qsizetype len, std::initializer_list<qsizetype> marks)
+// Matches on one line with no character of their own byte form between them form one group,
+// replaced in one edit with the text between them written back unchanged: the same result as
+// one edit per match, at a fraction of the cost for dense matches. A group also ends at each
+// mark (caret, anchor; marks ascending), so that a mark moves as it would with one edit per
+// match.
+QList<MatchGroup> GroupMatches(QStringView text, const QList<CodePage::Variant> &variants,
+                               const QList<qsizetype> &starts, qsizetype len,
+                               const QList<qsizetype> &marks)
 {
     QList<MatchGroup> groups;
-    RunWalker runs(doc);
+    auto variant = variants.cbegin();
     for (qsizetype i = 0; i < starts.size(); ++i) {
-        qsizetype limit = runs.RunEnd(starts[i]);
-        for (qsizetype mark : marks) {
-            if (mark >= starts[i])
-                limit = qMin(limit, mark);
-        }
+        // The group may run up to the next line break, variant or mark after this match.
+        const qsizetype matchEnd = starts[i] + len;
+        qsizetype limit = text.indexOf(u'\n', matchEnd);
+        if (limit < 0)
+            limit = text.size();
+        while (variant != variants.cend() && variant->pos < matchEnd)
+            ++variant;
+        if (variant != variants.cend())
+            limit = qMin(limit, variant->pos);
+        if (const auto mark = std::lower_bound(marks.cbegin(), marks.cend(), starts[i]); mark != marks.cend())
+            limit = qMin(limit, *mark);
         const qsizetype first = i;
         while (i + 1 < starts.size() && starts[i + 1] + len <= limit)
             ++i;
@@ -145,25 +115,35 @@ QList<MatchGroup> GroupMatches(const QTextDocument *doc, const QList<qsizetype> 
     return groups;
 }
 
+// The carets and anchors of every view of edit's text (other windows of the document too),
+// ascending: each moves along with the edits.
+QList<qsizetype> MarksOfViews(const TextView *edit)
+{
+    QList<qsizetype> marks{edit->anchor(), edit->position()};
+    for (QWidget *widget : QApplication::allWidgets()) {
+        const auto *view = qobject_cast<const TextView *>(widget);
+        if (view && view != edit && view->buffer() == edit->buffer())
+            marks << view->anchor() << view->position();
+    }
+    std::sort(marks.begin(), marks.end());
+    return marks;
+}
+
 } // namespace
 
-TextFinder::TextFinder(QPlainTextEdit *edit) : m_edit(edit) {}
+TextFinder::TextFinder(TextView *edit) : m_edit(edit) {}
 
 QString TextFinder::SearchForm(const QString &what)
 {
     QString form = what;
-    form.replace(QLatin1String("\r\n"), QString(kParagraphSeparator));
-    form.replace(QLatin1Char('\r'), kParagraphSeparator);
-    form.replace(QLatin1Char('\n'), kParagraphSeparator);
+    form.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    form.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return form;
 }
 
 QString TextFinder::ReplacementForm(const QString &with)
 {
-    // Inserting text makes a line break of each CR and each LF; a CR LF pair is one.
-    QString form = with;
-    form.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return form;
+    return SearchForm(with);
 }
 
 qsizetype TextFinder::Search(QStringView text, QStringView what, qsizetype from,
@@ -193,8 +173,7 @@ qsizetype TextFinder::Search(QStringView text, QStringView what, qsizetype from,
 
 QString TextFinder::DocumentText() const
 {
-    // The raw text keeps one character per position, block breaks as U+2029.
-    return m_edit->document()->toRawText();
+    return m_edit->buffer()->text();
 }
 
 bool TextFinder::IsEditable() const
@@ -207,25 +186,20 @@ bool TextFinder::FindText(const QString &what, Options options, Direction direct
     const QString form = SearchForm(what);
     if (form.isEmpty())
         return false;
-    QTextCursor cursor = m_edit->textCursor();
-    const qsizetype from =
-        direction == Direction::Down ? cursor.selectionEnd() : cursor.selectionStart();
+    const qsizetype from = direction == Direction::Down ? m_edit->selectionEnd() : m_edit->selectionStart();
     const qsizetype at = Search(DocumentText(), form, from, options, direction);
     if (at < 0)
         return false;
-    cursor.setPosition(int(at));
-    cursor.setPosition(int(at + form.size()), QTextCursor::KeepAnchor);
-    m_edit->setTextCursor(cursor);
-    m_edit->ensureCursorVisible();
+    m_edit->setSelection(at, at + form.size());
+    m_edit->ensureCaretVisible();
     return true;
 }
 
 bool TextFinder::SameAsSelected(const QString &what, Options options) const
 {
     const QString form = SearchForm(what);
-    const QTextCursor cursor = m_edit->textCursor();
-    const qsizetype start = cursor.selectionStart();
-    if (form.isEmpty() || cursor.selectionEnd() - start != form.size())
+    const qsizetype start = m_edit->selectionStart();
+    if (form.isEmpty() || m_edit->selectionEnd() - start != form.size())
         return false;
     return MatchesAt(DocumentText(), form, start, options);
 }
@@ -236,15 +210,16 @@ TextFinder::ReplaceResult TextFinder::ReplaceNext(const QString &what, const QSt
     ReplaceResult result;
     if (SameAsSelected(what, options)) {
         const QString form = ReplacementForm(with);
-        const qsizetype length = m_edit->document()->characterCount() - 1;
+        const qsizetype length = m_edit->buffer()->length();
         const qsizetype newLength = length - SearchForm(what).size() + form.size();
         if (!IsEditable() || (newLength > length && newLength > m_limit)) {
             result.refused = true;
             return result;
         }
-        QTextCursor cursor = m_edit->textCursor();
-        cursor.insertText(form, kInsertFormat);
-        m_edit->setTextCursor(cursor);
+        TextBuffer *buffer = m_edit->buffer();
+        const qsizetype start = m_edit->selectionStart();
+        buffer->replace(start, m_edit->selectionEnd(), form);
+        m_edit->setPosition(start + form.size());
         result.replaced = true;
     }
     result.found = FindText(what, options, Direction::Down);
@@ -267,13 +242,12 @@ qsizetype TextFinder::ReplaceAll(const QString &what, const QString &with, Optio
     if (!IsEditable() || (newLength > text.size() && newLength > m_limit))
         return -1;
 
-    // Only matched characters change: the rest keeps its formats and line data. A mark
-    // inside or at either end of a match ends after its replacement.
-    const QTextCursor selection = m_edit->textCursor();
-    const QList<MatchGroup> groups = GroupMatches(m_edit->document(), starts, len,
-                                                  {selection.anchor(), selection.position()});
-    QTextCursor cursor(m_edit->document());
-    cursor.beginEditBlock();
+    // Only matched characters change: the rest keeps its byte forms and line-break kinds. A
+    // mark inside or at either end of a match ends after its replacement.
+    TextBuffer *buffer = m_edit->buffer();
+    const QList<MatchGroup> groups = GroupMatches(text, buffer->variants(), starts, len,
+                                                  MarksOfViews(m_edit));
+    buffer->beginGroup();
     // Last group first: the positions before it stay as they were.
     for (auto group = groups.crbegin(); group != groups.crend(); ++group) {
         QString composed = replacement;
@@ -282,10 +256,8 @@ qsizetype TextFinder::ReplaceAll(const QString &what, const QString &with, Optio
             composed += QStringView(text).mid(gap, starts[k] - gap);
             composed += replacement;
         }
-        cursor.setPosition(int(starts[group->first]));
-        cursor.setPosition(int(starts[group->last] + len), QTextCursor::KeepAnchor);
-        cursor.insertText(composed, kInsertFormat);
+        buffer->replace(starts[group->first], starts[group->last] + len, composed);
     }
-    cursor.endEditBlock();
+    buffer->endGroup();
     return starts.size();
 }

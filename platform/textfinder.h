@@ -11,14 +11,15 @@
 //   BMP). So a run of Japanese letters counts as one word: "日本" is not a whole word in
 //   "日本語" but is in "日本、" or "日本 ".
 // - A match never starts or ends inside a surrogate pair.
-// - Replacement text is inserted without character formats, as pasted text is.
+// - Replacement text is new text, as pasted text is: its characters take their usual byte
+//   form and its line breaks the kind of the breaks around them.
 // - A line break in the search or replacement text (CR LF, CR or LF) stands for one line
 //   break of the text.
 #include <QString>
 #include <QStringView>
 #include <limits>
 
-class QPlainTextEdit;
+class TextView;
 
 class TextFinder {
 public:
@@ -36,7 +37,7 @@ public:
 
     static constexpr qsizetype kNoLimit = std::numeric_limits<qsizetype>::max();
 
-    explicit TextFinder(QPlainTextEdit *edit);
+    explicit TextFinder(TextView *edit);
 
     // Longest text, in characters, that a replacement may produce.
     void SetTextLimit(qsizetype maxChars) { m_limit = maxChars; }
@@ -53,17 +54,18 @@ public:
 
     // Replaces every match from the start of the text, as one undo step, and returns how
     // many were replaced; -1 when the text would exceed the limit (nothing is changed then).
-    // The caret and selection stay in place, moved along by the edits.
+    // The caret and selection of every view of the text stay in place, moved along by the
+    // edits.
     qsizetype ReplaceAll(const QString &what, const QString &with, Options options);
 
-    // The search itself, on the text as the document holds it (a line break is U+2029).
+    // The search itself, on the text as the buffer holds it (a line break is '\n').
     // Down: first match starting at from or later. Up: last match ending at from or earlier.
     // Returns the start of the match or -1.
     static qsizetype Search(QStringView text, QStringView what, qsizetype from,
                             Options options, Direction direction);
 
-    // The search or replacement text with each line break turned into the document's own:
-    // U+2029 for a search text, "\n" for a replacement text.
+    // The search or replacement text with each line break (CR LF, CR or LF) turned into the
+    // buffer's own, '\n'.
     static QString SearchForm(const QString &what);
     static QString ReplacementForm(const QString &with);
 
@@ -71,6 +73,6 @@ private:
     QString DocumentText() const;
     bool IsEditable() const;
 
-    QPlainTextEdit *m_edit;
+    TextView *m_edit;
     qsizetype m_limit = kNoLimit;
 };

@@ -84,8 +84,8 @@ void TestDocuments::openEditSaveReopen()
     QCOMPARE(activeDoc(m_app.get())->GetTitle(), QStringLiteral("日本語.txt"));
     QVERIFY(!activeDoc(m_app.get())->IsModified());
 
-    view->moveCursor(QTextCursor::End);
-    view->insertPlainText(QStringLiteral("追加"));
+    view->setPosition(view->GetTextLength());
+    view->ReplaceSel(QStringLiteral("追加"));
     QVERIFY(activeDoc(m_app.get())->IsModified());
     QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
     QVERIFY(!activeDoc(m_app.get())->IsModified());
@@ -272,8 +272,8 @@ void TestDocuments::unencodableCharactersAreNeverSavedSilently()
     const QString path = writeFile(QStringLiteral("emoji.txt"), "a");
     QVERIFY(m_app->OpenDocumentFile(path));
     CNYOView *view = activeView(m_app.get());
-    view->moveCursor(QTextCursor::End);
-    view->insertPlainText(QStringLiteral("\U0001F600한"));
+    view->setPosition(view->GetTextLength());
+    view->ReplaceSel(QStringLiteral("\U0001F600한"));
 
     boxes().answers = {MsgBox::IDNO};
     QVERIFY(execute(m_app.get(), ID_FILE_SAVE));

@@ -194,12 +194,12 @@ void TestMainFrame::wordWrapToggleIsStored()
     m_app = startApp();
     CNYOView *view = activeView(m_app.get());
     QVERIFY(view->IsWordWrap());
-    QCOMPARE(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QVERIFY(view->WordWrap());
     QVERIFY(!enabled(m_app.get(), ID_VIEW_WORDWRAP));  // empty text
     QTest::keyClicks(view, QStringLiteral("x"));
     QVERIFY(execute(m_app.get(), ID_VIEW_WORDWRAP));
     QVERIFY(!view->IsWordWrap());
-    QCOMPARE(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(!view->WordWrap());
     QCOMPARE(Keys::WordWrap.read(), 0);
     QVERIFY(!m_app->MainFrame()->Router()->QueryState(ID_VIEW_WORDWRAP).checked());
 
@@ -246,7 +246,7 @@ void TestMainFrame::rightButtonMenu()
                                 QStringLiteral("-"), QStringLiteral("すべて選択(&A)"), QStringLiteral("-"),
                                 QStringLiteral("ＰＫＬ登録(&R)")}));
     QVERIFY(allEnabled);
-    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("abc"));
+    QCOMPARE(view->selectedText(), QStringLiteral("abc"));
 }
 
 // Files copied in a file manager are not opened by Paste, from the key, the menu or the
@@ -284,7 +284,7 @@ void TestMainFrame::acceleratorsWinOnlyWhenEnabled()
     m_app = startApp({path});
     CNYOView *view = activeView(m_app.get());
     view->setFocus();
-    view->moveCursor(QTextCursor::End);
+    view->setPosition(view->GetTextLength());
     QTest::keyClicks(view, QStringLiteral("two"));
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(readFile(path), QByteArray("line one\r\ntwo"));
@@ -292,7 +292,7 @@ void TestMainFrame::acceleratorsWinOnlyWhenEnabled()
     // Home belongs to a command that is grey: the key reaches the text and moves the caret to
     // the start of the line.
     QTest::keyClick(view, Qt::Key_Home);
-    QCOMPARE(view->textCursor().position(), 9);
+    QCOMPARE(view->position(), 9);
     // Ctrl+D clears the selection through its command.
     view->selectAll();
     QTest::keyClick(view, Qt::Key_D, Qt::ControlModifier);
@@ -374,17 +374,14 @@ void TestMainFrame::displayFontAndBackgroundColour()
 
     // F5 puts the stored font back, keeping the selection.
     QTest::keyClicks(view, QStringLiteral("abcdef"));
-    QTextCursor c = view->textCursor();
-    c.setPosition(1);
-    c.setPosition(4, QTextCursor::KeepAnchor);
-    view->setTextCursor(c);
+    view->setSelection(1, 4);
     QFont other = view->font();
     other.setPointSize(20);
     view->setFont(other);
     QVERIFY(execute(m_app.get(), ID_VIEW_REDRAW));
     QCOMPARE(view->font().pointSizeF(), 12.0);
-    QCOMPARE(view->textCursor().anchor(), 1);
-    QCOMPARE(view->textCursor().position(), 4);
+    QCOMPARE(view->anchor(), 1);
+    QCOMPARE(view->position(), 4);
 }
 
 void TestMainFrame::fontAndColourCommands()
@@ -419,8 +416,8 @@ void TestMainFrame::fontAndColourCommands()
     QCOMPARE(view->font().pointSizeF(), 12.0);
     QVERIFY(view->font().bold());
     QCOMPARE(view->palette().color(QPalette::Text), QColor(255, 0, 0));
-    QCOMPARE(view->textCursor().anchor(), 1);
-    QCOMPARE(view->textCursor().position(), 2);
+    QCOMPARE(view->anchor(), 1);
+    QCOMPARE(view->position(), 2);
 
     // The colour dialog opens on white whatever the background is, in front of the main
     // window that owns it; OK stores the choice. A custom colour added stays for the next one.

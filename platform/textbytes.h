@@ -1,0 +1,26 @@
+#pragma once
+// A text buffer to and from the bytes of a CP932 file, losslessly: line-break kinds, byte
+// forms other than the default and undecodable bytes (escapes) come back as they were read.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+class TextBuffer;
+
+namespace TextBytes {
+
+// Characters a file's text takes in a buffer (CR LF counts once).
+qsizetype bufferLength(QByteArrayView bytes);
+
+// Loads bytes into buffer (see TextBuffer::load). False, with the buffer unchanged, when the
+// text would be longer than limit characters.
+bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit);
+
+// The buffer's text as bytes. A Typed break is written with the kind TextBuffer::Break
+// describes. Characters CP932 cannot hold are written as '?' and their positions (in the
+// buffer) go to unencodable; the first character of each place where an escaped byte joins
+// its neighbour, so that the bytes would read back as other text, goes to changed.
+QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable = nullptr,
+                 QList<qsizetype> *changed = nullptr);
+
+} // namespace TextBytes
