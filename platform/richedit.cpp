@@ -19,19 +19,6 @@ void setPaletteColor(QWidget *widget, QPalette::ColorRole role, const QColor &co
     widget->setPalette(palette);
 }
 
-// Characters a text takes in the buffer, where CR LF becomes one line break.
-qsizetype bufferLength(QStringView text)
-{
-    qsizetype length = text.size();
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == u'\r' && text[i + 1] == u'\n') {
-            --length;
-            ++i;
-        }
-    }
-    return length;
-}
-
 } // namespace
 
 RichEdit::RichEdit(QWidget *parent) : TextView(parent)
@@ -102,7 +89,7 @@ qsizetype RichEdit::GetLineCount() const
 // Every edit, by key, input method, paste, drop or the program, passes here.
 bool RichEdit::acceptEdit(qsizetype from, qsizetype to, QStringView text)
 {
-    const qsizetype grown = GetTextLength() - (to - from) + bufferLength(text);
+    const qsizetype grown = GetTextLength() - (to - from) + TextBuffer::lengthOf(text);
     if (grown > m_nLimit && grown > GetTextLength()) {
         emit maxTextReached();
         return false;

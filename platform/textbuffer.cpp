@@ -474,3 +474,15 @@ void TextBuffer::setModified(bool modified)
     d->clean = modified ? -1 : d->done;
     d->emitStateChanges(before);
 }
+
+qsizetype TextBuffer::lengthOf(QStringView text)
+{
+    qsizetype length = text.size();
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == u'\r' && text[i + 1] == u'\n') {
+            --length;
+            ++i;
+        }
+    }
+    return length;
+}

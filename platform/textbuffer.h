@@ -75,6 +75,9 @@ public:
     // text). Empties the undo history and clears the modified flag.
     void load(QStringView fileText, const QList<CodePage::Variant> &variants);
 
+    // Characters text takes once put in a buffer: CR LF is one break.
+    static qsizetype lengthOf(QStringView text);
+
     // --- editing ---
     // Replaces [from, to) with text. In text, CR LF, CR, LF and U+2029 each become one break
     // of kind Typed; the new characters have their default byte form. Nothing is recorded for

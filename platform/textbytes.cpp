@@ -10,19 +10,6 @@ namespace {
 
 using Break = TextBuffer::Break;
 
-// Characters a file's decoded text takes in a buffer, where CR LF is one break.
-qsizetype lengthInBuffer(QStringView text)
-{
-    qsizetype length = text.size();
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == u'\r' && text[i + 1] == u'\n') {
-            --length;
-            ++i;
-        }
-    }
-    return length;
-}
-
 // The kind a break of no kind of its own is written with before the first break that has
 // one: that break's; CR LF when the text has none.
 Break firstMarkedBreak(const TextBuffer &buffer)
@@ -49,16 +36,11 @@ QList<qsizetype> toBufferPositions(const QList<qsizetype> &positions, const std:
 
 namespace TextBytes {
 
-qsizetype bufferLength(QByteArrayView bytes)
-{
-    return lengthInBuffer(CodePage::decode(bytes));
-}
-
 bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit)
 {
     QList<CodePage::Variant> variants;
     const QString text = CodePage::decode(bytes, &variants);
-    if (lengthInBuffer(text) > limit)
+    if (TextBuffer::lengthOf(text) > limit)
         return false;
     buffer.load(text, variants);
     return true;

@@ -9,9 +9,6 @@ class TextBuffer;
 
 namespace TextBytes {
 
-// Characters a file's text takes in a buffer (CR LF counts once).
-qsizetype bufferLength(QByteArrayView bytes);
-
 // Loads bytes into buffer (see TextBuffer::load). False, with the buffer unchanged, when the
 // text would be longer than limit characters.
 bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit);

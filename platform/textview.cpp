@@ -287,12 +287,10 @@ void TextView::setWordWrap(bool wrap)
 {
     if (wrap == m_index->wrap())
         return;
-    const qsizetype caretLine = m_buffer->lineOf(m_pos);
     m_layouts.clear();
     m_widestRow = 0;
     m_index->setWrap(wrap);
     m_topSubRow = 0;
-    (void)caretLine;
     horizontalScrollBar()->setValue(0);
     updateScrollBars();
     ensureCaretVisible();
@@ -501,10 +499,6 @@ qsizetype TextView::positionInRow(Row row, qreal x) const
 
 bool TextView::moveByKey(QKeyEvent *event)
 {
-    struct Move {
-        QKeySequence::StandardKey key;
-        QKeySequence::StandardKey select;
-    };
     const auto is = [event](QKeySequence::StandardKey move, QKeySequence::StandardKey select, bool *extend) {
         if (event->matches(move))
             return *extend = false, true;
