@@ -13,4 +13,9 @@ namespace FileName {
 // when no name remains.
 QString Resolve(const QString &name, const QString &baseDir = QString());
 
+// The file a link stands for, as a shortcut is opened as its target: the target of a symbolic
+// link, and the file a launcher of type Link names (a freedesktop .desktop entry whose URL is a
+// local file). Anything else, a link that leads nowhere included, is the path itself.
+QString FollowLink(const QString &path);
+
 } // namespace FileName

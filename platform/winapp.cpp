@@ -60,7 +60,7 @@ RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
 {
     if (!m_pDocTemplate)
         return nullptr;
-    const QString name = NormalizePath(path);
+    const QString name = FileName::FollowLink(NormalizePath(path));
     if (name.isEmpty())
         return nullptr;
     if (RichEditDoc *open = m_pDocTemplate->FindDocument(name)) {

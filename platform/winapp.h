@@ -30,7 +30,7 @@ public:
     void SetMainWnd(QMainWindow *mainWnd) { m_pMainWnd = mainWnd; }
 
     // Opens a file, or activates its window when it is open already. The text is taken as
-    // a path by NormalizePath().
+    // a path by NormalizePath(); a link opens the file it stands for (FileName::FollowLink).
     virtual RichEditDoc *OpenDocumentFile(const QString &path);
     void OnFileNew();
     // Chooses the printer and its settings for later print runs.

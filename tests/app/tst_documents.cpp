@@ -54,6 +54,8 @@ private slots:
     void bytesThatWouldReadBackDifferentlyAreNeverSavedSilently();
     void openingAnOpenFileActivatesIt();
     void quotesArePartOfAName();
+    void linksOpenWhatTheyStandFor_data();
+    void linksOpenWhatTheyStandFor();
 
 private:
     std::unique_ptr<CNYOApp> m_app;
@@ -361,6 +363,45 @@ void TestDocuments::quotesArePartOfAName()
     QDir::setCurrent(QFileInfo(path).absolutePath());
     QCOMPARE(m_app->OpenDocumentFile(QStringLiteral("say \"hi\".txt")), doc);
     QVERIFY(boxes().texts.isEmpty());
+}
+
+// A symbolic link and a launcher of type Link open the file they name, as a shortcut does;
+// other launchers, and links that lead nowhere, are files like any other.
+void TestDocuments::linksOpenWhatTheyStandFor_data()
+{
+    QTest::addColumn<QString>("link");    // file name of the link
+    QTest::addColumn<QByteArray>("launcher");  // its content, @ for the target; empty: a symbolic link
+    QTest::addColumn<bool>("toTarget");
+    const QByteArray url = "URL=file://@\n";
+    QTest::newRow("symbolic link") << QStringLiteral("link.txt") << QByteArray() << true;
+    QTest::newRow("launcher of type Link")
+        << QStringLiteral("a.desktop") << QByteArray("[Desktop Entry]\nName=t\nType=Link\n" + url) << true;
+    QTest::newRow("application launcher")
+        << QStringLiteral("b.desktop") << QByteArray("[Desktop Entry]\nType=Application\nExec=x\n" + url) << false;
+    QTest::newRow("link to a web page")
+        << QStringLiteral("c.desktop") << QByteArray("[Desktop Entry]\nType=Link\nURL=https://example.org/\n")
+        << false;
+    QTest::newRow("link in another group")
+        << QStringLiteral("d.desktop") << QByteArray("[Other]\nType=Link\n" + url) << false;
+}
+
+void TestDocuments::linksOpenWhatTheyStandFor()
+{
+    QFETCH(QString, link);
+    QFETCH(QByteArray, launcher);
+    QFETCH(bool, toTarget);
+    const QString target = writeFile(QStringLiteral("target.txt"), "target");
+    const QString path = QDir(QFileInfo(target).absolutePath()).filePath(link);
+    if (launcher.isEmpty())
+        QVERIFY(QFile::link(target, path));
+    else
+        writeFile(link, launcher.replace('@', QFile::encodeName(target)));
+    RichEditDoc *doc = m_app->OpenDocumentFile(path);
+    QVERIFY(doc);
+    QCOMPARE(doc->GetPathName(), toTarget ? target : path);
+    // The target already open: the link activates its window rather than opening it again.
+    if (toTarget)
+        QCOMPARE(m_app->OpenDocumentFile(path), doc);
 }
 
 QTEST_MAIN(TestDocuments)
