@@ -9,6 +9,7 @@
 #include "platform/commandrouter.h"
 #include "platform/mdichildwnd.h"
 #include "res/resource.h"
+#include "settings/keyindex.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -82,11 +84,30 @@ int main(int argc, char *argv[])
         }
         return keyTimer.nsecsElapsed() / 1e6 / times;
     };
+    // Jumps as the jump commands make them, with wrap on: right after opening the rows are
+    // still being counted.
+    const auto timed = [](const std::function<void()> &work) {
+        QElapsedTimer jumpTimer;
+        jumpTimer.start();
+        work();
+        return jumpTimer.nsecsElapsed() / 1e6;
+    };
+    CommandRouter *router = app.MainFrame()->Router();
+    const double endFreshMs = timed([router] { router->Execute(ID_JUMP_END); });
+    const qsizetype line250k = 249999;  // the generated text has about 280,000 rows
+    const double jumpCountedMs = timed([view] {
+        const qsizetype at = view->LineIndex(line250k);
+        view->SetSel(at, at);
+    });
+    const double endCountedMs = timed([router] { router->Execute(ID_JUMP_END); });
     const double ctrlEndMs = press(Qt::Key_End, Qt::ControlModifier, QString(), 1);
     // The generated file may end in the middle of a character: a break first, so that the
     // letters typed after it do not join that byte.
     const double enterMs = press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
     const double typedMs = press(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), 200);
+    Keys::Indent.write(2);
+    const double indentMs = press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
+    Keys::Indent.write(1);
     view->SetSel(view->GetTextLength() / 2, view->GetTextLength() / 2);
     const double pageMs = press(Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
     timer.restart();
@@ -100,9 +121,13 @@ int main(int argc, char *argv[])
     const double saveMs = timer.nsecsElapsed() / 1e6;
 
     std::printf("File-Open of a 16 MiB CP932 file with CR LF to the first painted screen: %.0f ms\n", openMs);
-    std::printf("Ctrl+End with wrap on, right after opening: %.2f ms\n", ctrlEndMs);
+    std::printf("End (the jump command) right after opening, wrap on: %.1f ms\n", endFreshMs);
+    std::printf("Jump to line 250,000 once counted: %.2f ms; End once counted: %.2f ms\n", jumpCountedMs,
+                endCountedMs);
+    std::printf("Ctrl+End with wrap on: %.2f ms\n", ctrlEndMs);
     std::printf("A typed character at the end of the file, repaint included: %.3f ms\n", typedMs);
     std::printf("Enter at the end of the file, repaint included: %.3f ms\n", enterMs);
+    std::printf("Enter with auto-indent at the end of the file, repaint included: %.3f ms\n", indentMs);
     std::printf("Page Down in the middle of the file, repaint included: %.2f ms\n", pageMs);
     std::printf("Displayed rows (wrap on): %lld, counted in what was left of the idle count: %.1f ms\n",
                 (long long)rows, countMs);

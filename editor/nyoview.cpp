@@ -1,6 +1,9 @@
 #include "editor/nyoview.h"
 
+#include "editor/autoindent.h"
 #include "editor/fontexchange.h"
+#include "editor/indentdlg.h"
+#include "editor/jumpdlg.h"
 #include "editor/nyodoc.h"
 #include "platform/colordialog.h"
 #include "platform/colorref.h"
@@ -15,6 +18,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -32,6 +36,17 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_FORMAT_FONT, &V::OnFormatFont),
         OnCommand<V>(ID_FORMAT_BACKCOLOR, &V::OnFormatBackColor),
         OnUpdateCommand<V>(ID_FORMAT_BACKCOLOR, &V::OnUpdateFormatBackColor),
+        OnCommand<V>(ID_JUMP_TOP, &V::OnJumpTop),
+        OnUpdateCommand<V>(ID_JUMP_TOP, &V::OnUpdateNeedText),
+        OnCommand<V>(ID_JUMP_END, &V::OnJumpEnd),
+        OnUpdateCommand<V>(ID_JUMP_END, &V::OnUpdateNeedText),
+        OnCommand<V>(ID_JUMP_BACK, &V::OnJumpBack),
+        OnUpdateCommand<V>(ID_JUMP_BACK, &V::OnUpdateNeedText),
+        OnCommand<V>(ID_JUMP_GOTO, &V::OnJumpTo),
+        OnUpdateCommand<V>(ID_JUMP_GOTO, &V::OnUpdateNeedText),
+        OnCommand<V>(ID_JUMP_MARK, &V::OnJumpMark),
+        OnUpdateCommand<V>(ID_JUMP_MARK, &V::OnUpdateNeedText),
+        OnCommand<V>(ID_SETTINGS_INDENT, &V::OnIndentSettings),
     };
     return map;
 }
@@ -145,6 +160,95 @@ void CNYOView::OnFormatBackColor()
 void CNYOView::OnUpdateFormatBackColor(CmdUI *ui)
 {
     ui->Enable(true);
+}
+
+// --- jumps ---------------------------------------------------------------------------
+
+// The start of the caret's line, as the control counts lines (rows with wrap on).
+qsizetype CNYOView::CaretLineStart() const
+{
+    return LineIndex(LineFromChar(-1));
+}
+
+// A position the control has no line for (past the last line) goes to the end.
+void CNYOView::PlaceCaret(qsizetype pos)
+{
+    if (pos < 0 || pos > GetTextLength())
+        pos = GetTextLength();
+    SetSel(pos, pos);
+}
+
+void CNYOView::OnJumpTop()
+{
+    m_nMarkPos = CaretLineStart();
+    PlaceCaret(0);
+}
+
+void CNYOView::OnJumpEnd()
+{
+    m_nMarkPos = CaretLineStart();
+    PlaceCaret(LineIndex(GetLineCount() - 1));
+}
+
+void CNYOView::OnJumpBack()
+{
+    const qsizetype back = m_nMarkPos;
+    m_nMarkPos = CaretLineStart();
+    PlaceCaret(back);
+}
+
+void CNYOView::OnJumpMark()
+{
+    m_nMarkPos = CaretLineStart();
+}
+
+void CNYOView::OnJumpTo()
+{
+    const qsizetype oldMark = m_nMarkPos;
+    m_nMarkPos = CaretLineStart();
+    CJumpDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
+        m_nMarkPos = oldMark;
+        return;
+    }
+    const qsizetype number = dialog.m_nValue;
+    PlaceCaret(dialog.m_nMode == 0 ? LineIndex(number - 1) : number - 1);
+}
+
+// --- auto-indent -----------------------------------------------------------------------
+
+void CNYOView::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const qsizetype before = GetTextLength();
+    RichEditView::keyPressEvent(event);
+    // The control has put the break in; a refused one (read-only, the text limit) gets no indent.
+    if (enter && GetTextLength() != before)
+        OnChar(u'\r', event->modifiers() & Qt::ShiftModifier);
+}
+
+// After the control's own processing of a character: Enter gives the new line the indent of
+// the line before, as the settings (read at every character) ask. The indent joins the
+// break's undo step, so one undo takes both back.
+void CNYOView::OnChar(char16_t ch, bool shift)
+{
+    if (shift || Keys::Indent.read() != 2 || ch != u'\r')
+        return;
+    const int kind = Keys::Indent2.read();
+    if (kind != AutoIndent::Tabs && kind != AutoIndent::Spaces && kind != AutoIndent::Copy)
+        return;
+    const QString previous = GetLine(LineFromChar(-1) - 1, AutoIndent::kLookedAt);
+    replaceSelection(AutoIndent::IndentFor(previous, kind), TextBuffer::Undo::Typing);
+}
+
+void CNYOView::OnIndentSettings()
+{
+    CIndentDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    Keys::Indent.write(dialog.m_nIndent);
+    if (dialog.m_nIndent == 2)
+        Keys::Indent2.write(dialog.m_nIndent2);
 }
 
 // Every item is offered, whatever the state of the text; the chosen one goes through the

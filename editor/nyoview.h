@@ -36,20 +36,34 @@ public:
     void OnFormatFont();
     void OnFormatBackColor();
     void OnUpdateFormatBackColor(CmdUI *ui);
+    void OnJumpTop();
+    void OnJumpEnd();
+    void OnJumpBack();
+    void OnJumpTo();
+    void OnJumpMark();
+    void OnIndentSettings();
+
+    // The remembered position: always the start of a line.
+    qsizetype MarkPos() const { return m_nMarkPos; }
 
     // Dropped files open as documents; pasted data goes in as text only.
     bool canInsertFromMimeData(const QMimeData *source) const override;
 
 protected:
     void dropEvent(QDropEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 
 private:
     void ApplyWrapMode();
+    qsizetype CaretLineStart() const;
+    void PlaceCaret(qsizetype pos);
+    void OnChar(char16_t ch, bool shift);
 
     bool m_bWordWrap = true;
+    qsizetype m_nMarkPos = 0;
 
     static const CommandMap<CNYOView> &messageMap();
 };

@@ -289,9 +289,13 @@ void TestMainFrame::acceleratorsWinOnlyWhenEnabled()
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(readFile(path), QByteArray("line one\r\ntwo"));
     QVERIFY(!activeDoc(m_app.get())->IsModified());
-    // Home belongs to a command that is grey: the key reaches the text and moves the caret to
-    // the start of the line.
+    // Home runs its command, the start of the file; Shift+Home is no command's key and reaches
+    // the text, selecting to the start of the line.
     QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(view->position(), 0);
+    view->setPosition(12);
+    QTest::keyClick(view, Qt::Key_Home, Qt::ShiftModifier);
+    QCOMPARE(view->anchor(), 12);
     QCOMPARE(view->position(), 9);
     // Ctrl+D clears the selection through its command.
     view->selectAll();
