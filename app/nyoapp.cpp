@@ -2,10 +2,16 @@
 
 #include "app/aboutdlg.h"
 #include "app/childframe.h"
+#include "app/childframedlg.h"
+#include "app/historydlg.h"
 #include "app/mainframe.h"
+#include "app/mainframedlg.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
+#include "platform/mdichildwnd.h"
+#include "platform/msgbox.h"
 #include "platform/multidoctemplate.h"
+#include "platform/richeditview.h"
 #include "platform/showcmd.h"
 #include "platform/singleinstance.h"
 #include "res/resource.h"
@@ -22,6 +28,12 @@ const CommandMap<CNYOApp> &CNYOApp::messageMap()
     static const CommandMap<A> map{
         OnCommand<A>(ID_APP_ABOUT, &A::OnAppAbout),
         OnCommand<A>(ID_FILE_OPEN, &A::OnFileOpen),
+        OnCommand<A>(ID_SETTINGS_CHILDFRAME, &A::OnSettingsChildFrame),
+        OnUpdateCommand<A>(ID_SETTINGS_CHILDFRAME, &A::OnUpdateSettingsDialog),
+        OnCommand<A>(ID_SETTINGS_MAINFRAME, &A::OnSettingsMainFrame),
+        OnUpdateCommand<A>(ID_SETTINGS_MAINFRAME, &A::OnUpdateSettingsDialog),
+        OnCommand<A>(ID_SETTINGS_HISTORY, &A::OnSettingsHistory),
+        OnUpdateCommand<A>(ID_SETTINGS_HISTORY, &A::OnUpdateSettingsDialog),
     };
     return map;
 }
@@ -172,4 +184,55 @@ void CNYOApp::OnAppAbout()
     QApplication::beep();
     CAboutDlg dialog(GetMainWnd());
     dialog.exec();
+}
+
+// The settings dialogs belong to the document windows' menu: with no document window active
+// they are grey, wherever else the commands are offered.
+void CNYOApp::OnUpdateSettingsDialog(CmdUI *ui)
+{
+    ui->Enable(m_pMainFrame && m_pMainFrame->MDIGetActive() != nullptr);
+}
+
+// The state applies to the next document window that opens or is activated.
+void CNYOApp::OnSettingsChildFrame()
+{
+    CChildFrameDlg dialog(GetMainWnd());
+    if (dialog.exec() == QDialog::Accepted)
+        Keys::WindowMode.write(dialog.m_nFrameMode);
+}
+
+// The running window stays where it is; the state decides what this run saves on exit and
+// how the next one starts. The state is written last, after the values it relies on.
+void CNYOApp::OnSettingsMainFrame()
+{
+    CMainFrameDlg dialog(GetMainWnd());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (dialog.m_nFrameMode == 3)
+        Keys::WM3.write(dialog.m_bSaveOnExit == 1 ? 1 : 0);
+    if (dialog.m_nFrameMode == 4) {
+        // The unsigned fields give back the stored values' bits: -8 shown as 4294967288
+        // is written as -8.
+        Keys::FrameLeft.write(int32_t(dialog.m_nLeft));
+        Keys::FrameTop.write(int32_t(dialog.m_nTop));
+        Keys::FrameRight.write(int32_t(dialog.m_nRight));
+        Keys::FrameBottom.write(int32_t(dialog.m_nBottom));
+    }
+    Keys::WindowMode2.write(dialog.m_nFrameMode);
+}
+
+// The recent-file list is sized once at start-up, so the user is told the new length waits
+// for the next start.
+void CNYOApp::OnSettingsHistory()
+{
+    CHistoryDlg dialog(GetMainWnd());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    Keys::LSPS.write(dialog.m_nRecentCount);
+    MDIChildWnd *child = m_pMainFrame ? m_pMainFrame->MDIGetActive() : nullptr;
+    QWidget *owner = GetMainWnd();
+    if (child && child->GetActiveView())
+        owner = child->GetActiveView();
+    MsgBox::show(owner, QStringLiteral("ＮＹＯを再起動すると設定が有効になります"), QStringLiteral("確認"),
+                 MsgBox::Buttons::Ok, MsgBox::Icon::Information);
 }

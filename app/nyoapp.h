@@ -37,6 +37,11 @@ public:
 
     void OnFileOpen();
     void OnAppAbout();
+    // The frame and history settings dialogs, each writing its settings on OK.
+    void OnSettingsChildFrame();
+    void OnSettingsMainFrame();
+    void OnSettingsHistory();
+    void OnUpdateSettingsDialog(CmdUI *ui);
 
 private:
     QStringList FileArguments() const;

@@ -206,8 +206,23 @@ int GetProfileInt(const QString &section, const QString &key, int def)
     return toStoredInt(Section(section, false).value(key)).value_or(def);
 }
 
+namespace {
+WriteObserver &writeObserver()
+{
+    static WriteObserver observer;
+    return observer;
+}
+} // namespace
+
+void SetWriteObserver(WriteObserver observer)
+{
+    writeObserver() = std::move(observer);
+}
+
 bool WriteProfileInt(const QString &section, const QString &key, int value)
 {
+    if (writeObserver())
+        writeObserver()(section, key, QString::number(value));
     return writeValue(section, key, value);
 }
 
@@ -218,6 +233,8 @@ QString GetProfileString(const QString &section, const QString &key, const QStri
 
 bool WriteProfileString(const QString &section, const QString &key, const QString &value)
 {
+    if (writeObserver())
+        writeObserver()(section, key, value);
     // A null string would be stored as an invalid value; an empty one is what is meant.
     return writeValue(section, key, value.isNull() ? QStringLiteral("") : value);
 }

@@ -26,6 +26,7 @@
 // Only the user-interface thread uses the store.
 #include <QList>
 #include <QString>
+#include <functional>
 #include <QStringList>
 #include <utility>
 
@@ -52,6 +53,11 @@ bool WriteProfileInt(const QString &section, const QString &key, int value);
 QString GetProfileString(const QString &section, const QString &key, const QString &def);
 // Writes value, flushed at once; false on failure.
 bool WriteProfileString(const QString &section, const QString &key, const QString &value);
+
+// For tests: sees every value written with WriteProfileInt and WriteProfileString, in order,
+// before it is stored. Pass {} to stop.
+using WriteObserver = std::function<void(const QString &section, const QString &key, const QString &value)>;
+void SetWriteObserver(WriteObserver observer);
 
 // Deleting forms: one value, or a whole section. True when the store could be written (also
 // when there was nothing to delete).

@@ -1,0 +1,34 @@
+#pragma once
+// Dialog 131: the state in which new document windows come up, maximised, normal or
+// minimised. It shows the stored state when it opens and leaves the choice in m_nFrameMode;
+// the command that runs it stores the choice.
+#include <QDialog>
+#include <cstdint>
+
+class QRadioButton;
+
+class CChildFrameDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum { IDD = 131 };
+
+    explicit CChildFrameDlg(QWidget *parent = nullptr);
+
+    // Child-frame state: 1 maximised, 2 normal, 3 minimised.
+    int32_t m_nFrameMode = 0;
+
+    // The first show initialises the dialog, as its creation does on the platform.
+    void setVisible(bool visible) override;
+
+protected:
+    void OnInitDialog();
+    // The OK button (and Enter) come here.
+    void accept() override { OnOK(); }
+    void OnOK();
+
+private:
+    QRadioButton *m_pMaximize = nullptr;
+    QRadioButton *m_pNormal = nullptr;
+    QRadioButton *m_pMinimize = nullptr;
+    bool m_bInitialized = false;
+};

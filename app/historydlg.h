@@ -1,0 +1,34 @@
+#pragma once
+// Dialog 135: the number of entries of the recent-file list, 0 to 10. It shows the stored
+// number when it opens and leaves the choice in m_nRecentCount; the command that runs it
+// stores it.
+#include <QDialog>
+#include <cstdint>
+
+class QLineEdit;
+
+class CHistoryDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum { IDD = 135 };
+
+    explicit CHistoryDlg(QWidget *parent = nullptr);
+
+    int32_t m_nRecentCount = 0;
+
+    // The first show initialises the dialog, as its creation does on the platform.
+    void setVisible(bool visible) override;
+
+protected:
+    void OnInitDialog();
+    // Moves the count into the edit, or (save) reads and checks it; false when it was
+    // refused, after its message.
+    bool DoDataExchange(bool save);
+    // The OK button (and Enter) come here.
+    void accept() override { OnOK(); }
+    void OnOK();
+
+private:
+    QLineEdit *m_pCount = nullptr;
+    bool m_bInitialized = false;
+};
