@@ -6,7 +6,9 @@
 #include "platform/winapp.h"
 #include "res/resource.h"
 #include "res/resources.h"
+#include "settings/keyindex.h"
 
+#include <QAction>
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -16,6 +18,15 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
+
+namespace {
+bool HoldsCommand(const QMenu *menu, int id)
+{
+    const QList<QAction *> actions = menu->actions();
+    return std::any_of(actions.begin(), actions.end(), [id](const QAction *a) { return a->data().toInt() == id; });
+}
+} // namespace
 
 const CommandMap<CMainFrame> &CMainFrame::messageMap()
 {
@@ -26,6 +37,16 @@ const CommandMap<CMainFrame> &CMainFrame::messageMap()
         OnCommand<F>(ID_WINDOW_TILE_VERT, &F::OnWindowTileVert),
         OnCommand<F>(ID_WINDOW_ARRANGE, &F::OnWindowArrange),
         OnCommand<F>(ID_APP_EXIT, &F::OnAppExit),
+        OnCommand<F>(ID_WINDOW_HIDE, &F::OnWindowHide),
+        OnCommand<F>(ID_WINDOW_NEXT, &F::OnWindowNext),
+        OnCommand<F>(ID_WINDOW_PREV, &F::OnWindowPrev),
+        OnCommand<F>(ID_WINDOW_SHOW, &F::OnWindowShow),
+        OnUpdateCommand<F>(ID_WINDOW_NEXT, &F::OnUpdateWindowNextPrev),
+        OnUpdateCommand<F>(ID_WINDOW_PREV, &F::OnUpdateWindowNextPrev),
+        OnCommand<F>(ID_VIEW_TOOLBAR, &F::OnViewToolBar),
+        OnUpdateCommand<F>(ID_VIEW_TOOLBAR, &F::OnUpdateViewToolBar),
+        OnCommand<F>(ID_VIEW_STATUS_BAR, &F::OnViewStatusBar),
+        OnUpdateCommand<F>(ID_VIEW_STATUS_BAR, &F::OnUpdateViewStatusBar),
     };
     return map;
 }
@@ -38,6 +59,11 @@ CMainFrame::CMainFrame(QWidget *parent) : MDIFrameWnd(parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    RestorePlacement();
+    m_bToolBarOn = Keys::Toolbar.read() != 0;
+    m_pToolBar->setVisible(m_bToolBarOn);
+    m_bStatusBarOn = Keys::Statusbar.read() != 0;
+    statusBar()->setVisible(m_bStatusBarOn);
     QList<CommandRouter::Accelerator> table;
     for (const Res::Accelerator &accel : Res::accelerators(IDR_MAINFRAME))
         table.append({accel.key, accel.id});
@@ -53,6 +79,11 @@ CMainFrame::CMainFrame(QWidget *parent) : MDIFrameWnd(parent)
         }
     });
     ShowMenus(IDR_MAINFRAME);
+}
+
+CMainFrame::~CMainFrame()
+{
+    SavePlacement();
 }
 
 bool CMainFrame::OnCmdMsg(int id, CmdUI *ui)
@@ -77,10 +108,15 @@ void CMainFrame::CreateMenus()
                 // choosing one is a command like any other.
                 connect(menu, &QMenu::aboutToShow, this, [this, menu, placeholder] {
                     if (WinApp::Get() && WinApp::Get()->GetRecentFileList())
-                        for (QAction *entry : WinApp::Get()->GetRecentFileList()->updateMenu(menu, placeholder))
+                        for (QAction *entry : WinApp::Get()->GetRecentFileList()->updateMenu(menu, placeholder)) {
+                            entry->setStatusTip(Res::prompt(entry->data().toInt()));
                             Router()->AddAction(entry);
+                        }
                 });
             }
+            // The framework's window list goes at the end of the menu that holds its commands.
+            if (id == IDR_NYOTYPE && HoldsCommand(menu, ID_WINDOW_NEW))
+                SetWindowMenu(menu, Res::string(AFX_IDS_MDICHILD));
             Router()->AddMenu(menu);
             menus.append(menu);
         }
@@ -126,14 +162,53 @@ void CMainFrame::CreateStatusBar()
         if (text.isEmpty())
             bar->showMessage(Res::string(AFX_IDS_IDLEMESSAGE));
     });
-    for (int id : Res::statusIndicators()) {
-        auto *label = new QLabel(Res::string(id), bar);
-        label->setObjectName(QStringLiteral("indicator%1").arg(id));
-        label->setAlignment(Qt::AlignCenter);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setEnabled(false);
-        bar->addPermanentWidget(label);
-    }
+    for (int id : Res::statusIndicators())
+        AddIndicator(id);
+}
+
+// A pane that shows its text while its key is locked and is empty otherwise, as the
+// framework's indicators are; its state is that of the command of the same id.
+void CMainFrame::AddIndicator(int id)
+{
+    const QString text = Res::string(id);
+    auto *label = new QLabel(statusBar());
+    label->setObjectName(QStringLiteral("indicator%1").arg(id));
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    const QFontMetrics metrics = label->fontMetrics();
+    label->setMinimumWidth(metrics.horizontalAdvance(text) + 2 * metrics.averageCharWidth());
+    statusBar()->addPermanentWidget(label);
+    auto *state = new QAction(label);
+    state->setData(id);
+    state->setEnabled(false);
+    connect(state, &QAction::changed, label, [label, state, text] {
+        label->setText(state->isEnabled() ? text : QString());
+    });
+    Router()->AddAction(state);
+}
+
+// "WindowMode2" 3 (normal) with "WM3" (save on exit), or 4 (fixed): the stored edges.
+void CMainFrame::RestorePlacement()
+{
+    const int mode = Keys::WindowMode2.read();
+    if (!((mode == 3 && Keys::WM3.read() == 1) || mode == 4))
+        return;
+    const int left = Keys::FrameLeft.read();
+    const int top = Keys::FrameTop.read();
+    MoveWindow(QRect(QPoint(left, top), QSize(Keys::FrameRight.read() - left, Keys::FrameBottom.read() - top)));
+}
+
+// Only the normal state with saving on exit writes; the rectangle is the normal one, also
+// when the frame is maximised or minimised now.
+void CMainFrame::SavePlacement()
+{
+    if (Keys::WindowMode2.read() != 3 || Keys::WM3.read() != 1)
+        return;
+    const QRect normal = GetWindowPlacement();
+    Keys::FrameLeft.write(normal.left());
+    Keys::FrameTop.write(normal.top());
+    Keys::FrameRight.write(normal.left() + normal.width());
+    Keys::FrameBottom.write(normal.top() + normal.height());
 }
 
 // The program's title followed by the active document's name; in brackets while the
@@ -237,4 +312,79 @@ void CMainFrame::OnWindowArrange()
 void CMainFrame::OnAppExit()
 {
     close();
+}
+
+void CMainFrame::OnWindowNext()
+{
+    MDINext();
+}
+
+// The window at the bottom of the stack comes to the top; the hidden one is passed over for
+// the one above it.
+void CMainFrame::OnWindowPrev()
+{
+    if (!MDIGetActive())
+        return;
+    const QList<MDIChildWnd *> stack = MDIChildrenByZOrder();
+    qsizetype last = stack.size() - 1;
+    if (last >= 0 && stack.at(last) == m_hWndHiddenChild)
+        --last;
+    if (last >= 0)
+        MDIActivate(stack.at(last));
+}
+
+void CMainFrame::OnUpdateWindowNextPrev(CmdUI *ui)
+{
+    ui->Enable(MDIGetActive() != nullptr);
+}
+
+// One window at a time. The next visible one takes over first, in the maximised state when
+// the hidden one had it, so commands keep acting on a window the user sees; with none left
+// the hidden one stays the target of commands.
+void CMainFrame::OnWindowHide()
+{
+    MDIChildWnd *active = MDIGetActive();
+    if (!active || m_bChildHidden)
+        return;
+    MDINext();
+    m_hWndHiddenChild = active;
+    active->hide();
+    m_bChildHidden = true;
+}
+
+// A hidden window destroyed meanwhile leaves nothing to show; the state is cleared all the same.
+void CMainFrame::OnWindowShow()
+{
+    if (!m_bChildHidden)
+        return;
+    if (MDIChildWnd *child = m_hWndHiddenChild) {
+        child->show();
+        MDIActivate(child);
+    }
+    m_hWndHiddenChild = nullptr;
+    m_bChildHidden = false;
+}
+
+void CMainFrame::OnViewToolBar()
+{
+    m_bToolBarOn = !m_bToolBarOn;
+    m_pToolBar->setVisible(m_bToolBarOn);
+    Keys::Toolbar.write(m_bToolBarOn ? 1 : 0);
+}
+
+void CMainFrame::OnUpdateViewToolBar(CmdUI *ui)
+{
+    ui->SetCheck(m_bToolBarOn);
+}
+
+void CMainFrame::OnViewStatusBar()
+{
+    m_bStatusBarOn = !m_bStatusBarOn;
+    statusBar()->setVisible(m_bStatusBarOn);
+    Keys::Statusbar.write(m_bStatusBarOn ? 1 : 0);
+}
+
+void CMainFrame::OnUpdateViewStatusBar(CmdUI *ui)
+{
+    ui->SetCheck(m_bStatusBarOn);
 }

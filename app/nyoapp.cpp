@@ -95,19 +95,7 @@ bool CNYOApp::InitInstance()
 
     if (Keys::TUNE.read() == 1)
         m_pMainFrame->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    switch (showCmd) {
-    case SW_SHOWMAXIMIZED: m_pMainFrame->showMaximized(); break;
-    case SW_SHOWMINNOACTIVE:
-        m_pMainFrame->setAttribute(Qt::WA_ShowWithoutActivating);
-        m_pMainFrame->showMinimized();
-        break;
-    default: m_pMainFrame->show(); break;
-    }
-    // Shown normal or maximised, the window also takes the keyboard. Where no window manager
-    // activates a newly mapped window, keys would still reach the text while the window
-    // counts as inactive, and the menu bar's Alt keys would type their letters instead.
-    if (showCmd != SW_SHOWMINNOACTIVE)
-        m_pMainFrame->activateWindow();
+    m_pMainFrame->ShowWindow(showCmd);
 
     connect(m_pInstance, &SingleInstance::filesReceived, m_pMainFrame, &CMainFrame::OnCopyData);
     m_pInstance->listen();

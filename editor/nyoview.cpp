@@ -9,6 +9,7 @@
 #include "platform/colorref.h"
 #include "platform/commandrouter.h"
 #include "platform/fontdialog.h"
+#include "platform/windowpos.h"
 #include "platform/winapp.h"
 #include "res/resource.h"
 #include "res/resources.h"
@@ -19,6 +20,7 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -36,6 +38,8 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_FORMAT_FONT, &V::OnFormatFont),
         OnCommand<V>(ID_FORMAT_BACKCOLOR, &V::OnFormatBackColor),
         OnUpdateCommand<V>(ID_FORMAT_BACKCOLOR, &V::OnUpdateFormatBackColor),
+        OnCommand<V>(ID_VIEW_TOPMOST, &V::OnViewTopMost),
+        OnUpdateCommand<V>(ID_VIEW_TOPMOST, &V::OnUpdateViewTopMost),
         OnCommand<V>(ID_JUMP_TOP, &V::OnJumpTop),
         OnUpdateCommand<V>(ID_JUMP_TOP, &V::OnUpdateNeedText),
         OnCommand<V>(ID_JUMP_END, &V::OnJumpEnd),
@@ -249,6 +253,24 @@ void CNYOView::OnIndentSettings()
     Keys::Indent.write(dialog.m_nIndent);
     if (dialog.m_nIndent == 2)
         Keys::Indent2.write(dialog.m_nIndent2);
+}
+
+// The command always runs after its state handler, so it toggles what is stored.
+void CNYOView::OnUpdateViewTopMost(CmdUI *ui)
+{
+    m_bTopMost = Keys::TUNE.read() != 0;
+    ui->SetCheck(m_bTopMost);
+}
+
+// Off, the main window ends its topmost state and comes to the front as an ordinary window.
+void CNYOView::OnViewTopMost()
+{
+    QWidget *frame = WinApp::Get() && WinApp::Get()->GetMainWnd() ? WinApp::Get()->GetMainWnd() : window();
+    m_bTopMost = !m_bTopMost;
+    WindowPos::SetTopMost(frame, m_bTopMost);
+    if (!m_bTopMost)
+        WindowPos::SetForegroundWindow(frame);
+    Keys::TUNE.write(m_bTopMost ? 1 : 0);
 }
 
 // Every item is offered, whatever the state of the text; the chosen one goes through the

@@ -36,6 +36,9 @@ public:
     void OnFormatFont();
     void OnFormatBackColor();
     void OnUpdateFormatBackColor(CmdUI *ui);
+    // Always on top, for the main window.
+    void OnViewTopMost();
+    void OnUpdateViewTopMost(CmdUI *ui);
     void OnJumpTop();
     void OnJumpEnd();
     void OnJumpBack();
@@ -63,6 +66,7 @@ private:
     void OnChar(char16_t ch, bool shift);
 
     bool m_bWordWrap = true;
+    bool m_bTopMost = false;  // as stored; read again before each use of the command
     qsizetype m_nMarkPos = 0;
 
     static const CommandMap<CNYOView> &messageMap();

@@ -4,6 +4,7 @@
 
 constexpr int AFX_IDS_APP_TITLE = 57344;
 constexpr int AFX_IDS_IDLEMESSAGE = 57345;
+constexpr int AFX_IDS_MDICHILD = 61215;     // prompt of the window list's entries
 
 // Framework commands
 constexpr int ID_FILE_NEW = 57600;
@@ -39,6 +40,11 @@ constexpr int ID_NEXT_PANE = 57680;
 constexpr int ID_PREV_PANE = 57681;
 constexpr int ID_VIEW_TOOLBAR = 59392;
 constexpr int ID_VIEW_STATUS_BAR = 59393;
+
+// The window list at the end of the Window menu: entry n (from 0) of the document windows in
+// the order they were opened.
+constexpr int AFX_IDM_FIRST_MDICHILD = 0xFF00;
+constexpr int AFX_IDM_LAST_MDICHILD = 0xFFFF;
 
 // Status-bar indicators
 constexpr int ID_INDICATOR_EXT = 59136;

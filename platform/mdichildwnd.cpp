@@ -1,5 +1,6 @@
 #include "platform/mdichildwnd.h"
 
+#include "platform/mdiframewnd.h"
 #include "platform/richeditdoc.h"
 #include "platform/richeditview.h"
 #include "platform/showcmd.h"
@@ -32,6 +33,26 @@ void MDIChildWnd::OnUpdateFrameTitle()
     setWindowTitle(title);
 }
 
+MDIChildWnd *MDIChildWnd::ActiveSibling() const
+{
+    auto *frame = qobject_cast<MDIFrameWnd *>(window());
+    return frame ? frame->MDIGetActive() : nullptr;
+}
+
+// The area activates every window it shows; the one that was active takes over again, in
+// the state it had, and stays on top.
+void MDIChildWnd::ShowMinimizedWithoutActivating()
+{
+    MDIChildWnd *previous = ActiveSibling();
+    const bool wasMaximized = previous && previous != this && previous->isMaximized();
+    showMinimized();
+    if (!previous || previous == this || !mdiArea())
+        return;
+    mdiArea()->setActiveSubWindow(previous);
+    if (wasMaximized)
+        previous->showMaximized();
+}
+
 void MDIChildWnd::ActivateFrame(int nCmdShow)
 {
     QMdiArea *area = mdiArea();
@@ -40,10 +61,10 @@ void MDIChildWnd::ActivateFrame(int nCmdShow)
         showMaximized();
         break;
     case SW_SHOWMINNOACTIVE:
+        ShowMinimizedWithoutActivating();
+        return;
     case SW_SHOWMINIMIZED:
         showMinimized();
-        if (nCmdShow == SW_SHOWMINNOACTIVE)
-            return;
         break;
     case SW_SHOWNORMAL:
     case SW_RESTORE:
@@ -51,7 +72,7 @@ void MDIChildWnd::ActivateFrame(int nCmdShow)
         break;
     default: {
         // Left to the frame: follow the window that was active before, as an MDI client does.
-        QMdiSubWindow *previous = area ? area->activeSubWindow() : nullptr;
+        MDIChildWnd *previous = ActiveSibling();
         if (previous && previous != this && previous->isMaximized())
             showMaximized();
         else if (!isVisible())

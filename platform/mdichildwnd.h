@@ -31,6 +31,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The active document window of the main window (this one or another), null when none.
+    MDIChildWnd *ActiveSibling() const;
+    void ShowMinimizedWithoutActivating();
+
     RichEditDoc *m_pDocument = nullptr;
     RichEditView *m_pView = nullptr;
     bool m_bPrompted = false;

@@ -65,9 +65,14 @@ RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
         doc->SetTitle(NextUntitledTitle());
     else
         doc->SetPathName(path);
+    InitialUpdateFrame(frame);
+    return doc;
+}
+
+void MultiDocTemplate::InitialUpdateFrame(MDIChildWnd *frame)
+{
     frame->GetActiveView()->OnInitialUpdate();
     frame->ActivateFrame(-1);
-    return doc;
 }
 
 RichEditDoc *MultiDocTemplate::FindDocument(const QString &path) const

@@ -34,8 +34,11 @@ public:
     // Opens path in a new window, or a new empty document when path is empty. Returns the
     // document, or null when it could not be opened (the user has been told why).
     RichEditDoc *OpenDocumentFile(const QString &path);
-    // A further window on an open document.
+    // A further window on an open document, not yet shown; null when its view could not be made.
     MDIChildWnd *CreateNewFrame(RichEditDoc *document);
+    // Tells the new window's view that its document is there and shows the window as the
+    // frame's activation decides.
+    void InitialUpdateFrame(MDIChildWnd *frame);
 
     // The open document with this path, if any.
     RichEditDoc *FindDocument(const QString &path) const;

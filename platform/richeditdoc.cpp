@@ -77,6 +77,8 @@ void RichEditDoc::AddView(RichEditView *view)
     m_views.append(view);
     view->SetDocument(this);
     view->setBuffer(&m_text);
+    if (m_views.size() > 1)
+        emit titleChanged();  // the windows are numbered from now on
 }
 
 void RichEditDoc::RemoveView(RichEditView *view)

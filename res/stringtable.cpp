@@ -18,7 +18,6 @@ constexpr int ID_SC_PREVWINDOW = 61189;
 constexpr int ID_SC_CLOSE = 61190;
 constexpr int ID_SC_RESTORE = 61202;
 constexpr int ID_SC_TASKLIST = 61203;
-constexpr int ID_MDI_ACTIVATE = 61215;
 
 struct Entry {
     int id;
@@ -117,7 +116,7 @@ const Entry kStrings[] = {
     {ID_SC_CLOSE, u"作業中のｳｨﾝﾄﾞｳを閉じ、変更したﾌｧｲﾙの保存を指示"},
     {ID_SC_RESTORE, u"ｳｨﾝﾄﾞｳを通常のｻｲｽﾞに戻す"},
     {ID_SC_TASKLIST, u"ｱﾌﾟﾘｹｰｼｮﾝの切り替え"},
-    {ID_MDI_ACTIVATE, u"指定のｳｨﾝﾄﾞｳを表示"},
+    {AFX_IDS_MDICHILD, u"指定のｳｨﾝﾄﾞｳを表示"},
 
     // Status-bar indicators
     {ID_INDICATOR_EXT, u"EXT"},

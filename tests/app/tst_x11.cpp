@@ -1,0 +1,255 @@
+// The program on a real X server with a window manager (a private Xvfb and openbox started
+// here): what the window system itself shows of the main window. The lock keys, pressed
+// through the server as a keyboard would, light and clear their panes without the program
+// polling; the minimised start-up, always on top and the placement reach the window manager.
+#include "app_helper.h"
+
+#include "app/mainframe.h"
+#include "app/nyoapp.h"
+#include "platform/afxres.h"
+#include "res/resource.h"
+#include "settings/keyindex.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+using namespace AppHelper;
+
+namespace {
+Display *display()
+{
+    return qApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+}
+
+// The atoms of a window property, by name.
+QStringList atomsOf(Display *dpy, Window window, const char *property)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    QStringList names;
+    if (XGetWindowProperty(dpy, window, XInternAtom(dpy, property, False), 0, 64, False, XA_ATOM, &type, &format,
+                           &count, &after, &data) == Success && data) {
+        for (unsigned long i = 0; i < count; ++i) {
+            char *name = XGetAtomName(dpy, reinterpret_cast<Atom *>(data)[i]);
+            names.append(QString::fromLatin1(name));
+            XFree(name);
+        }
+        XFree(data);
+    }
+    return names;
+}
+
+QStringList netWmState(QWidget *window)
+{
+    return atomsOf(display(), window->winId(), "_NET_WM_STATE");
+}
+
+// The state the window manager gives the window: 1 normal, 3 iconic, 0 none yet.
+long wmState(QWidget *window)
+{
+    Display *dpy = display();
+    const Atom wmStateAtom = XInternAtom(dpy, "WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    long state = 0;
+    if (XGetWindowProperty(dpy, window->winId(), wmStateAtom, 0, 2, False, wmStateAtom, &type, &format, &count,
+                           &after, &data) == Success && data) {
+        if (count > 0)
+            state = reinterpret_cast<long *>(data)[0];
+        XFree(data);
+    }
+    return state;
+}
+
+// Presses and releases a key on the X server, as a keyboard does.
+void pressKey(const char *keysym)
+{
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keysym)}), 0);
+}
+
+QRect storedEdges()
+{
+    const int left = Keys::FrameLeft.read(), top = Keys::FrameTop.read();
+    return QRect(QPoint(left, top), QSize(Keys::FrameRight.read() - left, Keys::FrameBottom.read() - top));
+}
+} // namespace
+
+class TestX11 : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void panesFollowTheLockKeys();
+    void minimisedStartUp();
+    void alwaysOnTopReachesTheWindowManager();
+    void placementBetweenDecorations();
+
+private:
+    std::unique_ptr<CNYOApp> m_app;
+};
+
+void TestX11::init()
+{
+    useFreshEnvironment();
+    recordBoxes();
+}
+
+void TestX11::cleanup()
+{
+    stopApp(m_app);
+}
+
+void TestX11::panesFollowTheLockKeys()
+{
+    m_app = startApp();
+    QVERIFY(m_app);
+    CMainFrame *frame = m_app->MainFrame();
+    QLabel *caps = frame->findChild<QLabel *>(QStringLiteral("indicator%1").arg(ID_INDICATOR_CAPS));
+    QLabel *num = frame->findChild<QLabel *>(QStringLiteral("indicator%1").arg(ID_INDICATOR_NUM));
+    QVERIFY(caps && num);
+    QTRY_COMPARE(caps->text(), QString());
+    QTRY_COMPARE(num->text(), QString());
+
+    const struct {
+        const char *key;
+        QString caps, num;
+    } steps[] = {
+        {"Caps_Lock", QStringLiteral("CAP"), QString()},
+        {"Num_Lock", QStringLiteral("CAP"), QStringLiteral("NUM")},
+        {"Caps_Lock", QString(), QStringLiteral("NUM")},
+        {"Num_Lock", QString(), QString()},
+    };
+    for (const auto &step : steps) {
+        pressKey(step.key);
+        QTRY_COMPARE_WITH_TIMEOUT(caps->text(), step.caps, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(num->text(), step.num, 2000);
+    }
+}
+
+// "WindowMode2" 2: an icon from the start, not a window that the window manager maps normal.
+void TestX11::minimisedStartUp()
+{
+    Keys::WindowMode2.write(2);
+    m_app = startApp();
+    CMainFrame *frame = m_app->MainFrame();
+    QTRY_COMPARE(wmState(frame), 3L);
+    QVERIFY(frame->isMinimized());
+    QVERIFY(netWmState(frame).contains(QStringLiteral("_NET_WM_STATE_HIDDEN")));
+}
+
+// Stored on, the frame starts above the others; the command ends that and starts it again,
+// the window staying mapped throughout.
+void TestX11::alwaysOnTopReachesTheWindowManager()
+{
+    Keys::TUNE.write(1);
+    m_app = startApp();
+    CMainFrame *frame = m_app->MainFrame();
+    const QString above = QStringLiteral("_NET_WM_STATE_ABOVE");
+    QTRY_VERIFY(netWmState(frame).contains(above));
+    QVERIFY(execute(m_app.get(), ID_VIEW_TOPMOST));
+    QTRY_VERIFY(!netWmState(frame).contains(above));
+    QTRY_VERIFY(frame->isActiveWindow());
+    QVERIFY(execute(m_app.get(), ID_VIEW_TOPMOST));
+    QTRY_VERIFY(netWmState(frame).contains(above));
+    QCOMPARE(wmState(frame), 1L);
+}
+
+// The frame's outer corner goes where stored and its inside takes the stored size; closed
+// maximised, the normal rectangle is what is stored, decoration and all.
+void TestX11::placementBetweenDecorations()
+{
+    const QRect stored(130, 90, 560, 380);
+    Keys::FrameLeft.write(stored.left());
+    Keys::FrameTop.write(stored.top());
+    Keys::FrameRight.write(stored.left() + stored.width());
+    Keys::FrameBottom.write(stored.top() + stored.height());
+    m_app = startApp();
+    CMainFrame *frame = m_app->MainFrame();
+    QTRY_COMPARE(wmState(frame), 1L);
+    QTRY_COMPARE(frame->frameGeometry().topLeft(), stored.topLeft());
+    QTRY_COMPARE(frame->size(), stored.size());
+    QVERIFY(frame->geometry().topLeft() != stored.topLeft());  // there is a decoration
+
+    frame->showMaximized();
+    QTRY_VERIFY(netWmState(frame).contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")));
+    QTRY_VERIFY(frame->isMaximized() && frame->size() != stored.size());
+    stopApp(m_app);
+    QCOMPARE(storedEdges(), stored);
+}
+
+namespace {
+// Waits until a window manager announces itself on the display.
+bool waitForWindowManager(const QByteArray &name)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (Display *dpy = XOpenDisplay(name.constData())) {
+            const QStringList check = atomsOf(dpy, DefaultRootWindow(dpy), "_NET_SUPPORTED");
+            XCloseDisplay(dpy);
+            if (check.contains(QStringLiteral("_NET_WM_STATE_ABOVE")))
+                return true;
+        }
+        QThread::msleep(50);
+    }
+    return false;
+}
+} // namespace
+
+// A private X server and window manager for the whole test; the program is pointed at them.
+int main(int argc, char **argv)
+{
+    QProcess server;
+    server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                          QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    QByteArray number;
+    while (!number.endsWith('\n') && server.waitForReadyRead(20000))
+        number += server.readAllStandardOutput();
+    if (number.trimmed().isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    const QByteArray name = ':' + number.trimmed();
+    qputenv("DISPLAY", name);
+    qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QTemporaryDir wmHome;
+    QProcess wm;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), wmHome.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), wmHome.path());
+    wm.setProcessEnvironment(env);
+    wm.start(QStringLiteral("openbox"), {});
+    if (!wm.waitForStarted() || !waitForWindowManager(name)) {
+        std::fprintf(stderr, "openbox did not start\n");
+        return 1;
+    }
+
+    int status = 0;
+    {
+        QApplication application(argc, argv);
+        TestX11 test;
+        status = QTest::qExec(&test, argc, argv);
+    }
+    wm.terminate();
+    wm.waitForFinished();
+    server.terminate();
+    server.waitForFinished();
+    return status;
+}
+
+#include "tst_x11.moc"
