@@ -193,10 +193,11 @@ void TestX11::placementBetweenDecorations()
 }
 
 namespace {
-// Waits until a window manager announces itself on the display.
+// Waits until a window manager announces itself on the display: up to a minute, as a loaded
+// machine can be slow to start it.
 bool waitForWindowManager(const QByteArray &name)
 {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1200; ++i) {
         if (Display *dpy = XOpenDisplay(name.constData())) {
             const QStringList check = atomsOf(dpy, DefaultRootWindow(dpy), "_NET_SUPPORTED");
             XCloseDisplay(dpy);
