@@ -5,6 +5,10 @@
 #include "editor/indentdlg.h"
 #include "editor/jumpdlg.h"
 #include "editor/nyodoc.h"
+#include "pkl/pkleditdlg.h"
+#include "pkl/pklpickdlg.h"
+#include "pkl/pklregisterdlg.h"
+#include "pkl/pklstore.h"
 #include "platform/colordialog.h"
 #include "platform/colorref.h"
 #include "platform/commandrouter.h"
@@ -51,6 +55,9 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_JUMP_MARK, &V::OnJumpMark),
         OnUpdateCommand<V>(ID_JUMP_MARK, &V::OnUpdateNeedText),
         OnCommand<V>(ID_SETTINGS_INDENT, &V::OnIndentSettings),
+        OnCommand<V>(ID_PKL_REGISTER, &V::OnPklRegister),
+        OnCommand<V>(ID_PKL_EDIT, &V::OnPklEdit),
+        OnCommand<V>(ID_PKL_PICK, &V::OnPklPick),
     };
     return map;
 }
@@ -271,6 +278,45 @@ void CNYOView::OnViewTopMost()
     if (!m_bTopMost)
         WindowPos::SetForegroundWindow(frame);
     Keys::TUNE.write(m_bTopMost ? 1 : 0);
+}
+
+// --- Paste Key List ----------------------------------------------------------------------
+
+// The dialogs belong to the main window, like every dialog of the program.
+void CNYOView::OnPklRegister()
+{
+    CPklRegisterDlg dialog(window());
+    dialog.m_strText = GetSelText();
+    dialog.exec();
+}
+
+void CNYOView::OnPklEdit()
+{
+    CPklEditDlg dialog(window());
+    dialog.exec();
+}
+
+// The list opens one line below the selection's first character. That character's place is
+// taken in the client area and offset by the corner of the whole view window, frame included,
+// so the popup sits the frame's width up and left of where the character is. The entry
+// replaces the selection without an undo step; a list closed without a name, or an entry that
+// cannot be read, inserts nothing.
+void CNYOView::OnPklPick()
+{
+    CPklPickDlg dialog(window());
+    qsizetype start = 0;
+    qsizetype end = 0;
+    GetSel(start, end);
+    dialog.m_ptCaret = PosFromChar(start) - viewport()->pos();
+    dialog.m_ptViewOrigin = mapToGlobal(QPoint(0, 0));
+    dialog.exec();
+
+    m_strLastPick = dialog.m_strName;
+    QString text;
+    if (PklStore::ReadEntry(m_strLastPick, &text) != FileError::None)
+        return;
+    ReplaceSel(text, false);
+    viewport()->update();
 }
 
 // Every item is offered, whatever the state of the text; the chosen one goes through the

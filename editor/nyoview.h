@@ -45,6 +45,13 @@ public:
     void OnJumpTo();
     void OnJumpMark();
     void OnIndentSettings();
+    // Paste Key List: register the selection, edit the entries, pick one into the text.
+    void OnPklRegister();
+    void OnPklEdit();
+    void OnPklPick();
+
+    // The name the last pick list closed with (empty when it closed without one).
+    const QString &LastPickedName() const { return m_strLastPick; }
 
     // The remembered position: always the start of a line.
     qsizetype MarkPos() const { return m_nMarkPos; }
@@ -68,6 +75,7 @@ private:
     bool m_bWordWrap = true;
     bool m_bTopMost = false;  // as stored; read again before each use of the command
     qsizetype m_nMarkPos = 0;
+    QString m_strLastPick;
 
     static const CommandMap<CNYOView> &messageMap();
 };

@@ -1,0 +1,20 @@
+#pragma once
+// Paths of the files that live beside the executable: the key folder of the Paste Key List,
+// the read-me and the help page.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace ModulePath {
+
+// Replaces every occurrence of pattern in buffer by replacement, from left to right: matches
+// do not overlap, and bytes that a replacement put in are never matched again (with an empty
+// replacement, the bytes that close up behind it are compared next). The buffer grows or
+// shrinks as needed. An empty pattern matches nothing.
+void ReplaceAll(QByteArray &buffer, QByteArrayView pattern, QByteArrayView replacement);
+
+// The executable's folder followed by relativeName, whatever the executable is called.
+// Relative names may use "\" as the folder separator ("key\"); it becomes "/".
+QString MakeModulePath(const QString &relativeName);
+
+} // namespace ModulePath

@@ -1,0 +1,63 @@
+#pragma once
+// The Paste Key List store: each entry is one file of the key folder, its name the file's
+// name and its text the file's content (CP932, line breaks CR LF, no header). Nothing is
+// cached: every operation goes to the folder when it runs, so entries that other programs add
+// or remove are seen by the next one.
+//
+// The key folder is the folder "key" beside the executable where that folder exists and can
+// be written, or can be made there; otherwise "key" under the user's data folder
+// ($XDG_DATA_HOME/Hoshikage!/NYO/key, ~/.local/share by default), made when needed.
+// Tests point the store at a folder of their own with SetKeyDirectory().
+//
+// Names are the file system's: whatever file name the folder takes is a name, compared as
+// the file system compares (case-sensitive on Linux). A name that is empty, "." or "..",
+// or holds a folder separator or NUL would address something other than a file of the key
+// folder and is refused (FileError::BadPath) before the file system is asked.
+//
+// Every operation returns what went wrong; none shows anything.
+#include "platform/fileerror.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+class PklStore {
+public:
+    // The key folder, with a trailing "/".
+    static QString KeyDirectory();
+    // Where the key folder is for an executable whose beside-the-executable key folder is
+    // besideExe and whose user's one is inData (both with a trailing "/"): besideExe when it
+    // is a writable folder or can be made, else inData, made when missing.
+    static QString ChooseKeyDirectory(const QString &besideExe, const QString &inData);
+    // Tests only: a fixed key folder, used as it is (never made). Empty returns to the
+    // usual one.
+    static void SetKeyDirectory(const QString &folder);
+
+    // Every name in the key folder except "." and "..": files, sub-folders, hidden files and
+    // links alike, in the folder's order. Empty when there is no key folder.
+    static QStringList ListEntries();
+    // The entry's text as the editing controls take it: a text file's reading rules, then
+    // CP932 to Unicode (see TextFromBytes()). An entry larger than an editing control can
+    // hold is not read (FileError::Generic).
+    static FileError ReadEntry(const QString &name, QString *text);
+    // True when the entry's file can be opened for reading (a sub-folder cannot).
+    static bool EntryExists(const QString &name);
+    // Makes text the entry's whole content. The old content stays whole until the new one is
+    // on disk, so a failed write (a full disk) leaves it as it was. A read-only entry (no
+    // write permission for its owner, as the read-only attribute is elsewhere, or none for
+    // this user) is refused. Characters CP932 cannot hold are written as "?".
+    static FileError WriteEntry(const QString &name, const QString &text);
+    // Removes the entry's file; refused for a sub-folder and for a read-only entry.
+    static FileError DeleteEntry(const QString &name);
+
+private:
+    // An entry's bytes as text: a text file's reading rules (CR LF and a bare LF each give
+    // CR LF, a lone CR stays, 0x1A or NUL ends the text), then CP932 to Unicode, bytes that
+    // are not CP932 kept as escapes.
+    static QString TextFromBytes(QByteArrayView bytes);
+    // True when the name addresses a file of the key folder (see above).
+    static bool IsValidName(const QString &name);
+    static FileError EntryPath(const QString &name, QString *path);
+    static bool IsReadOnly(const QString &path);
+};
