@@ -135,9 +135,16 @@ int TextView::visibleRows() const
 
 const LineLayout &TextView::layoutOf(qsizetype line) const
 {
+    return *layoutPtr(line);
+}
+
+// The cache may be emptied by a later call: a caller that keeps a layout across other calls
+// holds it by this pointer.
+std::shared_ptr<LineLayout> TextView::layoutPtr(qsizetype line) const
+{
     auto it = m_layouts.constFind(line);
     if (it != m_layouts.constEnd())
-        return **it;
+        return *it;
     // A screenful and some: lines far from the view go again.
     if (m_layouts.size() > 4 * visibleRows() + 64)
         m_layouts.clear();
@@ -153,7 +160,7 @@ const LineLayout &TextView::layoutOf(qsizetype line) const
         }
     }
     m_layouts.insert(line, layout);
-    return *layout;
+    return layout;
 }
 
 TextView::Row TextView::rowOf(qsizetype pos) const
@@ -1078,7 +1085,8 @@ void TextView::paintEvent(QPaintEvent *event)
     while (y < height && row.line < m_buffer->lineCount()) {
         const bool composing = !m_preedit.isEmpty() && row.line == caretLine;
         std::unique_ptr<LineLayout> composed;
-        const LineLayout *layout = &layoutOf(row.line);
+        const std::shared_ptr<LineLayout> cached = layoutPtr(row.line);
+        const LineLayout *layout = cached.get();
         int preeditAt = 0;
         if (composing) {
             // The text being composed shows at the caret, underlined, before it is committed.

@@ -117,6 +117,7 @@ private:
     // Layout
     void rebuildStyle();
     const LineLayout &layoutOf(qsizetype line) const;
+    std::shared_ptr<LineLayout> layoutPtr(qsizetype line) const;
     qreal layoutWidth() const;
     int rowHeight() const;
     int visibleRows() const;
