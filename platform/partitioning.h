@@ -5,7 +5,7 @@
 // An edit moves every start after it. Rather than touching them all, the starts after one
 // partition (the step) are kept short by a common amount, and the step moves only as far as
 // the next edit needs, so a run of edits in one place costs amortised O(1) and a lookup
-// O(log n), as in Scintilla.
+// O(log n).
 #include "platform/splitvector.h"
 
 class Partitioning {
