@@ -1,5 +1,7 @@
 #include "editor/nyoview.h"
 
+#include "autosave/autosavedlg.h"
+#include "autosave/autosavetimers.h"
 #include "editor/autoindent.h"
 #include "editor/fontexchange.h"
 #include "editor/indentdlg.h"
@@ -13,6 +15,7 @@
 #include "platform/colorref.h"
 #include "platform/commandrouter.h"
 #include "platform/fontdialog.h"
+#include "platform/msgbox.h"
 #include "platform/windowpos.h"
 #include "platform/winapp.h"
 #include "res/resource.h"
@@ -28,6 +31,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QUrl>
 
 const CommandMap<CNYOView> &CNYOView::messageMap()
@@ -58,11 +62,16 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_PKL_REGISTER, &V::OnPklRegister),
         OnCommand<V>(ID_PKL_EDIT, &V::OnPklEdit),
         OnCommand<V>(ID_PKL_PICK, &V::OnPklPick),
+        OnCommand<V>(ID_SETTINGS_AUTOSAVE, &V::OnSettingsAutoSave),
     };
     return map;
 }
 
-CNYOView::CNYOView(QWidget *parent) : RichEditView(parent) {}
+CNYOView::CNYOView(QWidget *parent) : RichEditView(parent), m_pAutoSave(new CAutoSaveTimers(this))
+{
+    connect(m_pAutoSave, &CAutoSaveTimers::timeout, this, &CNYOView::OnTimer);
+    TakeAutoSaveSnapshot();
+}
 
 CNYOView::~CNYOView() = default;
 
@@ -84,6 +93,8 @@ int CNYOView::OnCreate()
     ApplyDisplayFont();
     m_bWordWrap = Keys::WordWrap.read() != 0;
     ApplyWrapMode();
+    if (m_nSaveInterval != 0)
+        ArmAutoSaveTimers();
     return 0;
 }
 
@@ -372,4 +383,100 @@ void CNYOView::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     for (const QString &file : files)
         WinApp::Get()->OpenDocumentFile(file);
+}
+
+// --- Auto-save -----------------------------------------------------------------------------
+
+// The settings as they are when the view is made; later changes reach only views made after
+// them, or the view whose dialog made them. An interval below 1 second (an edited store)
+// counts as 1 second, so that no view saves in a loop.
+void CNYOView::TakeAutoSaveSnapshot()
+{
+    const int32_t mode = Keys::Jidou.read();
+    const int32_t colorFlag = Keys::Cch.read();
+    if (mode != 2 && mode != 3) {
+        m_nSaveInterval = m_nWarnLead = m_bAskSave = 0;
+        return;
+    }
+    m_nSaveInterval = std::max<int32_t>(Keys::Jidou1.read(), 1);
+    m_nWarnLead = colorFlag != 0 ? std::max<int32_t>(Keys::Jidou2.read(), 0) : 0;
+    m_bAskSave = mode == 3 ? 1 : 0;
+}
+
+// A lead larger than the interval gives a negative warning period, which the timers take as
+// 0: the warning shows at once.
+void CNYOView::ArmAutoSaveTimers()
+{
+    m_pAutoSave->Start(CAutoSaveTimers::ID_TIMER_AUTOSAVE, m_nSaveInterval);
+    if (m_nWarnLead != 0)
+        m_pAutoSave->Start(CAutoSaveTimers::ID_TIMER_WARNING, int64_t(m_nSaveInterval) - m_nWarnLead);
+}
+
+void CNYOView::OnTimer(int id)
+{
+    if (id == CAutoSaveTimers::ID_TIMER_AUTOSAVE)
+        OnAutoSaveDue();
+    else if (id == CAutoSaveTimers::ID_TIMER_WARNING)
+        OnWarningDue();
+}
+
+// Both timers stay stopped while the question and the save run, so the next cycle counts
+// from the moment the save has finished. The view may be closed while the question or the
+// Save As dialog is open; then nothing more is done.
+void CNYOView::OnAutoSaveDue()
+{
+    m_pAutoSave->Stop(CAutoSaveTimers::ID_TIMER_AUTOSAVE);
+    const QPointer<CNYOView> self(this);
+    bool save = true;
+    if (m_bAskSave == 1)
+        save = MsgBox::show(window(), QStringLiteral("保存しますか"), QStringLiteral("確認"), MsgBox::Buttons::YesNo,
+                            MsgBox::Icon::None) == MsgBox::IDYES;
+    if (!self)
+        return;
+    if (save && GetDocument())
+        GetDocument()->OnFileSave();
+    if (!self)
+        return;
+    if (m_nWarnLead != 0) {
+        ApplyBackColor();
+        m_pAutoSave->Start(CAutoSaveTimers::ID_TIMER_WARNING, int64_t(m_nSaveInterval) - m_nWarnLead);
+    }
+    m_pAutoSave->Start(CAutoSaveTimers::ID_TIMER_AUTOSAVE, m_nSaveInterval);
+}
+
+// The colour is read now, so a colour chosen in any view's dialog shows at the next warning.
+void CNYOView::OnWarningDue()
+{
+    m_pAutoSave->Stop(CAutoSaveTimers::ID_TIMER_WARNING);
+    SetBackgroundColor(uint32_t(Keys::JBK.read()));
+}
+
+// The dialog has no parent window. While it is open this view neither saves nor warns; after
+// Cancel it stays so.
+void CNYOView::OnSettingsAutoSave()
+{
+    m_pAutoSave->StopAll();
+    ApplyBackColor();
+    const QPointer<CNYOView> self(this);
+    CAutoSaveDlg dialog(nullptr);
+    if (dialog.exec() != QDialog::Accepted || !self)
+        return;
+    Keys::Jidou.write(dialog.m_nSaveMode);
+    if (dialog.m_nSaveMode == 1) {
+        m_nSaveInterval = m_nWarnLead = m_bAskSave = 0;
+        return;
+    }
+    m_nSaveInterval = int32_t(dialog.m_nInterval);
+    Keys::Jidou1.write(int32_t(dialog.m_nInterval));
+    Keys::Cch.write(dialog.m_bColorChange);
+    m_nWarnLead = 0;
+    if (dialog.m_bColorChange != 0) {
+        m_nWarnLead = int32_t(dialog.m_nLead);
+        Keys::Jidou2.write(int32_t(dialog.m_nLead));
+    }
+    m_bAskSave = dialog.m_nSaveMode == 3 ? 1 : 0;
+    if (GetDocument())
+        GetDocument()->OnFileSave();
+    if (self)
+        ArmAutoSaveTimers();
 }

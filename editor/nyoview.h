@@ -3,7 +3,10 @@
 // the program's commands.
 #include "platform/richeditview.h"
 
+#include <cstdint>
 
+
+class CAutoSaveTimers;
 class CNYODoc;
 
 class CNYOView : public RichEditView {
@@ -49,6 +52,16 @@ public:
     void OnPklRegister();
     void OnPklEdit();
     void OnPklPick();
+    void OnSettingsAutoSave();
+
+    // Auto-save: starts the save timer and, with a warning lead, the warning timer.
+    void ArmAutoSaveTimers();
+    // A timer of the view expired.
+    void OnTimer(int id);
+    int32_t SaveInterval() const { return m_nSaveInterval; }
+    int32_t WarnLead() const { return m_nWarnLead; }
+    int32_t AskSave() const { return m_bAskSave; }
+    CAutoSaveTimers *AutoSaveTimers() const { return m_pAutoSave; }
 
     // The name the last pick list closed with (empty when it closed without one).
     const QString &LastPickedName() const { return m_strLastPick; }
@@ -71,11 +84,21 @@ private:
     qsizetype CaretLineStart() const;
     void PlaceCaret(qsizetype pos);
     void OnChar(char16_t ch, bool shift);
+    void TakeAutoSaveSnapshot();
+    void OnAutoSaveDue();
+    void OnWarningDue();
 
     bool m_bWordWrap = true;
     bool m_bTopMost = false;  // as stored; read again before each use of the command
     qsizetype m_nMarkPos = 0;
     QString m_strLastPick;
+
+    // Auto-save state: the interval and the warning lead in seconds (lead 0: no warning
+    // colour), and 1 when each save is asked first.
+    int32_t m_nSaveInterval = 0;
+    int32_t m_nWarnLead = 0;
+    int32_t m_bAskSave = 0;
+    CAutoSaveTimers *m_pAutoSave = nullptr;
 
     static const CommandMap<CNYOView> &messageMap();
 };
