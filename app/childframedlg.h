@@ -2,12 +2,13 @@
 // Dialog 131: the state in which new document windows come up, maximised, normal or
 // minimised. It shows the stored state when it opens and leaves the choice in m_nFrameMode;
 // the command that runs it stores the choice.
-#include <QDialog>
+#include "platform/templatedialog.h"
+
 #include <cstdint>
 
 class QRadioButton;
 
-class CChildFrameDlg : public QDialog {
+class CChildFrameDlg : public TemplateDialog {
     Q_OBJECT
 public:
     enum { IDD = 131 };
@@ -17,11 +18,9 @@ public:
     // Child-frame state: 1 maximised, 2 normal, 3 minimised.
     int32_t m_nFrameMode = 0;
 
-    // The first show initialises the dialog, as its creation does on the platform.
-    void setVisible(bool visible) override;
 
 protected:
-    void OnInitDialog();
+    void OnInitDialog() override;
     // The OK button (and Enter) come here.
     void accept() override { OnOK(); }
     void OnOK();
@@ -30,5 +29,4 @@ private:
     QRadioButton *m_pMaximize = nullptr;
     QRadioButton *m_pNormal = nullptr;
     QRadioButton *m_pMinimize = nullptr;
-    bool m_bInitialized = false;
 };

@@ -2,12 +2,13 @@
 // Dialog 135: the number of entries of the recent-file list, 0 to 10. It shows the stored
 // number when it opens and leaves the choice in m_nRecentCount; the command that runs it
 // stores it.
-#include <QDialog>
+#include "platform/templatedialog.h"
+
 #include <cstdint>
 
 class QLineEdit;
 
-class CHistoryDlg : public QDialog {
+class CHistoryDlg : public TemplateDialog {
     Q_OBJECT
 public:
     enum { IDD = 135 };
@@ -16,11 +17,9 @@ public:
 
     int32_t m_nRecentCount = 0;
 
-    // The first show initialises the dialog, as its creation does on the platform.
-    void setVisible(bool visible) override;
 
 protected:
-    void OnInitDialog();
+    void OnInitDialog() override;
     // Moves the count into the edit, or (save) reads and checks it; false when it was
     // refused, after its message.
     bool DoDataExchange(bool save);
@@ -30,5 +29,4 @@ protected:
 
 private:
     QLineEdit *m_pCount = nullptr;
-    bool m_bInitialized = false;
 };

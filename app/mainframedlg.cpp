@@ -1,7 +1,6 @@
 #include "app/mainframedlg.h"
 
 #include "platform/ddx.h"
-#include "platform/dialogunits.h"
 #include "settings/keyindex.h"
 
 #include <QCheckBox>
@@ -11,74 +10,35 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-
-// A control of the template at its rectangle, named by its id.
-template <class Control>
-Control *addControl(QDialog *dlg, const DialogUnits &du, const QString &id, const QString &text,
-                    int x, int y, int w, int h)
-{
-    auto *control = new Control(text, dlg);
-    control->setObjectName(id);
-    du.place(control, x, y, w, h);
-    return control;
-}
-
-void addLabel(QDialog *dlg, const DialogUnits &du, const QString &text, int x, int y, int w, int h)
-{
-    addControl<QLabel>(dlg, du, QString(), text, x, y, w, h)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-}
-
-} // namespace
-
 // Controls are made in the template's order, which is also their tab order. The radio
 // buttons are children of the dialog, not of the group box, so they form one exclusive group
 // and sit at the template's dialog coordinates.
-CMainFrameDlg::CMainFrameDlg(QWidget *parent) : QDialog(parent)
+CMainFrameDlg::CMainFrameDlg(QWidget *parent) : TemplateDialog(parent)
 {
-    // A modal dialog frame with caption and system menu: no minimise or maximise box.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("設定－親フレーム"));
-    setFont(DialogUnits::dialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    const DialogUnits du(font());
-    du.sizeDialog(this, 279, 185);
+    SetTemplate(QStringLiteral("設定－親フレーム"), 279, 185);
 
-    auto *ok = addControl<QPushButton>(this, du, QStringLiteral("IDOK"), QStringLiteral("OK"), 220, 15, 50, 20);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto *cancel = addControl<QPushButton>(this, du, QStringLiteral("IDCANCEL"), QStringLiteral("ｷｬﾝｾﾙ"), 220, 45, 50, 20);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    AddOkCancel(220, 15, 220, 45, 50, 20);
 
-    addControl<QGroupBox>(this, du, QString(), QStringLiteral("起動時の親フレームの状態"), 5, 5, 205, 170);
-    m_pMaximize = addControl<QRadioButton>(this, du, QStringLiteral("1000"), QStringLiteral("最大化"), 15, 25, 37, 10);
-    m_pMinimize = addControl<QRadioButton>(this, du, QStringLiteral("1001"), QStringLiteral("最小化"), 15, 45, 37, 10);
-    m_pNormal = addControl<QRadioButton>(this, du, QStringLiteral("1006"), QStringLiteral("通常"), 15, 65, 30, 10);
-    m_pSaveOnExit = addControl<QCheckBox>(this, du, QStringLiteral("1008"), QStringLiteral("終了時の設定を保存"), 25, 85, 77, 10);
-    m_pFixed = addControl<QRadioButton>(this, du, QStringLiteral("1007"), QStringLiteral("固定"), 15, 105, 30, 10);
-    addLabel(this, du, QStringLiteral("ウィンドウ位置Ｘ"), 20, 125, 47, 8);
-    m_pLeft = addControl<QLineEdit>(this, du, QStringLiteral("1002"), QString(), 70, 120, 30, 14);
-    addLabel(this, du, QStringLiteral("ウィンドウ位置Ｙ"), 110, 125, 47, 8);
-    m_pTop = addControl<QLineEdit>(this, du, QStringLiteral("1009"), QString(), 160, 120, 30, 14);
-    addLabel(this, du, QStringLiteral("サイズＸ"), 20, 150, 25, 8);
-    m_pRight = addControl<QLineEdit>(this, du, QStringLiteral("1010"), QString(), 70, 145, 30, 14);
-    addLabel(this, du, QStringLiteral("サイズＹ"), 110, 150, 25, 8);
-    m_pBottom = addControl<QLineEdit>(this, du, QStringLiteral("1011"), QString(), 160, 145, 30, 14);
+    AddGroupBox(QStringLiteral("起動時の親フレームの状態"), 5, 5, 205, 170);
+    m_pMaximize = AddControl<QRadioButton>(QStringLiteral("1000"), QStringLiteral("最大化"), 15, 25, 37, 10);
+    m_pMinimize = AddControl<QRadioButton>(QStringLiteral("1001"), QStringLiteral("最小化"), 15, 45, 37, 10);
+    m_pNormal = AddControl<QRadioButton>(QStringLiteral("1006"), QStringLiteral("通常"), 15, 65, 30, 10);
+    m_pSaveOnExit = AddControl<QCheckBox>(QStringLiteral("1008"), QStringLiteral("終了時の設定を保存"), 25, 85, 77, 10);
+    m_pFixed = AddControl<QRadioButton>(QStringLiteral("1007"), QStringLiteral("固定"), 15, 105, 30, 10);
+    AddLabel(QStringLiteral("ウィンドウ位置Ｘ"), 20, 125, 47, 8);
+    m_pLeft = AddControl<QLineEdit>(QStringLiteral("1002"), QString(), 70, 120, 30, 14);
+    AddLabel(QStringLiteral("ウィンドウ位置Ｙ"), 110, 125, 47, 8);
+    m_pTop = AddControl<QLineEdit>(QStringLiteral("1009"), QString(), 160, 120, 30, 14);
+    AddLabel(QStringLiteral("サイズＸ"), 20, 150, 25, 8);
+    m_pRight = AddControl<QLineEdit>(QStringLiteral("1010"), QString(), 70, 145, 30, 14);
+    AddLabel(QStringLiteral("サイズＹ"), 110, 150, 25, 8);
+    m_pBottom = AddControl<QLineEdit>(QStringLiteral("1011"), QString(), 160, 145, 30, 14);
 
     // A click applies the rule even on the button already set, as the platform notifies it.
     connect(m_pMaximize, &QRadioButton::clicked, this, [this] { EnableControls(1); });
     connect(m_pMinimize, &QRadioButton::clicked, this, [this] { EnableControls(2); });
     connect(m_pNormal, &QRadioButton::clicked, this, [this] { EnableControls(3); });
     connect(m_pFixed, &QRadioButton::clicked, this, [this] { EnableControls(4); });
-}
-
-void CMainFrameDlg::setVisible(bool visible)
-{
-    if (visible && !m_bInitialized) {
-        m_bInitialized = true;
-        OnInitDialog();
-    }
-    QDialog::setVisible(visible);
 }
 
 // Any stored mode other than minimised, normal or fixed shows as maximised, with all five

@@ -3,14 +3,15 @@
 // minimised, normal (with or without saving its placement on exit) or fixed at a rectangle
 // given here. It shows the stored settings when it opens and leaves the choice in its members;
 // the command that runs it stores them.
-#include <QDialog>
+#include "platform/templatedialog.h"
+
 #include <cstdint>
 
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 
-class CMainFrameDlg : public QDialog {
+class CMainFrameDlg : public TemplateDialog {
     Q_OBJECT
 public:
     enum { IDD = 132 };
@@ -28,11 +29,9 @@ public:
     uint32_t m_nRight = 0;
     uint32_t m_nBottom = 0;
 
-    // The first show initialises the dialog, as its creation does on the platform.
-    void setVisible(bool visible) override;
 
 protected:
-    void OnInitDialog();
+    void OnInitDialog() override;
     // Moves the members into the controls, or (save) reads and checks the controls; false
     // when a field was refused, after its message.
     bool DoDataExchange(bool save);
@@ -53,5 +52,4 @@ private:
     QLineEdit *m_pTop = nullptr;
     QLineEdit *m_pRight = nullptr;
     QLineEdit *m_pBottom = nullptr;
-    bool m_bInitialized = false;
 };

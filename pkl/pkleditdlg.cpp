@@ -12,11 +12,9 @@
 
 // Controls are made in the template's order, which is also their tab order.
 CPklEditDlg::CPklEditDlg(QWidget *parent)
-    : PklDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                            Qt::WindowCloseButtonHint)
+    : PklDialog(parent, kModalFrame)
 {
-    setWindowTitle(QStringLiteral("Paste Key List 編集"));
-    Units().sizeDialog(this, 299, 225);
+    SetTemplate(QStringLiteral("Paste Key List 編集"), 299, 225);
 
     auto *ok = AddControl<QPushButton>(QStringLiteral("IDOK"), QStringLiteral("OK"), 240, 15, 52, 20);
     ok->setDefault(true);

@@ -32,11 +32,9 @@ bool isWriteFailure(FileError error)
 
 // Controls are made in the template's order, which is also their tab order.
 CPklRegisterDlg::CPklRegisterDlg(QWidget *parent)
-    : PklDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                            Qt::WindowCloseButtonHint)
+    : PklDialog(parent, kModalFrame)
 {
-    setWindowTitle(QStringLiteral("Paste Key List 登録"));
-    Units().sizeDialog(this, 234, 179);
+    SetTemplate(QStringLiteral("Paste Key List 登録"), 234, 179);
 
     auto *ok = AddControl<QPushButton>(QStringLiteral("IDOK"), QStringLiteral("OK"), 170, 15, 50, 20);
     ok->setDefault(true);
