@@ -39,7 +39,6 @@ private slots:
 
     void startsWithOneUntitledMaximisedDocument();
     void menusFollowTheActiveWindow();
-    void menuKeysWorkFromTheText();
     void commandStates();
     void wordWrapToggleIsStored();
     void rightButtonMenu();
@@ -116,49 +115,6 @@ void TestMainFrame::menusFollowTheActiveWindow()
     QVERIFY(!enabled(m_app.get(), ID_FILE_SAVE));
     QVERIFY(enabled(m_app.get(), ID_FILE_OPEN));
     QVERIFY(enabled(m_app.get(), ID_APP_ABOUT));
-}
-
-// Alt and a title's letter opens that menu, and an item's letter runs it, with the text
-// focused, in both menu bars; nothing is typed into the text.
-void TestMainFrame::menuKeysWorkFromTheText()
-{
-    m_app = startApp();
-    CMainFrame *frame = m_app->MainFrame();
-    QVERIFY(QTest::qWaitForWindowActive(frame));
-    const auto openWithKeys = [frame](QMenu *menu) {
-        QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : frame;
-        const QKeyCombination key = QKeySequence::mnemonic(menu->title())[0];
-        QTest::keyClick(focus, key.key(), Qt::AltModifier);
-        return QTest::qWaitFor([menu] { return QApplication::activePopupWidget() == menu; }, 5000);
-    };
-    const auto closeMenus = [] {
-        while (QWidget *popup = QApplication::activePopupWidget())
-            popup->close();
-    };
-    for (int id : {IDR_NYOTYPE, IDR_MAINFRAME}) {
-        QCOMPARE(frame->CurrentMenuId(), id);
-        if (id == IDR_NYOTYPE)
-            activeView(m_app.get())->setFocus();
-        for (QMenu *menu : frame->Menus(id)) {
-            QVERIFY2(openWithKeys(menu), qPrintable(menu->title()));
-            closeMenus();
-        }
-        if (id == IDR_NYOTYPE) {
-            CNYOView *view = activeView(m_app.get());
-            QCOMPARE(view->toPlainText(), QString());
-            QTest::keyClicks(view, QStringLiteral("x"));
-            // 表示(V) 右端で折り返す(W) toggles word wrap; ﾌｧｲﾙ(F) 閉じる(C) closes the window.
-            QVERIFY(view->IsWordWrap());
-            QVERIFY(openWithKeys(frame->Menus(id).at(2)));
-            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_W);
-            QTRY_VERIFY(!view->IsWordWrap());
-            QVERIFY(openWithKeys(frame->Menus(id).at(0)));
-            boxes().answers = {MsgBox::IDNO};
-            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_C);
-            QTRY_COMPARE(documentCount(m_app.get()), 0);
-            QTRY_COMPARE(frame->CurrentMenuId(), IDR_MAINFRAME);
-        }
-    }
 }
 
 void TestMainFrame::commandStates()

@@ -119,12 +119,9 @@ private slots:
     void simpleCharacters_data();
     void simpleCharacters();
     void advances();
-    void metricsAreWholePixels();
 
     void rows_data();
     void rows();
-    void noWrapIsOneRow_data();
-    void noWrapIsOneRow();
     void rowsMatchTextLayout_data();
     void rowsMatchTextLayout();
     void layoutRoadMatchesSimpleRoad_data();
@@ -209,20 +206,6 @@ void TestLineLayout::advances()
     QVERIFY(m_style->font().styleStrategy() & QFont::PreferNoShaping);
 }
 
-void TestLineLayout::metricsAreWholePixels()
-{
-    for (const int pixels : {9, 12, 16, 21, 33}) {
-        QFont font = testFont();
-        font.setPixelSize(pixels);
-        const TextStyle style(font);
-        const QFontMetricsF &m = style.metrics();
-        QCOMPARE(style.lineHeight(), std::floor(style.lineHeight()));
-        QCOMPARE(style.ascent(), std::floor(style.ascent()));
-        QVERIFY2(style.lineHeight() >= m.ascent() + m.descent(), qPrintable(QString::number(pixels)));
-        QVERIFY(std::abs(style.ascent() - m.ascent()) <= 0.5);
-    }
-}
-
 void TestLineLayout::rows_data()
 {
     QTest::addColumn<QString>("text");
@@ -273,31 +256,6 @@ void TestLineLayout::rows()
     const LineLayout forced(*m_style, text + kForceLayout, width, true);
     QCOMPARE(startsWithin(forced, text.size()), rowStarts(layout));
     QCOMPARE(LineLayout::countRows(*m_style, text + kForceLayout, width, true), forced.rowCount());
-}
-
-void TestLineLayout::noWrapIsOneRow_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qreal>("width");
-    QTest::addColumn<bool>("wrap");
-    const QString longText = u"吾輩は猫である。"_s.repeated(50);
-    QTest::newRow("wrap off") << longText << 100.0 << false;
-    QTest::newRow("width zero") << longText << 0.0 << true;
-    QTest::newRow("width negative") << longText << -5.0 << true;
-    QTest::newRow("laid out, wrap off") << longText + kForceLayout << 100.0 << false;
-    QTest::newRow("line separator") << u"abc\u2028def"_s << 100.0 << false;
-    QTest::newRow("line separator, wrapped") << u"abc\u2028def"_s << 200.0 << true;
-}
-
-void TestLineLayout::noWrapIsOneRow()
-{
-    QFETCH(QString, text);
-    QFETCH(qreal, width);
-    QFETCH(bool, wrap);
-    const LineLayout layout(*m_style, text, width, wrap);
-    QCOMPARE(layout.rowCount(), 1);
-    QCOMPARE(layout.rowEnd(0), text.size());
-    QCOMPARE(LineLayout::countRows(*m_style, text, width, wrap), 1);
 }
 
 // Where the rules here and QTextLayout's (the Unicode line-breaking rules) both apply, they

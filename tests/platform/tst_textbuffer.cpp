@@ -466,7 +466,6 @@ private slots:
     void matchesPlainModel();
     void undoSteps_data();
     void undoSteps();
-    void partitioningMatchesPlainList();
 
     void roundTrip_data();
     void roundTrip();
@@ -585,54 +584,6 @@ void TestTextBuffer::undoSteps()
     QCOMPARE(buffer.canRedo(), canRedo);
     QCOMPARE(buffer.isModified(), modified);
     QCOMPARE(returned, caret);
-}
-
-// The line index (and the row index of a view) against a plain list of starts, with edits
-// near each other, far apart and just before the last one, so that every way of moving the
-// pending shift is taken.
-void TestTextBuffer::partitioningMatchesPlainList()
-{
-    for (quint32 seed = 1; seed <= 120; ++seed) {
-        QRandomGenerator random(seed);
-        Partitioning index;
-        std::vector<qsizetype> starts = {0, 0};
-        for (int step = 0; step < 200; ++step) {
-            const qsizetype parts = qsizetype(starts.size()) - 1;
-            const int op = int(random.bounded(100));
-            if (op < 35) {
-                const qsizetype p = 1 + random.bounded(parts);
-                const qsizetype pos = starts[size_t(p - 1)] + random.bounded(starts[size_t(p)] - starts[size_t(p - 1)] + 1);
-                index.insertPartition(p, pos);
-                starts.insert(starts.begin() + p, pos);
-            } else if (op < 55 && parts > 1) {
-                const qsizetype p = 1 + random.bounded(parts - 1);
-                index.removePartition(p);
-                starts.erase(starts.begin() + p);
-            } else if (op < 98) {
-                const qsizetype p = random.bounded(parts);
-                const qsizetype delta = random.bounded(12) - std::min<qsizetype>(4, starts[size_t(p + 1)] - starts[size_t(p)]);
-                index.insertText(p, delta);
-                for (size_t i = size_t(p) + 1; i < starts.size(); ++i)
-                    starts[i] += delta;
-            } else {
-                const qsizetype count = 1 + random.bounded(150);
-                const qsizetype each = random.bounded(3);
-                index.reset(count, each);
-                starts.resize(size_t(count) + 1);
-                for (qsizetype i = 0; i <= count; ++i)
-                    starts[size_t(i)] = i * each;
-            }
-            QCOMPARE(index.partitions(), qsizetype(starts.size()) - 1);
-            for (qsizetype p = 0; p <= index.partitions(); ++p)
-                QCOMPARE(index.positionFromPartition(p), starts[size_t(p)]);
-            qsizetype expected = 0;
-            for (qsizetype pos = 0; pos <= starts.back() + 2; ++pos) {
-                while (expected + 1 < index.partitions() && starts[size_t(expected + 1)] <= pos)
-                    ++expected;
-                QCOMPARE(index.partitionFromPosition(pos), expected);
-            }
-        }
-    }
 }
 
 // --- file bytes --------------------------------------------------------------------------
