@@ -2,6 +2,7 @@
 
 #include "platform/dialogunits.h"
 #include "res/resources.h"
+#include "res/webpage.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -44,7 +45,7 @@ CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
     du.place(ok, 177, 23, 41, 24);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    addText(this, du, QStringLiteral("URL : https://hoshikage.example/nyo/"), 54, 67, 159, 10);
+    addText(this, du, QStringLiteral("URL : ") + Res::webPageAddress(), 54, 67, 159, 10);
     addText(this, du, QStringLiteral("Mail : nyo@hoshikage.example"), 54, 81, 142, 10);
     ok->setFocus();
 }

@@ -67,6 +67,7 @@ bool CNYOApp::InitInstance()
     }
 
     LoadStdProfileSettings(Keys::LSPS.read());
+    SetNumPreviewPages(Keys::PreviewPages.read());
 
     MultiDocTemplate::Factories factories;
     factories.document = [] { return new CNYODoc; };
@@ -109,6 +110,8 @@ int CNYOApp::ExitInstance(int exitCode)
     delete m_pInstance;
     m_pInstance = nullptr;
     SaveStdProfileSettings();
+    if (GetNumPreviewPages() != 0)
+        Keys::PreviewPages.write(GetNumPreviewPages());
     return exitCode;
 }
 

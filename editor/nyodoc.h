@@ -9,8 +9,7 @@ public:
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
-    // Hand the file to the mail program.
-    void OnFileSendMail();
+    // Save (OnFileSave) and Send (OnFileSendMail) are the framework's, taken as they are.
 
 private:
     static const CommandMap<CNYODoc> &messageMap();

@@ -10,16 +10,19 @@
 #include "pkl/pkleditdlg.h"
 #include "pkl/pklpickdlg.h"
 #include "pkl/pklregisterdlg.h"
+#include "pkl/modulepath.h"
 #include "pkl/pklstore.h"
 #include "platform/colordialog.h"
 #include "platform/colorref.h"
 #include "platform/commandrouter.h"
 #include "platform/fontdialog.h"
 #include "platform/msgbox.h"
+#include "platform/shell.h"
 #include "platform/windowpos.h"
 #include "platform/winapp.h"
 #include "res/resource.h"
 #include "res/resources.h"
+#include "res/webpage.h"
 #include "settings/fontrecord.h"
 #include "settings/keyindex.h"
 
@@ -31,6 +34,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QPointer>
 #include <QUrl>
 
@@ -63,11 +68,23 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_PKL_EDIT, &V::OnPklEdit),
         OnCommand<V>(ID_PKL_PICK, &V::OnPklPick),
         OnCommand<V>(ID_SETTINGS_AUTOSAVE, &V::OnSettingsAutoSave),
+        OnCommand<V>(ID_LINK_SENDTO, &V::OnSendToShortcut),
+        OnUpdateCommand<V>(ID_LINK_SENDTO, &V::OnUpdateSendToShortcut),
+        OnCommand<V>(ID_LINK_DESKTOP, &V::OnDesktopShortcut),
+        OnUpdateCommand<V>(ID_LINK_DESKTOP, &V::OnUpdateDesktopShortcut),
+        OnCommand<V>(ID_HELP_README, &V::OnHelpReadme),
+        OnCommand<V>(ID_HELP_HELP, &V::OnHelpContents),
+        OnCommand<V>(ID_HELP_HOMEPAGE, &V::OnHelpWebPage),
+        OnCommand<V>(ID_FORMAT_PRINTFONT, &V::OnFormatPrintFont),
+        OnCommand<V>(ID_FILE_PAGE_SETUP, &V::OnFilePageSetup),
     };
     return map;
 }
 
-CNYOView::CNYOView(QWidget *parent) : RichEditView(parent), m_pAutoSave(new CAutoSaveTimers(this))
+CNYOView::CNYOView(QWidget *parent)
+    : RichEditView(parent), m_pAutoSave(new CAutoSaveTimers(this)),
+      m_rectPageMargin(Keys::MarginLeft.read(), Keys::MarginTop.read(), Keys::MarginRight.read(),
+                       Keys::MarginBottom.read())
 {
     connect(m_pAutoSave, &CAutoSaveTimers::timeout, this, &CNYOView::OnTimer);
     TakeAutoSaveSnapshot();
@@ -182,6 +199,70 @@ void CNYOView::OnFormatBackColor()
 void CNYOView::OnUpdateFormatBackColor(CmdUI *ui)
 {
     ui->Enable(true);
+}
+
+// --- printing ------------------------------------------------------------------------
+
+// Hundredths of a millimetre to twips as the printer margins have always been reckoned
+// (566 twips to the centimetre), cut toward zero; computed wide so no stored value overflows.
+int CNYOView::TwipsFromHundredthsMM(int value)
+{
+    return int(int64_t(value) * 566 / 1000);
+}
+
+void CNYOView::OnBeginPrinting(QPrinter *printer, PrintInfo *info)
+{
+    const CharFormat printFont = ReadFontRecord(QString::fromLatin1(Keys::kPrintFont));
+    const QMargins &m = m_rectPageMargin;
+    m_rectPrintMargin = QMargins(TwipsFromHundredthsMM(m.left()), TwipsFromHundredthsMM(m.top()),
+                                 TwipsFromHundredthsMM(m.right()), TwipsFromHundredthsMM(m.bottom()));
+    SetMargins(m_rectPrintMargin);
+    m_cfBeforePrinting = GetWholeTextFormat();
+    ApplyFormatToAll(printFont);
+    RichEditView::OnBeginPrinting(printer, info);
+}
+
+// The stored display font goes over the format the text had before the run, so a store
+// without a display font leaves the text as it was rather than in the print font.
+void CNYOView::OnEndPrinting(QPrinter *printer, PrintInfo *info)
+{
+    ApplyFormatToAll(m_cfBeforePrinting);
+    ApplyFormatToAll(ReadFontRecord(QString::fromLatin1(Keys::kFont)));
+    RichEditView::OnEndPrinting(printer, info);
+}
+
+// The dialog starts from the stored print font, not from the text; the text keeps its font.
+void CNYOView::OnFormatPrintFont()
+{
+    const QString section = QString::fromLatin1(Keys::kPrintFont);
+    const std::optional<CharFormat> chosen = RunFontDialog(ReadFontRecord(section), this);
+    if (!chosen)
+        return;
+    CharFormat stored = *chosen;
+    stored.cbSize = CharFormat::kSize;
+    WriteFontRecord(section, stored);
+}
+
+// Only the margins of the dialog are kept: paper, orientation and printer chosen in it are
+// not used, so it works on a printer of its own.
+void CNYOView::OnFilePageSetup()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (WinApp *app = WinApp::Get())
+        printer.setPrinterName(app->GetPrinter()->printerName());
+    const QMargins &m = m_rectPageMargin;
+    printer.setPageMargins(QMarginsF(m.left(), m.top(), m.right(), m.bottom()) / 100.0, QPageLayout::Millimeter);
+    QPageSetupDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("ページ設定"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QMarginsF chosen = printer.pageLayout().margins(QPageLayout::Millimeter) * 100.0;
+    m_rectPageMargin = QMargins(qRound(chosen.left()), qRound(chosen.top()), qRound(chosen.right()),
+                                qRound(chosen.bottom()));
+    Keys::MarginLeft.write(m_rectPageMargin.left());
+    Keys::MarginRight.write(m_rectPageMargin.right());
+    Keys::MarginTop.write(m_rectPageMargin.top());
+    Keys::MarginBottom.write(m_rectPageMargin.bottom());
 }
 
 // --- jumps ---------------------------------------------------------------------------
@@ -479,4 +560,68 @@ void CNYOView::OnSettingsAutoSave()
         GetDocument()->OnFileSave();
     if (self)
         ArmAutoSaveTimers();
+}
+
+// --- Shell ---------------------------------------------------------------------------------
+
+// The command acts on what the menu showed when it was opened, just before: it does not look
+// at the folder again. A shortcut that cannot be made is not reported; the menu shows no
+// check mark the next time.
+void CNYOView::ToggleShortcut(Shell::Folder folder, int32_t linked)
+{
+    const QString path = Shell::ShortcutPath(folder);
+    if (linked == 1) {
+        if (!Shell::DeleteFile(path))
+            MsgBox::show(window(), QStringLiteral("ファイルの削除に失敗しました"), QStringLiteral("NYO"),
+                         MsgBox::Buttons::Ok, MsgBox::Icon::None);
+        return;
+    }
+    Shell::CreateShortcut(path, QString(), Shell::ModuleFileName());
+}
+
+void CNYOView::OnSendToShortcut()
+{
+    ToggleShortcut(Shell::Folder::SendTo, m_bSendToLink);
+}
+
+void CNYOView::OnUpdateSendToShortcut(CmdUI *ui)
+{
+    m_bSendToLink = Shell::FileExists(Shell::ShortcutPath(Shell::Folder::SendTo)) ? 1 : 0;
+    ui->SetCheck(m_bSendToLink == 1);
+}
+
+void CNYOView::OnDesktopShortcut()
+{
+    ToggleShortcut(Shell::Folder::Desktop, m_bDesktopLink);
+}
+
+void CNYOView::OnUpdateDesktopShortcut(CmdUI *ui)
+{
+    m_bDesktopLink = Shell::FileExists(Shell::ShortcutPath(Shell::Folder::Desktop)) ? 1 : 0;
+    ui->SetCheck(m_bDesktopLink == 1);
+}
+
+void CNYOView::OpenBesideProgram(const QString &name)
+{
+    if (!Shell::OpenFile(ModulePath::MakeModulePath(name)))
+        MsgBox::show(window(), name + QStringLiteral("を開けませんでした"), QStringLiteral("NYO"), MsgBox::Buttons::Ok,
+                     MsgBox::Icon::None);
+}
+
+void CNYOView::OnHelpReadme()
+{
+    OpenBesideProgram(QStringLiteral("NYO.html"));
+}
+
+void CNYOView::OnHelpContents()
+{
+    OpenBesideProgram(QStringLiteral("HELP.html"));
+}
+
+void CNYOView::OnHelpWebPage()
+{
+    const QString address = Res::webPageAddress();
+    if (!Shell::OpenAddress(address))
+        MsgBox::show(window(), address + QStringLiteral("を開けませんでした"), QStringLiteral("NYO"), MsgBox::Buttons::Ok,
+                     MsgBox::Icon::None);
 }

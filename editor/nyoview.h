@@ -7,6 +7,9 @@
 
 
 class CAutoSaveTimers;
+namespace Shell {
+enum class Folder;
+}
 class CNYODoc;
 
 class CNYOView : public RichEditView {
@@ -25,6 +28,17 @@ public:
     void ApplyFormatToAll(CharFormat format);
     void ApplyDisplayFont();
     void ApplyBackColor();
+
+    // Printing: the print font and margins are in place from the beginning of a print or
+    // preview run to its end, then the display font comes back.
+    void OnBeginPrinting(QPrinter *printer, PrintInfo *info) override;
+    void OnEndPrinting(QPrinter *printer, PrintInfo *info) override;
+    void OnFormatPrintFont();
+    void OnFilePageSetup();
+    // Page margins in hundredths of a millimetre, and in twips as the last run printed them.
+    const QMargins &PageMargin() const { return m_rectPageMargin; }
+    const QMargins &PrintMargin() const { return m_rectPrintMargin; }
+    static int TwipsFromHundredthsMM(int value);
 
     bool IsWordWrap() const { return m_bWordWrap; }
 
@@ -53,6 +67,16 @@ public:
     void OnPklEdit();
     void OnPklPick();
     void OnSettingsAutoSave();
+
+    // Shell: the program's shortcut in the "Send To" folder and on the desktop, toggled on the
+    // state their menu items last showed; the read-me, the help page and the maker's web page.
+    void OnSendToShortcut();
+    void OnUpdateSendToShortcut(CmdUI *ui);
+    void OnDesktopShortcut();
+    void OnUpdateDesktopShortcut(CmdUI *ui);
+    void OnHelpReadme();
+    void OnHelpContents();
+    void OnHelpWebPage();
 
     // Auto-save: starts the save timer and, with a warning lead, the warning timer.
     void ArmAutoSaveTimers();
@@ -99,6 +123,17 @@ private:
     int32_t m_nWarnLead = 0;
     int32_t m_bAskSave = 0;
     CAutoSaveTimers *m_pAutoSave = nullptr;
+
+    // 1 when the shortcut existed as its menu item was last updated.
+    int32_t m_bSendToLink = 0;
+    int32_t m_bDesktopLink = 0;
+    void ToggleShortcut(Shell::Folder folder, int32_t linked);
+    void OpenBesideProgram(const QString &name);
+
+    QMargins m_rectPageMargin;
+    QMargins m_rectPrintMargin;
+    // The format the text had as the run began, for a store that holds no display font.
+    CharFormat m_cfBeforePrinting;
 
     static const CommandMap<CNYOView> &messageMap();
 };

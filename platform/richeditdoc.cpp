@@ -2,6 +2,7 @@
 
 #include "platform/afxres.h"
 #include "platform/fileio.h"
+#include "platform/mail.h"
 #include "platform/mdichildwnd.h"
 #include "platform/msgbox.h"
 #include "platform/multidoctemplate.h"
@@ -11,7 +12,13 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <utility>
 
 namespace {
 RichEditDoc::SaveAsPrompt &saveAsPrompt()
@@ -25,6 +32,18 @@ RichEditDoc::SaveAsPrompt &saveAsPrompt()
 // differently, a question shows.
 constexpr int kUnencodableShown = 5;
 constexpr qsizetype kPlacesShown = 5;
+
+void ReportSendFailure(QWidget *parent, Mail::Result result)
+{
+    QString text;
+    switch (result) {
+    case Mail::Result::NoMailSystem: text = QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ ｻﾎﾟｰﾄを読み込めません。"); break;
+    case Mail::Result::BadMailSystem: text = QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ DLL が無効です。"); break;
+    case Mail::Result::Failed: text = QStringLiteral("ﾒｰﾙの送信に失敗しました。"); break;
+    case Mail::Result::Sent: return;
+    }
+    MsgBox::show(parent, text, QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+}
 } // namespace
 
 const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
@@ -145,6 +164,14 @@ bool RichEditDoc::OnOpenDocument(const QString &path)
 
 bool RichEditDoc::OnSaveDocument(const QString &path)
 {
+    if (!WriteTo(path))
+        return false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool RichEditDoc::WriteTo(const QString &path)
+{
     RichEditView *view = GetView();
     if (!view)
         return false;
@@ -160,7 +187,6 @@ bool RichEditDoc::OnSaveDocument(const QString &path)
         ReportSaveLoadException(path, error, true);
         return false;
     }
-    SetModifiedFlag(false);
     return true;
 }
 
@@ -273,9 +299,11 @@ bool RichEditDoc::DoSave(const QString &path, bool replace)
         if (name.isEmpty())
             return false;
     }
+    if (!replace)
+        return WriteTo(name);
     if (!OnSaveDocument(name))
         return false;
-    if (replace && name != m_strPathName)
+    if (name != m_strPathName)
         SetPathName(name);
     return true;
 }
@@ -317,4 +345,62 @@ void RichEditDoc::OnFileClose()
     for (RichEditView *view : views)
         if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
             frame->CloseWithoutPrompt();
+}
+
+// The copy of a modified or untitled document goes to a folder of its own, named as the
+// document, so that the mail shows the document's name. The mail program may read it only
+// after the hand-off tool has ended: a sent copy stays until the program ends, a copy whose
+// hand-off failed goes at once.
+void RichEditDoc::OnFileSendMail()
+{
+    // The wait cursor ends before a report, so that the box shows the ordinary one.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool waiting = true;
+    const auto endWait = [&waiting] {
+        if (std::exchange(waiting, false))
+            QApplication::restoreOverrideCursor();
+    };
+    const auto restoreCursor = qScopeGuard(endWait);
+
+    const QString tool = Mail::FindTool();
+    if (tool.isEmpty()) {
+        endWait();
+        ReportSendFailure(GetView(), Mail::Result::NoMailSystem);
+        return;
+    }
+    QString file = m_strPathName;
+    std::unique_ptr<QTemporaryDir> copyFolder;
+    if (file.isEmpty() || IsModified()) {
+        copyFolder = Mail::NewAttachmentFolder();
+        if (!copyFolder->isValid()) {
+            endWait();
+            ReportSaveLoadException(QString(), FileError::None, true);
+            return;
+        }
+        // A title is no file name: it may hold a slash, or be "." or "..".
+        QString name = DisplayName().replace(u'/', u'_');
+        if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+            name = QStringLiteral("_") + name;
+        file = copyFolder->filePath(name);
+        if (!DoSave(file, false))
+            return;
+    }
+
+    // Events go on while the tool runs; the document may even be closed meanwhile.
+    const QPointer<RichEditDoc> self(this);
+    const QPointer<QWidget> mainWindow = WinApp::Get() && WinApp::Get()->GetMainWnd()
+                                             ? static_cast<QWidget *>(WinApp::Get()->GetMainWnd())
+                                             : (GetView() ? GetView()->window() : nullptr);
+    if (mainWindow)
+        mainWindow->setEnabled(false);
+    const Mail::Result result = Mail::SendAttachment(tool, file);
+    if (mainWindow) {
+        mainWindow->setEnabled(true);
+        mainWindow->activateWindow();
+    }
+    endWait();
+    if (result != Mail::Result::Sent)
+        ReportSendFailure(self ? self->GetView() : mainWindow.data(), result);  // the copy goes with copyFolder
+    else
+        Mail::KeepUntilExit(std::move(copyFolder));
 }

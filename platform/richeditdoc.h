@@ -48,7 +48,9 @@ public:
     virtual void DeleteContents();
 
     // Save as the framework does it: path empty means Save As. On success with replace the
-    // document takes the new path. Returns false when cancelled or failed.
+    // document takes the new path and is no longer modified; without replace the file is a
+    // copy and the document keeps its path, title and modified state. Returns false when
+    // cancelled or failed (a failure has been reported).
     bool DoSave(const QString &path, bool replace = true);
     // Save to the document's own file, or Save As when it has none, is read-only or is gone.
     bool DoFileSave();
@@ -61,6 +63,10 @@ public:
     // Save: to the document's own file, or Save As when it has none, is read-only or is gone.
     // Auto-save calls it too.
     void OnFileSave();
+
+    // Send: hands the document's file to the mail program, or a copy of the text when the
+    // document has no file yet or is modified. The document stays as it is.
+    void OnFileSendMail();
 
     // Reports a failed open or save with the message for its cause.
     void ReportSaveLoadException(const QString &path, FileError cause, bool saving) const;
@@ -82,6 +88,8 @@ protected:
 
 private:
     QString PromptForSaveName() const;
+    // Writes the text to path; the modified state is left alone.
+    bool WriteTo(const QString &path);
     bool ConfirmUnencodable(const QString &text, const QList<qsizetype> &positions) const;
     bool ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const;
     // The file-name part of the path, or the title while there is none.

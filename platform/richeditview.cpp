@@ -1,12 +1,24 @@
 #include "platform/richeditview.h"
 
 #include "platform/afxres.h"
+#include "platform/colorref.h"
 #include "platform/findreplacedialog.h"
+#include "platform/msgbox.h"
+#include "platform/pagelayout.h"
+#include "platform/winapp.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
 #include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+
+#include <algorithm>
 
 const CommandMap<RichEditView> &RichEditView::messageMap()
 {
@@ -29,6 +41,9 @@ const CommandMap<RichEditView> &RichEditView::messageMap()
         OnUpdateCommand<V>(ID_EDIT_REPLACE, &V::OnUpdateNeedFind),
         OnCommand<V>(ID_EDIT_REPEAT, &V::OnEditRepeat),
         OnUpdateCommand<V>(ID_EDIT_REPEAT, &V::OnUpdateNeedFind),
+        OnCommand<V>(ID_FILE_PRINT, &V::OnFilePrint),
+        OnCommand<V>(ID_FILE_PRINT_DIRECT, &V::OnFilePrintDirect),
+        OnCommand<V>(ID_FILE_PRINT_PREVIEW, &V::OnFilePrintPreview),
     };
     return map;
 }
@@ -97,4 +112,144 @@ void RichEditView::OnEditRepeat()
 void RichEditView::OnUpdateNeedFind(CmdUI *ui)
 {
     ui->Enable(buffer()->length() != 0);
+}
+
+// --- printing ------------------------------------------------------------------------
+
+QPrinter *RichEditView::Printer()
+{
+    if (WinApp *app = WinApp::Get())
+        return app->GetPrinter();
+    static QPrinter printer(QPrinter::HighResolution);
+    return &printer;
+}
+
+bool RichEditView::OnPreparePrinting(PrintInfo *info)
+{
+    return DoPreparePrinting(info);
+}
+
+bool RichEditView::DoPreparePrinting(PrintInfo *info)
+{
+    if (info->m_bPreview || info->m_bDirect)
+        return true;
+    QPrintDialog dialog(info->m_pPrinter, this);
+    dialog.setWindowTitle(QStringLiteral("印刷"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void RichEditView::OnBeginPrinting(QPrinter *, PrintInfo *)
+{
+    m_aPageStart.clear();
+}
+
+void RichEditView::OnEndPrinting(QPrinter *, PrintInfo *)
+{
+    m_aPageStart.clear();
+}
+
+// Margins that would leave less than an inch to print in are cut down to leave that inch:
+// a stored margin of any size still prints the text on pages that hold some of it.
+QRectF RichEditView::PrintArea(const QPrinter *printer) const
+{
+    constexpr int inch = 1440;
+    const auto cut = [](int margin, int paper) { return std::clamp(margin, 0, (paper - inch) / 2); };
+    const int left = cut(m_rectMargin.left(), kPaperWidth);
+    const int right = cut(m_rectMargin.right(), kPaperWidth);
+    const int top = cut(m_rectMargin.top(), kPaperHeight);
+    const int bottom = cut(m_rectMargin.bottom(), kPaperHeight);
+    const qreal x = printer->logicalDpiX() / qreal(inch);
+    const qreal y = printer->logicalDpiY() / qreal(inch);
+    return QRectF(left * x, top * y, (kPaperWidth - left - right) * x, (kPaperHeight - top - bottom) * y);
+}
+
+// Pages are laid out in order, each from where the one before it ended.
+void RichEditView::OnPrint(QPainter *painter, PrintInfo *info)
+{
+    const qsizetype length = buffer()->length();
+    const int page = info->m_nCurPage;
+    const qsizetype from = page <= m_aPageStart.size() ? m_aPageStart.at(page - 1) : length;
+    const CharFormat format = GetWholeTextFormat();
+    const bool autoColor = format.dwEffects & CharFormat::CFE_AUTOCOLOR;
+    painter->setPen(autoColor ? QColor(Qt::black) : ColorFromRef(format.crTextColor));
+    const qsizetype next = PageLayout::drawPage(*buffer(), from, painter, info->m_pPrinter,
+                                                PrintArea(info->m_pPrinter), font());
+    if (page == m_aPageStart.size())
+        m_aPageStart.append(next);
+    info->m_bContinuePrinting = next < length;
+}
+
+// Every page of the text, the first always (an empty text prints one empty page).
+void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
+{
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        MsgBox::show(this, QStringLiteral("印刷を開始できませんでした。"));
+        return;
+    }
+    m_aPageStart = {0};
+    info->m_pPrinter = printer;
+    for (info->m_nCurPage = 1;; ++info->m_nCurPage) {
+        if (info->m_nCurPage > 1 && !printer->newPage())
+            break;
+        OnPrint(&painter, info);
+        if (!info->m_bContinuePrinting)
+            break;
+    }
+    painter.end();
+}
+
+void RichEditView::Print(bool direct)
+{
+    PrintInfo info;
+    info.m_bDirect = direct;
+    info.m_pPrinter = Printer();
+    if (!OnPreparePrinting(&info))
+        return;
+    info.m_pPrinter->setFullPage(true);  // margins count from the paper's edge
+    OnBeginPrinting(info.m_pPrinter, &info);
+    PrintPages(info.m_pPrinter, &info);
+    OnEndPrinting(info.m_pPrinter, &info);
+}
+
+void RichEditView::OnFilePrint()
+{
+    Print(false);
+}
+
+void RichEditView::OnFilePrintDirect()
+{
+    Print(true);
+}
+
+// The preview shows one page or two side by side, as it was last closed.
+void RichEditView::OnFilePrintPreview()
+{
+    PrintInfo info;
+    info.m_bPreview = true;
+    info.m_pPrinter = Printer();
+    if (!OnPreparePrinting(&info))
+        return;
+    info.m_pPrinter->setFullPage(true);
+    QPrintPreviewDialog dialog(info.m_pPrinter, this);
+    dialog.setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
+    dialog.setGeometry(window()->geometry());
+    // Its own page setup would change margins the pages are not laid out with.
+    const QString pageSetup = QCoreApplication::translate("QPrintPreviewDialog", "Page setup");
+    for (QAction *action : dialog.findChildren<QAction *>())
+        if (action->text() == pageSetup)
+            action->setVisible(false);
+    WinApp *app = WinApp::Get();
+    const bool facing = app && app->GetNumPreviewPages() == 2;
+    if (QAction *mode = dialog.findChild<QAction *>(facing ? QStringLiteral("facingModeAction")
+                                                           : QStringLiteral("singleModeAction")))
+        mode->trigger();
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this, &info](QPrinter *printer) { PrintPages(printer, &info); });
+    OnBeginPrinting(info.m_pPrinter, &info);
+    dialog.exec();
+    const auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+    if (app && preview)
+        app->SetNumPreviewPages(preview->viewMode() == QPrintPreviewWidget::SinglePageView ? 1 : 2);
+    OnEndPrinting(info.m_pPrinter, &info);
 }

@@ -1,9 +1,18 @@
 #pragma once
-// The framework's editing view: the control, its document, and the edit commands every
-// editing view offers (undo, cut, copy, paste, clear, select all, find, replace, find next).
+// The framework's editing view: the control, its document, the edit commands every
+// editing view offers (undo, cut, copy, paste, clear, select all, find, replace, find next)
+// and printing: the text laid out on pages of a fixed paper size less the print margins.
 #include "platform/commandtarget.h"
+#include "platform/printinfo.h"
 #include "platform/richedit.h"
 
+#include <QList>
+#include <QMargins>
+#include <QSize>
+
+class QPainter;
+class QPrinter;
+class QRectF;
 class RichEditDoc;
 
 class RichEditView : public RichEdit, public CommandTarget {
@@ -27,6 +36,25 @@ public:
     // Where the state of this view's commands can change.
     Q_SIGNAL void commandStateChanged();
 
+    // Print margins in twips, 0 on every side until set.
+    void SetMargins(const QMargins &twips) { m_rectMargin = twips; }
+    QMargins GetMargins() const { return m_rectMargin; }
+    // The paper the text is laid out for, in twips: 8.5 by 11 inches whatever the printer holds.
+    QSize GetPaperSize() const { return {kPaperWidth, kPaperHeight}; }
+    static constexpr int kPaperWidth = 12240;
+    static constexpr int kPaperHeight = 15840;
+
+    // A print or preview run calls these in order: prepare (false ends the run before it
+    // starts), begin once, print each page, end once, also when the run failed or was
+    // cancelled after beginning.
+    virtual bool OnPreparePrinting(PrintInfo *info);
+    virtual void OnBeginPrinting(QPrinter *printer, PrintInfo *info);
+    virtual void OnPrint(QPainter *painter, PrintInfo *info);
+    virtual void OnEndPrinting(QPrinter *printer, PrintInfo *info);
+
+    // The rectangle of a page that text is printed in, in the printer's pixels.
+    QRectF PrintArea(const QPrinter *printer) const;
+
 protected:
     void OnEditUndo();
     void OnEditCut();
@@ -41,9 +69,20 @@ protected:
     void OnUpdateEditUndo(CmdUI *ui);
     void OnUpdateEditPaste(CmdUI *ui);
     void OnUpdateNeedFind(CmdUI *ui);
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    // The print dialog, unless the run is a preview or prints directly.
+    bool DoPreparePrinting(PrintInfo *info);
 
 private:
+    QPrinter *Printer();
+    void Print(bool direct);
+    void PrintPages(QPrinter *printer, PrintInfo *info);
+
     RichEditDoc *m_pDocument = nullptr;
+    QMargins m_rectMargin;
+    QList<qsizetype> m_aPageStart;  // where each page laid out so far starts
 
     static const CommandMap<RichEditView> &messageMap();
 };

@@ -37,6 +37,9 @@ public:
     void OnFilePrintSetup();
     // The printer print runs use; made on first use.
     QPrinter *GetPrinter();
+    // Pages the print preview shows side by side (1 or 2; 0 until a preview has closed).
+    int GetNumPreviewPages() const { return m_nNumPreviewPages; }
+    void SetNumPreviewPages(int pages) { m_nNumPreviewPages = pages; }
 
     // The recent-file list with `size` entries (none when 0), read from the store.
     void LoadStdProfileSettings(int size);
@@ -68,6 +71,7 @@ private:
     QMainWindow *m_pMainWnd = nullptr;
     RecentFileList *m_pRecentFileList = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
+    int m_nNumPreviewPages = 0;
 
     static const CommandMap<WinApp> &messageMap();
 };

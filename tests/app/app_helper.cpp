@@ -28,12 +28,13 @@ void useFreshEnvironment()
 {
     g_env = std::make_unique<QTemporaryDir>();
     const QString root = g_env->path();
-    for (const char *name : {"config", "runtime", "home"})
+    for (const char *name : {"config", "runtime", "home", "data"})
         QDir(root).mkpath(QString::fromLatin1(name));
     QFile::setPermissions(root + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
     qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
 }
 
 QString scratchDir()

@@ -18,7 +18,7 @@ class QWidget;
 
 namespace AppHelper {
 
-// Points XDG_CONFIG_HOME, XDG_RUNTIME_DIR and HOME at new temporary folders.
+// Points XDG_CONFIG_HOME, XDG_RUNTIME_DIR, XDG_DATA_HOME and HOME at new temporary folders.
 void useFreshEnvironment();
 // A new temporary folder for test files, alive until the next call.
 QString scratchDir();

@@ -1,0 +1,12 @@
+#pragma once
+// The maker's web page: shown in the About box and opened from the Help menu.
+#include <QString>
+
+namespace Res {
+
+inline QString webPageAddress()
+{
+    return QStringLiteral("https://hoshikage.example/nyo/");
+}
+
+} // namespace Res
