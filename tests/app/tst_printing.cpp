@@ -247,6 +247,12 @@ void TestPrinting::printFontOnlyWhilePrinting()
     QCOMPARE(previewFace, QStringLiteral("IPAMincho"));
     QVERIFY(showsDisplayFont());
 
+    // A printer that cannot start: the failure is told, and the run still ends.
+    m_app->GetPrinter()->setOutputFileName(QStringLiteral("/nonexistent/folder/out.pdf"));
+    QVERIFY(execute(m_app.get(), ID_FILE_PRINT_DIRECT));
+    QCOMPARE(boxes().texts, QStringList{QStringLiteral("印刷を開始できませんでした。")});
+    QVERIFY(showsDisplayFont());
+
     // With no display font stored the text keeps the font it showed.
     Profile::DeleteProfileSection(QStringLiteral("FONT"));
     QVERIFY(Profile::ProfileKeys(QStringLiteral("FONT")).isEmpty());
