@@ -1,11 +1,15 @@
 # make run    installs what is missing, builds the Release editor and starts it
 # make check  installs what is missing, builds with sanitizers and runs every test
 # make bench  builds the Release benchmarks and runs them
+# make install    installs the Release editor under PREFIX (/usr/local), into DESTDIR if set
+# make package    builds the Debian package build/release/nyo_<version>-1_<arch>.deb
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 CHECK := build/check
 
-.PHONY: run check bench deps release clean
+PREFIX ?= /usr/local
+
+.PHONY: run check bench deps release installable install package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -19,6 +23,10 @@ $(CHECK)/build.ninja: | deps
 release: deps $(RELEASE)/build.ninja
 	cmake --build $(RELEASE) --target NYO -j $(JOBS)
 
+# The program, its icons and desktop entry, the read-me and help: what installing copies.
+installable: deps $(RELEASE)/build.ninja
+	cmake --build $(RELEASE) --target NYO nyo_icons -j $(JOBS)
+
 run: release
 	$(RELEASE)/NYO
 
@@ -29,6 +37,12 @@ check: deps $(CHECK)/build.ninja
 bench: deps $(RELEASE)/build.ninja
 	cmake --build $(RELEASE) --target NYO benches -j $(JOBS)
 	scripts/run-benches.sh $(RELEASE)
+
+install: installable
+	cmake --install $(RELEASE) --prefix $(PREFIX)
+
+package: installable
+	cd $(RELEASE) && cpack
 
 clean:
 	rm -rf build

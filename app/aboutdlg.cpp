@@ -36,7 +36,7 @@ CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
     const int side = qMin(icon->width(), icon->height());
     icon->setPixmap(programIcon.pixmap(side, side));
 
-    addText(this, du, QStringLiteral("NYO Version 1.23"), 55, 27, 90, 8);
+    addText(this, du, QStringLiteral("NYO Version " NYO_VERSION), 55, 27, 90, 8);
     addText(this, du, QStringLiteral("Shift-JIS テキストエディタ"), 55, 43, 103, 8);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);

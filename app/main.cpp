@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/nyoapp.h"
 #include "platform/dialogunits.h"
 
@@ -8,6 +9,11 @@
 
 int main(int argc, char *argv[])
 {
+    // --help and --version are answered in the terminal before anything else: no display, no
+    // hand-off to a running NYO, no lock.
+    if (const std::optional<int> exitCode = CommandLine::answer(argc, argv))
+        return *exitCode;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NYO"));
     QApplication::setOrganizationName(QStringLiteral("Hoshikage!"));

@@ -603,7 +603,7 @@ void CNYOView::OnUpdateDesktopShortcut(CmdUI *ui)
 
 void CNYOView::OpenBesideProgram(const QString &name)
 {
-    if (!Shell::OpenFile(ModulePath::MakeModulePath(name)))
+    if (!Shell::OpenFile(ModulePath::SharedFilePath(name)))
         MsgBox::show(window(), name + QStringLiteral("を開けませんでした"), QStringLiteral("NYO"), MsgBox::Buttons::Ok,
                      MsgBox::Icon::None);
 }

@@ -1,7 +1,13 @@
 #include "pkl/modulepath.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#ifndef NYO_SHARED_DIR
+#define NYO_SHARED_DIR "../share/NYO"
+#endif
 
 namespace ModulePath {
 
@@ -21,6 +27,16 @@ QString MakeModulePath(const QString &relativeName)
     QByteArray relative = QFile::encodeName(relativeName);
     ReplaceAll(relative, "\\", "/");
     return QCoreApplication::applicationDirPath() + u'/' + QFile::decodeName(relative);
+}
+
+QString SharedFilePath(const QString &name)
+{
+    const QString beside = MakeModulePath(name);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + u'/' +
+                                              QStringLiteral(NYO_SHARED_DIR) + u'/' + name);
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 } // namespace ModulePath

@@ -17,4 +17,9 @@ void ReplaceAll(QByteArray &buffer, QByteArrayView pattern, QByteArrayView repla
 // Relative names may use "\" as the folder separator ("key\"); it becomes "/".
 QString MakeModulePath(const QString &relativeName);
 
+// A file shipped with the program (the read-me, the help page): the one beside the executable
+// when it is there, else the one an installed program keeps in its shared folder
+// (share/NYO beside the bin folder); the path beside the executable when neither exists.
+QString SharedFilePath(const QString &name);
+
 } // namespace ModulePath

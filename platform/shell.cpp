@@ -63,7 +63,9 @@ QByteArray shortcutText(const QString &description, const QString &targetPath)
     if (!description.isEmpty())
         text += QStringLiteral("Comment=") + escapeString(description) + u'\n';
     text += QStringLiteral("Exec=") + escapeString(quoteArgument(targetPath) + QStringLiteral(" %F")) + u'\n';
-    text += QStringLiteral("MimeType=text/plain;\n"
+    // The installed program's icon theme entry; a desktop without it shows its default.
+    text += QStringLiteral("Icon=NYO\n"
+                           "MimeType=text/plain;\n"
                            "Terminal=false\n"
                            "Categories=Utility;TextEditor;\n");
     return text.toUtf8();

@@ -99,7 +99,9 @@ void paintDocumentIcon(QPainter &p)
     p.drawLine(QPointF(20.5, 27), QPointF(24.5, 27));
 }
 
-QPixmap render(int resourceId, int size)
+} // namespace
+
+QImage iconImage(int resourceId, int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -111,10 +113,8 @@ QPixmap render(int resourceId, int size)
     else
         paintDocumentIcon(p);
     p.end();
-    return QPixmap::fromImage(image);
+    return image;
 }
-
-} // namespace
 
 QIcon icon(int resourceId)
 {
@@ -122,7 +122,7 @@ QIcon icon(int resourceId)
         return {};
     QIcon result;
     for (int size : {16, 32, 48})
-        result.addPixmap(render(resourceId, size));
+        result.addPixmap(QPixmap::fromImage(iconImage(resourceId, size)));
     return result;
 }
 

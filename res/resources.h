@@ -2,6 +2,7 @@
 // The program's resources as data: string table, menus, accelerator tables, toolbar and
 // status-bar indicators. Everything the user reads comes from here, character for character.
 #include <QIcon>
+#include <QImage>
 #include <QKeySequence>
 #include <QList>
 #include <QString>
@@ -57,5 +58,7 @@ QList<int> statusIndicators();
 
 // Program icon (128) and document icon (129).
 QIcon icon(int resourceId);
+// One of those icons drawn at size by size pixels.
+QImage iconImage(int resourceId, int size);
 
 } // namespace Res

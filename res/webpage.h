@@ -6,7 +6,7 @@ namespace Res {
 
 inline QString webPageAddress()
 {
-    return QStringLiteral("https://hoshikage.example/nyo/");
+    return QStringLiteral(NYO_WEB_PAGE);  // set by the build
 }
 
 } // namespace Res

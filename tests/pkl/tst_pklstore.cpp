@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +27,7 @@ private slots:
     void replaceAllReplacesLeftToRight_data();
     void replaceAllReplacesLeftToRight();
     void modulePathsAreBesideTheExecutable();
+    void sharedFilesBesideOrInstalled();
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten_data();
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten();
     void listHoldsEveryNameButDots_data();
@@ -80,6 +83,22 @@ void TestPklStore::modulePathsAreBesideTheExecutable()
     const QString folder = QCoreApplication::applicationDirPath();
     QCOMPARE(ModulePath::MakeModulePath(QStringLiteral("key\\")), folder + QStringLiteral("/key/"));
     QCOMPARE(ModulePath::MakeModulePath(QStringLiteral("HELP.html")), folder + QStringLiteral("/HELP.html"));
+}
+
+// The installed tree keeps the read-me and help in share/NYO beside the bin folder; a file
+// beside the executable (a build or an unpacked copy) comes first.
+void TestPklStore::sharedFilesBesideOrInstalled()
+{
+    const QString name = QStringLiteral("shared-%1.html").arg(QCoreApplication::applicationPid());
+    const QString beside = ModulePath::MakeModulePath(name);
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/NYO/") + name);
+    const auto cleanUp = qScopeGuard([&] { QFile::remove(beside); QFile::remove(installed); });
+    QCOMPARE(ModulePath::SharedFilePath(name), beside);  // neither: the path a message names
+    QVERIFY(QDir().mkpath(QFileInfo(installed).absolutePath()));
+    QVERIFY(QFile(installed).open(QIODevice::WriteOnly));
+    QCOMPARE(ModulePath::SharedFilePath(name), installed);
+    QVERIFY(QFile(beside).open(QIODevice::WriteOnly));
+    QCOMPARE(ModulePath::SharedFilePath(name), beside);
 }
 
 // Root may write anywhere, so an unwritable place is one that cannot be a folder at all:
