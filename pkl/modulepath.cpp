@@ -29,14 +29,26 @@ QString MakeModulePath(const QString &relativeName)
     return QCoreApplication::applicationDirPath() + u'/' + QFile::decodeName(relative);
 }
 
+namespace {
+QString InstalledPath(const QString &name)
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(NYO_SHARED_DIR) + u'/' +
+                           name);
+}
+} // namespace
+
 QString SharedFilePath(const QString &name)
 {
     const QString beside = MakeModulePath(name);
     if (QFileInfo::exists(beside))
         return beside;
-    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + u'/' +
-                                              QStringLiteral(NYO_SHARED_DIR) + u'/' + name);
+    const QString installed = InstalledPath(name);
     return QFileInfo::exists(installed) ? installed : beside;
+}
+
+bool IsInstalled()
+{
+    return QFileInfo::exists(InstalledPath(QStringLiteral("NYO.html")));
 }
 
 } // namespace ModulePath

@@ -22,4 +22,8 @@ QString MakeModulePath(const QString &relativeName);
 // (share/NYO beside the bin folder); the path beside the executable when neither exists.
 QString SharedFilePath(const QString &name);
 
+// True when the program runs from an installed tree (its shared folder holds the read-me):
+// then the folder beside the executable is the system's, not the user's.
+bool IsInstalled();
+
 } // namespace ModulePath

@@ -41,14 +41,14 @@ QString PklStore::KeyDirectory()
     if (!g_keyDirectory.isEmpty())
         return g_keyDirectory;
     const QString inData = dataHome() + u'/' + Profile::kCompany + u'/' + Profile::kProgram + QStringLiteral("/key/");
-    return ChooseKeyDirectory(ModulePath::MakeModulePath(QStringLiteral("key\\")), inData);
+    return ChooseKeyDirectory(ModulePath::MakeModulePath(QStringLiteral("key\\")), inData, ModulePath::IsInstalled());
 }
 
-QString PklStore::ChooseKeyDirectory(const QString &besideExe, const QString &inData)
+QString PklStore::ChooseKeyDirectory(const QString &besideExe, const QString &inData, bool installed)
 {
-    if (isWritableFolder(besideExe))
+    if (!installed && isWritableFolder(besideExe))
         return besideExe;
-    if (!QFileInfo::exists(besideExe) && QDir().mkdir(besideExe) && isWritableFolder(besideExe))
+    if (!installed && !QFileInfo::exists(besideExe) && QDir().mkdir(besideExe) && isWritableFolder(besideExe))
         return besideExe;
     // A folder that cannot be made shows as a missing key folder: empty lists, failed saves.
     QDir().mkpath(inData);

@@ -28,8 +28,9 @@ public:
     static QString KeyDirectory();
     // Where the key folder is for an executable whose beside-the-executable key folder is
     // besideExe and whose user's one is inData (both with a trailing "/"): besideExe when it
-    // is a writable folder or can be made, else inData, made when missing.
-    static QString ChooseKeyDirectory(const QString &besideExe, const QString &inData);
+    // is a writable folder or can be made, else inData, made when missing. An installed
+    // program's folder is everyone's: it always takes inData, even where root could write.
+    static QString ChooseKeyDirectory(const QString &besideExe, const QString &inData, bool installed = false);
     // Tests only: a fixed key folder, used as it is (never made). Empty returns to the
     // usual one.
     static void SetKeyDirectory(const QString &folder);

@@ -106,16 +106,20 @@ void TestPklStore::sharedFilesBesideOrInstalled()
 void TestPklStore::keyFolderIsBesideTheExecutableWhereItCanBeWritten_data()
 {
     QTest::addColumn<QString>("setUp");
+    QTest::addColumn<bool>("installed");
     QTest::addColumn<bool>("beside");
-    QTest::newRow("folder there") << "bin/key/" << true;
-    QTest::newRow("folder made") << "bin/" << true;
-    QTest::newRow("a file named key") << "bin/key" << false;
-    QTest::newRow("executable's folder cannot hold folders") << "bin" << false;
+    QTest::newRow("folder there") << "bin/key/" << false << true;
+    QTest::newRow("folder made") << "bin/" << false << true;
+    QTest::newRow("a file named key") << "bin/key" << false << false;
+    QTest::newRow("executable's folder cannot hold folders") << "bin" << false << false;
+    QTest::newRow("installed, folder writable") << "bin/" << true << false;
+    QTest::newRow("installed, folder there") << "bin/key/" << true << false;
 }
 
 void TestPklStore::keyFolderIsBesideTheExecutableWhereItCanBeWritten()
 {
     QFETCH(QString, setUp);
+    QFETCH(bool, installed);
     QFETCH(bool, beside);
     QTemporaryDir root;
     QVERIFY(QDir(root.path()).mkpath(setUp.endsWith(u'/') ? setUp : QFileInfo(setUp).path()));
@@ -124,10 +128,12 @@ void TestPklStore::keyFolderIsBesideTheExecutableWhereItCanBeWritten()
     const QString besideExe = root.filePath(QStringLiteral("bin/key/"));
     const QString inData = root.filePath(QStringLiteral("data/Hoshikage!/NYO/key/"));
 
-    const QString chosen = PklStore::ChooseKeyDirectory(besideExe, inData);
+    const QString chosen = PklStore::ChooseKeyDirectory(besideExe, inData, installed);
     QCOMPARE(chosen, beside ? besideExe : inData);
     QVERIFY(QFileInfo(chosen).isDir());
     QCOMPARE(QFileInfo::exists(inData), !beside);
+    if (installed)
+        QCOMPARE(QFileInfo::exists(besideExe), setUp == QLatin1String("bin/key/"));  // none made
 }
 
 void TestPklStore::listHoldsEveryNameButDots_data()
