@@ -17,6 +17,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NYO"));
     QApplication::setOrganizationName(QStringLiteral("Hoshikage!"));
+    // The installed desktop entry, so that docks and task bars show its name and icon.
+    QApplication::setDesktopFileName(QStringLiteral("NYO"));
 
     // The platform's own dialogs (file, colour) speak Japanese like the rest of the program.
     QTranslator qtTranslator;
