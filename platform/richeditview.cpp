@@ -19,6 +19,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <climits>
 
 const CommandMap<RichEditView> &RichEditView::messageMap()
 {
@@ -166,12 +167,19 @@ QRectF RichEditView::PrintArea(const QPrinter *printer) const
 // Pages are laid out in order, each from where the one before it ended.
 void RichEditView::OnPrint(QPainter *painter, PrintInfo *info)
 {
-    const qsizetype length = buffer()->length();
-    const int page = info->m_nCurPage;
-    const qsizetype from = page <= m_aPageStart.size() ? m_aPageStart.at(page - 1) : length;
     const CharFormat format = GetWholeTextFormat();
     const bool autoColor = format.dwEffects & CharFormat::CFE_AUTOCOLOR;
     painter->setPen(autoColor ? QColor(Qt::black) : ColorFromRef(format.crTextColor));
+    LayOutPage(painter, info);
+}
+
+// Lays out the page info names, drawing it when painter is given; records where the next
+// page starts.
+void RichEditView::LayOutPage(QPainter *painter, PrintInfo *info)
+{
+    const qsizetype length = buffer()->length();
+    const int page = info->m_nCurPage;
+    const qsizetype from = page <= m_aPageStart.size() ? m_aPageStart.at(page - 1) : length;
     const qsizetype next = PageLayout::drawPage(*buffer(), from, painter, info->m_pPrinter,
                                                 PrintArea(info->m_pPrinter), font());
     if (page == m_aPageStart.size())
@@ -179,7 +187,9 @@ void RichEditView::OnPrint(QPainter *painter, PrintInfo *info)
     info->m_bContinuePrinting = next < length;
 }
 
-// Every page of the text, the first always (an empty text prints one empty page).
+// The pages the print dialog asked for, all of them unless a range was chosen; the first page
+// printed always comes out, so an empty text prints one empty page. Pages before the range
+// are laid out only, to know where the range begins.
 void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
 {
     QPainter painter;
@@ -189,10 +199,17 @@ void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
     }
     m_aPageStart = {0};
     info->m_pPrinter = printer;
-    for (info->m_nCurPage = 1;; ++info->m_nCurPage) {
-        if (info->m_nCurPage > 1 && !printer->newPage())
-            break;
-        OnPrint(&painter, info);
+    const bool range = printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0;
+    const int first = range ? printer->fromPage() : 1;
+    const int last = range && printer->toPage() >= first ? printer->toPage() : INT_MAX;
+    for (info->m_nCurPage = 1; info->m_nCurPage <= last; ++info->m_nCurPage) {
+        if (info->m_nCurPage < first) {
+            LayOutPage(nullptr, info);
+        } else {
+            if (info->m_nCurPage > first && !printer->newPage())
+                break;
+            OnPrint(&painter, info);
+        }
         if (!info->m_bContinuePrinting)
             break;
     }
@@ -207,9 +224,13 @@ void RichEditView::Print(bool direct)
     if (!OnPreparePrinting(&info))
         return;
     info.m_pPrinter->setFullPage(true);  // margins count from the paper's edge
+    if (direct)
+        info.m_pPrinter->setPrintRange(QPrinter::AllPages);
     OnBeginPrinting(info.m_pPrinter, &info);
     PrintPages(info.m_pPrinter, &info);
     OnEndPrinting(info.m_pPrinter, &info);
+    // A range chosen in the dialog is for this run only.
+    info.m_pPrinter->setPrintRange(QPrinter::AllPages);
 }
 
 void RichEditView::OnFilePrint()
@@ -231,6 +252,7 @@ void RichEditView::OnFilePrintPreview()
     if (!OnPreparePrinting(&info))
         return;
     info.m_pPrinter->setFullPage(true);
+    info.m_pPrinter->setPrintRange(QPrinter::AllPages);  // the preview shows every page
     QPrintPreviewDialog dialog(info.m_pPrinter, this);
     dialog.setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
     dialog.setGeometry(window()->geometry());

@@ -79,6 +79,7 @@ private:
     QPrinter *Printer();
     void Print(bool direct);
     void PrintPages(QPrinter *printer, PrintInfo *info);
+    void LayOutPage(QPainter *painter, PrintInfo *info);
 
     RichEditDoc *m_pDocument = nullptr;
     QMargins m_rectMargin;

@@ -17,6 +17,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -92,6 +94,7 @@ private slots:
     void pagesKeepTheMargins_data();
     void pagesKeepTheMargins();
     void printFontOnlyWhilePrinting();
+    void pageRangeForOneRun();
     void pageSetup();
     void printFontCommand();
     void previewRemembersItsPages();
@@ -261,6 +264,34 @@ void TestPrinting::printFontOnlyWhilePrinting()
     // With no print font stored the text prints in the font it shows.
     Profile::DeleteProfileSection(QStringLiteral("PFONT"));
     QVERIFY(run(QStringLiteral("pdffonts"), {printToPdf()}).contains(QStringLiteral("IPAGothic")));
+}
+
+// A range chosen in the print dialog prints those pages, starting where the whole text's page
+// would; the next run prints everything again.
+void TestPrinting::pageRangeForOneRun()
+{
+    WriteFontRecord(QStringLiteral("PFONT"), fontNamed(QStringLiteral("IPAGothic"), 200));
+    viewWith(numberedLines(160));
+    const auto firstNumbers = [](const QList<Page> &pages) {
+        QStringList numbers;
+        for (const Page &page : pages)
+            numbers << page.words.value(0).text;
+        return numbers;
+    };
+    const QStringList all = firstNumbers(readPages(printToPdf()));
+    QVERIFY(all.size() >= 4);
+
+    onModal([this](QWidget *modal) {
+        auto *printers = modal->findChild<QComboBox *>(QStringLiteral("printers"));
+        printers->setCurrentIndex(printers->count() - 1);
+        modal->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(m_pdf);
+        modal->findChild<QRadioButton *>(QStringLiteral("printRange"))->setChecked(true);
+        modal->findChild<QSpinBox *>(QStringLiteral("from"))->setValue(2);
+        modal->findChild<QSpinBox *>(QStringLiteral("to"))->setValue(3);
+        QMetaObject::invokeMethod(modal, "accept");
+    });
+    QCOMPARE(firstNumbers(readPages(printToPdf(ID_FILE_PRINT))), all.mid(1, 2));
+    QCOMPARE(firstNumbers(readPages(printToPdf())), all);
 }
 
 void TestPrinting::pageSetup()
