@@ -21,9 +21,7 @@ public:
 
 protected:
     void OnInitDialog() override;
-    // The OK button (and Enter) come here.
-    void accept() override { OnOK(); }
-    void OnOK();
+    void OnOK() override;
 
 private:
     QRadioButton *m_pMaximize = nullptr;

@@ -23,9 +23,7 @@ protected:
     // Moves the count into the edit, or (save) reads and checks it; false when it was
     // refused, after its message.
     bool DoDataExchange(bool save);
-    // The OK button (and Enter) come here.
-    void accept() override { OnOK(); }
-    void OnOK();
+    void OnOK() override;
 
 private:
     QLineEdit *m_pCount = nullptr;

@@ -35,9 +35,7 @@ protected:
     // Moves the members into the controls, or (save) reads and checks the controls; false
     // when a field was refused, after its message.
     bool DoDataExchange(bool save);
-    // The OK button (and Enter) come here.
-    void accept() override { OnOK(); }
-    void OnOK();
+    void OnOK() override;
 
 private:
     // The check box belongs to the normal state, the rectangle to the fixed one.

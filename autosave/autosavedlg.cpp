@@ -3,70 +3,41 @@
 #include "platform/colordialog.h"
 #include "platform/colorref.h"
 #include "platform/ddx.h"
-#include "platform/dialogunits.h"
 #include "platform/msgbox.h"
 #include "settings/keyindex.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-template <typename W>
-W *named(W *widget, int id)
+CAutoSaveDlg::CAutoSaveDlg(QWidget *parent) : TemplateDialog(parent)
 {
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
-} // namespace
-
-CAutoSaveDlg::CAutoSaveDlg(QWidget *parent) : QDialog(parent)
-{
-    setWindowTitle(QStringLiteral("設定－自動保存"));
-    setFont(DialogUnits::dialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     CreateControls();
-    OnInitDialog();
+    LoadSettings();
 }
 
 // The controls in template order, so that the tab order is the template's.
 void CAutoSaveDlg::CreateControls()
 {
-    const DialogUnits du(font());
-    du.sizeDialog(this, 238, 159);
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    du.place(ok, 180, 15, 50, 20);
-    auto *cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    du.place(cancel, 180, 45, 50, 20);
-    du.place(new QGroupBox(QStringLiteral("自動保存の設定"), this), 5, 5, 165, 145);
-    m_off = named(new QRadioButton(QStringLiteral("自動保存機能を使用しない"), this), 1000);
-    du.place(m_off, 15, 25, 94, 10);
-    m_on = named(new QRadioButton(QStringLiteral("自動保存機能を使用する"), this), 1001);
-    du.place(m_on, 15, 45, 89, 10);
-    m_interval = named(new QLineEdit(this), 1002);
-    du.place(m_interval, 110, 60, 35, 14);
-    m_notify = named(new QCheckBox(QStringLiteral("時間になると知らせる"), this), 1008);
-    du.place(m_notify, 25, 85, 78, 10);
-    m_colorChange = named(new QCheckBox(QStringLiteral("設定時間の？秒前になると背景色を変える"), this), 1020);
-    du.place(m_colorChange, 25, 105, 139, 10);
-    du.place(new QLabel(QStringLiteral("？＝"), this), 105, 130, 15, 8);
-    m_lead = named(new QLineEdit(this), 1009);
-    du.place(m_lead, 125, 125, 30, 14);
-    du.place(new QLabel(QStringLiteral("何秒間隔に保存するか"), this), 25, 65, 68, 8);
-    du.place(new QLabel(QStringLiteral("秒"), this), 150, 65, 8, 8);
-    m_backColor = named(new QPushButton(QStringLiteral("背景色"), this), 1021);
-    du.place(m_backColor, 55, 125, 35, 15);
+    SetTemplate(QStringLiteral("設定－自動保存"), 238, 159);
+    AddOkCancel(180, 15, 180, 45, 50, 20);
+    AddGroupBox(QStringLiteral("自動保存の設定"), 5, 5, 165, 145);
+    m_off = AddControl<QRadioButton>(QStringLiteral("1000"), QStringLiteral("自動保存機能を使用しない"), 15, 25, 94, 10);
+    m_on = AddControl<QRadioButton>(QStringLiteral("1001"), QStringLiteral("自動保存機能を使用する"), 15, 45, 89, 10);
+    m_interval = AddControl<QLineEdit>(QStringLiteral("1002"), QString(), 110, 60, 35, 14);
+    m_notify = AddControl<QCheckBox>(QStringLiteral("1008"), QStringLiteral("時間になると知らせる"), 25, 85, 78, 10);
+    m_colorChange = AddControl<QCheckBox>(QStringLiteral("1020"), QStringLiteral("設定時間の？秒前になると背景色を変える"),
+                                          25, 105, 139, 10);
+    AddLabel(QStringLiteral("？＝"), 105, 130, 15, 8);
+    m_lead = AddControl<QLineEdit>(QStringLiteral("1009"), QString(), 125, 125, 30, 14);
+    AddLabel(QStringLiteral("何秒間隔に保存するか"), 25, 65, 68, 8);
+    AddLabel(QStringLiteral("秒"), 150, 65, 8, 8);
+    m_backColor = AddControl<QPushButton>(QStringLiteral("1021"), QStringLiteral("背景色"), 55, 125, 35, 15);
     // The radio buttons have no tab stop in the template.
     m_off->setFocusPolicy(Qt::ClickFocus);
     m_on->setFocusPolicy(Qt::ClickFocus);
 
-    connect(ok, &QPushButton::clicked, this, &CAutoSaveDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_off, &QRadioButton::clicked, this, &CAutoSaveDlg::OnUseOff);
     connect(m_on, &QRadioButton::clicked, this, &CAutoSaveDlg::OnUseOn);
     connect(m_colorChange, &QCheckBox::clicked, this, &CAutoSaveDlg::OnColorChange);
@@ -101,7 +72,7 @@ void CAutoSaveDlg::EnableColorFields(bool enable)
     m_backColor->setEnabled(enable);
 }
 
-void CAutoSaveDlg::OnInitDialog()
+void CAutoSaveDlg::LoadSettings()
 {
     m_nSaveMode = Keys::Jidou.read();
     m_nInterval = uint32_t(Keys::Jidou1.read());
@@ -153,7 +124,7 @@ void CAutoSaveDlg::OnBackColor()
         Keys::JBK.write(int32_t(RefFromColor(*color)));
 }
 
-void CAutoSaveDlg::accept()
+void CAutoSaveDlg::OnOK()
 {
     if (!DoDataExchange(true))
         return;

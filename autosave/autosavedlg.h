@@ -1,7 +1,8 @@
 #pragma once
 // The auto-save settings dialog (136): off or on, the interval, the question before each
 // save, and the warning colour with its lead time.
-#include <QDialog>
+#include "platform/templatedialog.h"
+
 #include <cstdint>
 
 class QCheckBox;
@@ -9,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class CAutoSaveDlg : public QDialog {
+class CAutoSaveDlg : public TemplateDialog {
     Q_OBJECT
 public:
     enum { IDD = 136 };
@@ -28,12 +29,14 @@ public:
 
     static QString IntervalMessage();
 
-public slots:
-    void accept() override;
+protected:
+    void OnOK() override;
 
 private:
     void CreateControls();
-    void OnInitDialog();
+    // Reads the store into the members and the controls; the dialog is made just before it
+    // runs, so this is done at once.
+    void LoadSettings();
     void EnableModeFields(bool enable);
     void EnableColorFields(bool enable);
     void OnUseOff();

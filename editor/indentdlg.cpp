@@ -1,45 +1,26 @@
 #include "editor/indentdlg.h"
 
-#include "platform/dialogunits.h"
 #include "settings/keyindex.h"
 
 #include <QButtonGroup>
-#include <QGroupBox>
-#include <QPushButton>
 #include <QRadioButton>
 
-CIndentDlg::CIndentDlg(QWidget *parent) : QDialog(parent)
+CIndentDlg::CIndentDlg(QWidget *parent) : TemplateDialog(parent)
 {
-    setWindowTitle(QStringLiteral("設定－インデント"));
-    setFont(DialogUnits::dialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    const DialogUnits du(font());
-    du.sizeDialog(this, 195, 115);
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    du.place(ok, 135, 15, 50, 20);
-    auto *cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    du.place(cancel, 135, 45, 50, 20);
-    connect(ok, &QPushButton::clicked, this, &CIndentDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *box = new QGroupBox(QStringLiteral("インデント設定"), this);
-    du.place(box, 5, 0, 120, 105);
+    SetTemplate(QStringLiteral("設定－インデント"), 195, 115);
+    AddOkCancel(135, 15, 135, 45, 50, 20);
+    AddGroupBox(QStringLiteral("インデント設定"), 5, 0, 120, 105);
     auto *group = new QButtonGroup(this);
-    const auto radio = [this, &du, group](const char16_t *text, const char *id, int x, int y, int w) {
-        auto *button = new QRadioButton(QString::fromUtf16(text), this);
-        button->setObjectName(QLatin1String(id));
-        du.place(button, x, y, w, 10);
+    const auto radio = [this, group](const QString &text, const QString &id, int x, int y, int w) {
+        auto *button = AddControl<QRadioButton>(id, text, x, y, w, 10);
         group->addButton(button);
         return button;
     };
-    m_off = radio(u"インデントを使わない", "1014", 15, 20, 77);
-    m_on = radio(u"インデントを使う", "1015", 15, 35, 62);
-    m_tab = radio(u"ＴＡＢ", "1016", 30, 55, 30);
-    m_space = radio(u"半角スペース", "1017", 30, 70, 55);
-    m_copy = radio(u"ＴＡＢ＋半角スペース", "1013", 30, 85, 77);
+    m_off = radio(QStringLiteral("インデントを使わない"), QStringLiteral("1014"), 15, 20, 77);
+    m_on = radio(QStringLiteral("インデントを使う"), QStringLiteral("1015"), 15, 35, 62);
+    m_tab = radio(QStringLiteral("ＴＡＢ"), QStringLiteral("1016"), 30, 55, 30);
+    m_space = radio(QStringLiteral("半角スペース"), QStringLiteral("1017"), 30, 70, 55);
+    m_copy = radio(QStringLiteral("ＴＡＢ＋半角スペース"), QStringLiteral("1013"), 30, 85, 77);
     connect(m_off, &QRadioButton::clicked, this, [this] { EnableKinds(false); });
     connect(m_on, &QRadioButton::clicked, this, [this] { EnableKinds(true); });
 
@@ -63,7 +44,7 @@ void CIndentDlg::EnableKinds(bool enable)
         kind->setEnabled(enable);
 }
 
-void CIndentDlg::accept()
+void CIndentDlg::OnOK()
 {
     if (m_off->isChecked()) {
         m_nIndent = 1;

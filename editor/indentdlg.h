@@ -1,10 +1,10 @@
 #pragma once
 // The indent settings dialog (133): whether Enter indents the new line, and how.
-#include <QDialog>
+#include "platform/templatedialog.h"
 
 class QRadioButton;
 
-class CIndentDlg : public QDialog {
+class CIndentDlg : public TemplateDialog {
     Q_OBJECT
 public:
     enum { IDD = 133 };
@@ -14,8 +14,8 @@ public:
     int m_nIndent = 1;   // 1 no indent, 2 indent
     int m_nIndent2 = 4;  // 1 TAB, 2 spaces, 4 copied as it stands
 
-public slots:
-    void accept() override;
+protected:
+    void OnOK() override;
 
 private:
     void EnableKinds(bool enable);

@@ -1,11 +1,9 @@
 #include "editor/jumpdlg.h"
 
 #include "platform/ddx.h"
-#include "platform/dialogunits.h"
 #include "platform/msgbox.h"
 
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include <climits>
@@ -19,37 +17,15 @@ bool isBlank(QChar c)
 }
 } // namespace
 
-CJumpDlg::CJumpDlg(QWidget *parent) : QDialog(parent)
+CJumpDlg::CJumpDlg(QWidget *parent) : TemplateDialog(parent)
 {
-    setWindowTitle(QStringLiteral("ジャンプ先指定"));
-    setFont(DialogUnits::dialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    const DialogUnits du(font());
-    du.sizeDialog(this, 187, 93);
-
-    m_lineMode = new QRadioButton(QStringLiteral("行数指定"), this);
-    m_lineMode->setObjectName(QStringLiteral("1000"));
-    du.place(m_lineMode, 20, 15, 43, 10);
-    m_charMode = new QRadioButton(QStringLiteral("文字指定"), this);
-    m_charMode->setObjectName(QStringLiteral("1001"));
-    du.place(m_charMode, 20, 40, 43, 10);
-    m_edit = new QLineEdit(QString::number(m_nValue), this);
-    m_edit->setObjectName(QStringLiteral("1002"));
-    du.place(m_edit, 95, 25, 55, 14);
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    du.place(ok, 60, 65, 50, 14);
-    auto *cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    du.place(cancel, 120, 65, 50, 14);
-    connect(ok, &QPushButton::clicked, this, &CJumpDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    SetTemplate(QStringLiteral("ジャンプ先指定"), 187, 93);
+    m_lineMode = AddControl<QRadioButton>(QStringLiteral("1000"), QStringLiteral("行数指定"), 20, 15, 43, 10);
+    m_charMode = AddControl<QRadioButton>(QStringLiteral("1001"), QStringLiteral("文字指定"), 20, 40, 43, 10);
+    m_edit = AddControl<QLineEdit>(QStringLiteral("1002"), QString::number(m_nValue), 95, 25, 55, 14);
+    AddOkCancel(60, 65, 120, 65, 50, 14);
     connect(m_lineMode, &QRadioButton::clicked, this, [this] { OnMode(0); });
     connect(m_charMode, &QRadioButton::clicked, this, [this] { OnMode(1); });
-
-    setTabOrder(m_edit, ok);
-    setTabOrder(ok, cancel);
     OnMode(0);
 }
 
@@ -96,7 +72,7 @@ std::optional<int32_t> CJumpDlg::ParseValue(QStringView text)
 
 // A number of 1 or more ends the dialog; anything else keeps it open, with a message only
 // when the text is not a number at all.
-void CJumpDlg::accept()
+void CJumpDlg::OnOK()
 {
     const std::optional<int32_t> value = ParseValue(m_edit->text());
     if (!value) {

@@ -1,14 +1,14 @@
 #pragma once
 // The jump dialog (130): a line number or a character position, counted from 1.
+#include "platform/templatedialog.h"
 #include "res/resource.h"
 
-#include <QDialog>
 #include <optional>
 
 class QLineEdit;
 class QRadioButton;
 
-class CJumpDlg : public QDialog {
+class CJumpDlg : public TemplateDialog {
     Q_OBJECT
 public:
     enum { IDD = 130 };
@@ -24,8 +24,8 @@ public:
     // number beyond 32 bits counts as the nearest limit. Nothing when it is not a number.
     static std::optional<int32_t> ParseValue(QStringView text);
 
-public slots:
-    void accept() override;
+protected:
+    void OnOK() override;
 
 private:
     void OnMode(int mode);

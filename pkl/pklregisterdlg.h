@@ -28,17 +28,13 @@ public:
     static QString InvalidNameMessage();
     static QString UnencodableQuestion(const QString &text, const QList<qsizetype> &positions);
 
-public slots:
-    // The OK button comes here.
-    void accept() override { OnOK(); }
-
 protected:
     void OnInitDialog() override;
     bool PreTranslateMessage(QKeyEvent *event) override;
     // Moves the members into the fields, or (save) reads and checks the fields; false when a
     // field was refused, after its message.
     bool DoDataExchange(bool save);
-    void OnOK();
+    void OnOK() override;
 
 private:
     QLineEdit *m_pName = nullptr;

@@ -17,8 +17,12 @@ public:
 
     void setVisible(bool visible) override;
 
+    // OK and Enter come to OnOK, which closes the dialog unless a check refuses.
+    void accept() final { OnOK(); }
+
 protected:
     virtual void OnInitDialog() {}
+    virtual void OnOK() { QDialog::accept(); }
 
     // Caption and size in dialog units.
     void SetTemplate(const QString &caption, int w, int h);
