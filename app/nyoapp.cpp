@@ -73,7 +73,7 @@ bool CNYOApp::InitInstance()
     factories.document = [] { return new CNYODoc; };
     factories.frame = [] { return new CChildFrame; };
     factories.view = [] { return new CNYOView; };
-    auto *docTemplate = new MultiDocTemplate(IDR_NYOTYPE, Res::string(IDR_NYOTYPE), factories, this);
+    auto *docTemplate = new MultiDocTemplate(Res::string(IDR_NYOTYPE), factories, this);
     AddDocTemplate(docTemplate);
 
     m_pMainFrame = new CMainFrame;

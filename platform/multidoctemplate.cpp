@@ -8,9 +8,9 @@
 #include <QFileInfo>
 #include <QMdiArea>
 
-MultiDocTemplate::MultiDocTemplate(int resourceId, const QString &docString, Factories factories,
+MultiDocTemplate::MultiDocTemplate(const QString &docString, Factories factories,
                                    QObject *parent)
-    : QObject(parent), m_nIDResource(resourceId), m_docFields(docString.split(QLatin1Char('\n'))),
+    : QObject(parent), m_docFields(docString.split(QLatin1Char('\n'))),
       m_factories(std::move(factories))
 {
 }

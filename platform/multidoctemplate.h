@@ -22,11 +22,9 @@ public:
 
     // docString holds seven fields separated by line feeds; the second is the base of the
     // titles of new documents.
-    MultiDocTemplate(int resourceId, const QString &docString, Factories factories,
-                     QObject *parent = nullptr);
+    MultiDocTemplate(const QString &docString, Factories factories, QObject *parent = nullptr);
     ~MultiDocTemplate() override;
 
-    int GetResourceId() const { return m_nIDResource; }
     QString GetDocString(int field) const;
 
     void SetMdiArea(QMdiArea *area) { m_pMdiArea = area; }
@@ -48,7 +46,6 @@ public:
 private:
     QString NextUntitledTitle();
 
-    int m_nIDResource;
     QStringList m_docFields;
     Factories m_factories;
     QMdiArea *m_pMdiArea = nullptr;

@@ -77,7 +77,6 @@ void RichEditDoc::SetPathName(const QString &path, bool addToMRU)
     if (addToMRU)
         if (WinApp *app = WinApp::Get())
             app->AddToRecentFileList(path);
-    emit pathChanged(path);
 }
 
 void RichEditDoc::SetTitle(const QString &title)

@@ -28,8 +28,6 @@ public:
     void SetPathName(const QString &path, bool addToMRU = true);
     void SetTitle(const QString &title);
 
-    // The text, shared by every view of the document.
-    TextBuffer *GetText() { return &m_text; }
     // The first view.
     RichEditView *GetView() const;
     const QList<RichEditView *> &GetViews() const { return m_views; }
@@ -80,7 +78,6 @@ public:
 
 signals:
     void titleChanged();
-    void pathChanged(const QString &path);
 
 protected:
     void OnFileSaveAs();

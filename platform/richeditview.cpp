@@ -155,13 +155,14 @@ QRectF RichEditView::PrintArea(const QPrinter *printer) const
 {
     constexpr int inch = 1440;
     const auto cut = [](int margin, int paper) { return std::clamp(margin, 0, (paper - inch) / 2); };
-    const int left = cut(m_rectMargin.left(), kPaperWidth);
-    const int right = cut(m_rectMargin.right(), kPaperWidth);
-    const int top = cut(m_rectMargin.top(), kPaperHeight);
-    const int bottom = cut(m_rectMargin.bottom(), kPaperHeight);
+    const QSize paper = GetPaperSize();
+    const int left = cut(m_rectMargin.left(), paper.width());
+    const int right = cut(m_rectMargin.right(), paper.width());
+    const int top = cut(m_rectMargin.top(), paper.height());
+    const int bottom = cut(m_rectMargin.bottom(), paper.height());
     const qreal x = printer->logicalDpiX() / qreal(inch);
     const qreal y = printer->logicalDpiY() / qreal(inch);
-    return QRectF(left * x, top * y, (kPaperWidth - left - right) * x, (kPaperHeight - top - bottom) * y);
+    return QRectF(left * x, top * y, (paper.width() - left - right) * x, (paper.height() - top - bottom) * y);
 }
 
 // Pages are laid out in order, each from where the one before it ended.

@@ -40,9 +40,7 @@ public:
     void SetMargins(const QMargins &twips) { m_rectMargin = twips; }
     QMargins GetMargins() const { return m_rectMargin; }
     // The paper the text is laid out for, in twips: 8.5 by 11 inches whatever the printer holds.
-    QSize GetPaperSize() const { return {kPaperWidth, kPaperHeight}; }
-    static constexpr int kPaperWidth = 12240;
-    static constexpr int kPaperHeight = 15840;
+    QSize GetPaperSize() const { return {12240, 15840}; }
 
     // A print or preview run calls these in order: prepare (false ends the run before it
     // starts), begin once, print each page, end once, also when the run failed or was

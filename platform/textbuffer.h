@@ -51,7 +51,6 @@ public:
     qsizetype lineStart(qsizetype line) const;
     // Position of the break that ends a line, or length() for the last line.
     qsizetype lineEnd(qsizetype line) const;
-    qsizetype lineLength(qsizetype line) const { return lineEnd(line) - lineStart(line); }
     // The line that holds pos; pos in [0, length()].
     qsizetype lineOf(qsizetype pos) const;
     QChar at(qsizetype pos) const;
