@@ -38,7 +38,6 @@ public:
 
     // Print margins in twips, 0 on every side until set.
     void SetMargins(const QMargins &twips) { m_rectMargin = twips; }
-    QMargins GetMargins() const { return m_rectMargin; }
     // The paper the text is laid out for, in twips: 8.5 by 11 inches whatever the printer holds.
     QSize GetPaperSize() const { return {12240, 15840}; }
 
