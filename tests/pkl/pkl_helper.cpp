@@ -3,47 +3,37 @@
 #include "pkl/pklstore.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QTest>
 #include <QTimer>
 
 namespace PklHelper {
-namespace {
-std::unique_ptr<QTemporaryDir> g_settings;
-} // namespace
 
 void useFreshSettings()
 {
-    g_settings = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(g_settings->path()));
+    static QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
 }
 
-KeyFolder::KeyFolder() : m_root(std::make_unique<QTemporaryDir>())
+KeyFolder::KeyFolder()
 {
-    QDir(m_root->path()).mkpath(QStringLiteral("key"));
-    QDir(m_root->path()).mkpath(QStringLiteral("outside"));
+    QDir(m_root.path()).mkpath(QStringLiteral("key"));
+    QDir(m_root.path()).mkpath(QStringLiteral("outside"));
     PklStore::SetKeyDirectory(path());
 }
 
+// Read-only files must not keep the temporary folder from going.
 KeyFolder::~KeyFolder()
 {
     PklStore::SetKeyDirectory(QString());
-    // Read-only files and folders must not keep the temporary folder from going.
     for (const QString &name : names())
         QFile::setPermissions(path() + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QString KeyFolder::path() const
-{
-    return m_root->path() + QStringLiteral("/key/");
-}
-
-QString KeyFolder::outside() const
-{
-    return m_root->path() + QStringLiteral("/outside/");
-}
+QString KeyFolder::path() const { return m_root.path() + QStringLiteral("/key/"); }
+QString KeyFolder::outside() const { return m_root.path() + QStringLiteral("/outside/"); }
 
 QByteArray unescape(const QString &text)
 {
@@ -52,20 +42,12 @@ QByteArray unescape(const QString &text)
     for (qsizetype i = 0; i < in.size(); ++i) {
         if (in[i] != '\\' || i + 1 == in.size()) {
             out.append(in[i]);
-            continue;
-        }
-        const char c = in[++i];
-        if (c == 'r')
-            out.append('\r');
-        else if (c == 'n')
-            out.append('\n');
-        else if (c == '0')
-            out.append('\0');
-        else if (c == 'x' && i + 2 < in.size()) {
+        } else if (const char c = in[++i]; c == 'x') {
             out.append(char(in.mid(i + 1, 2).toInt(nullptr, 16)));
             i += 2;
-        } else
-            out.append(c);
+        } else {
+            out.append(c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c);
+        }
     }
     return out;
 }
@@ -73,31 +55,22 @@ QByteArray unescape(const QString &text)
 void KeyFolder::setUp(const QString &items)
 {
     for (const QString &item : items.split(u'|', Qt::SkipEmptyParts)) {
-        const qsizetype eq = item.indexOf(u'=');
-        if (eq > 0) {
-            QFile file(path() + item.left(eq));
-            if (!file.open(QIODevice::WriteOnly) || file.write(unescape(item.mid(eq + 1))) < 0)
-                qFatal("cannot write %s", qPrintable(file.fileName()));
+        const QString file = path() + item.chopped(1);
+        if (const qsizetype eq = item.indexOf(u'='); eq > 0) {
+            QFile out(path() + item.left(eq));
+            if (!out.open(QIODevice::WriteOnly) || out.write(unescape(item.mid(eq + 1))) < 0)
+                qFatal("cannot write %s", qPrintable(out.fileName()));
+        } else if (item == u"-") {
+            QDir(path()).removeRecursively();
         } else if (item.endsWith(u'/')) {
-            QDir().mkpath(path() + item);
+            QDir().mkpath(file);
         } else if (item.endsWith(u'~')) {
-            const QString file = path() + item.chopped(1);
             setUp(item.chopped(1) + QStringLiteral("=ro"));
             QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         } else if (item.endsWith(u'>')) {
-            QFile::link(m_root->path() + QStringLiteral("/nowhere"), path() + item.chopped(1));
+            QFile::link(m_root.path() + QStringLiteral("/nowhere"), file);
         }
     }
-}
-
-void KeyFolder::remove()
-{
-    QDir(path()).removeRecursively();
-}
-
-bool KeyFolder::has(const QString &name) const
-{
-    return QFileInfo(path() + name).exists() || QFileInfo(path() + name).isSymLink();
 }
 
 QByteArray KeyFolder::bytes(const QString &name) const
@@ -133,15 +106,12 @@ void recordBoxes()
 void onModal(std::function<void(QWidget *)> handler)
 {
     auto *timer = new QTimer;
-    auto *elapsed = new QElapsedTimer;
-    elapsed->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, handler] {
+    QObject::connect(timer, &QTimer::timeout, [timer, handler, deadline = QDeadlineTimer(10000)] {
         QWidget *shown = QApplication::activeModalWidget();
-        if (!shown && elapsed->elapsed() < 10000)
+        if (!shown && !deadline.hasExpired())
             return;
         timer->stop();
         timer->deleteLater();
-        delete elapsed;
         if (!shown)
             return;
         handler(shown);
@@ -149,6 +119,25 @@ void onModal(std::function<void(QWidget *)> handler)
             dialog->reject();
     });
     timer->start(20);
+}
+
+QStringList items(const QListWidget *list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts.append(list->item(row)->text());
+    return texts;
+}
+
+void clickItem(QListWidget *list, const QString &text, bool twice)
+{
+    const QListWidgetItem *item = list->findItems(text, Qt::MatchExactly).value(0);
+    if (!item)
+        qFatal("no item %s", qPrintable(text));
+    const QPoint at = list->visualItemRect(item).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 } // namespace PklHelper

@@ -8,13 +8,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
+#include <optional>
 
 using namespace PklHelper;
 using namespace Qt::StringLiterals;
@@ -24,74 +22,25 @@ Q_DECLARE_METATYPE(FileError)
 class TestPklStore : public QObject {
     Q_OBJECT
 private slots:
-    void replaceAllReplacesLeftToRight_data();
-    void replaceAllReplacesLeftToRight();
-    void modulePathsAreBesideTheExecutable();
     void sharedFilesBesideOrInstalled();
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten_data();
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten();
-    void listHoldsEveryNameButDots_data();
     void listHoldsEveryNameButDots();
-    void readFollowsTextFileRules_data();
-    void readFollowsTextFileRules();
-    void readFailsWithoutAFileOfTheName_data();
-    void readFailsWithoutAFileOfTheName();
-    void readThenWriteKeepsTheBytes_data();
-    void readThenWriteKeepsTheBytes();
-    void writeTakesWhatTheFolderTakes_data();
-    void writeTakesWhatTheFolderTakes();
-    void failedWriteKeepsTheOldEntry();
-    void existsOnlyForReadableFiles_data();
-    void existsOnlyForReadableFiles();
-    void deleteRemovesOnlyWritableFiles_data();
-    void deleteRemovesOnlyWritableFiles();
+    void readFollowsTextFileRulesAndWritesBack_data();
+    void readFollowsTextFileRulesAndWritesBack();
+    void operationsStayInTheKeyFolder_data();
+    void operationsStayInTheKeyFolder();
 };
 
-void TestPklStore::replaceAllReplacesLeftToRight_data()
-{
-    QTest::addColumn<QByteArray>("buffer");
-    QTest::addColumn<QByteArray>("pattern");
-    QTest::addColumn<QByteArray>("replacement");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("shorter") << QByteArray("C:\\NYO\\NYO.EXE") << QByteArray("NYO.EXE") << QByteArray("key\\")
-                             << QByteArray("C:\\NYO\\key\\");
-    QTest::newRow("longer, the rest moves") << QByteArray("C:\\NYO.EXE\\x") << QByteArray("NYO.EXE")
-                                            << QByteArray("HELP.html") << QByteArray("C:\\HELP.html\\x");
-    QTest::newRow("twice") << QByteArray("C:\\NYO.EXE\\NYO.EXE") << QByteArray("NYO.EXE") << QByteArray("NYO.html")
-                           << QByteArray("C:\\NYO.html\\NYO.html");
-    QTest::newRow("case-sensitive") << QByteArray("C:\\nyo.exe") << QByteArray("NYO.EXE") << QByteArray("key\\")
-                                    << QByteArray("C:\\nyo.exe");
-    QTest::newRow("no overlap") << QByteArray("aaa") << QByteArray("aa") << QByteArray("X") << QByteArray("Xa");
-    QTest::newRow("inserted bytes not matched again") << QByteArray("ab") << QByteArray("a") << QByteArray("aa")
-                                                      << QByteArray("aab");
-    QTest::newRow("empty replacement, closed-up bytes compared next")
-        << QByteArray("xaab") << QByteArray("a") << QByteArray() << QByteArray("xb");
-    QTest::newRow("empty pattern") << QByteArray("abc") << QByteArray() << QByteArray("X") << QByteArray("abc");
-}
-
-void TestPklStore::replaceAllReplacesLeftToRight()
-{
-    QFETCH(QByteArray, buffer);
-    QFETCH(QByteArray, pattern);
-    QFETCH(QByteArray, replacement);
-    ModulePath::ReplaceAll(buffer, pattern, replacement);
-    QTEST(buffer, "expected");
-}
-
-void TestPklStore::modulePathsAreBesideTheExecutable()
-{
-    const QString folder = QCoreApplication::applicationDirPath();
-    QCOMPARE(ModulePath::MakeModulePath(QStringLiteral("key\\")), folder + QStringLiteral("/key/"));
-    QCOMPARE(ModulePath::MakeModulePath(QStringLiteral("HELP.html")), folder + QStringLiteral("/HELP.html"));
-}
-
-// The installed tree keeps the read-me and help in share/NYO beside the bin folder; a file
-// beside the executable (a build or an unpacked copy) comes first.
+// Module paths take "\" as the folder separator. The installed tree keeps the read-me and help
+// in share/NYO beside the bin folder; a file beside the executable (a build or an unpacked
+// copy) comes first.
 void TestPklStore::sharedFilesBesideOrInstalled()
 {
-    const QString name = QStringLiteral("shared-%1.html").arg(QCoreApplication::applicationPid());
+    QCOMPARE(ModulePath::MakeModulePath(u"key\\sub\\"_s), QCoreApplication::applicationDirPath() + u"/key/sub/"_s);
+    const QString name = u"shared-%1.html"_s.arg(QCoreApplication::applicationPid());
     const QString beside = ModulePath::MakeModulePath(name);
-    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/NYO/") + name);
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../share/NYO/"_s + name);
     const auto cleanUp = qScopeGuard([&] { QFile::remove(beside); QFile::remove(installed); });
     QCOMPARE(ModulePath::SharedFilePath(name), beside);  // neither: the path a message names
     QVERIFY(QDir().mkpath(QFileInfo(installed).absolutePath()));
@@ -125,224 +74,139 @@ void TestPklStore::keyFolderIsBesideTheExecutableWhereItCanBeWritten()
     QVERIFY(QDir(root.path()).mkpath(setUp.endsWith(u'/') ? setUp : QFileInfo(setUp).path()));
     if (!setUp.endsWith(u'/'))
         QVERIFY(QFile(root.filePath(setUp)).open(QIODevice::WriteOnly));
-    const QString besideExe = root.filePath(QStringLiteral("bin/key/"));
-    const QString inData = root.filePath(QStringLiteral("data/Hoshikage!/NYO/key/"));
+    const QString besideExe = root.filePath(u"bin/key/"_s);
+    const QString inData = root.filePath(u"data/Hoshikage!/NYO/key/"_s);
 
     const QString chosen = PklStore::ChooseKeyDirectory(besideExe, inData, installed);
     QCOMPARE(chosen, beside ? besideExe : inData);
     QVERIFY(QFileInfo(chosen).isDir());
     QCOMPARE(QFileInfo::exists(inData), !beside);
     if (installed)
-        QCOMPARE(QFileInfo::exists(besideExe), setUp == QLatin1String("bin/key/"));  // none made
-}
-
-void TestPklStore::listHoldsEveryNameButDots_data()
-{
-    QTest::addColumn<QString>("setUp");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("empty folder") << QString() << QStringList();
-    QTest::newRow("files, hidden, sub-folder, dead link")
-        << "b=1|.hidden=2|sub/|dead>|日本語.txt=3|A=4"
-        << QStringList{".hidden", "A", "b", "dead", "sub", "日本語.txt"};
-    QTest::newRow("names differing in case are two") << "abc=1|ABC=2" << QStringList{"ABC", "abc"};
+        QCOMPARE(QFileInfo::exists(besideExe), setUp == u"bin/key/");  // none made
 }
 
 void TestPklStore::listHoldsEveryNameButDots()
 {
-    QFETCH(QString, setUp);
     KeyFolder key;
-    key.setUp(setUp);
+    QCOMPARE(PklStore::ListEntries(), QStringList());
+    key.setUp(u"b=1|.hidden=2|sub/|dead>|日本語.txt=3|A=4|a=5"_s);
     QStringList listed = PklStore::ListEntries();
     listed.sort();
-    QTEST(listed, "expected");
+    QCOMPARE(listed, (QStringList{".hidden", "A", "a", "b", "dead", "sub", "日本語.txt"}));
+    key.setUp(u"-"_s);
+    QCOMPARE(PklStore::ListEntries(), QStringList());
 }
 
-void TestPklStore::readFollowsTextFileRules_data()
+// Reading follows a text file's rules; writing the text read back gives the bytes it came
+// from, save for bare LF ends (then CR LF) and what follows Ctrl+Z or NUL.
+void TestPklStore::readFollowsTextFileRulesAndWritesBack_data()
 {
     QTest::addColumn<QString>("bytes");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("CR LF") << "a\\r\\nb\\r\\n" << "a\r\nb\r\n";
-    QTest::newRow("bare LF") << "a\\nb" << "a\r\nb";
-    QTest::newRow("lone CR stays") << "a\\rb\\r" << "a\rb\r";
-    QTest::newRow("CR CR LF") << "a\\r\\r\\nb" << "a\r\r\nb";
-    QTest::newRow("Ctrl+Z ends it") << "ab\\x1acd" << "ab";
-    QTest::newRow("NUL ends it") << "ab\\0cd" << "ab";
-    QTest::newRow("CP932") << "\\x93\\xfa\\x96\\x7b\\xb1" << u"日本ｱ"_s;
-    QTest::newRow("bytes not CP932 kept as escapes") << "a\\x81\\r\\n" << u"a\uef81\r\n"_s;
-}
-
-void TestPklStore::readFollowsTextFileRules()
-{
-    QFETCH(QString, bytes);
-    KeyFolder key;
-    key.setUp(QStringLiteral("entry=") + bytes);
-    QString text = QStringLiteral("untouched");
-    QCOMPARE(PklStore::ReadEntry(QStringLiteral("entry"), &text), FileError::None);
-    QTEST(text, "expected");
-}
-
-void TestPklStore::readFailsWithoutAFileOfTheName_data()
-{
-    QTest::addColumn<QString>("setUp");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<FileError>("expected");
-    QTest::newRow("missing") << "a=1" << "b" << FileError::FileNotFound;
-    QTest::newRow("sub-folder") << "sub/" << "sub" << FileError::AccessDenied;
-    QTest::newRow("dead link") << "dead>" << "dead" << FileError::FileNotFound;
-    QTest::newRow("empty name") << "a=1" << "" << FileError::BadPath;
-    QTest::newRow("dot") << "a=1" << "." << FileError::BadPath;
-    QTest::newRow("dot dot") << "a=1" << ".." << FileError::BadPath;
-    QTest::newRow("escapes the folder") << "a=1" << "../outside/secret" << FileError::BadPath;
-    QTest::newRow("into a sub-folder") << "sub/|sub/x=1" << "sub/x" << FileError::BadPath;
-    QTest::newRow("NUL in the name") << "a=1" << QString(u"a\0b"_s) << FileError::BadPath;
-    QTest::newRow("no key folder") << "-" << "a" << FileError::BadPath;
-}
-
-void TestPklStore::readFailsWithoutAFileOfTheName()
-{
-    QFETCH(QString, setUp);
-    QFETCH(QString, name);
-    KeyFolder key;
-    QFile secret(key.outside() + QStringLiteral("secret"));
-    QVERIFY(secret.open(QIODevice::WriteOnly) && secret.write("s") == 1);
-    secret.close();
-    if (setUp == u"-")
-        key.remove();
-    else
-        key.setUp(setUp);
-    QString text = QStringLiteral("untouched");
-    QTEST(PklStore::ReadEntry(name, &text), "expected");
-    QCOMPARE(text, QStringLiteral("untouched"));
-}
-
-// Bare LF ends are the one thing a read changes: they come back as CR LF.
-void TestPklStore::readThenWriteKeepsTheBytes_data()
-{
-    QTest::addColumn<QString>("bytes");
-    QTest::newRow("CR LF and a lone CR") << "one\\r\\ntwo\\rthree";
-    QTest::newRow("CP932 and half-width kana") << "\\x93\\xfa\\x96\\x7b\\xb1\\r\\n";
-    QTest::newRow("bytes not CP932") << "\\x81\\x20\\xff\\xa0\\x80";
-    QTest::newRow("empty") << "";
-}
-
-void TestPklStore::readThenWriteKeepsTheBytes()
-{
-    QFETCH(QString, bytes);
-    KeyFolder key;
-    key.setUp(QStringLiteral("entry=") + bytes);
-    QString text;
-    QCOMPARE(PklStore::ReadEntry(QStringLiteral("entry"), &text), FileError::None);
-    QCOMPARE(PklStore::WriteEntry(QStringLiteral("entry"), text), FileError::None);
-    QCOMPARE(key.bytes(QStringLiteral("entry")), unescape(bytes));
-}
-
-void TestPklStore::writeTakesWhatTheFolderTakes_data()
-{
-    QTest::addColumn<QString>("setUp");
-    QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<FileError>("expected");
-    QTest::addColumn<QStringList>("names");  // afterwards
-    QTest::addColumn<QString>("bytes");      // of the entry named afterwards
-    const QString a255(255, u'a');
-    const QString a256(256, u'a');
-    QTest::newRow("new") << "" << "new" << "x\r\ny" << FileError::None << QStringList{"new"} << "x\\r\\ny";
-    QTest::newRow("overwrite, shorter") << "e=long text" << "e" << "s" << FileError::None << QStringList{"e"} << "s";
-    QTest::newRow("empty text, zero bytes") << "" << "e" << "" << FileError::None << QStringList{"e"} << "";
-    QTest::newRow("CP932 and escapes") << "" << "日本" << u"日本\uef81"_s << FileError::None << QStringList{"日本"}
-                                       << "\\x93\\xfa\\x96\\x7b\\x81";
-    QTest::newRow("name of 255 bytes") << "" << a255 << "t" << FileError::None << QStringList{a255} << "t";
-    QTest::newRow("name too long for the file system") << "" << a256 << "t" << FileError::BadPath << QStringList()
-                                                       << "<none>";
-    QTest::newRow("other case, another entry") << "abc=old" << "ABC" << "new" << FileError::None
-                                               << QStringList{"ABC", "abc"} << "new";
-    QTest::newRow("read-only kept") << "ro~" << "ro" << "new" << FileError::AccessDenied << QStringList{"ro"} << "ro";
-    QTest::newRow("sub-folder") << "sub/" << "sub" << "t" << FileError::AccessDenied << QStringList{"sub"} << "<none>";
-    QTest::newRow("empty name") << "" << "" << "t" << FileError::BadPath << QStringList() << "<none>";
-    QTest::newRow("dot dot") << "" << ".." << "t" << FileError::BadPath << QStringList() << "<none>";
-    QTest::newRow("escapes the folder") << "" << "../outside/x" << "t" << FileError::BadPath << QStringList()
-                                        << "<none>";
-    QTest::newRow("into a sub-folder") << "sub/" << "sub/x" << "t" << FileError::BadPath << QStringList{"sub"}
-                                       << "<none>";
-    QTest::newRow("no key folder") << "-" << "e" << "t" << FileError::BadPath << QStringList() << "<none>";
+    QTest::addColumn<QString>("back");
+    QTest::newRow("empty") << "" << "" << "";
+    QTest::newRow("CR LF, lone CR") << "a\\r\\nb\\rc\\r" << "a\r\nb\rc\r" << "a\\r\\nb\\rc\\r";
+    QTest::newRow("bare LF") << "a\\nb" << "a\r\nb" << "a\\r\\nb";
+    QTest::newRow("CR CR LF") << "a\\r\\r\\nb" << "a\r\r\nb" << "a\\r\\r\\nb";
+    QTest::newRow("Ctrl+Z ends it") << "ab\\x1acd" << "ab" << "ab";
+    QTest::newRow("NUL ends it") << "ab\\0cd" << "ab" << "ab";
+    QTest::newRow("CP932") << "\\x93\\xfa\\x96\\x7b\\xb1" << u"日本ｱ"_s << "\\x93\\xfa\\x96\\x7b\\xb1";
+    QTest::newRow("bytes not CP932 kept as escapes") << "a\\x81\\r\\n" << u"a\uef81\r\n"_s << "a\\x81\\r\\n";
+    QTest::newRow("lead bytes without a trail come back") << "\\x81 \\x81" << u"\uef81 \uef81"_s << "\\x81 \\x81";
 }
 
-void TestPklStore::writeTakesWhatTheFolderTakes()
+void TestPklStore::readFollowsTextFileRulesAndWritesBack()
+{
+    QFETCH(QString, bytes);
+    KeyFolder key;
+    key.setUp(u"entry="_s + bytes);
+    QString text = u"untouched"_s;
+    QCOMPARE(PklStore::ReadEntry(u"entry"_s, &text), FileError::None);
+    QTEST(text, "text");
+    QCOMPARE(PklStore::WriteEntry(u"entry"_s, text), FileError::None);
+    QFETCH(QString, back);
+    QCOMPARE(key.bytes(u"entry"_s), unescape(back));
+}
+
+// Each operation on a fresh folder; a name that is refused or fails changes nothing, and
+// nothing is ever read from or written outside the key folder. Where the write is to find the
+// disk full, the disk fills once the new text has started: the old entry stays whole.
+void TestPklStore::operationsStayInTheKeyFolder_data()
+{
+    QTest::addColumn<QString>("setUp");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<FileError>("read");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<FileError>("write");
+    QTest::addColumn<FileError>("remove");
+    const FileError ok = FileError::None, gone = FileError::FileNotFound, denied = FileError::AccessDenied,
+                    bad = FileError::BadPath;
+    QTest::newRow("file, longer than the new text") << "a=long text" << "a" << ok << true << ok << ok;
+    QTest::newRow("disk full") << "a=old" << "a" << ok << true << FileError::DiskFull << ok;
+    QTest::newRow("missing") << "a=1" << "b" << gone << false << ok << gone;
+    QTest::newRow("other case, another entry") << "a=1" << "A" << gone << false << ok << gone;
+    QTest::newRow("read-only") << "ro~" << "ro" << ok << true << denied << denied;
+    QTest::newRow("sub-folder") << "sub/" << "sub" << denied << false << denied << denied;
+    QTest::newRow("dead link") << "dead>" << "dead" << gone << false << ok << ok;
+    QTest::newRow("name of 255 bytes") << "" << QString(255, u'a') << gone << false << ok << gone;
+    QTest::newRow("name too long for the file system") << "" << QString(256, u'a') << bad << false << bad << gone;
+    QTest::newRow("empty name") << "a=1" << "" << bad << false << bad << bad;
+    QTest::newRow("dot") << "a=1" << "." << bad << false << bad << bad;
+    QTest::newRow("dot dot") << "a=1" << ".." << bad << false << bad << bad;
+    QTest::newRow("escapes the folder") << "a=1" << "../outside/secret" << bad << false << bad << bad;
+    QTest::newRow("into a sub-folder") << "sub/|sub/x=1" << "sub/x" << bad << false << bad << bad;
+    QTest::newRow("NUL in the name") << "a=1" << u"a\0b"_s << bad << false << bad << bad;
+    QTest::newRow("no key folder") << "-" << "a" << bad << false << bad << gone;
+}
+
+void TestPklStore::operationsStayInTheKeyFolder()
 {
     QFETCH(QString, setUp);
     QFETCH(QString, name);
-    QFETCH(QString, text);
-    KeyFolder key;
-    if (setUp == u"-")
-        key.remove();
-    else
-        key.setUp(setUp);
-    QTEST(PklStore::WriteEntry(name, text), "expected");
-    QTEST(key.names(), "names");
-    QCOMPARE(QDir(key.outside()).isEmpty(), true);
-    QFETCH(QString, bytes);
-    QCOMPARE(key.bytes(name), unescape(bytes));
-}
+    QFETCH(FileError, write);
+    QFETCH(FileError, remove);
+    std::optional<KeyFolder> key;
+    QStringList before;
+    QByteArray old;
+    const auto fresh = [&] {
+        key.emplace();
+        key->setUp(u"../outside/secret=s|"_s + setUp);
+        before = key->names();
+        old = key->bytes(name);
+    };
+    const auto outsideUntouched = [&] {
+        QFile secret(key->outside() + u"secret"_s);
+        return QDir(key->outside()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot) ==
+                   QStringList{"secret"} && secret.open(QIODevice::ReadOnly) && secret.readAll() == "s";
+    };
 
-void TestPklStore::failedWriteKeepsTheOldEntry()
-{
-    KeyFolder key;
-    key.setUp(QStringLiteral("e=old entry"));
-    FileIO::InjectWriteFailure(ENOSPC, 3);
-    const FileError error = PklStore::WriteEntry(QStringLiteral("e"), QStringLiteral("a new and longer text"));
+    fresh();
+    QFETCH(FileError, read);
+    QString text = u"untouched"_s;
+    QCOMPARE(PklStore::ReadEntry(name, &text), read);
+    QCOMPARE(text == u"untouched", read != FileError::None);
+    QTEST(PklStore::EntryExists(name), "exists");
+
+    fresh();
+    FileIO::InjectWriteFailure(write == FileError::DiskFull ? ENOSPC : 0, 1);
+    const FileError written = PklStore::WriteEntry(name, u"new"_s);
     FileIO::InjectWriteFailure(0);
-    QCOMPARE(error, FileError::DiskFull);
-    QCOMPARE(key.bytes(QStringLiteral("e")), QByteArray("old entry"));
-    QCOMPARE(key.names(), QStringList{"e"});
-}
+    QCOMPARE(written, write);
+    QCOMPARE(key->bytes(name), write == FileError::None ? QByteArray("new") : old);
+    if (write == FileError::None && !before.contains(name)) {
+        before.append(name);
+        before.sort();
+    }
+    QCOMPARE(key->names(), before);
+    QVERIFY(outsideUntouched());
 
-void TestPklStore::existsOnlyForReadableFiles_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("file") << "a" << true;
-    QTest::newRow("read-only file") << "ro" << true;
-    QTest::newRow("missing") << "b" << false;
-    QTest::newRow("other case") << "A" << false;
-    QTest::newRow("sub-folder") << "sub" << false;
-    QTest::newRow("dead link") << "dead" << false;
-    QTest::newRow("empty name") << "" << false;
-    QTest::newRow("dot") << "." << false;
-}
-
-void TestPklStore::existsOnlyForReadableFiles()
-{
-    QFETCH(QString, name);
-    KeyFolder key;
-    key.setUp(QStringLiteral("a=1|ro~|sub/|dead>"));
-    QTEST(PklStore::EntryExists(name), "expected");
-}
-
-void TestPklStore::deleteRemovesOnlyWritableFiles_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<FileError>("expected");
-    QTest::addColumn<QStringList>("names");  // afterwards
-    const QStringList all{"a", "dead", "ro", "sub"};
-    QTest::newRow("file") << "a" << FileError::None << QStringList{"dead", "ro", "sub"};
-    QTest::newRow("dead link") << "dead" << FileError::None << QStringList{"a", "ro", "sub"};
-    QTest::newRow("missing") << "b" << FileError::FileNotFound << all;
-    QTest::newRow("read-only") << "ro" << FileError::AccessDenied << all;
-    QTest::newRow("sub-folder") << "sub" << FileError::AccessDenied << all;
-    QTest::newRow("empty name") << "" << FileError::BadPath << all;
-    QTest::newRow("dot dot") << ".." << FileError::BadPath << all;
-    QTest::newRow("into a sub-folder") << "sub/x" << FileError::BadPath << all;
-}
-
-void TestPklStore::deleteRemovesOnlyWritableFiles()
-{
-    QFETCH(QString, name);
-    KeyFolder key;
-    key.setUp(QStringLiteral("a=1|ro~|sub/|sub/x=2|dead>"));
-    QTEST(PklStore::DeleteEntry(name), "expected");
-    QTEST(key.names(), "names");
-    QVERIFY(key.has(QStringLiteral("sub/x")));
+    fresh();
+    QCOMPARE(PklStore::DeleteEntry(name), remove);
+    if (remove == FileError::None)
+        before.removeOne(name);
+    QCOMPARE(key->names(), before);
+    QCOMPARE(key->bytes(u"sub/x"_s), setUp.contains(u"sub/x") ? QByteArray("1") : QByteArray("<none>"));
+    QVERIFY(outsideUntouched());
 }
 
 QTEST_GUILESS_MAIN(TestPklStore)
