@@ -1,3 +1,5 @@
+// Find and replace: the search's rules, finding and replacing in an editor (replace all
+// against one edit per match on random texts), and the find and replace dialog.
 #include "platform/codepage.h"
 #include "platform/findreplacedialog.h"
 #include "platform/msgbox.h"
@@ -6,8 +8,6 @@
 #include "platform/textfinder.h"
 #include "platform/textview.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,20 +60,32 @@ QList<TextBuffer::Break> breaksOf(const TextBuffer &buffer)
     return kinds;
 }
 
-// Replace all as the plain loop of one edit per match, for comparison; returns where the
-// matches started.
-QList<qsizetype> replaceEachMatch(TextView &edit, const QString &what, const QString &with,
-                           TextFinder::Options o)
+template <class T>
+T *child(QWidget *dialog, const char *name)
 {
-    const QString text = textOf(edit);
-    QList<qsizetype> starts;
-    for (qsizetype at = TextFinder::Search(text, what, 0, o, Dir::Down); at >= 0;
-         at = TextFinder::Search(text, what, at + what.size(), o, Dir::Down))
-        starts.append(at);
-    for (auto it = starts.crbegin(); it != starts.crend(); ++it)
-        edit.buffer()->replace(*it, *it + what.size(), with);
-    return starts;
+    T *w = dialog->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
 }
+
+struct DialogFixture {
+    QWidget window;
+    TextView *edit = new TextView(&window);
+    FindReplaceDialog *dialog = FindReplaceDialog::ForWindow(&window);
+
+    explicit DialogFixture(const QString &text)
+    {
+        window.resize(500, 400);
+        edit->resize(500, 400);
+        setText(*edit, text);
+        window.show();
+    }
+    QLineEdit *findEdit() { return child<QLineEdit>(dialog, "findEdit"); }
+    QLineEdit *replaceEdit() { return child<QLineEdit>(dialog, "replaceEdit"); }
+    QPushButton *button(const char *name) { return child<QPushButton>(dialog, name); }
+    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+};
 
 } // namespace
 
@@ -87,15 +98,12 @@ private slots:
 
     void search_data();
     void search();
-
     void findWalksDownAndUpWithoutWrapping();
     void findAcrossLineBreak();
 
     void replaceNextReplacesOnlyAMatchingSelection();
-    void replaceAllCountsAndIsOneUndoStep();
     void replaceAllMatchesOneEditPerMatch();
     void replaceRefusedOverLimitOrReadOnly();
-    void replaceAllKeepsTheFileBytesOfTheRest();
 
     void dialogModes();
     void dialogLayoutFitsItsTexts();
@@ -179,7 +187,8 @@ void TestFindReplace::search_data()
     QTest::newRow("low half") << kichi + kichi << QString(kichi[1]) << 0 << false << false << true << -1;
     QTest::newRow("low half up") << kichi + kichi << QString(kichi[1]) << 4 << false << false << false << -1;
     QTest::newRow("pair is a letter") << kichi + u"野 野"_qs << u"野"_qs << 0 << false << true << true << 4;
-    QTest::newRow("letter before pair") << u"野"_qs + kichi + u" "_qs + kichi << kichi << 0 << false << true << true << 4;
+    QTest::newRow("letter before pair") << u"野"_qs + kichi + u" "_qs + kichi << kichi << 0 << false << true << true
+                                        << 4;
 }
 
 void TestFindReplace::search()
@@ -195,7 +204,7 @@ void TestFindReplace::search()
              qsizetype(expected));
 }
 
-// --- finding in an editor --------------------------------------------------------------------
+// --- finding and replacing in an editor -------------------------------------------------
 
 void TestFindReplace::findWalksDownAndUpWithoutWrapping()
 {
@@ -230,6 +239,7 @@ void TestFindReplace::findWalksDownAndUpWithoutWrapping()
     QCOMPARE(finder.ReplaceAll(QString(), QStringLiteral("x"), {}), qsizetype(0));
 }
 
+// A line break in the search text, CR LF or LF, finds one line break of the text.
 void TestFindReplace::findAcrossLineBreak()
 {
     TextView edit;
@@ -239,13 +249,7 @@ void TestFindReplace::findAcrossLineBreak()
     QCOMPARE(selectionOf(edit), qMakePair(1, 4));
     QVERIFY(finder.FindText(QStringLiteral("b\nc"), {}, Dir::Down));
     QCOMPARE(selectionOf(edit), qMakePair(7, 10));
-
-    QCOMPARE(finder.ReplaceAll(QStringLiteral("b\nc"), QStringLiteral("-\r\n-"), {}), qsizetype(2));
-    QCOMPARE(textOf(edit), QStringLiteral("a-\n-d\na-\n-d"));
-    QCOMPARE(edit.buffer()->lineCount(), qsizetype(4));
 }
-
-// --- replacing ---------------------------------------------------------------------------
 
 void TestFindReplace::replaceNextReplacesOnlyAMatchingSelection()
 {
@@ -280,95 +284,41 @@ void TestFindReplace::replaceNextReplacesOnlyAMatchingSelection()
     QCOMPARE(textOf(edit), QStringLiteral("cat concat dog"));
 }
 
-void TestFindReplace::replaceAllCountsAndIsOneUndoStep()
-{
-    TextView edit;
-    const QString original = QStringLiteral("a aa\naaa b\n\nA");
-    setText(edit, original);
-    TextBuffer *buffer = edit.buffer();
-    TextFinder finder(&edit);
-
-    // The replacement holds the search text: matches are those of the text as it was.
-    QCOMPARE(finder.ReplaceAll(QStringLiteral("a"), QStringLiteral("aa"), {}), qsizetype(7));
-    QCOMPARE(textOf(edit), QStringLiteral("aa aaaa\naaaaaa b\n\naa"));
-    edit.undo();  // one step takes back every replacement
-    QCOMPARE(textOf(edit), original);
-    QVERIFY(!buffer->canUndo());
-    edit.redo();
-    QCOMPARE(textOf(edit), QStringLiteral("aa aaaa\naaaaaa b\n\naa"));
-    edit.undo();
-
-    QCOMPARE(finder.ReplaceAll(QStringLiteral("a"), QString(), opts(true, true)), qsizetype(1));
-    QCOMPARE(textOf(edit), QStringLiteral(" aa\naaa b\n\nA"));
-    edit.undo();
-
-    // Nothing found: no edit, no undo step.
-    QVERIFY(!buffer->canUndo());
-    QCOMPARE(finder.ReplaceAll(QStringLiteral("z"), QStringLiteral("y"), {}), qsizetype(0));
-    QVERIFY(!buffer->canUndo());
-    QVERIFY(!buffer->isModified());
-
-    // The caret stays where it was among the unchanged text.
-    setText(edit, QStringLiteral("foo bar foo"));
-    edit.setPosition(5);  // between "b" and "ar"
-    QCOMPARE(finder.ReplaceAll(QStringLiteral("foo"), QStringLiteral("q"), {}), qsizetype(2));
-    QCOMPARE(textOf(edit), QStringLiteral("q bar q"));
-    QCOMPARE(selectionOf(edit), qMakePair(3, 3));
-}
-
-// Replace all gives the same text, the same carets (of the editor and of another window of
-// the same text) and the same file form of what it leaves (byte forms of characters, kinds of
-// line breaks) as the plain loop of one edit per match, whatever the text, the matches and
-// the carets; one undo brings the file's text back.
+// Replace all gives the same count, text, carets (of the editor and of another window of the
+// same text) and file form of what it leaves (byte forms of characters, kinds of line breaks)
+// as the plain loop of one edit per match on the matches of the text as it was, whatever the
+// text, the matches and the carets; it is one undo step, and redo puts it back.
 void TestFindReplace::replaceAllMatchesOneEditPerMatch()
 {
-    // Characters read from a byte form other than their default one.
-    struct Form {
-        QString ch;
-        quint16 code;
-    };
-    QList<Form> forms;
-    for (const char *bytes : {"\xED\x40", "\x87\x9A", "\xFA\x5B"}) {
-        QList<CodePage::Variant> variants;
-        const QString ch = CodePage::decode(bytes, &variants);
-        QCOMPARE(variants.size(), qsizetype(1));
-        forms.append({ch, variants[0].code});
-    }
-    QCOMPARE(forms[0].ch, u"纊"_qs);
-    QCOMPARE(forms[1].ch, u"∵"_qs);
-    QCOMPARE(forms[2].ch, u"∵"_qs);
+    // Characters in a byte form other than their default one: 纊 from ED 40, ∵ from 87 9A
+    // and from FA 5B.
+    const QList<std::pair<QString, quint16>> forms{{u"纊"_qs, 0xED40}, {u"∵"_qs, 0x879A}, {u"∵"_qs, 0xFA5B}};
     const QStringList breakForms{u"\n"_qs, u"\r\n"_qs, u"\r"_qs};
-
     const QString kichi = QString::fromUcs4(U"\U00020BB7");
-    const QStringList pieces{u"a"_qs, u"b"_qs, u"A"_qs, u" "_qs, u"\n"_qs, u"日"_qs, kichi, u"ab"_qs,
-                             u"纊"_qs, u"∵"_qs};
-    const QStringList patterns{u"a"_qs, u"ab"_qs, u"a b"_qs, u"b\na"_qs, u"日"_qs, kichi, u"∵"_qs};
-    const QStringList replacements{QString(), u"x"_qs, u"xyz"_qs, u"a"_qs, u"\n"_qs, u"∵"_qs};
+    const QStringList pieces{u"a"_qs, u"b"_qs, u"A"_qs, u" "_qs, u"\n"_qs, u"日"_qs, kichi, u"ab"_qs, u"纊"_qs, u"∵"_qs};
+    const QStringList patterns{u"a"_qs, u"aa"_qs, u"ab"_qs, u"a b"_qs, u"b\na"_qs,
+                               u"b\r\na"_qs, u"日"_qs, kichi, u"∵"_qs};
+    const QStringList replacements{QString(), u"x"_qs, u"xyz"_qs, u"a"_qs, u"aa"_qs, u"\n"_qs, u"-\r\n-"_qs, u"∵"_qs};
     QRandomGenerator random(20240611);
-    int variantsBetween = 0;  // rounds with a variant between two matches of one line
+    int variantsBetween = 0;  // rounds with a byte form between two matches of one line
     for (int round = 0; round < 400; ++round) {
-        // The text as the buffer holds it, and as a file has it: line breaks of each kind,
-        // characters in each of their byte forms.
-        QString text;
+        // The text as a file has it: line breaks of each kind, characters in each byte form.
         QString fileText;
         QList<CodePage::Variant> fileVariants;
         for (int n = int(random.bounded(40)); n > 0; --n) {
             const QString piece = pieces[int(random.bounded(pieces.size()))];
-            text += piece;
             if (piece == u"\n"_qs) {
-                QString form = breakForms[int(random.bounded(breakForms.size()))];
-                if (form == u"\n"_qs && fileText.endsWith(u'\r'))
-                    form = u"\r\n"_qs;  // the CR before stays a break of its own
-                fileText += form;
+                const QString form = breakForms[int(random.bounded(breakForms.size()))];
+                // after a CR, an LF would join it: the CR stays a break of its own
+                fileText += form == u"\n"_qs && fileText.endsWith(u'\r') ? u"\r\n"_qs : form;
                 continue;
             }
             QList<quint16> codes{0};  // 0: the default form
-            for (const Form &f : forms) {
-                if (f.ch == piece)
-                    codes.append(f.code);
+            for (const auto &[ch, code] : forms) {
+                if (ch == piece)
+                    codes.append(code);
             }
-            const quint16 code = codes[int(random.bounded(codes.size()))];
-            if (code != 0)
+            if (const quint16 code = codes[int(random.bounded(codes.size()))])
                 fileVariants.append({fileText.size(), code});
             fileText += piece;
         }
@@ -376,56 +326,58 @@ void TestFindReplace::replaceAllMatchesOneEditPerMatch()
         const QString with = replacements[int(random.bounded(replacements.size()))];
         const auto o = opts(random.bounded(2) == 1, random.bounded(2) == 1);
 
-        TextView edit, reference;
-        // A second window of each text, with a selection of its own.
-        TextView editsOther, referencesOther;
+        // Each text with a second window of it; each window with a selection of its own.
+        TextView edit, reference, editsOther, referencesOther;
         editsOther.setBuffer(edit.buffer());
         referencesOther.setBuffer(reference.buffer());
         for (TextView *e : {&edit, &reference})
             e->buffer()->load(fileText, fileVariants);
-        QCOMPARE(textOf(edit), text);
-        QCOMPARE(edit.buffer()->variants().size(), fileVariants.size());
+        const QString text = textOf(edit);
         const QList<CodePage::Variant> loadedVariants = edit.buffer()->variants();
         const QList<TextBuffer::Break> loadedBreaks = breaksOf(*edit.buffer());
-        const int length = int(text.size());
-        const int anchor = int(random.bounded(length + 1));
-        const int position = int(random.bounded(length + 1));
-        for (TextView *e : {&edit, &reference})
+        for (TextView *e : {&edit, &editsOther}) {
+            const int anchor = int(random.bounded(text.size() + 1));
+            const int position = int(random.bounded(text.size() + 1));
             e->setSelection(anchor, position);
-        const int otherAnchor = int(random.bounded(length + 1));
-        const int otherPosition = int(random.bounded(length + 1));
-        for (TextView *e : {&editsOther, &referencesOther})
-            e->setSelection(otherAnchor, otherPosition);
+            (e == &edit ? reference : referencesOther).setSelection(anchor, position);
+        }
 
         const qsizetype count = TextFinder(&edit).ReplaceAll(what, with, o);
         const QString form = TextFinder::SearchForm(what);
-        const QList<qsizetype> starts = replaceEachMatch(reference, form, with, o);
+        QList<qsizetype> starts;
+        for (qsizetype at = TextFinder::Search(text, form, 0, o, Dir::Down); at >= 0;
+             at = TextFinder::Search(text, form, at + form.size(), o, Dir::Down))
+            starts.append(at);
+        for (auto it = starts.crbegin(); it != starts.crend(); ++it)
+            reference.buffer()->replace(*it, *it + form.size(), with);
+        const auto same = [&] {
+            return textOf(edit) == textOf(reference) && edit.anchor() == reference.anchor() &&
+                   edit.position() == reference.position() && editsOther.anchor() == referencesOther.anchor() &&
+                   editsOther.position() == referencesOther.position() &&
+                   edit.buffer()->variants() == reference.buffer()->variants() &&
+                   breaksOf(*edit.buffer()) == breaksOf(*reference.buffer());
+        };
         const QByteArray context = QStringLiteral("round %1: %2 -> %3 in %4").arg(round).arg(what, with, text).toUtf8();
-        QVERIFY2(count == starts.size(), context);
-        QVERIFY2(textOf(edit) == textOf(reference), context);
-        QVERIFY2(edit.anchor() == reference.anchor(), context);
-        QVERIFY2(edit.position() == reference.position(), context);
-        QVERIFY2(editsOther.anchor() == referencesOther.anchor(), context);
-        QVERIFY2(editsOther.position() == referencesOther.position(), context);
-        QVERIFY2(edit.buffer()->variants() == reference.buffer()->variants(), context);
-        QVERIFY2(breaksOf(*edit.buffer()) == breaksOf(*reference.buffer()), context);
+        QVERIFY2(count == starts.size() && same(), context);
         QVERIFY2(edit.buffer()->canUndo() == (count > 0), context);
         for (qsizetype k = 1; k < starts.size(); ++k) {
             const qsizetype gap = starts[k - 1] + form.size();
-            const bool between = std::any_of(loadedVariants.cbegin(), loadedVariants.cend(),
-                                             [&](const CodePage::Variant &v) { return v.pos >= gap && v.pos < starts[k]; });
-            if (between && !QStringView(text).mid(gap, starts[k] - gap).contains(u'\n')) {
+            if (std::any_of(loadedVariants.cbegin(), loadedVariants.cend(),
+                            [&](const CodePage::Variant &v) { return v.pos >= gap && v.pos < starts[k]; }) &&
+                !QStringView(text).mid(gap, starts[k] - gap).contains(u'\n')) {
                 ++variantsBetween;
                 break;
             }
         }
         edit.undo();
-        QVERIFY2(textOf(edit) == text, context);
-        QVERIFY2(edit.buffer()->variants() == loadedVariants, context);
-        QVERIFY2(breaksOf(*edit.buffer()) == loadedBreaks, context);
-        QVERIFY2(!edit.buffer()->canUndo(), context);
+        QVERIFY2(textOf(edit) == text && edit.buffer()->variants() == loadedVariants &&
+                     breaksOf(*edit.buffer()) == loadedBreaks && !edit.buffer()->canUndo(),
+                 context);
+        edit.redo();
+        QVERIFY2(textOf(edit) == textOf(reference) && edit.buffer()->variants() == reference.buffer()->variants(),
+                 context);
     }
-    QVERIFY(variantsBetween > 20);  // the rounds did test what they are for
+    QVERIFY(variantsBetween > 20);  // the rounds did try what they are for
 }
 
 void TestFindReplace::replaceRefusedOverLimitOrReadOnly()
@@ -459,78 +411,17 @@ void TestFindReplace::replaceRefusedOverLimitOrReadOnly()
     QCOMPARE(textOf(edit), QStringLiteral("ac a"));
 }
 
-// In the editing control, line-break kinds and byte forms read from the file stay where the
-// text is not replaced, also between matches of one line, and replacement text is written in
-// its default form.
-void TestFindReplace::replaceAllKeepsTheFileBytesOfTheRest()
-{
-    RichEdit edit;
-    // "∵" from its second byte form 87 9A, "纊" from ED 40 between two matches of one line;
-    // LF, CR LF and CR line breaks.
-    QVERIFY(edit.StreamIn(QByteArray("\x87\x9A x\nx\r\na x\rx\xED\x40x")));
-    TextFinder finder(&edit);
-    QCOMPARE(finder.ReplaceAll(QStringLiteral("x"), QStringLiteral("yy"), {}), qsizetype(5));
-    QCOMPARE(edit.StreamOut(), QByteArray("\x87\x9A yy\nyy\r\na yy\ryy\xED\x40yy"));
-
-    QCOMPARE(finder.ReplaceAll(QStringLiteral("∵"), QStringLiteral("∵∵"), {}), qsizetype(1));
-    QCOMPARE(edit.StreamOut(), QByteArray("\x81\xE6\x81\xE6 yy\nyy\r\na yy\ryy\xED\x40yy"));
-    edit.undo();
-    QCOMPARE(edit.StreamOut(), QByteArray("\x87\x9A yy\nyy\r\na yy\ryy\xED\x40yy"));
-    edit.SetSel(0, 1);
-    QVERIFY(finder.ReplaceNext(QStringLiteral("∵"), QStringLiteral("∵"), {}).replaced);
-    QCOMPARE(edit.StreamOut(), QByteArray("\x81\xE6 yy\nyy\r\na yy\ryy\xED\x40yy"));
-}
-
 // --- the dialog ----------------------------------------------------------------------------
 
-namespace {
-
-template <class T>
-T *child(QWidget *dialog, const char *name)
-{
-    T *w = dialog->findChild<T *>(QLatin1String(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-
-struct DialogFixture {
-    QWidget window;
-    TextView *edit = new TextView(&window);
-    FindReplaceDialog *dialog = FindReplaceDialog::ForWindow(&window);
-
-    explicit DialogFixture(const QString &text)
-    {
-        window.resize(500, 400);
-        edit->resize(500, 400);
-        setText(*edit, text);
-        window.show();
-    }
-    QLineEdit *findEdit() { return child<QLineEdit>(dialog, "findEdit"); }
-    QLineEdit *replaceEdit() { return child<QLineEdit>(dialog, "replaceEdit"); }
-    QPushButton *button(const char *name) { return child<QPushButton>(dialog, name); }
-    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-};
-
-} // namespace
-
+// One modeless dialog per window, in find or replace mode: the replace-only controls show in
+// replace mode, the direction in find mode; Enter means find next, and without a search text
+// only Cancel works.
 void TestFindReplace::dialogModes()
 {
     DialogFixture f(QStringLiteral("text"));
-    QCOMPARE(FindReplaceDialog::ForWindow(&f.window), f.dialog);  // one per window
-    const QList<QPair<const char *, QString>> texts{
-        {"wholeWordCheck", u"単語単位で探す(&W)"_qs}, {"matchCaseCheck", u"大文字と小文字を区別する(&C)"_qs},
-        {"upRadio", u"上へ(&U)"_qs}, {"downRadio", u"下へ(&D)"_qs}, {"findNextButton", u"次を検索(&F)"_qs},
-        {"replaceButton", u"置換して次に(&R)"_qs}, {"replaceAllButton", u"すべて置換(&A)"_qs},
-        {"cancelButton", u"キャンセル"_qs}};
-    for (const auto &[name, text] : texts)
-        QCOMPARE(child<QAbstractButton>(f.dialog, name)->text(), text);
-    QCOMPARE(child<QGroupBox>(f.dialog, "directionGroup")->title(), u"検索する方向"_qs);
-    QStringList labels;
+    QCOMPARE(FindReplaceDialog::ForWindow(&f.window), f.dialog);
     for (QLabel *label : f.dialog->findChildren<QLabel *>())
-        labels << label->text() + u'>' + label->buddy()->objectName();
-    QCOMPARE(labels, (QStringList{u"検索する文字列(&N):>findEdit"_qs, u"置換後の文字列(&P):>replaceEdit"_qs}));
-
+        QVERIFY(qobject_cast<QLineEdit *>(label->buddy()));
     const QStringList replaceOnly{u"replaceEdit"_qs, u"replaceButton"_qs, u"replaceAllButton"_qs};
     for (bool findOnly : {true, false}) {
         f.dialog->OnEditFindReplace(f.edit, findOnly);
@@ -542,8 +433,6 @@ void TestFindReplace::dialogModes()
         QVERIFY(child<QRadioButton>(f.dialog, "downRadio")->isChecked());
         QVERIFY(f.button("findNextButton")->isDefault());
     }
-
-    // Without a search text only Cancel works.
     f.findEdit()->clear();
     for (const char *name : {"findNextButton", "replaceButton", "replaceAllButton"})
         QVERIFY2(!f.button(name)->isEnabled(), name);

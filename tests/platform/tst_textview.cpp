@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QInputMethodEvent>
-#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -18,20 +17,17 @@ void sendCommit(QWidget *w, const QString &commit, const QString &preedit = QStr
     QApplication::sendEvent(w, &event);
 }
 
-// A shown view of the given size with text in a known font.
-struct Shown {
-    explicit Shown(const QString &text, QSize size = QSize(300, 200), TextBuffer *shared = nullptr)
-    {
-        view.setFont(QFont(QStringLiteral("IPAGothic"), 12));
-        if (shared)
-            view.setBuffer(shared);
-        else
-            view.buffer()->load(text, {});
-        view.resize(size);
-        view.show();
-    }
-    TextView view;
-};
+// A view of the given size showing text (or a shared buffer) in a known font.
+void show(TextView &view, const QString &text, QSize size, TextBuffer *shared = nullptr)
+{
+    view.setFont(QFont(QStringLiteral("IPAGothic"), 12));
+    if (shared)
+        view.setBuffer(shared);
+    else
+        view.buffer()->load(text, {});
+    view.resize(size);
+    view.show();
+}
 
 } // namespace
 
@@ -50,28 +46,30 @@ void TestTextView::viewsOfOneTextWrapAtTheirOwnWidths()
 {
     TextBuffer text;
     text.load(QString(200, u'あ') + QStringLiteral("\r\nshort"), {});
-    Shown wide(QString(), QSize(600, 200), &text);
-    Shown narrow(QString(), QSize(200, 200), &text);
-    QVERIFY(QTest::qWaitForWindowExposed(&narrow.view));
-    const qsizetype wideRows = wide.view.displayRowCount();
-    const qsizetype narrowRows = narrow.view.displayRowCount();
+    TextView wide, narrow;
+    show(wide, {}, QSize(600, 200), &text);
+    show(narrow, {}, QSize(200, 200), &text);
+    QVERIFY(QTest::qWaitForWindowExposed(&narrow));
+    const qsizetype wideRows = wide.displayRowCount();
+    const qsizetype narrowRows = narrow.displayRowCount();
     QVERIFY2(narrowRows > wideRows && wideRows > 2, qPrintable(QStringLiteral("%1 %2").arg(wideRows).arg(narrowRows)));
     // Typing in one shows in the other; the other's caret moves along with the text before it.
-    narrow.view.setPosition(text.length());
-    wide.view.setPosition(0);
-    QTest::keyClicks(&wide.view, QStringLiteral("xy"));
-    QCOMPARE(narrow.view.buffer()->lineText(0).left(3), QStringLiteral("xyあ"));
-    QCOMPARE(narrow.view.position(), text.length());
+    narrow.setPosition(text.length());
+    wide.setPosition(0);
+    QTest::keyClicks(&wide, QStringLiteral("xy"));
+    QCOMPARE(narrow.buffer()->lineText(0).left(3), QStringLiteral("xyあ"));
+    QCOMPARE(narrow.position(), text.length());
     // Undo is the text's: the other view takes it back too.
-    narrow.view.undo();
+    narrow.undo();
     QCOMPARE(text.lineText(0), QString(200, u'あ'));
     // Each view keeps its own wrap setting.
-    wide.view.setWordWrap(false);
-    QCOMPARE(wide.view.displayRowCount(), 2);
-    QCOMPARE(narrow.view.displayRowCount(), narrowRows);
+    wide.setWordWrap(false);
+    QCOMPARE(wide.displayRowCount(), 2);
+    QCOMPARE(narrow.displayRowCount(), narrowRows);
 }
 
-// Keys from a caret position to where the caret goes; an anchor of -1 means no selection.
+// A key from a caret position: where the caret and the anchor go, and the text afterwards
+// (null: unchanged). An anchor of -1 means no selection.
 void TestTextView::caretKeys_data()
 {
     QTest::addColumn<QString>("text");
@@ -80,25 +78,27 @@ void TestTextView::caretKeys_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<int>("anchor");
     QTest::addColumn<int>("to");
-    const int none = Qt::NoModifier;
+    QTest::addColumn<QString>("after");
+    const auto row = [](const char *name, const QString &text, int from, Qt::Key key, int modifiers, int anchor,
+                        int to, const QString &after = QString()) {
+        QTest::newRow(name) << text << from << int(key) << modifiers << anchor << to << after;
+    };
     const int ctrl = Qt::ControlModifier;
-    const int shift = Qt::ShiftModifier;
     const QString emoji = QStringLiteral("a\U0001F600b");
-    QTest::newRow("right over a surrogate pair") << emoji << 1 << int(Qt::Key_Right) << none << -1 << 3;
-    QTest::newRow("left over a surrogate pair") << emoji << 3 << int(Qt::Key_Left) << none << -1 << 1;
-    QTest::newRow("shift+right selects") << emoji << 0 << int(Qt::Key_Right) << shift << 0 << 1;
+    row("right over a surrogate pair", emoji, 1, Qt::Key_Right, 0, -1, 3);
+    row("left over a surrogate pair", emoji, 3, Qt::Key_Left, 0, -1, 1);
+    row("shift+right selects", emoji, 0, Qt::Key_Right, Qt::ShiftModifier, 0, 1);
+    row("backspace a surrogate pair", emoji, 3, Qt::Key_Backspace, 0, -1, 1, QStringLiteral("ab"));
     const QString japanese = QStringLiteral("日本語のテキスト ok");
-    QTest::newRow("ctrl+right: kanji run") << japanese << 0 << int(Qt::Key_Right) << ctrl << -1 << 3;
-    QTest::newRow("ctrl+right: hiragana run") << japanese << 3 << int(Qt::Key_Right) << ctrl << -1 << 4;
-    QTest::newRow("ctrl+right: katakana run and space") << japanese << 4 << int(Qt::Key_Right) << ctrl << -1 << 9;
-    QTest::newRow("ctrl+left: back to the run's start") << japanese << 7 << int(Qt::Key_Left) << ctrl << -1 << 4;
-    QTest::newRow("ctrl+end") << japanese << 0 << int(Qt::Key_End) << ctrl << -1 << 11;
-    QTest::newRow("ctrl+shift+home") << japanese << 5 << int(Qt::Key_Home) << (ctrl | shift) << 5 << 0;
-    QTest::newRow("down keeps the column") << QStringLiteral("abcd\nab\nabcd") << 3 << int(Qt::Key_Down) << none
-                                          << -1 << 7;
-    QTest::newRow("end of a line") << QStringLiteral("abcd\nab") << 1 << int(Qt::Key_End) << none << -1 << 4;
-    QTest::newRow("home of a line") << QStringLiteral("abcd\nab") << 6 << int(Qt::Key_Home) << none << -1 << 5;
-    QTest::newRow("backspace a surrogate pair") << emoji << 3 << int(Qt::Key_Backspace) << none << -1 << 1;
+    row("ctrl+right: kanji run", japanese, 0, Qt::Key_Right, ctrl, -1, 3);
+    row("ctrl+right: hiragana run", japanese, 3, Qt::Key_Right, ctrl, -1, 4);
+    row("ctrl+right: katakana run and space", japanese, 4, Qt::Key_Right, ctrl, -1, 9);
+    row("ctrl+left: back to the run's start", japanese, 7, Qt::Key_Left, ctrl, -1, 4);
+    row("ctrl+end", japanese, 0, Qt::Key_End, ctrl, -1, 11);
+    row("ctrl+shift+home", japanese, 5, Qt::Key_Home, ctrl | Qt::ShiftModifier, 5, 0);
+    row("down keeps the column", QStringLiteral("abcd\nab\nabcd"), 3, Qt::Key_Down, 0, -1, 7);
+    row("end of a line", QStringLiteral("abcd\nab"), 1, Qt::Key_End, 0, -1, 4);
+    row("home of a line", QStringLiteral("abcd\nab"), 6, Qt::Key_Home, 0, -1, 5);
 }
 
 void TestTextView::caretKeys()
@@ -109,45 +109,45 @@ void TestTextView::caretKeys()
     QFETCH(int, modifiers);
     QFETCH(int, anchor);
     QFETCH(int, to);
-    Shown shown(text, QSize(400, 200));
-    shown.view.setPosition(from);
-    QTest::keyClick(&shown.view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(shown.view.position(), qsizetype(to));
-    QCOMPARE(shown.view.anchor(), qsizetype(anchor < 0 ? to : anchor));
-    if (key == Qt::Key_Backspace)
-        QCOMPARE(shown.view.buffer()->text(), QStringLiteral("ab"));
+    QFETCH(QString, after);
+    TextView view;
+    show(view, text, QSize(400, 200));
+    view.setPosition(from);
+    QTest::keyClick(&view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(view.position(), qsizetype(to));
+    QCOMPARE(view.anchor(), qsizetype(anchor < 0 ? to : anchor));
+    QCOMPARE(view.buffer()->text(), after.isNull() ? text : after);
 }
 
 void TestTextView::mouseSelects()
 {
-    Shown shown(QStringLiteral("日本語のテキスト abc\nsecond line"), QSize(400, 200));
-    QVERIFY(QTest::qWaitForWindowExposed(&shown.view));
-    TextView &view = shown.view;
+    TextView view;
+    show(view, QStringLiteral("日本語のテキスト abc\nsecond line"), QSize(400, 200));
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
     QWidget *port = view.viewport();
-    const QPoint third = view.cursorRect(2).center() + QPoint(1, 0);
-    QTest::mouseClick(port, Qt::LeftButton, Qt::NoModifier, third);
+    const auto at = [&view](qsizetype pos) { return view.cursorRect(pos).center(); };
+    QTest::mouseClick(port, Qt::LeftButton, Qt::NoModifier, at(2) + QPoint(1, 0));
     QCOMPARE(view.position(), 2);
-    QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, view.cursorRect(15).center());
+    QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, at(15));
     QCOMPARE(view.anchor(), 2);
     QCOMPARE(view.position(), 15);
     // A drag from one point to another selects between them.
-    QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, view.cursorRect(0).center());
-    QTest::mouseMove(port, view.cursorRect(20).center());
-    QMouseEvent move(QEvent::MouseMove, view.cursorRect(20).center(), port->mapToGlobal(view.cursorRect(20).center()),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, at(0));
+    QMouseEvent move(QEvent::MouseMove, at(20), port->mapToGlobal(at(20)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(port, &move);
-    QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, view.cursorRect(20).center());
+    QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, at(20));
     QCOMPARE(view.selectionStart(), 0);
     QCOMPARE(view.selectionEnd(), 20);
     // A double-click selects a run of one script.
-    QTest::mouseDClick(port, Qt::LeftButton, Qt::NoModifier, view.cursorRect(5).center() + QPoint(1, 0));
+    QTest::mouseDClick(port, Qt::LeftButton, Qt::NoModifier, at(5) + QPoint(1, 0));
     QCOMPARE(view.selectedText(), QStringLiteral("テキスト"));
 }
 
 void TestTextView::inputMethod()
 {
-    Shown shown(QStringLiteral("ab"), QSize(300, 100));
-    TextView &view = shown.view;
+    TextView view;
+    show(view, QStringLiteral("ab"), QSize(300, 100));
     view.setPosition(1);
     const QRect caret = view.inputMethodQuery(Qt::ImCursorRectangle).toRect();
     // Composing shows at the caret but changes nothing; the candidate window follows it.
@@ -176,12 +176,12 @@ void TestTextView::inputMethod()
 
 void TestTextView::screenReaderSeesTextCaretAndSelection()
 {
-    Shown shown(QStringLiteral("日本語\nabc"), QSize(300, 100));
-    shown.view.setSelection(1, 5);
-    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(&shown.view);
-    QVERIFY(face);
+    TextView view;
+    show(view, QStringLiteral("日本語\nabc"), QSize(300, 100));
+    view.setSelection(1, 5);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(&view);
+    QVERIFY(face && face->textInterface());
     QAccessibleTextInterface *text = face->textInterface();
-    QVERIFY(text);
     QCOMPARE(text->characterCount(), 7);
     QCOMPARE(text->text(0, 3), QStringLiteral("日本語"));
     QCOMPARE(text->cursorPosition(), 5);
@@ -190,7 +190,7 @@ void TestTextView::screenReaderSeesTextCaretAndSelection()
     QCOMPARE(start, 1);
     QCOMPARE(end, 5);
     text->setCursorPosition(2);
-    QCOMPARE(shown.view.position(), 2);
+    QCOMPARE(view.position(), 2);
     QVERIFY(face->state().multiLine && face->state().editable);
 }
 
