@@ -9,11 +9,15 @@
 #include "platform/msgbox.h"
 #include "platform/multidoctemplate.h"
 #include "platform/richeditdoc.h"
+#include "settings/keyindex.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -121,6 +125,84 @@ void onModal(std::function<void(QWidget *)> handler)
 void onPopup(std::function<void(QWidget *)> handler)
 {
     whenShown(&QApplication::activePopupWidget, std::move(handler));
+}
+
+void playDialog(QWidget *dialog, const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        const QString verb = step.section(u' ', 0, 0);
+        const QString id = verb == QLatin1String("OK")       ? QStringLiteral("IDOK")
+                           : verb == QLatin1String("Cancel") ? QStringLiteral("IDCANCEL")
+                                                             : step.section(u' ', 1, 1);
+        auto *edit = dialog->findChild<QLineEdit *>(id);
+        auto *button = dialog->findChild<QAbstractButton *>(id);
+        if (verb == QLatin1String("type") && edit)
+            edit->setText(step.section(u' ', 2));
+        else if ((verb == QLatin1String("click") || id.startsWith(QLatin1String("ID"))) && button)
+            button->click();
+        else
+            qFatal("cannot play \"%s\"", qPrintable(step));
+    }
+}
+
+QString runDialog(CNYOApp *app, int command, const QStringList &steps, const std::function<void(QWidget *)> &seen)
+{
+    // Shared, as the handler may outlive this call when no dialog comes.
+    const auto end = std::make_shared<QString>(QStringLiteral("no dialog"));
+    onModal([end, steps, seen](QWidget *dialog) {
+        if (seen)
+            seen(dialog);
+        playDialog(dialog, steps);
+        end->clear();
+        if (dialog->isVisible()) {
+            QWidget *focus = dialog->focusWidget();
+            *end = QStringLiteral("still open at ") + (focus ? focus->objectName() : QString());
+            QMetaObject::invokeMethod(dialog, "reject");
+        }
+    });
+    return execute(app, command) ? *end : QStringLiteral("refused");
+}
+
+QString dialogState(QWidget *dialog)
+{
+    QMap<int, QWidget *> controls;
+    for (QWidget *control : dialog->findChildren<QWidget *>()) {
+        bool numeric = false;
+        const int id = control->objectName().toInt(&numeric);
+        if (numeric)
+            controls.insert(id, control);
+    }
+    QStringList checked, edits, grey;
+    for (auto it = controls.cbegin(); it != controls.cend(); ++it) {
+        if (auto *button = qobject_cast<QAbstractButton *>(it.value()); button && button->isChecked())
+            checked.append(QString::number(it.key()));
+        if (auto *edit = qobject_cast<QLineEdit *>(it.value()))
+            edits.append(edit->text());
+        if (!it.value()->isEnabled())
+            grey.append(QString::number(it.key()));
+    }
+    QStringList parts;
+    if (!checked.isEmpty())
+        parts.append(QStringLiteral("checked ") + checked.join(u' '));
+    if (!edits.isEmpty())
+        parts.append(QStringLiteral("edits ") + edits.join(u'|'));
+    if (!grey.isEmpty())
+        parts.append(QStringLiteral("grey ") + grey.join(u' '));
+    return parts.join(QStringLiteral("; "));
+}
+
+QRect storedFrame()
+{
+    const int left = Keys::FrameLeft.read(), top = Keys::FrameTop.read();
+    return QRect(left, top, Keys::FrameRight.read() - left, Keys::FrameBottom.read() - top);
+}
+
+void storeFrame(const QRect &edges)
+{
+    Keys::FrameLeft.write(edges.left());
+    Keys::FrameTop.write(edges.top());
+    Keys::FrameRight.write(edges.left() + edges.width());
+    Keys::FrameBottom.write(edges.top() + edges.height());
 }
 
 std::unique_ptr<CNYOApp> startApp(const QStringList &files)

@@ -4,6 +4,7 @@
 // shown.
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -46,6 +47,23 @@ void recordSaveAs();
 void onModal(std::function<void(QWidget *)> handler);
 // The same for the next popup menu.
 void onPopup(std::function<void(QWidget *)> handler);
+
+// Plays a user's steps in a dialog, one an item: "click ID", "type ID text", "OK", "Cancel",
+// where ID is the object name of a control.
+void playDialog(QWidget *dialog, const QStringList &steps);
+// Runs a command and plays the steps in the dialog it shows, after handing the dialog to seen.
+// Returns "" when the steps closed the dialog, "still open at ID" when they left it open with
+// the focus on ID (it is cancelled then), "no dialog" or "refused" (the command did not run).
+QString runDialog(CNYOApp *app, int command, const QStringList &steps,
+                  const std::function<void(QWidget *)> &seen = {});
+// What a dialog shows, in one line to compare with a table: the checked buttons, the edit
+// fields' texts and the greyed controls, each in the order of their numeric ids, for example
+// "checked 1006 1008; edits 0|0|400|300; grey 1002 1009". Empty parts are left out.
+QString dialogState(QWidget *dialog);
+
+// The main frame's edges in the store, as a rectangle.
+QRect storedFrame();
+void storeFrame(const QRect &edges);
 
 // A started application (first instance) with its main window.
 std::unique_ptr<CNYOApp> startApp(const QStringList &files = {});

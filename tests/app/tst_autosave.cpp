@@ -13,11 +13,7 @@
 #include "res/resource.h"
 #include "settings/keyindex.h"
 
-#include <QCheckBox>
 #include <QColorDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 using namespace AppHelper;
@@ -29,12 +25,20 @@ constexpr int kWarn = CAutoSaveTimers::ID_TIMER_WARNING;
 constexpr uint32_t kWarnRef = 0x0000FF;  // red
 constexpr uint32_t kNormalRef = 0xFFFFFF;
 
-void storeAutoSave(int mode, const char *interval, const char *lead, int cch)
+// The four settings "Jidou Jidou1 Jidou2 Cch": mode, interval, warning lead, warning flag.
+void storeAutoSave(const QString &values)
 {
-    Keys::Jidou.write(mode);
-    Keys::Jidou1.write(QByteArray(interval).toInt());
-    Keys::Jidou2.write(QByteArray(lead).toInt());
-    Keys::Cch.write(cch);
+    const QStringList v = values.split(u' ');
+    Keys::Jidou.write(v[0].toInt());
+    Keys::Jidou1.write(v[1].toInt());
+    Keys::Jidou2.write(v[2].toInt());
+    Keys::Cch.write(v[3].toInt());
+}
+
+QString storedAutoSave()
+{
+    return QStringLiteral("%1 %2 %3 %4").arg(Keys::Jidou.read()).arg(Keys::Jidou1.read()).arg(Keys::Jidou2.read()).arg(
+        Keys::Cch.read());
 }
 
 uint32_t background(CNYOView *view)
@@ -42,10 +46,18 @@ uint32_t background(CNYOView *view)
     return RefFromColor(view->palette().color(QPalette::Base));
 }
 
-template <typename W>
-W *child(QWidget *dialog, int id)
+// The view's settings, its running timers ("-" for one not running) and the warning colour:
+// "every 5, lead 2, ask 0; save 5000, warn 3000; warned".
+QString timing(CNYOView *view)
 {
-    return dialog->findChild<W *>(QString::number(id));
+    const CAutoSaveTimers *timers = view->AutoSaveTimers();
+    const auto period = [timers](int id) { return timers->IsActive(id) ? QString::number(timers->Interval(id)) : "-"; };
+    return QStringLiteral("every %1, lead %2, ask %3; save %4, warn %5")
+               .arg(view->SaveInterval())
+               .arg(view->WarnLead())
+               .arg(view->AskSave())
+               .arg(period(kSave), period(kWarn)) +
+           (background(view) == kWarnRef ? "; warned" : background(view) == kNormalRef ? "" : "; other colour");
 }
 
 } // namespace
@@ -64,11 +76,8 @@ private slots:
     void asksBeforeSaving();
     void untitledGetsSaveAsEveryInterval_data();
     void untitledGetsSaveAsEveryInterval();
-    void dialogShowsStoredSettings_data();
-    void dialogShowsStoredSettings();
-    void dialogChecksFields_data();
-    void dialogChecksFields();
-    void dialogChecksOnClick();
+    void dialog_data();
+    void dialog();
     void colourButtonWritesAtOnce();
     void commandAppliesSettings_data();
     void commandAppliesSettings();
@@ -106,59 +115,36 @@ CNYOView *TestAutoSave::openFile(const QByteArray &bytes)
 
 void TestAutoSave::snapshotArmsTimers_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QByteArray>("interval");
-    QTest::addColumn<QByteArray>("lead");
-    QTest::addColumn<int>("cch");
-    QTest::addColumn<int>("saveMs");   // -1: not running
-    QTest::addColumn<int>("warnMs");   // -1: not running
-    QTest::addColumn<int>("ask");
-    QTest::newRow("off") << 1 << QByteArray("5") << QByteArray("2") << 1 << -1 << -1 << 0;
-    QTest::newRow("unknown mode is off") << 4 << QByteArray("5") << QByteArray("2") << 1 << -1 << -1 << 0;
-    QTest::newRow("on, no warning") << 2 << QByteArray("5") << QByteArray("2") << 0 << 5000 << -1 << 0;
-    QTest::newRow("on, warning") << 2 << QByteArray("5") << QByteArray("2") << 1 << 5000 << 3000 << 0;
-    QTest::newRow("ask, any flag but 0 warns") << 3 << QByteArray("600") << QByteArray("10") << 7 << 600000 << 590000 << 1;
-    QTest::newRow("interval 0 counts as 1") << 2 << QByteArray("0") << QByteArray("0") << 0 << 1000 << -1 << 0;
-    QTest::newRow("lead above interval warns at once") << 2 << QByteArray("2") << QByteArray("5") << 1 << 2000 << 0 << 0;
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("timing");
+    QTest::newRow("off") << "1 5 2 1" << "every 0, lead 0, ask 0; save -, warn -";
+    QTest::newRow("unknown mode is off") << "4 5 2 1" << "every 0, lead 0, ask 0; save -, warn -";
+    QTest::newRow("on, no warning") << "2 5 2 0" << "every 5, lead 0, ask 0; save 5000, warn -";
+    QTest::newRow("on, warning") << "2 5 2 1" << "every 5, lead 2, ask 0; save 5000, warn 3000";
+    QTest::newRow("ask, any flag but 0 warns") << "3 600 10 7" << "every 600, lead 10, ask 1; save 600000, warn 590000";
+    // Values the dialog would refuse, as a user's store may hold them.
+    QTest::newRow("interval 0 counts as 1") << "2 0 0 0" << "every 1, lead 0, ask 0; save 1000, warn -";
+    QTest::newRow("lead above interval warns at once") << "2 2 5 1"
+                                                       << "every 2, lead 5, ask 0; save 2000, warn -; warned";
 }
 
 void TestAutoSave::snapshotArmsTimers()
 {
-    QFETCH(int, mode);
-    QFETCH(QByteArray, interval);
-    QFETCH(QByteArray, lead);
-    QFETCH(int, cch);
-    QFETCH(int, saveMs);
-    QFETCH(int, warnMs);
-    QFETCH(int, ask);
-    // Stored as text, so that a value the dialog would refuse reaches the view.
-    storeAutoSave(mode, "0", "0", cch);
-    Keys::Jidou1.write(interval.toInt());
-    Keys::Jidou2.write(lead.toInt());
-    CAutoSaveTimers::SetMillisecondsPerSecond(1000);
+    QFETCH(QString, stored);
+    QFETCH(QString, timing);
+    storeAutoSave(stored);
     CNYOView *view = openFile("x");
     QVERIFY(view);
-    CAutoSaveTimers *timers = view->AutoSaveTimers();
-    QCOMPARE(timers->IsActive(kSave), saveMs >= 0);
-    if (saveMs >= 0)
-        QCOMPARE(timers->Interval(kSave), saveMs);
-    if (warnMs != 0) {
-        QCOMPARE(timers->IsActive(kWarn), warnMs >= 0);
-        if (warnMs > 0)
-            QCOMPARE(timers->Interval(kWarn), warnMs);
-    } else {
-        QTRY_COMPARE_WITH_TIMEOUT(background(view), kWarnRef, 2000);
-    }
-    QCOMPARE(view->AskSave(), ask);
+    QTRY_COMPARE_WITH_TIMEOUT(::timing(view), timing, 2000);
 }
 
 void TestAutoSave::savesOnSchedule_data()
 {
     QTest::addColumn<int>("cch");
-    QTest::addColumn<QByteArray>("lead");
-    QTest::newRow("no warning") << 0 << QByteArray("2");
-    QTest::newRow("warning 2 s before") << 1 << QByteArray("2");
-    QTest::newRow("lead equal to interval") << 1 << QByteArray("5");
+    QTest::addColumn<int>("lead");
+    QTest::newRow("no warning") << 0 << 2;
+    QTest::newRow("warning 2 s before") << 1 << 2;
+    QTest::newRow("lead equal to interval") << 1 << 5;
 }
 
 // An unchanged document is written again every interval; the warning comes before the save
@@ -166,18 +152,17 @@ void TestAutoSave::savesOnSchedule_data()
 void TestAutoSave::savesOnSchedule()
 {
     QFETCH(int, cch);
-    QFETCH(QByteArray, lead);
-    const bool warns = cch != 0;
-    const bool atOnce = lead == "5";
-    storeAutoSave(2, "5", lead.constData(), cch);
+    QFETCH(int, lead);
+    const bool atOnce = lead == 5;
+    storeAutoSave(QStringLiteral("2 5 %1 %2").arg(lead).arg(cch));
     CAutoSaveTimers::SetMillisecondsPerSecond(atOnce ? 60 : 100);
     CNYOView *view = openFile("doc");
     QVERIFY(view);
     for (int cycle = 0; cycle < 2; ++cycle) {
         writeFile(QStringLiteral("a.txt"), "changed outside");
-        if (warns)
+        if (cch)
             QTRY_COMPARE_WITH_TIMEOUT(background(view), kWarnRef, 3000);
-        if (warns && !atOnce)
+        if (cch && !atOnce)
             QCOMPARE(readFile(m_path), QByteArray("changed outside"));
         QTRY_COMPARE_WITH_TIMEOUT(readFile(m_path), QByteArray("doc"), 3000);
         if (!atOnce)
@@ -202,28 +187,20 @@ void TestAutoSave::asksBeforeSaving()
 {
     QFETCH(int, answer);
     QFETCH(QByteArray, saved);
-    storeAutoSave(3, "3", "1", 1);
+    storeAutoSave(QStringLiteral("3 3 1 1"));
     CAutoSaveTimers::SetMillisecondsPerSecond(100);
     CNYOView *view = openFile("doc");
     QVERIFY(view);
     view->SetSel(3, 3);
     view->ReplaceSel(QStringLiteral("X"));
-    struct Seen { QString text, caption; MsgBox::Buttons buttons; MsgBox::Icon icon; bool timers; uint32_t bg; };
-    QList<Seen> seen;
+    QStringList seen;
     MsgBox::setResponder([&](const QString &text, const QString &caption, MsgBox::Buttons buttons, MsgBox::Icon icon) {
-        CAutoSaveTimers *t = view->AutoSaveTimers();
-        seen.append({text, caption, buttons, icon, t->IsActive(kSave) || t->IsActive(kWarn), background(view)});
+        const bool yesNo = buttons == MsgBox::Buttons::YesNo && icon == MsgBox::Icon::None;
+        seen.append(caption + u'/' + text + (yesNo ? " yes/no; " : "; ") + ::timing(view));
         return answer;
     });
     QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 5000);
-    for (const Seen &s : seen) {
-        QCOMPARE(s.text, QStringLiteral("保存しますか"));
-        QCOMPARE(s.caption, QStringLiteral("確認"));
-        QCOMPARE(s.buttons, MsgBox::Buttons::YesNo);
-        QCOMPARE(s.icon, MsgBox::Icon::None);
-        QVERIFY(!s.timers);
-        QCOMPARE(s.bg, kWarnRef);
-    }
+    QCOMPARE(seen, QStringList(2, "確認/保存しますか yes/no; every 3, lead 1, ask 1; save -, warn -; warned"));
     QCOMPARE(readFile(m_path), saved);
     QCOMPARE(view->GetDocument()->IsModified(), answer == MsgBox::IDNO);
     recordBoxes();
@@ -243,14 +220,13 @@ void TestAutoSave::untitledGetsSaveAsEveryInterval()
 {
     QFETCH(QString, firstAnswer);
     QFETCH(bool, fails);
-    storeAutoSave(2, "2", "1", 0);
+    storeAutoSave(QStringLiteral("2 2 1 0"));
     CAutoSaveTimers::SetMillisecondsPerSecond(100);
     const QString dir = scratchDir();
     m_app = startApp();  // with one untitled document
     QVERIFY(m_app);
     QCOMPARE(documentCount(m_app.get()), 1);
-    CNYOView *view = activeView(m_app.get());
-    view->ReplaceSel(QStringLiteral("new"));
+    activeView(m_app.get())->ReplaceSel(QStringLiteral("new"));
     const QString target = dir + QStringLiteral("/b.txt");
     saveAs().names = {firstAnswer.isEmpty() ? QString() : dir + u'/' + firstAnswer, target};
     QTRY_COMPARE_WITH_TIMEOUT(saveAs().proposed.size(), 1, 5000);
@@ -264,106 +240,69 @@ void TestAutoSave::untitledGetsSaveAsEveryInterval()
     QCOMPARE(saveAs().proposed.size(), 2);
 }
 
-void TestAutoSave::dialogShowsStoredSettings_data()
+void TestAutoSave::dialog_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("cch");
-    QTest::addColumn<QString>("checked");  // ids of checked buttons
-    QTest::addColumn<QString>("enabled");  // ids of enabled fields among 1002 1008 1020 1009 1021
-    QTest::newRow("off") << 1 << 1 << "1000 1020" << "";
-    QTest::newRow("on") << 2 << 0 << "1001" << "1002 1008 1020";
-    QTest::newRow("on, warning") << 2 << 1 << "1001 1020" << "1002 1008 1020 1009 1021";
-    QTest::newRow("ask, warning") << 3 << 1 << "1001 1008 1020" << "1002 1008 1020 1009 1021";
-    QTest::newRow("unknown mode") << 5 << 0 << "1000" << "1002 1008 1020";
-}
-
-void TestAutoSave::dialogShowsStoredSettings()
-{
-    QFETCH(int, mode);
-    QFETCH(int, cch);
-    QFETCH(QString, checked);
-    QFETCH(QString, enabled);
-    storeAutoSave(mode, "42", "7", cch);
-    CAutoSaveDlg dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("設定－自動保存"));
-    QCOMPARE(child<QLineEdit>(&dialog, 1002)->text(), QStringLiteral("42"));
-    QCOMPARE(child<QLineEdit>(&dialog, 1009)->text(), QStringLiteral("7"));
-    for (int id : {1000, 1001, 1008, 1020})
-        QCOMPARE(child<QAbstractButton>(&dialog, id)->isChecked(), checked.split(u' ').contains(QString::number(id)));
-    for (int id : {1002, 1008, 1020, 1009, 1021})
-        QCOMPARE(child<QWidget>(&dialog, id)->isEnabled(), enabled.split(u' ').contains(QString::number(id)));
-}
-
-void TestAutoSave::dialogChecksFields_data()
-{
-    QTest::addColumn<bool>("on");
-    QTest::addColumn<bool>("colour");
-    QTest::addColumn<QString>("interval");
-    QTest::addColumn<QString>("lead");
-    QTest::addColumn<QString>("message");  // empty: accepted
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("outcome");  // what the dialog shows at the end, or "accepted"
     const QString notNumber = Ddx::parseUIntMessage();
     const QString intervalRange = Ddx::rangeMessage(QStringLiteral("1"), QStringLiteral("36000"));
     const QString leadRange = Ddx::rangeMessage(QStringLiteral("1"), QStringLiteral("60"));
     const QString smaller = CAutoSaveDlg::IntervalMessage();
-    QTest::newRow("valid") << true << true << " 30\t" << "10" << "";
-    QTest::newRow("empty interval") << true << true << "" << "10" << notNumber;
-    QTest::newRow("negative interval") << true << true << "-5" << "10" << notNumber;
-    QTest::newRow("interval 0") << true << true << "0" << "99" << intervalRange;
-    QTest::newRow("interval 36001") << true << false << "36001" << "10" << intervalRange;
-    QTest::newRow("lead 61") << true << true << "100" << "61" << leadRange;
-    QTest::newRow("disabled fields are checked too") << false << false << "100" << "0" << leadRange;
-    QTest::newRow("lead above interval") << true << true << "5" << "6" << smaller;
-    QTest::newRow("lead equal to interval") << true << true << "6" << "6" << "";
-    QTest::newRow("lead above interval, no warning") << true << false << "5" << "6" << "";
-    QTest::newRow("lead above interval, off") << false << true << "5" << "6" << "";
+    const auto row = [](const char *tag, const char *stored, const QString &steps, const QString &outcome,
+                        const QStringList &messages = {}) {
+        QTest::newRow(tag) << QString::fromLatin1(stored) << steps << messages << outcome;
+    };
+    // As stored: the warning's fields only with the warning, all only when on.
+    row("off", "1 42 7 1", "", "checked 1000 1020; edits 42|7; grey 1002 1008 1009 1020 1021");
+    row("on", "2 42 7 0", "", "checked 1001; edits 42|7; grey 1009 1021");
+    row("on, warning", "2 42 7 1", "", "checked 1001 1020; edits 42|7");
+    row("ask, warning", "3 42 7 1", "", "checked 1001 1008 1020; edits 42|7");
+    row("unknown mode", "5 42 7 0", "", "checked 1000; edits 42|7; grey 1009 1021");
+    // Clicking 1001 or 1020 reads the fields at once; a bad one is reported, and the enabling
+    // still follows the check box.
+    const QString bad = "type 1002 x|click 1001";
+    row("on with a bad interval", "1 42 7 0", bad, "checked 1001; edits x|7; grey 1009 1021", {notNumber});
+    row("then the warning", "1 42 7 0", bad + "|click 1020", "checked 1001 1020; edits x|7", {notNumber, notNumber});
+    row("then off", "1 42 7 0", bad + "|click 1020|click 1000",
+        "checked 1000 1020; edits x|7; grey 1002 1008 1009 1020 1021", {notNumber, notNumber});
+    // OK checks every field, greyed or not, and the lead against the interval with the warning on.
+    const QString warn = "click 1020|type 1002 ";
+    row("valid", "2 42 7 0", warn + " 30\t|type 1009 10|OK", "accepted");
+    row("empty interval", "2 42 7 0", warn + "|type 1009 10|OK", "checked 1001 1020; edits |10", {notNumber});
+    row("negative interval", "2 42 7 0", warn + "-5|type 1009 10|OK", "checked 1001 1020; edits -5|10", {notNumber});
+    row("interval 0", "2 42 7 0", warn + "0|type 1009 99|OK", "checked 1001 1020; edits 0|99", {intervalRange});
+    row("interval 36001", "2 42 7 0", "type 1002 36001|OK", "checked 1001; edits 36001|7; grey 1009 1021",
+        {intervalRange});
+    row("lead 61", "2 42 7 0", warn + "100|type 1009 61|OK", "checked 1001 1020; edits 100|61", {leadRange});
+    row("greyed fields are checked too", "1 42 7 0", "type 1002 100|type 1009 0|OK",
+        "checked 1000; edits 100|0; grey 1002 1008 1009 1020 1021", {leadRange});
+    row("lead above interval", "2 42 7 0", warn + "5|type 1009 6|OK", "checked 1001 1020; edits 5|6", {smaller});
+    row("lead equal to interval", "2 42 7 0", warn + "6|type 1009 6|OK", "accepted");
+    row("lead above interval, no warning", "2 42 7 0", "type 1002 5|type 1009 6|OK", "accepted");
+    row("lead above interval, off", "2 42 7 1", "click 1000|type 1002 5|type 1009 6|OK", "accepted");
 }
 
-void TestAutoSave::dialogChecksFields()
+void TestAutoSave::dialog()
 {
-    QFETCH(bool, on);
-    QFETCH(bool, colour);
-    QFETCH(QString, interval);
-    QFETCH(QString, lead);
-    QFETCH(QString, message);
-    storeAutoSave(2, "600", "10", 0);
+    QFETCH(QString, stored);
+    QFETCH(QString, steps);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, outcome);
+    storeAutoSave(stored);
     CAutoSaveDlg dialog;
-    child<QRadioButton>(&dialog, on ? 1001 : 1000)->click();
-    child<QLineEdit>(&dialog, 1002)->setText(interval);
-    child<QLineEdit>(&dialog, 1009)->setText(lead);
-    child<QCheckBox>(&dialog, 1020)->setChecked(colour);
-    boxes().texts.clear();
-    dialog.accept();
-    QCOMPARE(boxes().texts, message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(dialog.result(), message.isEmpty() ? int(QDialog::Accepted) : int(QDialog::Rejected));
-    if (message.isEmpty())
-        QCOMPARE(dialog.m_nSaveMode, on ? 2 : 1);
-}
-
-// Clicking 1001 or 1020 reads the fields at once; a bad one is reported, and the enabling
-// still follows the check box.
-void TestAutoSave::dialogChecksOnClick()
-{
-    storeAutoSave(1, "600", "10", 0);
-    CAutoSaveDlg dialog;
-    child<QLineEdit>(&dialog, 1002)->setText(QStringLiteral("x"));
-    child<QRadioButton>(&dialog, 1001)->click();
-    QCOMPARE(boxes().texts, QStringList{Ddx::parseUIntMessage()});
-    QVERIFY(child<QLineEdit>(&dialog, 1002)->isEnabled());
-    QVERIFY(!child<QLineEdit>(&dialog, 1009)->isEnabled());
-    child<QCheckBox>(&dialog, 1020)->click();
-    QCOMPARE(boxes().texts.size(), 2);
-    QVERIFY(child<QLineEdit>(&dialog, 1009)->isEnabled());
-    QVERIFY(child<QPushButton>(&dialog, 1021)->isEnabled());
-    child<QRadioButton>(&dialog, 1000)->click();
-    QCOMPARE(boxes().texts.size(), 2);
-    for (int id : {1002, 1008, 1020, 1009, 1021})
-        QVERIFY(!child<QWidget>(&dialog, id)->isEnabled());
+    dialog.show();
+    playDialog(&dialog, steps.isEmpty() ? QStringList() : steps.split(u'|'));
+    QCOMPARE(boxes().texts, messages);
+    const QString shown = dialog.isVisible() ? dialogState(&dialog) : dialog.result() ? "accepted" : "cancelled";
+    QCOMPARE(shown, outcome);
 }
 
 // The colour dialog starts white; its colour is stored at once and stays after Cancel.
 void TestAutoSave::colourButtonWritesAtOnce()
 {
-    storeAutoSave(2, "600", "10", 1);
+    storeAutoSave(QStringLiteral("2 600 10 1"));
     Keys::JBK.write(0x123456);
     CAutoSaveDlg dialog;
     QColor initial;
@@ -374,69 +313,47 @@ void TestAutoSave::colourButtonWritesAtOnce()
         colours->setCurrentColor(QColor(0x11, 0x22, 0x33));
         colours->accept();
     });
-    child<QPushButton>(&dialog, 1021)->click();
+    playDialog(&dialog, {QStringLiteral("click 1021"), QStringLiteral("Cancel")});
     QCOMPARE(initial, QColor(Qt::white));
-    QCOMPARE(Keys::JBK.read(), 0x332211);
-    dialog.reject();
     QCOMPARE(Keys::JBK.read(), 0x332211);
 }
 
 void TestAutoSave::commandAppliesSettings_data()
 {
-    QTest::addColumn<QString>("choice");  // "cancel", "off", "on", "ask"
-    QTest::newRow("cancel") << "cancel";
-    QTest::newRow("off") << "off";
-    QTest::newRow("on with warning") << "on";
-    QTest::newRow("ask without warning") << "ask";
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("stored");  // Jidou Jidou1 Jidou2 Cch
+    QTest::addColumn<QString>("timing");
+    const QString typed = "|type 1002 20|type 1009 4|";
+    QTest::newRow("cancel") << "click 1000|Cancel" << "2 3 3 1" << "every 3, lead 3, ask 0; save -, warn -";
+    QTest::newRow("off") << "click 1020|click 1000" + typed + "OK" << "1 3 3 1"
+                         << "every 0, lead 0, ask 0; save -, warn -";
+    QTest::newRow("on with warning") << "click 1001" + typed + "OK" << "2 20 4 1"
+                                     << "every 20, lead 4, ask 0; save 20000, warn 16000";
+    QTest::newRow("ask without warning") << "click 1001" + typed + "click 1008|click 1020|OK" << "3 20 3 0"
+                                         << "every 20, lead 0, ask 1; save 20000, warn -";
 }
 
-// The view's timers stop and its background returns before the dialog shows; OK writes the
-// settings, saves at once and arms the timers; Cancel and Off leave the view without them.
+// The view's timers stop and its background returns before the dialog, which has no owner,
+// shows; OK writes the settings, saves at once and arms the timers; Cancel and Off leave the
+// view without them.
 void TestAutoSave::commandAppliesSettings()
 {
-    QFETCH(QString, choice);
-    storeAutoSave(2, "3", "3", 1);  // the warning shows at once
-    CAutoSaveTimers::SetMillisecondsPerSecond(1000);
+    QFETCH(QString, steps);
+    QFETCH(QString, stored);
+    QFETCH(QString, timing);
+    storeAutoSave(QStringLiteral("2 3 3 1"));  // the warning shows at once
     CNYOView *view = openFile("doc");
     QVERIFY(view);
     QTRY_COMPARE(background(view), kWarnRef);
     writeFile(QStringLiteral("a.txt"), "changed outside");
-    bool timersWhileOpen = true;
-    uint32_t bgWhileOpen = 0;
-    onModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<CAutoSaveDlg *>(modal);
-        QVERIFY(dialog);
-        QVERIFY(!dialog->parentWidget());
-        timersWhileOpen = view->AutoSaveTimers()->IsActive(kSave) || view->AutoSaveTimers()->IsActive(kWarn);
-        bgWhileOpen = background(view);
-        if (choice == QLatin1String("cancel"))
-            return dialog->reject();
-        child<QRadioButton>(dialog, choice == QLatin1String("off") ? 1000 : 1001)->click();
-        child<QLineEdit>(dialog, 1002)->setText(QStringLiteral("20"));
-        child<QLineEdit>(dialog, 1009)->setText(QStringLiteral("4"));
-        child<QCheckBox>(dialog, 1008)->setChecked(choice == QLatin1String("ask"));
-        child<QCheckBox>(dialog, 1020)->setChecked(choice == QLatin1String("on"));
-        dialog->accept();
-    });
-    QVERIFY(execute(m_app.get(), ID_SETTINGS_AUTOSAVE));
-    QVERIFY(!timersWhileOpen);
-    QCOMPARE(bgWhileOpen, kNormalRef);
-    CAutoSaveTimers *timers = view->AutoSaveTimers();
-    const bool on = choice == QLatin1String("on") || choice == QLatin1String("ask");
-    QCOMPARE(timers->IsActive(kSave), on);
-    QCOMPARE(readFile(m_path), on ? QByteArray("doc") : QByteArray("changed outside"));
+    QString whileOpen;
+    const auto seen = [&](QWidget *dialog) { whileOpen = (dialog->parentWidget() ? "owned; " : "") + ::timing(view); };
+    QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_AUTOSAVE, steps.split(u'|'), seen), QString());
+    QCOMPARE(whileOpen, QStringLiteral("every 3, lead 3, ask 0; save -, warn -"));
+    QCOMPARE(storedAutoSave(), stored);
+    QCOMPARE(::timing(view), timing);
+    QCOMPARE(readFile(m_path), timing.contains("save 20000") ? QByteArray("doc") : QByteArray("changed outside"));
     QVERIFY(boxes().texts.isEmpty());
-    QCOMPARE(Keys::Jidou.read(), choice == QLatin1String("cancel") ? 2 : choice == QLatin1String("off") ? 1 : choice == QLatin1String("on") ? 2 : 3);
-    QCOMPARE(Keys::Jidou1.read(), on ? 20 : 3);
-    QCOMPARE(Keys::Cch.read(), choice == QLatin1String("ask") ? 0 : 1);
-    QCOMPARE(Keys::Jidou2.read(), choice == QLatin1String("on") ? 4 : 3);
-    QCOMPARE(view->SaveInterval(), on ? 20 : choice == QLatin1String("off") ? 0 : 3);
-    QCOMPARE(view->WarnLead(), choice == QLatin1String("on") ? 4 : choice == QLatin1String("cancel") ? 3 : 0);
-    QCOMPARE(view->AskSave(), choice == QLatin1String("ask") ? 1 : 0);
-    if (choice == QLatin1String("on"))
-        QCOMPARE(timers->Interval(kWarn), 16000);
-    else
-        QVERIFY(!timers->IsActive(kWarn));
 }
 
 QTEST_MAIN(TestAutoSave)

@@ -25,11 +25,6 @@ namespace {
 // "日本語テキスト" and a half-width katakana line, CR LF line ends.
 const QByteArray kJapanese = QByteArray::fromHex("93fa967b8cea8365834c83588367") + "\r\n" +
                              QByteArray::fromHex("b6c5") + "\r\n";
-
-void typeText(CNYOView *view, const QString &text)
-{
-    QTest::keyClicks(view, text);
-}
 } // namespace
 
 class TestDocuments : public QObject {
@@ -49,11 +44,10 @@ private slots:
     void saveFailureKeepsOldFile();
     void saveAsIntoMissingFolder();
     void closeAsksAboutChanges();
-    void unencodableCharactersAreNeverSavedSilently();
-    void bytesThatWouldReadBackDifferentlyAreNeverSavedSilently_data();
-    void bytesThatWouldReadBackDifferentlyAreNeverSavedSilently();
-    void openingAnOpenFileActivatesIt();
-    void quotesArePartOfAName();
+    void neverSavedSilently_data();
+    void neverSavedSilently();
+    void reopeningActivatesTheOpenDocument_data();
+    void reopeningActivatesTheOpenDocument();
     void linksOpenWhatTheyStandFor_data();
     void linksOpenWhatTheyStandFor();
 
@@ -123,7 +117,7 @@ void TestDocuments::saveKeepsPermissions()
     const QString path = writeFile(QStringLiteral("p.txt"), "x");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     QVERIFY(m_app->OpenDocumentFile(path));
-    typeText(activeView(m_app.get()), QStringLiteral("y"));
+    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("y"));
     QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
     QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther |
                                           QFile::ReadOwner | QFile::WriteOwner),
@@ -137,7 +131,7 @@ void TestDocuments::untitledSaveAsksForAName()
 {
     CNYODoc *doc = activeDoc(m_app.get());
     QCOMPARE(doc->GetTitle(), QStringLiteral("無題1"));
-    typeText(activeView(m_app.get()), QStringLiteral("abc"));
+    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("abc"));
 
     // Cancel ends the save quietly; the document stays modified.
     QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
@@ -214,7 +208,7 @@ void TestDocuments::saveFailureKeepsOldFile()
     QFETCH(QString, message);
     const QString path = writeFile(QStringLiteral("keep.txt"), "original content\r\n");
     QVERIFY(m_app->OpenDocumentFile(path));
-    typeText(activeView(m_app.get()), QStringLiteral("new "));
+    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("new "));
     FileIO::InjectWriteFailure(error, after);
     QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
     FileIO::InjectWriteFailure(0);
@@ -227,7 +221,7 @@ void TestDocuments::saveFailureKeepsOldFile()
 
 void TestDocuments::saveAsIntoMissingFolder()
 {
-    typeText(activeView(m_app.get()), QStringLiteral("text"));
+    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("text"));
     const QString target = scratchDir() + QStringLiteral("/no/such/folder.txt");
     saveAs().names.append(target);
     QVERIFY(execute(m_app.get(), ID_FILE_SAVE_AS));
@@ -241,7 +235,7 @@ void TestDocuments::closeAsksAboutChanges()
 {
     const QString path = writeFile(QStringLiteral("close.txt"), "a");
     QVERIFY(m_app->OpenDocumentFile(path));
-    typeText(activeView(m_app.get()), QStringLiteral("b"));
+    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("b"));
     const int open = documentCount(m_app.get());
 
     boxes().answers = {MsgBox::IDCANCEL};
@@ -255,64 +249,48 @@ void TestDocuments::closeAsksAboutChanges()
     QCOMPARE(readFile(path), QByteArray("a"));
 
     QVERIFY(m_app->OpenDocumentFile(path));
-    typeText(activeView(m_app.get()), QStringLiteral("c"));
+    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("c"));
     boxes().answers = {MsgBox::IDYES};
     QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
     QCOMPARE(readFile(path), QByteArray("ca"));
     QCOMPARE(documentCount(m_app.get()), open - 1);
 
     // An untitled document is named by its title; Yes with a cancelled Save As keeps it open.
-    typeText(activeView(m_app.get()), QStringLiteral("z"));
+    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("z"));
     boxes().answers = {MsgBox::IDYES};
     QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
     QCOMPARE(boxes().texts.last(), QStringLiteral("無題1 への変更を保存しますか?"));
     QCOMPARE(documentCount(m_app.get()), open - 1);
 }
 
-void TestDocuments::unencodableCharactersAreNeverSavedSilently()
-{
-    const QString path = writeFile(QStringLiteral("emoji.txt"), "a");
-    QVERIFY(m_app->OpenDocumentFile(path));
-    CNYOView *view = activeView(m_app.get());
-    view->setPosition(view->GetTextLength());
-    view->ReplaceSel(QStringLiteral("\U0001F600한"));
-
-    boxes().answers = {MsgBox::IDNO};
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(boxes().texts.size(), 1);
-    QVERIFY(boxes().texts.first().contains(QStringLiteral("「\U0001F600」(U+1F600)")));
-    QVERIFY(boxes().texts.first().contains(QStringLiteral("「한」(U+D55C)")));
-    QCOMPARE(readFile(path), QByteArray("a"));
-    QVERIFY(activeDoc(m_app.get())->IsModified());
-
-    boxes().answers = {MsgBox::IDYES};
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(readFile(path), QByteArray("a??"));
-    QVERIFY(!activeDoc(m_app.get())->IsModified());
-}
-
-void TestDocuments::bytesThatWouldReadBackDifferentlyAreNeverSavedSilently_data()
+// Characters the code page cannot hold, and bytes that would read back as other text (0x81
+// then 0x42 reads as one character), are saved only when the user says so, as "?" and as they
+// are; the question names them.
+void TestDocuments::neverSavedSilently_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("caret");
     QTest::addColumn<QString>("typed");  // empty: Delete
-    QTest::addColumn<QString>("place");
+    QTest::addColumn<QStringList>("named");
     QTest::addColumn<QByteArray>("written");
-    // 0x81 then 0x42 would read back as one character
-    QTest::newRow("line break deleted after a lone lead byte")
-        << QByteArray("x\r\nA\x81\r\nB") << 4 << QString() << QStringLiteral("2 行 2 桁")
-        << QByteArray("x\r\nA\x81" "B");
-    QTest::newRow("typed after a lead byte at the end")
-        << QByteArray("A\x81") << 2 << QStringLiteral("A") << QStringLiteral("1 行 2 桁")
-        << QByteArray("A\x81" "A");
+    const auto row = [](const char *tag, const QByteArray &file, int caret, const QString &typed,
+                        const QStringList &named, const QByteArray &written) {
+        QTest::newRow(tag) << file << caret << typed << named << written;
+    };
+    row("unencodable characters", "a", 1, QStringLiteral("\U0001F600한"),
+        {QStringLiteral("「\U0001F600」(U+1F600)"), QStringLiteral("「한」(U+D55C)")}, "a??");
+    row("line break deleted after a lone lead byte", "x\r\nA\x81\r\nB", 4, QString(), {QStringLiteral("2 行 2 桁")},
+        "x\r\nA\x81" "B");
+    row("typed after a lead byte at the end", "A\x81", 2, QStringLiteral("A"), {QStringLiteral("1 行 2 桁")},
+        "A\x81" "A");
 }
 
-void TestDocuments::bytesThatWouldReadBackDifferentlyAreNeverSavedSilently()
+void TestDocuments::neverSavedSilently()
 {
     QFETCH(QByteArray, file);
     QFETCH(int, caret);
     QFETCH(QString, typed);
-    QFETCH(QString, place);
+    QFETCH(QStringList, named);
     QFETCH(QByteArray, written);
     const QString path = writeFile(QStringLiteral("joined.txt"), file);
     QVERIFY(m_app->OpenDocumentFile(path));
@@ -321,12 +299,13 @@ void TestDocuments::bytesThatWouldReadBackDifferentlyAreNeverSavedSilently()
     if (typed.isEmpty())
         QTest::keyClick(view, Qt::Key_Delete);
     else
-        typeText(view, typed);
+        view->ReplaceSel(typed);
 
     boxes().answers = {MsgBox::IDNO};
     QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
     QCOMPARE(boxes().texts.size(), 1);
-    QVERIFY2(boxes().texts.first().contains(place), qPrintable(boxes().texts.first()));
+    for (const QString &part : named)
+        QVERIFY2(boxes().texts.first().contains(part), qPrintable(boxes().texts.first()));
     QCOMPARE(readFile(path), file);
     QVERIFY(activeDoc(m_app.get())->IsModified());
 
@@ -336,32 +315,33 @@ void TestDocuments::bytesThatWouldReadBackDifferentlyAreNeverSavedSilently()
     QVERIFY(!activeDoc(m_app.get())->IsModified());
 }
 
-void TestDocuments::openingAnOpenFileActivatesIt()
+void TestDocuments::reopeningActivatesTheOpenDocument_data()
 {
-    const QString a = writeFile(QStringLiteral("a.txt"), "A");
-    const QString b = writeFile(QStringLiteral("b.txt"), "B");
-    CNYODoc *docA = static_cast<CNYODoc *>(m_app->OpenDocumentFile(a));
-    QVERIFY(m_app->OpenDocumentFile(b));
-    const int open = documentCount(m_app.get());
-    // The same file by another spelling of its path.
-    QDir::setCurrent(QFileInfo(a).absolutePath());
-    QCOMPARE(m_app->OpenDocumentFile(QStringLiteral("\"./a.txt\"")), docA);
-    QCOMPARE(documentCount(m_app.get()), open);
-    QCOMPARE(activeDoc(m_app.get()), docA);
-    QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [a.txt]"));
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("again");  // relative to the file's folder
+    QTest::newRow("another spelling, quoted") << QStringLiteral("a.txt") << QStringLiteral("\"./a.txt\"");
+    QTest::newRow("quotes in the name") << QStringLiteral("say \"hi\".txt") << QStringLiteral("say \"hi\".txt");
 }
 
-void TestDocuments::quotesArePartOfAName()
+// A double quote is part of a name; a quoted name that does not exist is taken without them.
+void TestDocuments::reopeningActivatesTheOpenDocument()
 {
-    const QString path = writeFile(QStringLiteral("say \"hi\".txt"), "hi");
+    QFETCH(QString, name);
+    QFETCH(QString, again);
+    const QString path = writeFile(name, "text");
     RichEditDoc *doc = m_app->OpenDocumentFile(path);
     QVERIFY(doc);
     QCOMPARE(doc->GetPathName(), path);
-    QCOMPARE(doc->GetTitle(), QStringLiteral("say \"hi\".txt"));
-    QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("hi"));
-    // By its relative name it is the same document.
+    QCOMPARE(doc->GetTitle(), name);
+    QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("text"));
+    QVERIFY(m_app->OpenDocumentFile(writeFile(QStringLiteral("other.txt"), "other")));
+    const int open = documentCount(m_app.get());
+
     QDir::setCurrent(QFileInfo(path).absolutePath());
-    QCOMPARE(m_app->OpenDocumentFile(QStringLiteral("say \"hi\".txt")), doc);
+    QCOMPARE(m_app->OpenDocumentFile(again), doc);
+    QCOMPARE(documentCount(m_app.get()), open);
+    QCOMPARE(activeDoc(m_app.get()), doc);
+    QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [%1]").arg(name));
     QVERIFY(boxes().texts.isEmpty());
 }
 

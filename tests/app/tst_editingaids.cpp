@@ -3,18 +3,11 @@
 
 #include "app/nyoapp.h"
 #include "editor/autoindent.h"
-#include "editor/indentdlg.h"
-#include "editor/jumpdlg.h"
 #include "editor/nyoview.h"
-#include "platform/msgbox.h"
 #include "res/resource.h"
 #include "settings/keyindex.h"
 
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QTest>
-
-#include <climits>
 
 using namespace AppHelper;
 
@@ -37,21 +30,6 @@ qsizetype caret(CNYOView *view)
     return end;
 }
 
-// Answers the next jump dialog: mode, text, and whether to press OK.
-void answerJump(int mode, const QString &text, bool ok = true)
-{
-    onModal([=](QWidget *modal) {
-        auto *dialog = qobject_cast<CJumpDlg *>(modal);
-        QVERIFY(dialog);
-        dialog->findChild<QRadioButton *>(mode == 0 ? QStringLiteral("1000") : QStringLiteral("1001"))->click();
-        dialog->findChild<QLineEdit *>(QStringLiteral("1002"))->setText(text);
-        if (ok)
-            dialog->accept();
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-}
-
 } // namespace
 
 class TestEditingAids : public QObject {
@@ -62,13 +40,13 @@ private slots:
 
     void jumpsRememberWhereTheyLeft();
     void jumpCommandsNeedText();
-    void jumpDialogReadsNumbers_data();
-    void jumpDialogReadsNumbers();
+    void jumpDialog_data();
     void jumpDialog();
     void indentText_data();
     void indentText();
     void enterIndents_data();
     void enterIndents();
+    void indentDialog_data();
     void indentDialog();
 
 private:
@@ -88,27 +66,30 @@ void TestEditingAids::cleanup()
     stopApp(m_app);
 }
 
+// Each jump remembers the start of the line it leaves; going back swaps the two.
 void TestEditingAids::jumpsRememberWhereTheyLeft()
 {
     // lines start at 0, 3, 13, 16
     CNYOView *view = viewWith(m_app.get(), QStringLiteral("l1\nline2 abc\nl3\nl4"), 8);
     view->SetWordWrap(false);
-    QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier);  // remember: the line's start
-    QCOMPARE(view->MarkPos(), 3);
-    QCOMPARE(caret(view), 8);
-    view->SetSel(14, 14);
-    QTest::keyClick(view, Qt::Key_Q, Qt::ControlModifier);  // back, and swap
-    QCOMPARE(caret(view), 3);
-    QCOMPARE(view->MarkPos(), 13);
-    QTest::keyClick(view, Qt::Key_Q, Qt::ControlModifier);
-    QCOMPARE(caret(view), 13);
-    QCOMPARE(view->MarkPos(), 3);
-    QTest::keyClick(view, Qt::Key_End);  // the start of the last line, not its end
-    QCOMPARE(caret(view), 16);
-    QCOMPARE(view->MarkPos(), 13);
-    QTest::keyClick(view, Qt::Key_Home);
-    QCOMPARE(caret(view), 0);
-    QCOMPARE(view->MarkPos(), 16);
+    const struct {
+        qsizetype from;  // -1: where the last step left the caret
+        const char *keys;
+        qsizetype caret, mark;
+    } steps[] = {
+        {8, "Ctrl+M", 8, 3},      // remember: the line's start
+        {14, "Ctrl+Q", 3, 13},    // back, and swap
+        {-1, "Ctrl+Q", 13, 3},
+        {-1, "End", 16, 13},      // the start of the last line, not its end
+        {-1, "Home", 0, 16},
+    };
+    for (const auto &step : steps) {
+        if (step.from >= 0)
+            view->SetSel(step.from, step.from);
+        QTest::keySequence(view, QKeySequence(QString::fromLatin1(step.keys)));
+        QCOMPARE(caret(view), step.caret);
+        QCOMPARE(view->MarkPos(), step.mark);
+    }
     // With a final line break the last line is the empty one after it.
     view->SetSel(view->GetTextLength(), view->GetTextLength());
     view->ReplaceSel(QStringLiteral("\n"));
@@ -135,71 +116,44 @@ void TestEditingAids::jumpCommandsNeedText()
         QVERIFY2(enabled(m_app.get(), id), qPrintable(QString::number(id)));
 }
 
-void TestEditingAids::jumpDialogReadsNumbers_data()
+void TestEditingAids::jumpDialog_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("isNumber");
-    QTest::addColumn<int>("value");
-    QTest::newRow("blanks and sign") << QStringLiteral(" \t+12 ") << true << 12;
-    QTest::newRow("negative") << QStringLiteral("-3") << true << -3;
-    QTest::newRow("zero written as 0") << QStringLiteral(" 0") << true << 0;
-    QTest::newRow("zero with a sign") << QStringLiteral("-0") << false << 0;
-    QTest::newRow("empty") << QString() << false << 0;
-    QTest::newRow("letters after") << QStringLiteral("12a") << false << 0;
-    QTest::newRow("beyond 32 bits") << QStringLiteral("99999999999") << true << INT_MAX;
-    QTest::newRow("below 32 bits") << QStringLiteral("-99999999999") << true << INT_MIN;
-    QTest::newRow("only 31 characters read") << QStringLiteral("7") + QString(30, u' ') + QStringLiteral("x") << true << 7;
-}
-
-void TestEditingAids::jumpDialogReadsNumbers()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, isNumber);
-    QFETCH(int, value);
-    const std::optional<int32_t> parsed = CJumpDlg::ParseValue(text);
-    QCOMPARE(parsed.has_value(), isNumber);
-    if (isNumber)
-        QCOMPARE(*parsed, value);
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<int>("caret");  // -1: no jump, the remembered line unchanged too
+    QTest::addColumn<QStringList>("events");
+    const QStringList silent{QStringLiteral("still open at 1002")};
+    const QStringList refused{QStringLiteral("整数を入力してください。"), silent.first()};
+    // 20 lines of "ab": line n starts at 3 (n - 1), the text ends at 60.
+    QTest::newRow("line 3") << "click 1000|type 1002 3|OK" << 6 << QStringList();
+    QTest::newRow("line: blanks and sign") << "click 1000|type 1002  \t+12 |OK" << 33 << QStringList();
+    QTest::newRow("line: only 31 characters read") << "click 1000|type 1002 7" + QString(30, u' ') + "x|OK" << 18
+                                                   << QStringList();
+    QTest::newRow("line past the end") << "click 1000|type 1002 99|OK" << 60 << QStringList();
+    QTest::newRow("line beyond 32 bits") << "click 1000|type 1002 99999999999|OK" << 60 << QStringList();
+    QTest::newRow("character 2") << "click 1001|type 1002 2|OK" << 1 << QStringList();
+    QTest::newRow("character past the end") << "click 1001|type 1002 2147483647|OK" << 60 << QStringList();
+    // Numbers below 1 keep the dialog open silently; anything else but a number says so.
+    QTest::newRow("zero") << "type 1002  0|OK" << -1 << silent;
+    QTest::newRow("negative") << "type 1002 -3|OK" << -1 << silent;
+    QTest::newRow("below 32 bits") << "type 1002 -99999999999|OK" << -1 << silent;
+    QTest::newRow("zero with a sign") << "type 1002 -0|OK" << -1 << refused;
+    QTest::newRow("empty") << "type 1002 |OK" << -1 << refused;
+    QTest::newRow("letters after") << "type 1002 12a|OK" << -1 << refused;
+    QTest::newRow("cancelled") << "type 1002 3|Cancel" << -1 << QStringList();
 }
 
 void TestEditingAids::jumpDialog()
 {
-    CNYOView *view = viewWith(m_app.get(), QStringLiteral("one\ntwo\nthree"), 5);
+    QFETCH(QString, steps);
+    QFETCH(int, caret);
+    QFETCH(QStringList, events);
+    CNYOView *view = viewWith(m_app.get(), QStringLiteral("ab\n").repeated(20), 7);
     view->SetWordWrap(false);
-    answerJump(0, QStringLiteral("3"));
-    QVERIFY(execute(m_app.get(), ID_JUMP_GOTO));
-    QCOMPARE(caret(view), 8);
-    QCOMPARE(view->MarkPos(), 4);
-    answerJump(1, QStringLiteral("2"));
-    QVERIFY(execute(m_app.get(), ID_JUMP_GOTO));
-    QCOMPARE(caret(view), 1);
-    // Past the end, by line or by character: the end.
-    answerJump(0, QStringLiteral("99"));
-    QVERIFY(execute(m_app.get(), ID_JUMP_GOTO));
-    QCOMPARE(caret(view), view->GetTextLength());
-    answerJump(1, QStringLiteral("2147483647"));
-    QVERIFY(execute(m_app.get(), ID_JUMP_GOTO));
-    QCOMPARE(caret(view), view->GetTextLength());
-    // Not a number: one message, the dialog stays; 0 and negatives stay silently; Cancel
-    // leaves the remembered line as it was.
-    view->SetSel(5, 5);
     const qsizetype mark = view->MarkPos();
-    boxes().texts.clear();
-    bool stayedOpen = false;
-    onModal([&stayedOpen](QWidget *modal) {
-        auto *edit = modal->findChild<QLineEdit *>(QStringLiteral("1002"));
-        for (const QString &text : {QStringLiteral("abc"), QStringLiteral("0"), QStringLiteral("-4")}) {
-            edit->setText(text);
-            static_cast<QDialog *>(modal)->accept();
-        }
-        stayedOpen = modal->isVisible();
-        static_cast<QDialog *>(modal)->reject();
-    });
-    QVERIFY(execute(m_app.get(), ID_JUMP_GOTO));
-    QVERIFY(stayedOpen);
-    QCOMPARE(boxes().texts, QStringList{QStringLiteral("整数を入力してください。")});
-    QCOMPARE(caret(view), 5);
-    QCOMPARE(view->MarkPos(), mark);
+    const QString end = runDialog(m_app.get(), ID_JUMP_GOTO, steps.split(u'|'));
+    QCOMPARE(boxes().texts + (end.isEmpty() ? QStringList() : QStringList{end}), events);
+    QCOMPARE(::caret(view), caret < 0 ? 7 : caret);
+    QCOMPARE(view->MarkPos(), caret < 0 ? mark : 6);
 }
 
 // The width rule: a TAB counts 8 and a space 1 wherever they stand; only 31 characters.
@@ -209,16 +163,17 @@ void TestEditingAids::indentText_data()
     QTest::addColumn<QString>("tabs");
     QTest::addColumn<QString>("spaces");
     QTest::addColumn<QString>("copy");
-    QTest::newRow("none") << QStringLiteral("abc") << QString() << QString() << QString();
-    QTest::newRow("4 spaces") << QStringLiteral("    a") << QString() << QString(4, u' ') << QString(4, u' ');
-    QTest::newRow("TAB") << QStringLiteral("\ta") << QStringLiteral("\t") << QString(8, u' ') << QStringLiteral("\t");
-    QTest::newRow("2 spaces, TAB") << QStringLiteral("  \ta") << QStringLiteral("\t") << QString(10, u' ')
-                                   << QStringLiteral("  \t");
-    QTest::newRow("TAB, TAB, 3 spaces") << QStringLiteral("\t\t   a") << QStringLiteral("\t\t") << QString(19, u' ')
-                                        << QStringLiteral("\t\t   ");
-    QTest::newRow("more than 31 blanks") << QString(40, u' ') << QStringLiteral("\t\t\t") << QString(31, u' ')
-                                         << QString(31, u' ');
-    QTest::newRow("full-width space") << QStringLiteral("\u3000a") << QString() << QString() << QString();
+    const auto row = [](const char *tag, const QString &previous, const QString &tabs, int spaces,
+                        const QString &copy) {
+        QTest::newRow(tag) << previous << tabs << QString(spaces, u' ') << copy;
+    };
+    row("none", "abc", "", 0, "");
+    row("4 spaces", "    a", "", 4, "    ");
+    row("TAB", "\ta", "\t", 8, "\t");
+    row("2 spaces, TAB", "  \ta", "\t", 10, "  \t");
+    row("TAB, TAB, 3 spaces", "\t\t   a", "\t\t", 19, "\t\t   ");
+    row("more than 31 blanks", QString(40, u' '), "\t\t\t", 31, QString(31, u' '));
+    row("full-width space", "\u3000a", "", 0, "");
 }
 
 void TestEditingAids::indentText()
@@ -241,18 +196,18 @@ void TestEditingAids::enterIndents_data()
     QTest::addColumn<int>("caret");
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("result");
-    const int none = Qt::NoModifier;
-    QTest::newRow("mid-line, copied") << 2 << 4 << QStringLiteral("\t\tabc") << 4 << none
-                                      << QStringLiteral("\t\tab\n\t\tc");
-    QTest::newRow("as TABs") << 2 << 1 << QStringLiteral("  \t x") << 5 << none << QStringLiteral("  \t x\n\t");
-    QTest::newRow("as spaces") << 2 << 2 << QStringLiteral("\tx") << 2 << none << QStringLiteral("\tx\n        ");
-    QTest::newRow("whitespace-only line") << 2 << 4 << QStringLiteral(" \t ") << 3 << none
-                                          << QStringLiteral(" \t \n \t ");
-    QTest::newRow("Shift+Enter") << 2 << 4 << QStringLiteral("\tx") << 2 << int(Qt::ShiftModifier)
-                                 << QStringLiteral("\tx\n");
-    QTest::newRow("kind 3") << 2 << 3 << QStringLiteral("\tx") << 2 << none << QStringLiteral("\tx\n");
-    QTest::newRow("Indent 5") << 5 << 4 << QStringLiteral("\tx") << 2 << none << QStringLiteral("\tx\n");
-    QTest::newRow("off") << 1 << 4 << QStringLiteral("\tx") << 2 << none << QStringLiteral("\tx\n");
+    const auto row = [](const char *tag, int indent, int indent2, const QString &text, int caret, const QString &result,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::newRow(tag) << indent << indent2 << text << caret << int(modifiers) << result;
+    };
+    row("mid-line, copied", 2, 4, "\t\tabc", 4, "\t\tab\n\t\tc");
+    row("as TABs", 2, 1, "  \t x", 5, "  \t x\n\t");
+    row("as spaces", 2, 2, "\tx", 2, "\tx\n        ");
+    row("whitespace-only line", 2, 4, " \t ", 3, " \t \n \t ");
+    row("Shift+Enter", 2, 4, "\tx", 2, "\tx\n", Qt::ShiftModifier);
+    row("kind 3", 2, 3, "\tx", 2, "\tx\n");
+    row("Indent 5", 5, 4, "\tx", 2, "\tx\n");
+    row("off", 1, 4, "\tx", 2, "\tx\n");
 }
 
 void TestEditingAids::enterIndents()
@@ -274,51 +229,37 @@ void TestEditingAids::enterIndents()
     QCOMPARE(view->toPlainText(), text);
 }
 
+void TestEditingAids::indentDialog_data()
+{
+    QTest::addColumn<QString>("stored");  // "Indent Indent2"
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("after");
+    // Off, the kinds are grey; on, two buttons show.
+    const QString off = "checked 1014; grey 1013 1016 1017";
+    QTest::newRow("on with spaces") << "" << "click 1015|click 1017|OK" << off << "2 2";
+    QTest::newRow("on with TABs") << "1 2" << "click 1015|click 1016|OK" << off << "2 1";
+    QTest::newRow("a stored 3 is TAB + spaces, stored as 4") << "2 3" << "OK" << "checked 1013 1015" << "2 4";
+    QTest::newRow("off keeps the kind") << "2 1" << "click 1014|OK" << "checked 1015 1016" << "1 1";
+    QTest::newRow("cancelled") << "1 2" << "click 1015|click 1016|Cancel" << off << "1 2";
+}
+
 void TestEditingAids::indentDialog()
 {
-    const auto run = [this](const std::function<void(CIndentDlg *)> &act) {
-        onModal([act](QWidget *modal) {
-            auto *dialog = qobject_cast<CIndentDlg *>(modal);
-            QVERIFY(dialog);
-            act(dialog);
-        });
-        QVERIFY(execute(m_app.get(), ID_SETTINGS_INDENT));
-    };
-    const auto button = [](CIndentDlg *d, const char *id) {
-        return d->findChild<QRadioButton *>(QLatin1String(id));
-    };
+    QFETCH(QString, stored);
+    QFETCH(QString, steps);
+    QFETCH(QString, shown);
+    QFETCH(QString, after);
+    if (!stored.isEmpty()) {
+        Keys::Indent.write(stored.section(u' ', 0, 0).toInt());
+        Keys::Indent2.write(stored.section(u' ', 1, 1).toInt());
+    }
     viewWith(m_app.get(), QStringLiteral("x"), 0);
-    // Off: the kinds are grey; choosing indent with a kind writes both.
-    run([&](CIndentDlg *d) {
-        QVERIFY(button(d, "1014")->isChecked());
-        QVERIFY(!button(d, "1016")->isEnabled());
-        button(d, "1015")->click();
-        QVERIFY(button(d, "1016")->isEnabled());
-        button(d, "1017")->click();
-        d->accept();
-    });
-    QCOMPARE(Keys::Indent.read(), 2);
-    QCOMPARE(Keys::Indent2.read(), 2);
-    // On: two buttons show; a stored 3 shows as TAB + spaces and is stored back as 4.
-    Keys::Indent2.write(3);
-    run([&](CIndentDlg *d) {
-        QVERIFY(button(d, "1015")->isChecked());
-        QVERIFY(button(d, "1013")->isChecked());
-        d->accept();
-    });
-    QCOMPARE(Keys::Indent2.read(), 4);
-    // Off writes only "Indent"; Cancel writes nothing.
-    run([&](CIndentDlg *d) {
-        button(d, "1014")->click();
-        d->accept();
-    });
-    QCOMPARE(Keys::Indent.read(), 1);
-    QCOMPARE(Keys::Indent2.read(), 4);
-    run([&](CIndentDlg *d) {
-        button(d, "1015")->click();
-        d->reject();
-    });
-    QCOMPARE(Keys::Indent.read(), 1);
+    QString opened;
+    const auto seen = [&opened](QWidget *dialog) { opened = dialogState(dialog); };
+    QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_INDENT, steps.split(u'|'), seen), QString());
+    QCOMPARE(opened, shown);
+    QCOMPARE(QStringLiteral("%1 %2").arg(Keys::Indent.read()).arg(Keys::Indent2.read()), after);
 }
 
 QTEST_MAIN(TestEditingAids)

@@ -31,22 +31,29 @@ Display *display()
     return qApp->nativeInterface<QNativeInterface::QX11Application>()->display();
 }
 
-// The atoms of a window property, by name.
-QStringList atomsOf(Display *dpy, Window window, const char *property)
+// The 32-bit items of a window property.
+QList<long> property(Display *dpy, Window window, const char *name, Atom type)
 {
-    Atom type = None;
+    Atom actual = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char *data = nullptr;
-    QStringList names;
-    if (XGetWindowProperty(dpy, window, XInternAtom(dpy, property, False), 0, 64, False, XA_ATOM, &type, &format,
-                           &count, &after, &data) == Success && data) {
-        for (unsigned long i = 0; i < count; ++i) {
-            char *name = XGetAtomName(dpy, reinterpret_cast<Atom *>(data)[i]);
-            names.append(QString::fromLatin1(name));
-            XFree(name);
-        }
+    QList<long> items;
+    if (XGetWindowProperty(dpy, window, XInternAtom(dpy, name, False), 0, 64, False, type, &actual, &format, &count,
+                           &after, &data) == Success && data) {
+        items = QList<long>(reinterpret_cast<long *>(data), reinterpret_cast<long *>(data) + count);
         XFree(data);
+    }
+    return items;
+}
+
+QStringList atomsOf(Display *dpy, Window window, const char *name)
+{
+    QStringList names;
+    for (const long atom : property(dpy, window, name, XA_ATOM)) {
+        char *atomName = XGetAtomName(dpy, Atom(atom));
+        names.append(QString::fromLatin1(atomName));
+        XFree(atomName);
     }
     return names;
 }
@@ -59,32 +66,13 @@ QStringList netWmState(QWidget *window)
 // The state the window manager gives the window: 1 normal, 3 iconic, 0 none yet.
 long wmState(QWidget *window)
 {
-    Display *dpy = display();
-    const Atom wmStateAtom = XInternAtom(dpy, "WM_STATE", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    long state = 0;
-    if (XGetWindowProperty(dpy, window->winId(), wmStateAtom, 0, 2, False, wmStateAtom, &type, &format, &count,
-                           &after, &data) == Success && data) {
-        if (count > 0)
-            state = reinterpret_cast<long *>(data)[0];
-        XFree(data);
-    }
-    return state;
+    return property(display(), window->winId(), "WM_STATE", XInternAtom(display(), "WM_STATE", False)).value(0);
 }
 
 // Presses and releases a key on the X server, as a keyboard does.
 void pressKey(const char *keysym)
 {
     QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keysym)}), 0);
-}
-
-QRect storedEdges()
-{
-    const int left = Keys::FrameLeft.read(), top = Keys::FrameTop.read();
-    return QRect(QPoint(left, top), QSize(Keys::FrameRight.read() - left, Keys::FrameBottom.read() - top));
 }
 } // namespace
 
@@ -122,22 +110,13 @@ void TestX11::panesFollowTheLockKeys()
     QLabel *caps = frame->findChild<QLabel *>(QStringLiteral("indicator%1").arg(ID_INDICATOR_CAPS));
     QLabel *num = frame->findChild<QLabel *>(QStringLiteral("indicator%1").arg(ID_INDICATOR_NUM));
     QVERIFY(caps && num);
-    QTRY_COMPARE(caps->text(), QString());
-    QTRY_COMPARE(num->text(), QString());
-
-    const struct {
-        const char *key;
-        QString caps, num;
-    } steps[] = {
-        {"Caps_Lock", QStringLiteral("CAP"), QString()},
-        {"Num_Lock", QStringLiteral("CAP"), QStringLiteral("NUM")},
-        {"Caps_Lock", QString(), QStringLiteral("NUM")},
-        {"Num_Lock", QString(), QString()},
-    };
-    for (const auto &step : steps) {
-        pressKey(step.key);
-        QTRY_COMPARE_WITH_TIMEOUT(caps->text(), step.caps, 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(num->text(), step.num, 2000);
+    const auto panes = [caps, num] { return caps->text() + u'|' + num->text(); };
+    QTRY_COMPARE(panes(), QStringLiteral("|"));
+    const char *const keys[] = {"Caps_Lock", "Num_Lock", "Caps_Lock", "Num_Lock"};
+    const QStringList shown{"CAP|", "CAP|NUM", "|NUM", "|"};
+    for (int i = 0; i < 4; ++i) {
+        pressKey(keys[i]);
+        QTRY_COMPARE_WITH_TIMEOUT(panes(), shown[i], 2000);
     }
 }
 
@@ -174,10 +153,7 @@ void TestX11::alwaysOnTopReachesTheWindowManager()
 void TestX11::placementBetweenDecorations()
 {
     const QRect stored(130, 90, 560, 380);
-    Keys::FrameLeft.write(stored.left());
-    Keys::FrameTop.write(stored.top());
-    Keys::FrameRight.write(stored.left() + stored.width());
-    Keys::FrameBottom.write(stored.top() + stored.height());
+    storeFrame(stored);
     m_app = startApp();
     CMainFrame *frame = m_app->MainFrame();
     QTRY_COMPARE(wmState(frame), 1L);
@@ -189,7 +165,7 @@ void TestX11::placementBetweenDecorations()
     QTRY_VERIFY(netWmState(frame).contains(QStringLiteral("_NET_WM_STATE_MAXIMIZED_VERT")));
     QTRY_VERIFY(frame->isMaximized() && frame->size() != stored.size());
     stopApp(m_app);
-    QCOMPARE(storedEdges(), stored);
+    QCOMPARE(storedFrame(), stored);
 }
 
 namespace {
@@ -214,9 +190,8 @@ bool waitForWindowManager(const QByteArray &name)
 int main(int argc, char **argv)
 {
     QProcess server;
-    server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                          QStringLiteral("0"), QStringLiteral("1024x768x24"),
-                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    server.start(QStringLiteral("Xvfb"),
+                 QStringLiteral("-displayfd 1 -screen 0 1024x768x24 -nolisten tcp").split(u' '));
     QByteArray number;
     while (!number.endsWith('\n') && server.waitForReadyRead(20000))
         number += server.readAllStandardOutput();
