@@ -10,17 +10,19 @@ CIndentDlg::CIndentDlg(QWidget *parent) : TemplateDialog(parent)
     SetTemplate(QStringLiteral("設定－インデント"), 195, 115);
     AddOkCancel(135, 15, 135, 45, 50, 20);
     AddGroupBox(QStringLiteral("インデント設定"), 5, 0, 120, 105);
-    auto *group = new QButtonGroup(this);
-    const auto radio = [this, group](const QString &text, const QString &id, int x, int y, int w) {
+    // Two groups: whether to indent, and with what.
+    auto *state = new QButtonGroup(this);
+    auto *kind = new QButtonGroup(this);
+    const auto radio = [this](QButtonGroup *group, const QString &text, const QString &id, int x, int y, int w) {
         auto *button = AddControl<QRadioButton>(id, text, x, y, w, 10);
         group->addButton(button);
         return button;
     };
-    m_off = radio(QStringLiteral("インデントを使わない"), QStringLiteral("1014"), 15, 20, 77);
-    m_on = radio(QStringLiteral("インデントを使う"), QStringLiteral("1015"), 15, 35, 62);
-    m_tab = radio(QStringLiteral("ＴＡＢ"), QStringLiteral("1016"), 30, 55, 30);
-    m_space = radio(QStringLiteral("半角スペース"), QStringLiteral("1017"), 30, 70, 55);
-    m_copy = radio(QStringLiteral("ＴＡＢ＋半角スペース"), QStringLiteral("1013"), 30, 85, 77);
+    m_off = radio(state, QStringLiteral("インデントを使わない"), QStringLiteral("1014"), 15, 20, 77);
+    m_on = radio(state, QStringLiteral("インデントを使う"), QStringLiteral("1015"), 15, 35, 62);
+    m_tab = radio(kind, QStringLiteral("ＴＡＢ"), QStringLiteral("1016"), 30, 55, 30);
+    m_space = radio(kind, QStringLiteral("半角スペース"), QStringLiteral("1017"), 30, 70, 55);
+    m_copy = radio(kind, QStringLiteral("ＴＡＢ＋半角スペース"), QStringLiteral("1013"), 30, 85, 77);
     connect(m_off, &QRadioButton::clicked, this, [this] { EnableKinds(false); });
     connect(m_on, &QRadioButton::clicked, this, [this] { EnableKinds(true); });
 
@@ -30,11 +32,8 @@ CIndentDlg::CIndentDlg(QWidget *parent) : TemplateDialog(parent)
     if (m_nIndent == 1) {
         m_off->setChecked(true);
     } else {
-        // Two buttons of the one group are on: the state and the kind.
-        group->setExclusive(false);
         m_on->setChecked(true);
         (m_nIndent2 == 1 ? m_tab : m_nIndent2 == 2 ? m_space : m_copy)->setChecked(true);
-        group->setExclusive(true);
     }
 }
 

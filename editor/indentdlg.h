@@ -20,7 +20,6 @@ protected:
 private:
     void EnableKinds(bool enable);
 
-    // One group: choosing any of them turns the other four off.
     QRadioButton *m_off = nullptr;    // 1014
     QRadioButton *m_on = nullptr;     // 1015
     QRadioButton *m_tab = nullptr;    // 1016

@@ -232,33 +232,44 @@ void TestEditingAids::enterIndents()
 void TestEditingAids::indentDialog_data()
 {
     QTest::addColumn<QString>("stored");  // "Indent Indent2"
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("clicks");
+    QTest::addColumn<QString>("close");   // "OK" or "Cancel"
+    QTest::addColumn<QString>("shown");   // as it opens
+    QTest::addColumn<QString>("chosen");  // after the clicks
     QTest::addColumn<QString>("after");
-    // Off, the kinds are grey; on, two buttons show.
+    // Off, the kinds are grey; on, the state and the kind both show.
     const QString off = "checked 1014; grey 1013 1016 1017";
-    QTest::newRow("on with spaces") << "" << "click 1015|click 1017|OK" << off << "2 2";
-    QTest::newRow("on with TABs") << "1 2" << "click 1015|click 1016|OK" << off << "2 1";
-    QTest::newRow("a stored 3 is TAB + spaces, stored as 4") << "2 3" << "OK" << "checked 1013 1015" << "2 4";
-    QTest::newRow("off keeps the kind") << "2 1" << "click 1014|OK" << "checked 1015 1016" << "1 1";
-    QTest::newRow("cancelled") << "1 2" << "click 1015|click 1016|Cancel" << off << "1 2";
+    QTest::newRow("on with spaces") << "" << "click 1015|click 1017" << "OK" << off << "checked 1015 1017" << "2 2";
+    QTest::newRow("on with TABs") << "1 2" << "click 1015|click 1016" << "OK" << off << "checked 1015 1016" << "2 1";
+    QTest::newRow("a stored 3 is TAB + spaces, stored as 4")
+        << "2 3" << "" << "OK" << "checked 1013 1015" << "checked 1013 1015" << "2 4";
+    QTest::newRow("off keeps the kind") << "2 1" << "click 1014" << "OK" << "checked 1015 1016"
+                                        << "checked 1014 1016; grey 1013 1016 1017" << "1 1";
+    QTest::newRow("cancelled") << "1 2" << "click 1015|click 1016" << "Cancel" << off << "checked 1015 1016" << "1 2";
 }
 
 void TestEditingAids::indentDialog()
 {
     QFETCH(QString, stored);
-    QFETCH(QString, steps);
+    QFETCH(QString, clicks);
+    QFETCH(QString, close);
     QFETCH(QString, shown);
+    QFETCH(QString, chosen);
     QFETCH(QString, after);
     if (!stored.isEmpty()) {
         Keys::Indent.write(stored.section(u' ', 0, 0).toInt());
         Keys::Indent2.write(stored.section(u' ', 1, 1).toInt());
     }
     viewWith(m_app.get(), QStringLiteral("x"), 0);
-    QString opened;
-    const auto seen = [&opened](QWidget *dialog) { opened = dialogState(dialog); };
-    QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_INDENT, steps.split(u'|'), seen), QString());
+    QString opened, clicked;
+    const auto seen = [&](QWidget *dialog) {
+        opened = dialogState(dialog);
+        playDialog(dialog, clicks.split(u'|', Qt::SkipEmptyParts));
+        clicked = dialogState(dialog);
+    };
+    QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_INDENT, {close}, seen), QString());
     QCOMPARE(opened, shown);
+    QCOMPARE(clicked, chosen);
     QCOMPARE(QStringLiteral("%1 %2").arg(Keys::Indent.read()).arg(Keys::Indent2.read()), after);
 }
 
