@@ -57,7 +57,7 @@ QString withBufferBreaks(QStringView text)
 struct TextBuffer::Private {
     // What the undo/redo/modified signals report, to emit only what an operation changed.
     struct State {
-        bool canUndo, canRedo, modified;
+        bool canUndo, modified;
     };
 
     explicit Private(TextBuffer *owner) : q(owner) { breaks.insert(0, quint8(Break::Typed)); }
@@ -78,7 +78,7 @@ struct TextBuffer::Private {
     int groupDepth = 0;
     bool groupHasStep = false;      // the open group's edits go to steps.back()
 
-    State state() const { return {done > 0, done < qsizetype(steps.size()), done != clean}; }
+    State state() const { return {done > 0, done != clean}; }
     void emitStateChanges(const State &before) const;
 
     // --- variants ---
@@ -109,8 +109,6 @@ void TextBuffer::Private::emitStateChanges(const State &before) const
     const State now = state();
     if (now.canUndo != before.canUndo)
         emit q->undoAvailable(now.canUndo);
-    if (now.canRedo != before.canRedo)
-        emit q->redoAvailable(now.canRedo);
     if (now.modified != before.modified)
         emit q->modificationChanged(now.modified);
 }
@@ -362,12 +360,6 @@ TextBuffer::Break TextBuffer::breakAfter(qsizetype line) const
 {
     Q_ASSERT(line >= 0 && line < lineCount());
     return Break(d->breaks.valueAt(line));
-}
-
-quint16 TextBuffer::variantAt(qsizetype pos) const
-{
-    const qsizetype k = d->variantsBefore(pos);
-    return k < d->variantCount() && d->variantPos(k) == pos ? d->codes.valueAt(k) : 0;
 }
 
 QList<CodePage::Variant> TextBuffer::variants() const

@@ -64,7 +64,6 @@ public:
     // The kind of the break that ends a line; Typed for the last line.
     Break breakAfter(qsizetype line) const;
     // The byte form a character was read from, 0 for its default form.
-    quint16 variantAt(qsizetype pos) const;
     // Positions of characters with a byte form of their own, ascending.
     QList<CodePage::Variant> variants() const;
 
@@ -106,7 +105,6 @@ signals:
     void changed(const TextBuffer::Change &change);
     void modificationChanged(bool modified);
     void undoAvailable(bool available);
-    void redoAvailable(bool available);
 
 private:
     struct Private;

@@ -234,20 +234,6 @@ bool WrapIndex::isCounting() const
     return d->counted < d->lines();
 }
 
-qsizetype WrapIndex::rowsOfLine(qsizetype line)
-{
-    line = std::clamp<qsizetype>(line, 0, d->lines() - 1);
-    d->countLinesTo(line);
-    return d->rowsOf(line);
-}
-
-qsizetype WrapIndex::firstRowOfLine(qsizetype line)
-{
-    line = std::clamp<qsizetype>(line, 0, d->lines());
-    d->countLinesTo(line - 1);
-    return d->rows.positionFromPartition(line);
-}
-
 qsizetype WrapIndex::estimatedFirstRowOfLine(qsizetype line) const
 {
     return d->rows.positionFromPartition(std::clamp<qsizetype>(line, 0, d->lines()));

@@ -36,8 +36,6 @@ public:
     qsizetype estimatedFirstRowOfLine(qsizetype line) const;
     qsizetype estimatedLineOfRow(qsizetype row) const;
 
-    qsizetype rowsOfLine(qsizetype line);
-    qsizetype firstRowOfLine(qsizetype line);
     qsizetype lineOfRow(qsizetype row);
     // The row holding pos (a position at a row boundary is in the later row).
     qsizetype rowOfPosition(qsizetype pos);
