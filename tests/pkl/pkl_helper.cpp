@@ -19,56 +19,31 @@ void useFreshSettings()
 
 KeyFolder::KeyFolder()
 {
-    QDir(m_root.path()).mkpath(QStringLiteral("key"));
     QDir(m_root.path()).mkpath(QStringLiteral("outside"));
+    QDir(m_root.path()).mkpath(QStringLiteral("key"));
     PklStore::SetKeyDirectory(path());
 }
 
-// Read-only files must not keep the temporary folder from going.
-KeyFolder::~KeyFolder()
-{
-    PklStore::SetKeyDirectory(QString());
-    for (const QString &name : names())
-        QFile::setPermissions(path() + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
+KeyFolder::~KeyFolder() { PklStore::SetKeyDirectory(QString()); }
 QString KeyFolder::path() const { return m_root.path() + QStringLiteral("/key/"); }
-QString KeyFolder::outside() const { return m_root.path() + QStringLiteral("/outside/"); }
-
-QByteArray unescape(const QString &text)
-{
-    QByteArray out;
-    const QByteArray in = text.toUtf8();
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] != '\\' || i + 1 == in.size()) {
-            out.append(in[i]);
-        } else if (const char c = in[++i]; c == 'x') {
-            out.append(char(in.mid(i + 1, 2).toInt(nullptr, 16)));
-            i += 2;
-        } else {
-            out.append(c == 'r' ? '\r' : c == 'n' ? '\n' : c == '0' ? '\0' : c);
-        }
-    }
-    return out;
-}
 
 void KeyFolder::setUp(const QString &items)
 {
     for (const QString &item : items.split(u'|', Qt::SkipEmptyParts)) {
         const QString file = path() + item.chopped(1);
-        if (const qsizetype eq = item.indexOf(u'='); eq > 0) {
-            QFile out(path() + item.left(eq));
-            if (!out.open(QIODevice::WriteOnly) || out.write(unescape(item.mid(eq + 1))) < 0)
-                qFatal("cannot write %s", qPrintable(out.fileName()));
-        } else if (item == u"-") {
+        if (item == u"-") {
             QDir(path()).removeRecursively();
         } else if (item.endsWith(u'/')) {
             QDir().mkpath(file);
-        } else if (item.endsWith(u'~')) {
-            setUp(item.chopped(1) + QStringLiteral("=ro"));
-            QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         } else if (item.endsWith(u'>')) {
             QFile::link(m_root.path() + QStringLiteral("/nowhere"), file);
+        } else {
+            const bool readOnly = !item.contains(u'=');
+            QFile out(readOnly ? file : path() + item.section(u'=', 0, 0));
+            if (!out.open(QIODevice::WriteOnly) || out.write(readOnly ? "ro" : unescape(item.section(u'=', 1))) < 0)
+                qFatal("cannot write %s", qPrintable(out.fileName()));
+            if (readOnly)
+                out.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         }
     }
 }
@@ -81,25 +56,18 @@ QByteArray KeyFolder::bytes(const QString &name) const
 
 QStringList KeyFolder::names() const
 {
-    QStringList all = QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    all.sort();
-    return all;
+    return QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-Boxes &boxes()
-{
-    static Boxes b;
-    return b;
-}
+Boxes &boxes() { static Boxes b; return b; }
 
 void recordBoxes()
 {
     boxes() = Boxes();
     MsgBox::setResponder([](const QString &text, const QString &caption, MsgBox::Buttons buttons, MsgBox::Icon) {
         boxes().shown.append((caption.isEmpty() ? MsgBox::defaultCaption() : caption) + QStringLiteral(": ") + text);
-        if (!boxes().answers.isEmpty())
-            return boxes().answers.takeFirst();
-        return buttons == MsgBox::Buttons::Ok ? int(MsgBox::IDOK) : int(MsgBox::IDNO);
+        const int otherwise = buttons == MsgBox::Buttons::Ok ? MsgBox::IDOK : MsgBox::IDNO;
+        return boxes().answers.isEmpty() ? otherwise : boxes().answers.takeFirst();
     });
 }
 
@@ -110,11 +78,10 @@ void onModal(std::function<void(QWidget *)> handler)
         QWidget *shown = QApplication::activeModalWidget();
         if (!shown && !deadline.hasExpired())
             return;
-        timer->stop();
         timer->deleteLater();
-        if (!shown)
-            return;
-        handler(shown);
+        timer->stop();
+        if (shown)
+            handler(shown);
         if (auto *dialog = qobject_cast<QDialog *>(shown); dialog && dialog->isVisible())
             dialog->reject();
     });

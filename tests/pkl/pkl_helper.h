@@ -4,39 +4,31 @@
 // in a modal dialog as soon as it shows, and the dialogs' controls found by id.
 #include "platform/msgbox.h"
 
-#include <QByteArray>
-#include <QList>
 #include <QListWidget>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 
 namespace PklHelper {
 
-// Points XDG_CONFIG_HOME at a temporary folder of the test's own.
-void useFreshSettings();
+void useFreshSettings();  // XDG_CONFIG_HOME in a temporary folder of the test's own
 
-// A key folder of its own for one test, set up from a short description and read back.
+// A key folder of its own for one test, with a folder "../outside/" beside it.
 class KeyFolder {
 public:
     KeyFolder();
     ~KeyFolder();
-
-    QString path() const;     // with a trailing "/"
-    QString outside() const;  // a folder beside the key folder, for names that escape
+    QString path() const;  // with a trailing "/"
     // Items separated by '|': "name=bytes" a file, "name/" a sub-folder, "name~" a read-only
-    // file holding "ro", "name>" a link to nowhere; "-" alone removes the key folder. Bytes
-    // take C escapes (\r \n \0 \xHH).
+    // file holding "ro", "name>" a link to nowhere; "-" alone removes the key folder.
     void setUp(const QString &items);
     QByteArray bytes(const QString &name) const;  // "<none>" when there is no such file
     QStringList names() const;                    // sorted, hidden ones included
-
 private:
     QTemporaryDir m_root;
 };
 
-// "\r\n" and the like in a test table, as bytes.
-QByteArray unescape(const QString &text);
+// Bytes in a test table: the text as UTF-8, other bytes as %HH.
+inline QByteArray unescape(const QString &text) { return QByteArray::fromPercentEncoding(text.toUtf8()); }
 
 // Message boxes: each shown as "caption: text", answered from the queue (then OK, or No).
 struct Boxes {
@@ -51,8 +43,7 @@ void recordBoxes();
 void onModal(std::function<void(QWidget *)> handler);
 
 // The control of the dialog named id; the test ends at once when there is none.
-template <class T>
-T *child(QWidget *dialog, const QString &id)
+template <class T> T *child(QWidget *dialog, const QString &id)
 {
     T *found = dialog->findChild<T *>(id);
     if (!found)
@@ -60,7 +51,6 @@ T *child(QWidget *dialog, const QString &id)
     return found;
 }
 QStringList items(const QListWidget *list);
-// A mouse click (or a double-click) on the item of that text.
-void clickItem(QListWidget *list, const QString &text, bool twice = false);
+void clickItem(QListWidget *list, const QString &text, bool twice = false);  // or double-click
 
 } // namespace PklHelper

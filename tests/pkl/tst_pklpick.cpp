@@ -18,194 +18,164 @@ using namespace Qt::StringLiterals;
 
 class TestPklPick : public QObject {
     Q_OBJECT
+    std::unique_ptr<CNYOView> m_view;
 private slots:
     void initTestCase() { useFreshSettings(); }
-    void init();
     void cleanup() { m_view.reset(); }
-
-    void popupOpensOneLineBelowTheCharacter_data();
-    void popupOpensOneLineBelowTheCharacter();
-    void chosenEntryReplacesTheSelection_data();
-    void chosenEntryReplacesTheSelection();
-    void commandsOpenTheirDialogs_data();
-    void commandsOpenTheirDialogs();
-
-private:
-    std::unique_ptr<CNYOView> m_view;
-};
-
-void TestPklPick::init()
-{
-    recordBoxes();
-    m_view = std::make_unique<CNYOView>();
-    m_view->resize(400, 300);
-    m_view->move(100, 100);
-    m_view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-}
-
-// The line height is the stored height in twips at 96 dots per inch, truncated; the way a
-// stored number is read is the settings store's.
-void TestPklPick::popupOpensOneLineBelowTheCharacter_data()
-{
-    QTest::addColumn<QString>("yHeight");  // as stored; "-" for none
-    QTest::addColumn<int>("lineHeight");
-    QTest::addColumn<bool>("nearScreenBottom");
-    QTest::newRow("200 twips") << "200" << 13 << false;
-    QTest::newRow("not stored") << "-" << 0 << false;
-    QTest::newRow("off the screen, not pulled back") << "240" << 16 << true;
-}
-
-void TestPklPick::popupOpensOneLineBelowTheCharacter()
-{
-    QFETCH(QString, yHeight);
-    QFETCH(int, lineHeight);
-    QFETCH(bool, nearScreenBottom);
-    KeyFolder key;
-    key.setUp(u"b=2|a=1"_s);
-    if (yHeight == u"-")
-        Profile::DeleteProfileValue(u"FONT"_s, u"yHeight"_s);
-    else
-        Profile::WriteProfileString(u"FONT"_s, u"yHeight"_s, yHeight);
-    const QRect screen = m_view->screen()->geometry();
-    if (nearScreenBottom)
-        m_view->move(100, screen.bottom() - 40);  // the second line is near the bottom edge
-    m_view->ReplaceSel(u"first line\r\nsecond line\r\nthird"_s);
-    m_view->SetSel(14, 20);  // in the second line
-    QApplication::processEvents();
-
-    // Where the character is on the screen, and the view's frame around its client area.
-    const QPoint character = m_view->viewport()->mapToGlobal(m_view->cursorRect(14).topLeft());
-    const QPoint frame = m_view->viewport()->pos();
-    QVERIFY(frame.x() > 0 && frame.y() > 0);
-    QRect popup;
-    QStringList listed;
-    onModal([&popup, &listed](QWidget *modal) {
-        popup = modal->frameGeometry();
-        listed = items(child<PklListBox>(modal, u"1018"_s));
-    });
-    QVERIFY(m_view->OnCmdMsg(ID_PKL_PICK, nullptr));
-    QCOMPARE(popup.topLeft(), character - frame + QPoint(0, lineHeight));
-    QCOMPARE(listed, (QStringList{"a", "b"}));
-    if (nearScreenBottom)
-        QVERIFY(popup.bottom() > screen.bottom());
-}
-
-// Steps in the open list: "down", "enter", "escape", "type X", "click NAME", "dblclick NAME",
-// "remove NAME" (the entry's file goes, as another program might take it). Before, the view
-// holds "xyz", or "xyz" typed for "undo" (which follows the pick and takes nothing back).
-void TestPklPick::chosenEntryReplacesTheSelection_data()
-{
-    QTest::addColumn<QString>("setUp");
-    QTest::addColumn<int>("selStart");
-    QTest::addColumn<int>("selEnd");
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("text");  // the view's afterwards, breaks as '\n'
-    QTest::addColumn<int>("caret");
-    QTest::addColumn<QString>("lastPicked");
-    const QString entries = u"a=AAA|b=BBB"_s;
-    QTest::newRow("Down, Enter: at the caret") << entries << 1 << 1 << "down|enter" << "xAAAyz" << 4 << "a";
-    QTest::newRow("selection replaced") << entries << 0 << 2 << "down|down|enter" << "BBBz" << 3 << "b";
-    QTest::newRow("double-click") << entries << 1 << 1 << "dblclick b" << "xBBByz" << 4 << "b";
-    QTest::newRow("type-ahead") << entries << 3 << 3 << "type b|enter" << "xyzBBB" << 6 << "b";
-    QTest::newRow("not undone") << entries << 3 << 3 << "down|enter|undo" << "xyzAAA" << 6 << "a";
-    QTest::newRow("click, Escape: nothing") << entries << 1 << 2 << "click a|escape" << "xyz" << 2 << "";
-    QTest::newRow("Enter with nothing selected") << entries << 1 << 1 << "enter" << "xyz" << 1 << "";
-    QTest::newRow("no key folder") << "-" << 1 << 1 << "down|enter" << "xyz" << 1 << "";
-    QTest::newRow("several lines, CR LF or LF") << u"m=1\\r\\n2\\n3"_s << 1 << 1 << "down|enter" << "x1\n2\n3yz"
-                                                << 6 << "m";
-    QTest::newRow("empty entry still replaces") << u"e="_s << 0 << 2 << "down|enter" << "z" << 0 << "e";
-    QTest::newRow("entry gone before it is read") << entries << 1 << 1 << "down|remove a|enter" << "xyz" << 1 << "a";
-}
-
-void TestPklPick::chosenEntryReplacesTheSelection()
-{
-    QFETCH(QString, setUp);
-    QFETCH(QString, steps);
-    KeyFolder key;
-    key.setUp(setUp);
-    const bool undo = steps.endsWith(u"|undo");
-    m_view->setFocus();
-    if (undo)
-        QTest::keyClicks(m_view.get(), u"xyz"_s);
-    else
-        m_view->ReplaceSel(u"xyz"_s);
-    QFETCH(int, selStart);
-    QFETCH(int, selEnd);
-    m_view->SetSel(selStart, selEnd);
-
-    bool closed = false;  // by the steps themselves
-    onModal([&key, &closed, steps](QWidget *modal) {
-        auto *list = child<PklListBox>(modal, u"1018"_s);
-        for (const QString &step : steps.split(u'|')) {
-            const QString verb = step.section(u' ', 0, 0);
-            const QString arg = step.section(u' ', 1);
-            const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Return, Qt::Key_Escape};
-            if (const qsizetype k = QStringList{u"down"_s, u"enter"_s, u"escape"_s}.indexOf(verb); k >= 0)
-                QTest::keyClick(list, keys[k]);
-            else if (verb == u"type")
-                QTest::keyClicks(list, arg);
-            else if (verb == u"remove")
-                QFile::remove(key.path() + arg);
-            else if (verb == u"click" || verb == u"dblclick")
-                clickItem(list, arg, verb == u"dblclick");
-        }
-        closed = !modal->isVisible();
-    });
-    QVERIFY(m_view->OnCmdMsg(ID_PKL_PICK, nullptr));
-    QVERIFY(closed);
-    if (undo) {
-        QVERIFY(m_view->GetModify());
-        QVERIFY(m_view->OnCmdMsg(ID_EDIT_UNDO, nullptr));
+    void init()
+    {
+        recordBoxes();
+        m_view = std::make_unique<CNYOView>();
+        m_view->setGeometry(100, 100, 400, 300);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
     }
-    QTEST(m_view->toPlainText(), "text");
-    QTEST(int(m_view->position()), "caret");
-    QTEST(m_view->LastPickedName(), "lastPicked");
-}
 
-// OK in the dialog the command opens: the selection registered as "new", or the edit dialog
-// closed.
-void TestPklPick::commandsOpenTheirDialogs_data()
-{
-    QTest::addColumn<int>("command");
-    QTest::addColumn<int>("selStart");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("shows");  // the text field, or the list
-    QTest::addColumn<QString>("bytes");  // of the entry "new" afterwards
-    QTest::newRow("register the selection") << ID_PKL_REGISTER << 0 << "Paste Key List 登録" << "one\ntwo"
-                                            << "one\\r\\ntwo";
-    QTest::newRow("register without a selection") << ID_PKL_REGISTER << 7 << "Paste Key List 登録" << "" << "";
-    QTest::newRow("edit") << ID_PKL_EDIT << 0 << "Paste Key List 編集" << "a" << "<none>";
-}
+    // The line height is the stored height in twips at 96 dots per inch, truncated; the way a
+    // stored number is read is the settings store's.
+    void popupOpensOneLineBelowTheCharacter_data()
+    {
+        QTest::addColumn<QString>("yHeight");  // as stored; "-" for none
+        QTest::addColumn<int>("lineHeight");
+        QTest::addColumn<bool>("nearScreenBottom");
+        QTest::newRow("200 twips") << "200" << 13 << false;
+        QTest::newRow("not stored") << "-" << 0 << false;
+        QTest::newRow("off the screen, not pulled back") << "240" << 16 << true;
+    }
+    void popupOpensOneLineBelowTheCharacter()
+    {
+        QFETCH(QString, yHeight);
+        QFETCH(int, lineHeight);
+        QFETCH(bool, nearScreenBottom);
+        KeyFolder key;
+        key.setUp(u"b=2|a=1"_s);
+        if (yHeight == u"-")
+            Profile::DeleteProfileValue(u"FONT"_s, u"yHeight"_s);
+        else
+            Profile::WriteProfileString(u"FONT"_s, u"yHeight"_s, yHeight);
+        const QRect screen = m_view->screen()->geometry();
+        if (nearScreenBottom)
+            m_view->move(100, screen.bottom() - 40);  // the second line is near the bottom edge
+        m_view->ReplaceSel(u"first line\r\nsecond line\r\nthird"_s);
+        m_view->SetSel(14, 20);  // in the second line
+        QApplication::processEvents();
+        // Where the character is on the screen, less the view's frame around its client area.
+        const QPoint frame = m_view->viewport()->pos();
+        QVERIFY(frame.x() > 0 && frame.y() > 0);
+        const QPoint expected = m_view->viewport()->mapToGlobal(m_view->cursorRect(14).topLeft()) - frame;
+        QRect popup;
+        QStringList listed;
+        onModal([&popup, &listed](QWidget *modal) {
+            popup = modal->frameGeometry();
+            listed = items(child<PklListBox>(modal, u"1018"_s));
+        });
+        QVERIFY(m_view->OnCmdMsg(ID_PKL_PICK, nullptr));
+        QCOMPARE(popup.topLeft(), expected + QPoint(0, lineHeight));
+        QCOMPARE(listed, (QStringList{"a", "b"}));
+        QVERIFY(!nearScreenBottom || popup.bottom() > screen.bottom());
+    }
 
-void TestPklPick::commandsOpenTheirDialogs()
-{
-    QFETCH(int, command);
-    QFETCH(int, selStart);
-    KeyFolder key;
-    key.setUp(u"a=1"_s);
-    m_view->ReplaceSel(u"one\r\ntwo"_s);
-    m_view->SetSel(selStart, 7);
+    // Steps in the open list: "down", "enter", "escape", "type X", "click NAME", "dblclick NAME",
+    // "remove NAME" (the entry's file goes, as another program might take it). Before, the view
+    // holds "xyz", or "xyz" typed for "undo" (which follows the pick and takes nothing back).
+    void chosenEntryReplacesTheSelection_data()
+    {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selEnd");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("text");  // the view's afterwards, breaks as '\n'
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("lastPicked");
+        const QString ab = u"a=AAA|b=BBB"_s;
+        QTest::newRow("Down, Enter: at the caret") << ab << 1 << 1 << "down|enter" << "xAAAyz" << 4 << "a";
+        QTest::newRow("selection replaced") << ab << 0 << 2 << "down|down|enter" << "BBBz" << 3 << "b";
+        QTest::newRow("double-click") << ab << 1 << 1 << "dblclick b" << "xBBByz" << 4 << "b";
+        QTest::newRow("type-ahead") << ab << 3 << 3 << "type b|enter" << "xyzBBB" << 6 << "b";
+        QTest::newRow("not undone") << ab << 3 << 3 << "down|enter|undo" << "xyzAAA" << 6 << "a";
+        QTest::newRow("click, Escape: nothing") << ab << 1 << 2 << "click a|escape" << "xyz" << 2 << "";
+        QTest::newRow("Enter with nothing selected") << ab << 1 << 1 << "enter" << "xyz" << 1 << "";
+        QTest::newRow("no key folder") << "-" << 1 << 1 << "down|enter" << "xyz" << 1 << "";
+        QTest::newRow("several lines, CR LF or LF") << "m=1\r\n2\n3" << 1 << 1 << "down|enter" << "x1\n2\n3yz" << 6 << "m";
+        QTest::newRow("empty entry still replaces") << "e=" << 0 << 2 << "down|enter" << "z" << 0 << "e";
+        QTest::newRow("entry gone before it is read") << ab << 1 << 1 << "down|remove a|enter" << "xyz" << 1 << "a";
+    }
+    void chosenEntryReplacesTheSelection()
+    {
+        QFETCH(QString, setUp);
+        QFETCH(QString, steps);
+        QFETCH(int, selStart);
+        QFETCH(int, selEnd);
+        KeyFolder key;
+        key.setUp(setUp);
+        const bool undo = steps.endsWith(u"|undo");
+        m_view->setFocus();
+        if (undo)
+            QTest::keyClicks(m_view.get(), u"xyz"_s);
+        else
+            m_view->ReplaceSel(u"xyz"_s);
+        m_view->SetSel(selStart, selEnd);
+        bool closed = false;  // by the steps themselves
+        onModal([&key, &closed, steps](QWidget *modal) {
+            auto *list = child<PklListBox>(modal, u"1018"_s);
+            for (const QString &step : steps.split(u'|')) {
+                const QString verb = step.section(u' ', 0, 0), arg = step.section(u' ', 1);
+                if (verb == u"down" || verb == u"enter" || verb == u"escape")
+                    QTest::keyClick(list, verb == u"down" ? Qt::Key_Down : verb == u"enter" ? Qt::Key_Return : Qt::Key_Escape);
+                else if (verb == u"type")
+                    QTest::keyClicks(list, arg);
+                else if (verb == u"remove")
+                    QFile::remove(key.path() + arg);
+                else if (verb.endsWith(u"click"))
+                    clickItem(list, arg, verb == u"dblclick");
+            }
+            closed = !modal->isVisible();
+        });
+        QVERIFY(m_view->OnCmdMsg(ID_PKL_PICK, nullptr));
+        QVERIFY(closed);
+        QVERIFY(!undo || (m_view->GetModify() && m_view->OnCmdMsg(ID_EDIT_UNDO, nullptr)));
+        QTEST(m_view->toPlainText(), "text");
+        QTEST(int(m_view->position()), "caret");
+        QTEST(m_view->LastPickedName(), "lastPicked");
+    }
 
-    QString title;
-    QString shows;
-    onModal([&title, &shows](QWidget *modal) {
-        title = modal->windowTitle();
-        if (auto *list = modal->findChild<PklListBox *>(u"1018"_s)) {
-            shows = items(list).join(u',');
-        } else {
-            shows = child<QPlainTextEdit>(modal, u"1009"_s)->toPlainText();
-            child<QLineEdit>(modal, u"1002"_s)->setText(u"new"_s);
-        }
-        child<QPushButton>(modal, u"IDOK"_s)->click();
-    });
-    QVERIFY(m_view->OnCmdMsg(command, nullptr));
-    QTEST(title, "title");
-    QTEST(shows, "shows");
-    QFETCH(QString, bytes);
-    QCOMPARE(key.bytes(u"new"_s), unescape(bytes));
-    QCOMPARE(key.bytes(u"a"_s), QByteArray("1"));
-}
+    // OK in the dialog the command opens: the selection registered as "new", or the edit
+    // dialog closed.
+    void commandsOpenTheirDialogs_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<QString>("shows");  // the text field, or the list
+        QTest::addColumn<QString>("bytes");  // of the entry "new" afterwards
+        QTest::newRow("register the selection") << ID_PKL_REGISTER << 0 << "one\ntwo" << "one\r\ntwo";
+        QTest::newRow("register without a selection") << ID_PKL_REGISTER << 7 << "" << "";
+        QTest::newRow("edit") << ID_PKL_EDIT << 0 << "a" << "<none>";
+    }
+    void commandsOpenTheirDialogs()
+    {
+        QFETCH(int, command);
+        QFETCH(int, selStart);
+        KeyFolder key;
+        key.setUp(u"a=1"_s);
+        m_view->ReplaceSel(u"one\r\ntwo"_s);
+        m_view->SetSel(selStart, 7);
+        QString shows;
+        onModal([&shows](QWidget *modal) {
+            if (auto *list = modal->findChild<PklListBox *>(u"1018"_s)) {
+                shows = items(list).join(u',');
+            } else {
+                shows = child<QPlainTextEdit>(modal, u"1009"_s)->toPlainText();
+                child<QLineEdit>(modal, u"1002"_s)->setText(u"new"_s);
+            }
+            child<QPushButton>(modal, u"IDOK"_s)->click();
+        });
+        QVERIFY(m_view->OnCmdMsg(command, nullptr));
+        QTEST(shows, "shows");
+        QFETCH(QString, bytes);
+        QCOMPARE(key.bytes(u"new"_s), unescape(bytes));
+        QCOMPARE(key.bytes(u"a"_s), QByteArray("1"));
+    }
+};
 
 QTEST_MAIN(TestPklPick)
 #include "tst_pklpick.moc"

@@ -4,78 +4,57 @@
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-namespace {
-
-const char kChildSwitch[] = "--run-colour-dialog";
-
-// The child process: prints the first custom colour the dialog shows, adds a custom colour,
-// accepts, and ends as the program does.
-int runColourDialog()
-{
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [] {
-        auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        printf("%08x\n", QColorDialog::customColor(0).rgb());
-        fflush(stdout);
-        QColorDialog::setCustomColor(0, QColor(1, 2, 3));
-        dialog->accept();
-    });
-    poll.start(20);
-    const std::optional<QColor> chosen = ColorDialog::Choose(Qt::white, nullptr);
-    return chosen && ColorDialog::CustomColor(0) == QColor(1, 2, 3) ? 0 : 1;
-}
-
-} // namespace
-
 class TestColorDialog : public QObject {
     Q_OBJECT
 private slots:
-    void customColoursStayInTheProcess();
-};
-
-void TestColorDialog::customColoursStayInTheProcess()
-{
-    QTemporaryDir config;
-    QVERIFY(config.isValid());
-    const QString shared = config.filePath(QStringLiteral("QtProject.conf"));
-    const QByteArray before = "[Qt]\ncustomColors\\0=4294901760\n";
+    // A child process prints the first custom colour the dialog shows, adds a custom colour,
+    // accepts, and ends as the program does.
+    void customColoursStayInTheProcess()
     {
-        QFile file(shared);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(before);
+        QTemporaryDir config;
+        QFile shared(config.filePath("QtProject.conf"));
+        const QByteArray before = "[Qt]\ncustomColors\\0=4294901760\n";
+        QVERIFY(shared.open(QIODevice::WriteOnly) && shared.write(before) == before.size());
+        shared.close();
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", config.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--run-colour-dialog"});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(child.readAllStandardOutput().trimmed(), QByteArray("ffffffff"));
+        QVERIFY(shared.open(QIODevice::ReadOnly));
+        QCOMPARE(shared.readAll(), before);
     }
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kChildSwitch)});
-    QVERIFY(child.waitForFinished(60000));
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
-    QCOMPARE(child.readAllStandardOutput().trimmed(), QByteArray("ffffffff"));
-    QFile file(shared);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), before);
-}
+};
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc > 1 && qstrcmp(argv[1], kChildSwitch) == 0)
-        return runColourDialog();
-    TestColorDialog test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
+    if (argc < 2 || qstrcmp(argv[1], "--run-colour-dialog") != 0) {
+        TestColorDialog test;
+        QTEST_SET_MAIN_SOURCE_PATH
+        return QTest::qExec(&test, argc, argv);
+    }
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [] {
+        if (auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget())) {
+            printf("%08x\n", QColorDialog::customColor(0).rgb());
+            fflush(stdout);
+            QColorDialog::setCustomColor(0, QColor(1, 2, 3));
+            dialog->accept();
+        }
+    });
+    poll.start(20);
+    return ColorDialog::Choose(Qt::white, nullptr) && ColorDialog::CustomColor(0) == QColor(1, 2, 3) ? 0 : 1;
 }
 
 #include "tst_colordialog.moc"
