@@ -205,10 +205,12 @@ void CNYOView::OnUpdateFormatBackColor(CmdUI *ui)
 
 // Hundredths of a millimetre to twips as the printer margins have always been reckoned
 // (566 twips to the centimetre), cut toward zero; computed wide so no stored value overflows.
-int CNYOView::TwipsFromHundredthsMM(int value)
+namespace {
+int TwipsFromHundredthsMM(int value)
 {
     return int(int64_t(value) * 566 / 1000);
 }
+} // namespace
 
 void CNYOView::OnBeginPrinting(QPrinter *printer, PrintInfo *info)
 {

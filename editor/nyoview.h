@@ -35,10 +35,8 @@ public:
     void OnEndPrinting(QPrinter *printer, PrintInfo *info) override;
     void OnFormatPrintFont();
     void OnFilePageSetup();
-    // Page margins in hundredths of a millimetre, and in twips as the last run printed them.
+    // Page margins in hundredths of a millimetre.
     const QMargins &PageMargin() const { return m_rectPageMargin; }
-    const QMargins &PrintMargin() const { return m_rectPrintMargin; }
-    static int TwipsFromHundredthsMM(int value);
 
     bool IsWordWrap() const { return m_bWordWrap; }
 
@@ -131,7 +129,7 @@ private:
     void OpenBesideProgram(const QString &name);
 
     QMargins m_rectPageMargin;
-    QMargins m_rectPrintMargin;
+    QMargins m_rectPrintMargin;  // in twips, as the last run printed
     // The format the text had as the run began, for a store that holds no display font.
     CharFormat m_cfBeforePrinting;
 

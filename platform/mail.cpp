@@ -12,14 +12,10 @@ namespace Mail {
 namespace {
 
 // Folders of sent copies; whatever is left goes when the program ends.
-struct KeptFolders {
-    std::vector<std::unique_ptr<QTemporaryDir>> folders;
-};
-
-KeptFolders &kept()
+std::vector<std::unique_ptr<QTemporaryDir>> &kept()
 {
-    static KeptFolders k;
-    return k;
+    static std::vector<std::unique_ptr<QTemporaryDir>> folders;
+    return folders;
 }
 
 } // namespace
@@ -61,12 +57,12 @@ std::unique_ptr<QTemporaryDir> NewAttachmentFolder()
 void KeepUntilExit(std::unique_ptr<QTemporaryDir> folder)
 {
     if (folder)
-        kept().folders.push_back(std::move(folder));
+        kept().push_back(std::move(folder));
 }
 
 void DeleteKeptAttachments()
 {
-    kept().folders.clear();
+    kept().clear();
 }
 
 } // namespace Mail

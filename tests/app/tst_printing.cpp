@@ -29,12 +29,12 @@ namespace {
 struct Word { QRectF box; QString text; };  // points, from the page's top left
 struct Page { QSizeF size; QList<Word> words; };
 
+// The output of one of the PDF tools, empty when it fails.
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    const bool ok = process.waitForFinished(60000) && process.exitCode() == 0;
-    return ok ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+    return process.waitForFinished(60000) && process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
 }
 
 // The words of each page with their boxes, as pdftotext finds them.
@@ -90,23 +90,9 @@ void answerNext(bool accept, const std::function<void(QWidget *)> &look = nullpt
 
 class TestPrinting : public QObject {
     Q_OBJECT
-private slots:
-    void init()
-    {
-        useFreshEnvironment();
-        recordBoxes();
-        m_pdf = scratchDir() + QStringLiteral("/out.pdf");
-    }
-    void cleanup() { stopApp(m_app); }
+    std::unique_ptr<CNYOApp> m_app;
+    QString m_pdf;
 
-    void pagesKeepTheMargins_data();
-    void pagesKeepTheMargins();
-    void printFontOnlyWhilePrinting();
-    void pageRangeForOneRun();
-    void pageSetup();
-    void previewRemembersItsPages();
-
-private:
     CNYOView *viewWith(const QString &text)
     {
         if (!m_app)
@@ -118,213 +104,198 @@ private:
     QString printToPdf(int command = ID_FILE_PRINT_DIRECT)
     {
         QFile::remove(m_pdf);
-        m_app->GetPrinter()->setOutputFormat(QPrinter::PdfFormat);
-        m_app->GetPrinter()->setOutputFileName(m_pdf);
+        m_app->GetPrinter()->setOutputFileName(m_pdf);  // a PDF file, by its name
         execute(m_app.get(), command);
         return m_pdf;
     }
 
-    std::unique_ptr<CNYOApp> m_app;
-    QString m_pdf;
-};
-
-void TestPrinting::pagesKeepTheMargins_data()
-{
-    QTest::addColumn<QList<int>>("stored");    // hundredths of a millimetre: left top right bottom
-    QTest::addColumn<QMargins>("converted");   // the run's margins in twips
-    QTest::addColumn<QMargins>("printed");     // where the text lies on the paper, in twips
-    QTest::addColumn<QPageSize::PageSizeId>("paper");
-
-    const QMargins tenMM(566, 566, 566, 566), inch(1437, 1437, 1437, 1437), own(1437, 566, 283, 1698);
-    QTest::newRow("none stored: 10 mm") << QList<int>() << tenMM << tenMM << QPageSize::Letter;
-    QTest::newRow("an inch") << QList<int>{2540, 2540, 2540, 2540} << inch << inch << QPageSize::Letter;
-    QTest::newRow("each its own") << QList<int>{2540, 1000, 500, 3000} << own << own << QPageSize::Letter;
-    // The text is laid out for letter paper whatever the printer holds.
-    QTest::newRow("A4 paper") << QList<int>() << tenMM << tenMM << QPageSize::A4;
-    // A stored margin past reason still leaves an inch of paper to print on.
-    QTest::newRow("garbage") << QList<int>{-3000, 1000, 900000, 1000} << QMargins(-1698, 566, 509400, 566)
-                             << QMargins(0, 566, 5400, 566) << QPageSize::Letter;
-}
-
-void TestPrinting::pagesKeepTheMargins()
-{
-    QFETCH(QList<int>, stored);
-    QFETCH(QMargins, converted);
-    QFETCH(QMargins, printed);
-    QFETCH(QPageSize::PageSizeId, paper);
-    for (qsizetype i = 0; i < stored.size(); ++i)
-        kMargins[i].write(stored[i]);
-    storeFont(Keys::kPrintFont, QStringLiteral("IPAGothic"), 200);
-    const int lines = 100;
-    CNYOView *view = viewWith(numberedLines(lines));
-    m_app->GetPrinter()->setPageSize(QPageSize(paper));
-    const QList<Page> pages = readPages(printToPdf());
-    QCOMPARE(view->PrintMargin(), converted);
-
-    QVERIFY(pages.size() > 1);
-    const double paperWidth = QPageSize(paper).size(QPageSize::Point).width();
-    const double left = printed.left() / 20.0, top = printed.top() / 20.0;
-    const double right = (12240 - printed.right()) / 20.0, bottom = (15840 - printed.bottom()) / 20.0;
-    const double tolerance = 1.5, em = 10;  // points; one character of the 10-point font
-    QStringList numbers, expected;
-    QRectF all;  // the ink of every page together
-    for (const Page &page : pages) {
-        QVERIFY(qAbs(page.size.width() - paperWidth) < 1);
-        QRectF ink;
-        for (const Word &word : page.words) {
-            if (word.text.startsWith(u'行'))
-                numbers << word.text;
-            ink |= word.box;
-        }
-        QVERIFY2(ink.top() > top - tolerance && ink.top() < top + em, qPrintable(QString::number(ink.top())));
-        QVERIFY2(ink.bottom() < bottom + tolerance, qPrintable(QString::number(ink.bottom())));
-        all |= ink;
+private slots:
+    void init()
+    {
+        useFreshEnvironment();
+        recordBoxes();
+        m_pdf = scratchDir() + QStringLiteral("/out.pdf");
     }
-    QVERIFY2(qAbs(all.left() - left) < tolerance, qPrintable(QString::number(all.left())));
-    QVERIFY2(all.right() < right + tolerance && all.right() > right - em - tolerance,
-             qPrintable(QString::number(all.right())));
-    // Every line once, in order, across the page breaks.
-    for (const QString &line : numberedLines(lines).split(u'\n'))
-        expected << line.section(u' ', 0, 0);
-    QCOMPARE(numbers, expected);
-}
+    void cleanup() { stopApp(m_app); }
 
-// The print font command starts from the stored print font and stores its choice. That font is
-// on the text from the start of a run to its end, for printing and for the preview; a cancelled
-// print dialog starts no run. Otherwise the text shows the stored display font, or, with none
-// stored, the font it had.
-void TestPrinting::printFontOnlyWhilePrinting()
-{
-    storeFont(Keys::kFont, QStringLiteral("IPAGothic"), 240);
-    storeFont(Keys::kPrintFont, QStringLiteral("IPAMincho"), 200);
-    CNYOView *view = viewWith(QStringLiteral("印刷の書体"));
-    const auto showsDisplayFont = [view] {
-        return view->font().family() == QStringLiteral("IPAGothic") && view->font().pointSizeF() == 12.0;
-    };
-    QString startFace;
-    answerNext(true, [&](QWidget *modal) {
-        startFace = modal->findChild<QLineEdit *>(QStringLiteral("faceEdit"))->text();
-        modal->findChild<QLineEdit *>(QStringLiteral("sizeEdit"))->setText(QStringLiteral("14"));
-    });
-    QVERIFY(execute(m_app.get(), ID_FORMAT_PRINTFONT));
-    QCOMPARE(startFace, QStringLiteral("IPAMincho"));
-    QCOMPARE(ReadFontRecord(QString::fromLatin1(Keys::kPrintFont)).yHeight, 280);
-    QVERIFY(showsDisplayFont());
+    void pagesKeepTheMargins_data()
+    {
+        QTest::addColumn<QList<int>>("stored");   // hundredths of a millimetre: left top right bottom
+        QTest::addColumn<QMargins>("printed");    // where the text lies on the paper, in twips
+        QTest::addColumn<QPageSize::PageSizeId>("paper");
+        QTest::addColumn<int>("from");            // first of two pages chosen in the print dialog; 0: all
+        QTest::newRow("none stored: 10 mm") << QList<int>() << QMargins(566, 566, 566, 566) << QPageSize::Letter << 0;
+        QTest::newRow("an inch") << QList<int>{2540, 2540, 2540, 2540} << QMargins(1437, 1437, 1437, 1437) << QPageSize::Letter << 0;
+        QTest::newRow("each its own") << QList<int>{2540, 1000, 500, 3000} << QMargins(1437, 566, 283, 1698) << QPageSize::Letter << 0;
+        // The text is laid out for letter paper whatever the printer holds.
+        QTest::newRow("A4 paper") << QList<int>() << QMargins(566, 566, 566, 566) << QPageSize::A4 << 0;
+        // A stored margin past reason still leaves an inch of paper to print on.
+        QTest::newRow("garbage") << QList<int>{-3000, 1000, 900000, 1000} << QMargins(0, 566, 5400, 566) << QPageSize::Letter << 0;
+        QTest::newRow("pages 2 and 3") << QList<int>() << QMargins(566, 566, 566, 566) << QPageSize::Letter << 2;
+    }
 
-    const QString fonts = run(QStringLiteral("pdffonts"), {printToPdf()});
-    QVERIFY2(fonts.contains(QStringLiteral("IPAMincho")) && !fonts.contains(QStringLiteral("IPAGothic")),
-             qPrintable(fonts));
-    QVERIFY(showsDisplayFont());
-
-    answerNext(false);  // the print dialog cancelled: nothing printed
-    QVERIFY(!QFile::exists(printToPdf(ID_FILE_PRINT)));
-
-    QString previewFace;
-    answerNext(false, [&](QWidget *) { previewFace = view->font().family(); });
-    QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
-    QCOMPARE(previewFace, QStringLiteral("IPAMincho"));
-    QVERIFY(showsDisplayFont());
-
-    // A printer that cannot start: the failure is told, and the run still ends.
-    m_app->GetPrinter()->setOutputFileName(QStringLiteral("/nonexistent/folder/out.pdf"));
-    QVERIFY(execute(m_app.get(), ID_FILE_PRINT_DIRECT));
-    QCOMPARE(boxes().texts, QStringList{QStringLiteral("印刷を開始できませんでした。")});
-    QVERIFY(showsDisplayFont());
-
-    // With no display font stored the text keeps the font it showed.
-    Profile::DeleteProfileSection(QString::fromLatin1(Keys::kFont));
-    printToPdf();
-    QVERIFY(showsDisplayFont());
-    // With no print font stored the text prints in the font it shows.
-    Profile::DeleteProfileSection(QString::fromLatin1(Keys::kPrintFont));
-    QVERIFY(run(QStringLiteral("pdffonts"), {printToPdf()}).contains(QStringLiteral("IPAGothic")));
-}
-
-// A range chosen in the print dialog prints those pages, starting where the whole text's page
-// would; the next run prints everything again.
-void TestPrinting::pageRangeForOneRun()
-{
-    storeFont(Keys::kPrintFont, QStringLiteral("IPAGothic"), 200);
-    viewWith(numberedLines(160));
-    const auto firstWords = [](const QString &pdf) {
-        QStringList words;
-        for (const Page &page : readPages(pdf))
-            words << page.words.value(0).text;
-        return words;
-    };
-    const QStringList all = firstWords(printToPdf());
-    QVERIFY(all.size() >= 4);
-    // To the dialog's file entry, never to a printer the machine may have.
-    answerNext(true, [this](QWidget *modal) {
-        auto *printers = modal->findChild<QComboBox *>(QStringLiteral("printers"));
-        printers->setCurrentIndex(printers->count() - 1);
-        modal->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(m_pdf);
-        modal->findChild<QRadioButton *>(QStringLiteral("printRange"))->setChecked(true);
-        modal->findChild<QSpinBox *>(QStringLiteral("from"))->setValue(2);
-        modal->findChild<QSpinBox *>(QStringLiteral("to"))->setValue(3);
-    });
-    QCOMPARE(firstWords(printToPdf(ID_FILE_PRINT)), all.mid(1, 2));
-    QCOMPARE(firstWords(printToPdf()), all);
-}
-
-// The dialog shows the window's margins; confirmed, they are stored and used by windows opened
-// later, while a window already open keeps those it read.
-void TestPrinting::pageSetup()
-{
-    m_app = startApp();
-    CNYOView *first = activeView(m_app.get());
-    const auto setMargins = [this](double mm, bool ok) {
-        answerNext(ok, [=](QWidget *modal) {
-            const QList<QDoubleSpinBox *> boxes = modal->findChildren<QDoubleSpinBox *>(
-                QRegularExpression(QStringLiteral("^(left|top|right|bottom)Margin$")));
-            QCOMPARE(boxes.size(), 4);
-            for (QDoubleSpinBox *box : boxes) {
-                QCOMPARE(box->value(), 10.0);  // the 10 mm default, in millimetres
-                box->setValue(mm);
+    // Every line once, in order, across the page breaks, and each page's ink within the margins.
+    // A range chosen in the print dialog prints those pages, starting where the whole text's page
+    // would; the next run prints everything again.
+    void pagesKeepTheMargins()
+    {
+        QFETCH(QList<int>, stored);
+        QFETCH(QMargins, printed);
+        QFETCH(QPageSize::PageSizeId, paper);
+        QFETCH(int, from);
+        for (qsizetype i = 0; i < stored.size(); ++i)
+            kMargins[i].write(stored[i]);
+        storeFont(Keys::kPrintFont, QStringLiteral("IPAGothic"), 200);
+        viewWith(numberedLines(160));
+        m_app->GetPrinter()->setPageSize(QPageSize(paper));
+        const QList<Page> pages = readPages(printToPdf());
+        QVERIFY(pages.size() > from + 1);
+        const double left = printed.left() / 20.0, top = printed.top() / 20.0;
+        const double right = (12240 - printed.right()) / 20.0, bottom = (15840 - printed.bottom()) / 20.0;
+        const double tolerance = 1.5, em = 10;  // points; one character of the 10-point font
+        QStringList numbers;
+        QRectF all;  // the ink of every page together
+        for (const Page &page : pages) {
+            QVERIFY(qAbs(page.size.width() - QPageSize(paper).size(QPageSize::Point).width()) < 1);
+            QRectF ink;
+            for (const Word &word : page.words) {
+                if (word.text.startsWith(u'行'))
+                    numbers << word.text;
+                ink |= word.box;
             }
+            QVERIFY2(ink.top() > top - tolerance && ink.top() < top + em && ink.bottom() < bottom + tolerance,
+                     qPrintable(QStringLiteral("%1 %2").arg(ink.top()).arg(ink.bottom())));
+            all |= ink;
+        }
+        QVERIFY2(qAbs(all.left() - left) < tolerance, qPrintable(QString::number(all.left())));
+        QVERIFY2(all.right() < right + tolerance && all.right() > right - em - tolerance, qPrintable(QString::number(all.right())));
+        QCOMPARE(numbers, numberedLines(160).split(u'\n').replaceInStrings(QRegularExpression(QStringLiteral(" .*")), QString()));
+        if (!from)
+            return;
+
+        const auto firstWords = [](const QList<Page> &pages) {
+            QStringList words;
+            for (const Page &page : pages)
+                words << page.words.value(0).text;
+            return words;
+        };
+        // To the dialog's file entry, never to a printer the machine may have.
+        answerNext(true, [this, from](QWidget *modal) {
+            auto *printers = modal->findChild<QComboBox *>(QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->count() - 1);
+            modal->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(m_pdf);
+            modal->findChild<QRadioButton *>(QStringLiteral("printRange"))->setChecked(true);
+            modal->findChild<QSpinBox *>(QStringLiteral("from"))->setValue(from);
+            modal->findChild<QSpinBox *>(QStringLiteral("to"))->setValue(from + 1);
         });
-        QVERIFY(execute(m_app.get(), ID_FILE_PAGE_SETUP));
-    };
-    setMargins(30, false);
-    QVERIFY(Profile::ProfileKeys(QString::fromLatin1(Keys::kPrintFont)).isEmpty());  // where margins go
-    QCOMPARE(first->PageMargin(), QMargins(1000, 1000, 1000, 1000));
+        QCOMPARE(firstWords(readPages(printToPdf(ID_FILE_PRINT))), firstWords(pages).mid(from - 1, 2));
+        QCOMPARE(firstWords(readPages(printToPdf())), firstWords(pages));
+    }
 
-    execute(m_app.get(), ID_FILE_NEW);
-    CNYOView *second = activeView(m_app.get());
-    setMargins(25.4, true);
-    QCOMPARE(second->PageMargin(), QMargins(2540, 2540, 2540, 2540));
-    for (const IntKey &key : kMargins)
-        QCOMPARE(key.read(), 2540);
-    QCOMPARE(first->PageMargin(), QMargins(1000, 1000, 1000, 1000));
-    execute(m_app.get(), ID_FILE_NEW);
-    QCOMPARE(activeView(m_app.get())->PageMargin(), QMargins(2540, 2540, 2540, 2540));
-}
+    // The print font command starts from the stored print font and stores its choice. That font
+    // is on the text from the start of a run to its end, for printing and for the preview; a
+    // cancelled print dialog starts no run. Otherwise the text shows the stored display font, or,
+    // with none stored, the font it had.
+    void printFontOnlyWhilePrinting()
+    {
+        storeFont(Keys::kFont, QStringLiteral("IPAGothic"), 240);
+        storeFont(Keys::kPrintFont, QStringLiteral("IPAMincho"), 200);
+        CNYOView *view = viewWith(QStringLiteral("印刷の書体"));
+        const auto showsDisplayFont = [view] {
+            return view->font().family() == QStringLiteral("IPAGothic") && view->font().pointSizeF() == 12.0;
+        };
+        answerNext(true, [&](QWidget *modal) {
+            QCOMPARE(modal->findChild<QLineEdit *>(QStringLiteral("faceEdit"))->text(), QStringLiteral("IPAMincho"));
+            modal->findChild<QLineEdit *>(QStringLiteral("sizeEdit"))->setText(QStringLiteral("14"));
+        });
+        QVERIFY(execute(m_app.get(), ID_FORMAT_PRINTFONT));
+        QCOMPARE(ReadFontRecord(QString::fromLatin1(Keys::kPrintFont)).yHeight, 280);
+        QVERIFY(showsDisplayFont());
 
-// One page or two side by side, as the preview was last closed, kept across starts.
-void TestPrinting::previewRemembersItsPages()
-{
-    Keys::PreviewPages.write(2);
-    viewWith(QStringLiteral("abc"));
-    QPrintPreviewWidget::ViewMode opened = QPrintPreviewWidget::AllPagesView;
-    answerNext(false, [&](QWidget *modal) {
-        opened = modal->findChild<QPrintPreviewWidget *>()->viewMode();
-        // Its own page setup is not offered: the pages keep the margins of the page setup command.
+        const QString fonts = run(QStringLiteral("pdffonts"), {printToPdf()});
+        QVERIFY2(fonts.contains(QStringLiteral("IPAMincho")) && !fonts.contains(QStringLiteral("IPAGothic")), qPrintable(fonts));
+        QVERIFY(showsDisplayFont());
+
+        answerNext(false);  // the print dialog cancelled: nothing printed
+        QVERIFY(!QFile::exists(printToPdf(ID_FILE_PRINT)));
+
+        QString previewFace;
+        answerNext(false, [&](QWidget *) { previewFace = view->font().family(); });
+        QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
+        QCOMPARE(previewFace, QStringLiteral("IPAMincho"));
+        QVERIFY(showsDisplayFont());
+
+        // A printer that cannot start: the failure is told, and the run still ends.
+        m_app->GetPrinter()->setOutputFileName(QStringLiteral("/nonexistent/folder/out.pdf"));
+        QVERIFY(execute(m_app.get(), ID_FILE_PRINT_DIRECT));
+        QCOMPARE(boxes().texts, QStringList{QStringLiteral("印刷を開始できませんでした。")});
+        QVERIFY(showsDisplayFont());
+
+        Profile::DeleteProfileSection(QString::fromLatin1(Keys::kFont));
+        printToPdf();
+        QVERIFY(showsDisplayFont());
+        // With no print font stored the text prints in the font it shows.
+        Profile::DeleteProfileSection(QString::fromLatin1(Keys::kPrintFont));
+        QVERIFY(run(QStringLiteral("pdffonts"), {printToPdf()}).contains(QStringLiteral("IPAGothic")));
+    }
+
+    // The dialog shows the window's margins; confirmed, they are stored and used by windows
+    // opened later, while a window already open keeps those it read.
+    void pageSetup()
+    {
+        m_app = startApp();
+        CNYOView *first = activeView(m_app.get());
+        const auto setMargins = [this](double mm, bool ok) {
+            answerNext(ok, [=](QWidget *modal) {
+                const QList<QDoubleSpinBox *> boxes = modal->findChildren<QDoubleSpinBox *>(
+                    QRegularExpression(QStringLiteral("^(left|top|right|bottom)Margin$")));
+                QCOMPARE(boxes.size(), 4);
+                for (QDoubleSpinBox *box : boxes) {
+                    QCOMPARE(box->value(), 10.0);  // the 10 mm default, in millimetres
+                    box->setValue(mm);
+                }
+            });
+            QVERIFY(execute(m_app.get(), ID_FILE_PAGE_SETUP));
+        };
+        const QMargins tenMM(1000, 1000, 1000, 1000), inch(2540, 2540, 2540, 2540);
+        setMargins(30, false);
+        QVERIFY(Profile::ProfileKeys(QString::fromLatin1(Keys::kPrintFont)).isEmpty());  // where margins go
+        QCOMPARE(first->PageMargin(), tenMM);
+
+        execute(m_app.get(), ID_FILE_NEW);
+        CNYOView *second = activeView(m_app.get());
+        setMargins(25.4, true);
+        QCOMPARE(second->PageMargin(), inch);
+        for (const IntKey &key : kMargins)
+            QCOMPARE(key.read(), 2540);
+        QCOMPARE(first->PageMargin(), tenMM);
+        execute(m_app.get(), ID_FILE_NEW);
+        QCOMPARE(activeView(m_app.get())->PageMargin(), inch);
+    }
+
+    // One page or two side by side, as the preview was last closed, kept across starts; its own
+    // page setup is not offered, as the pages keep the margins of the page setup command.
+    void previewRemembersItsPages()
+    {
+        Keys::PreviewPages.write(2);
+        QPrintPreviewWidget::ViewMode opened = QPrintPreviewWidget::AllPagesView;
         const QString pageSetup = QCoreApplication::translate("QPrintPreviewDialog", "Page setup");
-        for (const QAction *action : modal->findChildren<QAction *>())
-            QVERIFY(action->text() != pageSetup || !action->isVisible());
-        modal->findChild<QAction *>(QStringLiteral("singleModeAction"))->trigger();
-    });
-    QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
-    QCOMPARE(opened, QPrintPreviewWidget::FacingPagesView);
-    QCOMPARE(Keys::PreviewPages.read(), 2);  // written at exit
-    stopApp(m_app);
-    QCOMPARE(Keys::PreviewPages.read(), 1);
-
-    viewWith(QStringLiteral("abc"));
-    answerNext(false, [&](QWidget *modal) { opened = modal->findChild<QPrintPreviewWidget *>()->viewMode(); });
-    QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
-    QCOMPARE(opened, QPrintPreviewWidget::SinglePageView);
-}
+        for (int start = 0; start < 2; ++start) {
+            viewWith(QStringLiteral("abc"));
+            answerNext(false, [&](QWidget *modal) {
+                opened = modal->findChild<QPrintPreviewWidget *>()->viewMode();
+                for (const QAction *action : modal->findChildren<QAction *>())
+                    QVERIFY(action->text() != pageSetup || !action->isVisible());
+                modal->findChild<QAction *>(QStringLiteral("singleModeAction"))->trigger();
+            });
+            QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
+            QCOMPARE(opened, start ? QPrintPreviewWidget::SinglePageView : QPrintPreviewWidget::FacingPagesView);
+            QCOMPARE(Keys::PreviewPages.read(), start ? 1 : 2);  // written at exit
+            stopApp(m_app);
+            QCOMPARE(Keys::PreviewPages.read(), 1);
+        }
+    }
+};
 
 QTEST_MAIN(TestPrinting)
 #include "tst_printing.moc"
