@@ -39,10 +39,7 @@ public:
     // searched yet.
     void OnEditRepeat(TextView *edit);
 
-    bool IsFindOnly() const { return m_bFindOnly; }
     TextView *GetTarget() const { return m_pEdit; }
-    // The search text of the last search (empty before the first).
-    QString GetLastFindText() const { return m_strFind; }
 
     static QString NotFoundMessage(const QString &what);
 

@@ -15,6 +15,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using Xs = QList<qreal>;
 
 namespace {
 
@@ -22,23 +23,16 @@ const QChar kEsc81(char16_t(0xEF81));
 
 // A character no fast road takes: added at a line's end, it sends the line through
 // QTextLayout and changes no break before it (at the narrowest widths it may take a row of
-// its own).
+// its own). Tests run each line as it is and with it.
 const QString kForceLayout = QString(QChar(0x200B));
+const QString kRoads[] = {QString(), kForceLayout};
 
-QList<int> rowStarts(const LineLayout &layout)
+// Row starts before limit (all with the default): the rows of a line's first limit characters.
+QList<int> rowStarts(const LineLayout &layout, int limit = INT_MAX)
 {
     QList<int> starts;
-    for (int row = 0; row < layout.rowCount(); ++row)
+    for (int row = 0; row < layout.rowCount() && (row == 0 || layout.rowStart(row) < limit); ++row)
         starts.append(layout.rowStart(row));
-    return starts;
-}
-
-// Row starts before limit: the rows of a line's first limit characters.
-QList<int> startsWithin(const LineLayout &layout, int limit)
-{
-    QList<int> starts = rowStarts(layout);
-    while (starts.size() > 1 && starts.last() >= limit)
-        starts.removeLast();
     return starts;
 }
 
@@ -68,22 +62,20 @@ QImage painted(int width, int height, const std::function<void(QPainter &)> &pai
     QPainter painter(&image);
     painter.setPen(Qt::black);
     paint(painter);
-    painter.end();
     return image;
 }
 
 // Pixels in the columns [x1, x2) whose colour is near colour, or (colour invalid) not white.
 int pixels(const QImage &image, int x1, int x2, const QColor &colour = {})
 {
+    const auto near = [&](const QColor &c) {
+        return std::max({std::abs(c.red() - colour.red()), std::abs(c.green() - colour.green()),
+                         std::abs(c.blue() - colour.blue())}) < 60;
+    };
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = std::max(0, x1); x < std::min(image.width(), x2); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (colour.isValid() ? std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60 &&
-                                       std::abs(c.blue() - colour.blue()) < 60
-                                 : c != QColor(Qt::white))
-                ++count;
-        }
+        for (int x = std::max(0, x1); x < std::min(image.width(), x2); ++x)
+            count += colour.isValid() ? near(image.pixelColor(x, y)) : image.pixelColor(x, y) != QColor(Qt::white);
     }
     return count;
 }
@@ -93,346 +85,289 @@ int pixels(const QImage &image, int x1, int x2, const QColor &colour = {})
 class TestLineLayout : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-
-    void simpleCharacters_data();
-    void simpleCharacters();
-
-    void rows_data();
-    void rows();
-    void roadsMatchTextLayout_data();
-    void roadsMatchTextLayout();
-
-    void positions_data();
-    void positions();
-    void offsetAtXRoundTrip_data();
-    void offsetAtXRoundTrip();
-    void offsetAtXNearest();
-
-    void paintedRunMatchesAdvances();
-    void paintHighlights_data();
-    void paintHighlights();
-    void paintEscapes();
-    void paintLongLineOnlyWhereVisible();
-
-private:
     std::unique_ptr<TextStyle> m_style;
-};
 
-void TestLineLayout::initTestCase()
-{
-    QFont font(u"IPAGothic"_s);
-    font.setPixelSize(16);
-    m_style = std::make_unique<TextStyle>(font);
-    QCOMPARE(m_style->advance(u'a'), 8.0);
-    QCOMPARE(m_style->advance(u'あ'), 16.0);
-    QCOMPARE(m_style->tabWidth(), 64.0);
-}
+private slots:
+    void initTestCase()
+    {
+        QFont font(u"IPAGothic"_s);
+        font.setPixelSize(16);
+        m_style = std::make_unique<TextStyle>(font);
+        QCOMPARE(m_style->advance(u'a'), 8.0);
+        QCOMPARE(m_style->advance(u'あ'), 16.0);
+        QCOMPARE(m_style->tabWidth(), 64.0);
+    }
 
-// The fast road takes what CP932 holds and the escapes; controls, marks that combine,
-// right-to-left and joining scripts, format characters, separators, surrogates and other
-// private-use characters go through QTextLayout.
-void TestLineLayout::simpleCharacters_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("simple");
-    for (const int c : {int('A'), int('\t'), int('~'), 0xE9, 0xA0, 0x3B1, 0x430, 0x2026, 0x2460, 0x2500, 0x3000,
-                        0x3042, 0x30A2, 0x3231, 0x4E00, 0xF929, 0xFF21, 0xFF76, 0xFF9E, 0xEF80, 0xEFFF, 0xE000,
-                        0xE757, 0xF8F2})
-        QTest::addRow("U+%04X", c) << c << true;
-    for (const int c : {0x0, int('\n'), int('\r'), 0x7F, 0x85, 0xAD, 0x301, 0x5D0, 0x627, 0x915, 0xE01, 0x1100,
-                        0x200B, 0x200D, 0x200E, 0x2028, 0x3099, 0xE758, 0xEF7F, 0xD83D, 0xDE00, 0xFE0F, 0xFEFF, 0xFFFD})
-        QTest::addRow("U+%04X", c) << c << false;
-}
+    // The fast road takes what CP932 holds and the escapes; controls, marks that combine,
+    // right-to-left and joining scripts, format characters, separators, surrogates and other
+    // private-use characters go through QTextLayout.
+    void simpleCharacters()
+    {
+        for (const int c : {int('A'), int('\t'), int('~'), 0xE9, 0xA0, 0x3B1, 0x430, 0x2026, 0x2460, 0x2500, 0x3000,
+                            0x3042, 0x30A2, 0x3231, 0x4E00, 0xF929, 0xFF21, 0xFF76, 0xFF9E, 0xEF80, 0xEFFF, 0xE000,
+                            0xE757, 0xF8F2})
+            QVERIFY2(TextStyle::isSimple(char16_t(c)), qPrintable(QString::number(c, 16)));
+        for (const int c : {0x0, int('\n'), int('\r'), 0x7F, 0x85, 0xAD, 0x301, 0x5D0, 0x627, 0x915, 0xE01, 0x1100,
+                            0x200B, 0x200D, 0x200E, 0x2028, 0x3099, 0xE758, 0xEF7F, 0xD83D, 0xDE00, 0xFE0F, 0xFEFF,
+                            0xFFFD})
+            QVERIFY2(!TextStyle::isSimple(char16_t(c)), qPrintable(QString::number(c, 16)));
+    }
 
-void TestLineLayout::simpleCharacters()
-{
-    QFETCH(int, code);
-    QFETCH(bool, simple);
-    QCOMPARE(TextStyle::isSimple(char16_t(code)), simple);
-}
+    // What the prose of roadsMatchTextLayout does not reach: widths below a character, glued
+    // marks, blanks and tabs hanging, escapes.
+    void rows_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("width");
+        QTest::addColumn<QStringList>("rows");
+        const QString esc2 = QString(kEsc81) + kEsc81, escWord = "ab" + esc2 + "cd ef";
+        QTest::newRow("empty") << QString() << 100.0 << QStringList{QString()};
+        QTest::newRow("spaces hang") << "abcd    efgh" << 40.0 << QStringList{"abcd    ", "efgh"};
+        QTest::newRow("word longer than width") << "abcdefghijkl" << 40.0 << QStringList{"abcde", "fghij", "kl"};
+        QTest::newRow("long word starts a row") << "ab cdefghijkl" << 40.0 << QStringList{"ab ", "cdefg", "hijkl"};
+        QTest::newRow("narrower than a character") << "abc" << 3.0 << QStringList{"a", "b", "c"};
+        QTest::newRow("lone character cannot go down") << "あ、" << 16.0 << QStringList{"あ", "、"};
+        QTest::newRow("ascii closing after kanji") << "あいう)えお" << 48.0 << QStringList{"あい", "う)え", "お"};
+        QTest::newRow("voiced mark stays with its kana") << "ﾃﾞﾃﾞ" << 8.0 << QStringList{"ﾃﾞ", "ﾃﾞ"};
+        QTest::newRow("closing after a blank may start a row") << "ab cd )" << 40.0 << QStringList{"ab cd ", ")"};
+        QTest::newRow("tab stops") << "\tab\tc" << 200.0 << QStringList{"\tab\tc"};
+        QTest::newRow("tab hangs") << "\tab\tc" << 100.0 << QStringList{"\tab\t", "c"};
+        QTest::newRow("tab measured from its row") << "abcdefgh ij\tk" << 72.0 << QStringList{"abcdefgh ", "ij\tk"};
+        QTest::newRow("escapes are a word") << esc2 + esc2 + esc2 << 40.0 << QStringList{esc2, esc2, esc2};
+        QTest::newRow("escapes in a word") << escWord << 60.0 << QStringList{"ab" + esc2 + "c", "d ef"};
+        QTest::newRow("escapes hang nothing") << escWord << 64.0 << QStringList{"ab" + esc2 + "cd ", "ef"};
+    }
 
-// What the prose of roadsMatchTextLayout does not reach: widths below a character, glued
-// marks, blanks and tabs hanging, escapes.
-void TestLineLayout::rows_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qreal>("width");
-    QTest::addColumn<QStringList>("rows");
-    const QString esc2 = QString(kEsc81) + kEsc81;
-    QTest::newRow("empty") << QString() << 100.0 << QStringList{QString()};
-    QTest::newRow("spaces hang") << "abcd    efgh" << 40.0 << QStringList{"abcd    ", "efgh"};
-    QTest::newRow("word longer than width") << "abcdefghijkl" << 40.0 << QStringList{"abcde", "fghij", "kl"};
-    QTest::newRow("long word starts a row") << "ab cdefghijkl" << 40.0 << QStringList{"ab ", "cdefg", "hijkl"};
-    QTest::newRow("narrower than a character") << "abc" << 3.0 << QStringList{"a", "b", "c"};
-    QTest::newRow("lone character cannot go down") << "あ、" << 16.0 << QStringList{"あ", "、"};
-    QTest::newRow("ascii closing after kanji") << "あいう)えお" << 48.0 << QStringList{"あい", "う)え", "お"};
-    QTest::newRow("voiced mark stays with its kana") << "ﾃﾞﾃﾞ" << 8.0 << QStringList{"ﾃﾞ", "ﾃﾞ"};
-    QTest::newRow("closing after a blank may start a row") << "ab cd )" << 40.0 << QStringList{"ab cd ", ")"};
-    QTest::newRow("tab stops") << "\tab\tc" << 200.0 << QStringList{"\tab\tc"};
-    QTest::newRow("tab hangs") << "\tab\tc" << 100.0 << QStringList{"\tab\t", "c"};
-    QTest::newRow("tab measured from its row") << "abcdefgh ij\tk" << 72.0 << QStringList{"abcdefgh ", "ij\tk"};
-    QTest::newRow("escapes are a word") << esc2 + esc2 + esc2 << 40.0 << QStringList{esc2, esc2, esc2};
-    QTest::newRow("escapes in a word") << "ab" + esc2 + "cd ef" << 60.0 << QStringList{"ab" + esc2 + "c", "d ef"};
-    QTest::newRow("escapes hang nothing") << "ab" + esc2 + "cd ef" << 64.0 << QStringList{"ab" + esc2 + "cd ", "ef"};
-}
+    // The rows on both roads (through QTextLayout the character added may take a row of its own).
+    void rows()
+    {
+        QFETCH(QString, text);
+        QFETCH(qreal, width);
+        QFETCH(QStringList, rows);
+        const LineLayout layout(*m_style, text, width, true);
+        const LineLayout forced(*m_style, text + kForceLayout, width, true);
+        QStringList got;
+        for (int row = 0; row < layout.rowCount(); ++row)
+            got.append(text.mid(layout.rowStart(row), layout.rowEnd(row) - layout.rowStart(row)));
+        QCOMPARE(got, rows);
+        QCOMPARE(LineLayout::countRows(*m_style, text, width, true), rows.size());
+        QCOMPARE(layout.length(), text.size());
+        QCOMPARE(rowStarts(forced, int(text.size())), rowStarts(layout));
+        QCOMPARE(LineLayout::countRows(*m_style, text + kForceLayout, width, true), forced.rowCount());
+    }
 
-void TestLineLayout::rows()
-{
-    QFETCH(QString, text);
-    QFETCH(qreal, width);
-    QFETCH(QStringList, rows);
-    const LineLayout layout(*m_style, text, width, true);
-    QStringList got;
-    for (int row = 0; row < layout.rowCount(); ++row)
-        got.append(text.mid(layout.rowStart(row), layout.rowEnd(row) - layout.rowStart(row)));
-    QCOMPARE(got, rows);
-    QCOMPARE(LineLayout::countRows(*m_style, text, width, true), rows.size());
-    QCOMPARE(layout.length(), text.size());
-    // The same through QTextLayout, where the character added may take a row of its own.
-    const LineLayout forced(*m_style, text + kForceLayout, width, true);
-    QCOMPARE(startsWithin(forced, text.size()), rowStarts(layout));
-    QCOMPARE(LineLayout::countRows(*m_style, text + kForceLayout, width, true), forced.rowCount());
-}
+    // Prose, Japanese with its punctuation, half-width kana, code, at every width: the fast road
+    // ends rows where QTextLayout's Unicode line breaking does (for lines QTextLayout can show by
+    // itself), and the road through QTextLayout gives the same rows and positions.
+    void roadsMatchTextLayout_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("plain");  // without escapes and user-defined characters
+        for (const QString &phrase : {u"吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。"_s,
+                                      u"何でも薄暗いじめじめした所でニャーニャー泣いていた事だけは記憶している。"_s,
+                                      u"東京都千代田区の会議室で、来週の打ち合わせについて確認します。"_s,
+                                      u"ﾃﾞｰﾀﾍﾞｰｽのﾊﾞｯｸｱｯﾌﾟを取得しました。（注）本資料は社外秘です。"_s,
+                                      u"ＰＫＬ登録の手順：「保存」ボタンを押してください。第３章　実験の結果と考察"_s,
+                                      u"int main(void) { return 0; } 2024年4月1日（月）午前10時"_s,
+                                      u"①②③　ⅰⅱⅲ　㈱㈲ 漢字・ひらがな・カタカナ    インデントされた行"_s,
+                                      u"\t表の列\t値\t備考"_s,
+                                      u"The quick brown fox jumps over the lazy dog; "
+                                      u"pack my box with five dozen liquor jugs."_s,
+                                      u"Mixed 日本語 and English, words（括弧）and “quotes” in one line: 100% sure."_s,
+                                      u"ちょっと待ってください……ええ、そうです‥‥ァィゥェォ々ゝ〜ー"_s,
+                                      u"あいう“えお”「かき」くけ、こ。さしすせそたちつてと"_s})
+            QTest::newRow(phrase.left(12).toUtf8().constData()) << phrase << true;
+        QTest::newRow("escapes") << u"エスケープ"_s + kEsc81 + QChar(0xEFFE) + u"のある行 ab"_s + kEsc81 + u"cd"_s << false;
+        QTest::newRow("user-defined") << u"外字\uE000\uE001を含む行"_s << false;
+    }
 
-// Prose, Japanese with its punctuation, half-width kana, code, at every width: the fast road
-// ends rows where QTextLayout's Unicode line breaking does (for lines QTextLayout can show by
-// itself), and the road through QTextLayout gives the same rows and positions.
-void TestLineLayout::roadsMatchTextLayout_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("plain");  // without escapes and user-defined characters
-    const char16_t *const phrases[] = {
-        u"吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。",
-        u"何でも薄暗いじめじめした所でニャーニャー泣いていた事だけは記憶している。",
-        u"東京都千代田区の会議室で、来週の打ち合わせについて確認します。",
-        u"ﾃﾞｰﾀﾍﾞｰｽのﾊﾞｯｸｱｯﾌﾟを取得しました。（注）本資料は社外秘です。",
-        u"ＰＫＬ登録の手順：「保存」ボタンを押してください。第３章　実験の結果と考察",
-        u"int main(void) { return 0; } 2024年4月1日（月）午前10時",
-        u"①②③　ⅰⅱⅲ　㈱㈲ 漢字・ひらがな・カタカナ    インデントされた行",
-        u"\t表の列\t値\t備考",
-        u"The quick brown fox jumps over the lazy dog; pack my box with five dozen liquor jugs.",
-        u"Mixed 日本語 and English, words（括弧）and “quotes” in one line: 100% sure.",
-        u"ちょっと待ってください……ええ、そうです‥‥ァィゥェォ々ゝ〜ー",
-        u"あいう“えお”「かき」くけ、こ。さしすせそたちつてと",
-    };
-    for (const char16_t *phrase : phrases)
-        QTest::newRow(QString::fromUtf16(phrase).left(12).toUtf8().constData()) << QString::fromUtf16(phrase) << true;
-    QTest::newRow("escapes") << u"エスケープ"_s + kEsc81 + QChar(0xEFFE) + u"のある行 ab"_s + kEsc81 + u"cd"_s << false;
-    QTest::newRow("user-defined") << u"外字\uE000\uE001を含む行"_s << false;
-}
-
-void TestLineLayout::roadsMatchTextLayout()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, plain);
-    for (qreal width = 17; width <= 700; width += 9.5) {
-        const LineLayout simple(*m_style, text, width, true);
-        if (plain)
-            QCOMPARE(rowStarts(simple), textLayoutStarts(*m_style, text, width));
-        const LineLayout laidOut(*m_style, text + kForceLayout, width, true);
-        QCOMPARE(startsWithin(laidOut, text.size()), rowStarts(simple));
-        for (int row = 0; row < simple.rowCount(); ++row) {
-            for (int offset = simple.rowStart(row); offset < simple.rowEnd(row); ++offset) {
-                if (text.at(offset) == QChar(0xFF9E) || text.at(offset) == QChar(0xFF9F))
-                    continue;  // inside a cluster QTextLayout will not enter
-                QCOMPARE(laidOut.xOfOffset(row, offset), simple.xOfOffset(row, offset));
+    void roadsMatchTextLayout()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, plain);
+        for (qreal width = 17; width <= 700; width += 9.5) {
+            const LineLayout simple(*m_style, text, width, true);
+            if (plain)
+                QCOMPARE(rowStarts(simple), textLayoutStarts(*m_style, text, width));
+            const LineLayout laidOut(*m_style, text + kForceLayout, width, true);
+            QCOMPARE(rowStarts(laidOut, int(text.size())), rowStarts(simple));
+            for (int row = 0; row < simple.rowCount(); ++row) {
+                for (int offset = simple.rowStart(row); offset < simple.rowEnd(row); ++offset) {
+                    // not inside a cluster QTextLayout will not enter
+                    if (text.at(offset) != QChar(0xFF9E) && text.at(offset) != QChar(0xFF9F))
+                        QCOMPARE(laidOut.xOfOffset(row, offset), simple.xOfOffset(row, offset));
+                }
             }
         }
     }
-}
 
-// The x of every offset in the row that holds it, and each row's width, on both roads.
-void TestLineLayout::positions_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qreal>("width");
-    QTest::addColumn<QList<qreal>>("xs");
-    QTest::addColumn<QList<qreal>>("rowWidths");
-    QTest::newRow("ascii") << "abc" << 100.0 << QList<qreal>{0, 8, 16, 24} << QList<qreal>{24};
-    QTest::newRow("mixed") << "aあb" << 100.0 << QList<qreal>{0, 8, 24, 32} << QList<qreal>{32};
-    QTest::newRow("tab to next stop") << "a\tb" << 200.0 << QList<qreal>{0, 8, 64, 72} << QList<qreal>{72};
-    QTest::newRow("tab at a stop") << "abcdefgh\tX" << 200.0
-                                   << QList<qreal>{0, 8, 16, 24, 32, 40, 48, 56, 64, 128, 136} << QList<qreal>{136};
-    QTest::newRow("escape cell") << QString("a") + kEsc81 + "b" << 100.0 << QList<qreal>{0, 8, 24, 32}
-                                 << QList<qreal>{32};
-    QTest::newRow("second row from zero") << "ab cd" << 20.0 << QList<qreal>{0, 8, 16, 0, 8, 16}
-                                          << QList<qreal>{20, 16};
-    QTest::newRow("tab in second row") << "abcdefgh i\tj" << 72.0
-                                       << QList<qreal>{0, 8, 16, 24, 32, 40, 48, 56, 64, 0, 8, 64, 72}
-                                       << QList<qreal>{72, 72};
+    // The x of every offset in the row that holds it, and each row's width, on both roads.
     // Blanks hanging past the width stop there, so that a caret among them stays in view;
     // without wrapping they go on.
-    QTest::newRow("blanks stop at the width") << "abcd      efgh" << 60.0
-                                              << QList<qreal>{0, 8, 16, 24, 32, 40, 48, 56, 60, 60, 0, 8, 16, 24, 32}
-                                              << QList<qreal>{60, 32};
-    QTest::newRow("blanks go on without wrapping")
-        << "abcd      efgh" << 0.0 << QList<qreal>{0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 104, 112}
-        << QList<qreal>{112};
-}
-
-void TestLineLayout::positions()
-{
-    QFETCH(QString, text);
-    QFETCH(qreal, width);
-    QFETCH(QList<qreal>, xs);
-    QFETCH(QList<qreal>, rowWidths);
-    for (const QString &suffix : {QString(), kForceLayout}) {
-        const LineLayout layout(*m_style, text + suffix, width, true);
-        QCOMPARE(layout.rowCount(), rowWidths.size());
-        for (int offset = 0; offset <= text.size(); ++offset)
-            QCOMPARE(layout.xOfOffset(layout.rowOfOffset(offset), offset), xs.at(offset));
-        for (int row = 0; row < layout.rowCount(); ++row)
-            QCOMPARE(layout.rowWidth(row), rowWidths.at(row));
+    void positions_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("width");
+        QTest::addColumn<Xs>("xs");
+        QTest::addColumn<Xs>("rowWidths");
+        QTest::newRow("ascii") << "abc" << 100.0 << Xs{0, 8, 16, 24} << Xs{24};
+        QTest::newRow("mixed") << "aあb" << 100.0 << Xs{0, 8, 24, 32} << Xs{32};
+        QTest::newRow("tab to next stop") << "a\tb" << 200.0 << Xs{0, 8, 64, 72} << Xs{72};
+        QTest::newRow("tab at a stop") << "abcdefgh\tX" << 200.0 << Xs{0, 8, 16, 24, 32, 40, 48, 56, 64, 128, 136}
+                                       << Xs{136};
+        QTest::newRow("escape cell") << QString("a") + kEsc81 + "b" << 100.0 << Xs{0, 8, 24, 32} << Xs{32};
+        QTest::newRow("second row from zero") << "ab cd" << 20.0 << Xs{0, 8, 16, 0, 8, 16} << Xs{20, 16};
+        QTest::newRow("tab in second row") << "abcdefgh i\tj" << 72.0
+                                           << Xs{0, 8, 16, 24, 32, 40, 48, 56, 64, 0, 8, 64, 72} << Xs{72, 72};
+        QTest::newRow("blanks stop at the width") << "abcd      efgh" << 60.0
+                                                  << Xs{0, 8, 16, 24, 32, 40, 48, 56, 60, 60, 0, 8, 16, 24, 32}
+                                                  << Xs{60, 32};
+        QTest::newRow("blanks go on without wrapping") << "abcd      efgh" << 0.0
+                                                       << Xs{0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 104, 112}
+                                                       << Xs{112};
     }
-}
 
-void TestLineLayout::offsetAtXRoundTrip_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qreal>("width");
-    QTest::newRow("prose") << "The quick brown fox jumps over the lazy dog" << 100.0;
-    QTest::newRow("japanese") << "吾輩は猫である。名前はまだ無い。" << 90.0;
-    QTest::newRow("tabs and escapes") << QString("a\tbc\td") + kEsc81 + "e f\tg" << 150.0;
-    QTest::newRow("unwrapped") << "あいうえお abc かきくけこ" << 0.0;
-    QTest::newRow("combining marks") << u"cafe\u0301 na\u0308ive re\u0301sume\u0301 e\u0301e\u0301"_s << 60.0;
-    QTest::newRow("surrogates") << u"ab\U0001F600cd\U0001F600 ef\U00020B9F"_s << 50.0;
-}
+    void positions()
+    {
+        QFETCH(QString, text);
+        QFETCH(qreal, width);
+        QFETCH(Xs, xs);
+        QFETCH(Xs, rowWidths);
+        for (const QString &suffix : kRoads) {
+            const LineLayout layout(*m_style, text + suffix, width, true);
+            QCOMPARE(layout.rowCount(), rowWidths.size());
+            for (int offset = 0; offset <= text.size(); ++offset)
+                QCOMPARE(layout.xOfOffset(layout.rowOfOffset(offset), offset), xs.at(offset));
+            for (int row = 0; row < layout.rowCount(); ++row)
+                QCOMPARE(layout.rowWidth(row), rowWidths.at(row));
+        }
+    }
 
-// Every position a caret can take maps to an x that maps back to it.
-void TestLineLayout::offsetAtXRoundTrip()
-{
-    QFETCH(QString, text);
-    QFETCH(qreal, width);
-    for (const QString &suffix : {QString(), kForceLayout}) {
-        const QString line = text + suffix;
-        const LineLayout layout(*m_style, line, width, width > 0);
-        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, line);
-        for (int row = 0; row < layout.rowCount(); ++row) {
-            const int end = row + 1 == layout.rowCount() ? layout.rowEnd(row) : layout.rowEnd(row) - 1;
-            for (int offset = layout.rowStart(row); offset <= end; ++offset) {
-                graphemes.setPosition(offset);
-                if (!graphemes.isAtBoundary())
-                    continue;
-                const qreal x = layout.xOfOffset(row, offset);
-                const int next = int(graphemes.toNextBoundary());
-                if (next > 0 && next <= end && layout.xOfOffset(row, next) == x)
-                    continue;  // a zero-width character, or blanks stopped at the width: either side is right
-                QCOMPARE(layout.offsetAtX(row, x), offset);
-                QCOMPARE(layout.offsetAtX(row, x + 0.4), offset);
+    void offsetAtXRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("width");
+        QTest::newRow("prose") << "The quick brown fox jumps over the lazy dog" << 100.0;
+        QTest::newRow("japanese") << "吾輩は猫である。名前はまだ無い。" << 90.0;
+        QTest::newRow("tabs and escapes") << QString("a\tbc\td") + kEsc81 + "e f\tg" << 150.0;
+        QTest::newRow("unwrapped") << "あいうえお abc かきくけこ" << 0.0;
+        QTest::newRow("combining marks") << u"cafe\u0301 na\u0308ive re\u0301sume\u0301 e\u0301e\u0301"_s << 60.0;
+        QTest::newRow("surrogates") << u"ab\U0001F600cd\U0001F600 ef\U00020B9F"_s << 50.0;
+    }
+
+    // Every position a caret can take maps to an x that maps back to it.
+    void offsetAtXRoundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(qreal, width);
+        for (const QString &suffix : kRoads) {
+            const LineLayout layout(*m_style, text + suffix, width, width > 0);
+            QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text + suffix);
+            for (int row = 0; row < layout.rowCount(); ++row) {
+                const int end = row + 1 == layout.rowCount() ? layout.rowEnd(row) : layout.rowEnd(row) - 1;
+                for (int offset = layout.rowStart(row); offset <= end; ++offset) {
+                    graphemes.setPosition(offset);
+                    if (!graphemes.isAtBoundary())
+                        continue;
+                    const qreal x = layout.xOfOffset(row, offset);
+                    const int next = int(graphemes.toNextBoundary());
+                    if (next > 0 && next <= end && layout.xOfOffset(row, next) == x)
+                        continue;  // a zero-width character, or blanks stopped at the width: either side is right
+                    QCOMPARE(layout.offsetAtX(row, x), offset);
+                    QCOMPARE(layout.offsetAtX(row, x + 0.4), offset);
+                }
             }
         }
     }
-}
 
-void TestLineLayout::offsetAtXNearest()
-{
-    for (const QString &suffix : {QString(), kForceLayout}) {
-        const QString text = "abc def ghi" + suffix;
-        const LineLayout layout(*m_style, text, 40, true);
-        QCOMPARE(startsWithin(layout, 11), (QList<int>{0, 4, 8}));
-        QCOMPARE(layout.offsetAtX(0, -10), 0);
-        QCOMPARE(layout.offsetAtX(0, 3.9), 0);   // left half of 'a'
-        QCOMPARE(layout.offsetAtX(0, 4.1), 1);   // right half
-        QCOMPARE(layout.offsetAtX(0, 1000), 3);  // past a row's end: before its last character
-        QCOMPARE(layout.offsetAtX(1, 1000), 7);
-        QCOMPARE(layout.offsetAtX(2, 1000), text.size());
+    // A click takes the nearer side of a character; left of a row its start, past a row's end
+    // the place before its last character.
+    void offsetAtXNearest()
+    {
+        for (const QString &suffix : kRoads) {
+            const LineLayout layout(*m_style, "abc def ghi" + suffix, 40, true);
+            QCOMPARE(rowStarts(layout, 11), (QList<int>{0, 4, 8}));
+            for (const auto &[row, x, offset] : {std::tuple{0, -10.0, 0}, {0, 3.9, 0}, {0, 4.1, 1}, {0, 1000.0, 3},
+                                                 {1, 1000.0, 7}, {2, 1000.0, 11 + int(suffix.size())}})
+                QCOMPARE(layout.offsetAtX(row, x), offset);
+        }
     }
-}
 
-// A run drawn in one call lands where the cached advances put each character.
-void TestLineLayout::paintedRunMatchesAdvances()
-{
-    const QString text = u"Hello, 世界! ﾃﾞｰﾀ ①② Ωж テスト…"_s;
-    const LineLayout layout(*m_style, text, 0, false);
-    const QImage whole = painted(500, 24, [&](QPainter &p) { layout.paintRow(p, 0, QPointF(3, 2)); });
-    const QImage single = painted(500, 24, [&](QPainter &p) {
-        for (int i = 0; i < text.size(); ++i)
-            LineLayout(*m_style, text.mid(i, 1), 0, false).paintRow(p, 0, QPointF(3 + layout.xOfOffset(0, i), 2));
-    });
-    QVERIFY(pixels(whole, 0, 500) > 200);
-    QCOMPARE(whole, single);
-}
-
-void TestLineLayout::paintHighlights_data()
-{
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("simple") << QString();
-    QTest::newRow("laid out") << kForceLayout;
-}
-
-// Selection colours cover exactly their range: background and text inside, the pen outside;
-// an underline runs under its range only.
-void TestLineLayout::paintHighlights()
-{
-    QFETCH(QString, suffix);
-    const LineLayout layout(*m_style, "WWWW WWWW WWWW" + suffix, 0, false);  // the middle word and its spaces
-    const QColor back(0, 0, 160);
-    const QColor ink(255, 255, 0);
-    LineLayout::Highlight selection;
-    selection.from = 4;
-    selection.to = 10;
-    selection.background = back;
-    selection.text = ink;
-    const QImage image = painted(200, 18, [&](QPainter &p) { layout.paintRow(p, 0, QPointF(0, 0), {selection}); });
-    QCOMPARE(layout.xOfOffset(0, 4), 32.0);
-    QCOMPARE(layout.xOfOffset(0, 10), 80.0);
-    QVERIFY(pixels(image, 0, 32, Qt::black) > 20);
-    QCOMPARE(pixels(image, 0, 31, back) + pixels(image, 0, 31, ink), 0);
-    QCOMPARE(pixels(image, 32, 40, back), 8 * 18);  // the space before the word
-    QVERIFY(pixels(image, 40, 72, ink) > 20);
-    QCOMPARE(pixels(image, 40, 72, Qt::black), 0);
-    QVERIFY(pixels(image, 81, 120, Qt::black) > 20);
-    QCOMPARE(pixels(image, 81, 200, back) + pixels(image, 81, 200, ink), 0);
-
-    // under blanks, so that glyphs do not hide it
-    const LineLayout spaced(*m_style, "WW      WW" + suffix, 0, false);
-    LineLayout::Highlight composing;
-    composing.from = 3;
-    composing.to = 5;
-    composing.underline = true;
-    composing.text = Qt::red;
-    const QImage underlined = painted(200, 18, [&](QPainter &p) { spaced.paintRow(p, 0, QPointF(0, 0), {composing}); });
-    QVERIFY(pixels(underlined, 25, 39, Qt::red) >= 14);
-    QCOMPARE(pixels(underlined, 17, 23), 0);
-    QCOMPARE(pixels(underlined, 41, 63), 0);
-}
-
-// An escape is a box with its byte in hex: two different bytes look different, the box
-// fills its cell, and nothing of it leaks into the next cell.
-void TestLineLayout::paintEscapes()
-{
-    for (const QString &suffix : {QString(), kForceLayout}) {
-        const auto paint = [&](QChar escape) {
-            const LineLayout layout(*m_style, QString("a") + escape + "b" + suffix, 0, false);
-            return painted(60, 18, [&](QPainter &p) { layout.paintRow(p, 0, QPointF(0, 0)); });
-        };
-        const QImage a = paint(QChar(0xEF81));
-        const QImage b = paint(QChar(0xEFA5));
-        QVERIFY(a != b);
-        QCOMPARE(a.copy(0, 0, 8, 18), b.copy(0, 0, 8, 18));    // 'a'
-        QCOMPARE(a.copy(24, 0, 36, 18), b.copy(24, 0, 36, 18));  // 'b' and beyond
-        QVERIFY(a.pixelColor(9, 9) != QColor(Qt::white));        // the box's left side
-        QVERIFY(pixels(a, 11, 22) > 10);                         // the digits
+    // A run drawn in one call lands where the cached advances put each character.
+    void paintedRunMatchesAdvances()
+    {
+        const QString text = u"Hello, 世界! ﾃﾞｰﾀ ①② Ωж テスト…"_s;
+        const LineLayout layout(*m_style, text, 0, false);
+        const QImage whole = painted(500, 24, [&](QPainter &p) { layout.paintRow(p, 0, QPointF(3, 2)); });
+        const QImage single = painted(500, 24, [&](QPainter &p) {
+            for (int i = 0; i < text.size(); ++i)
+                LineLayout(*m_style, text.mid(i, 1), 0, false).paintRow(p, 0, QPointF(3 + layout.xOfOffset(0, i), 2));
+        });
+        QVERIFY(pixels(whole, 0, 500) > 200);
+        QCOMPARE(whole, single);
     }
-}
 
-// A long line without wrapping, seen far to the right, shows the same as that part alone.
-void TestLineLayout::paintLongLineOnlyWhereVisible()
-{
-    const QString chunk = u"abcdefghij漢字かな"_s;
-    const LineLayout layout(*m_style, chunk.repeated(20000), 0, false);
-    const qreal shift = layout.xOfOffset(0, int(chunk.size()) * 12345);
-    const QImage far = painted(300, 18, [&](QPainter &p) {
-        p.translate(-shift - 1000, 0);
-        layout.paintRow(p, 0, QPointF(1000, 0));
-    });
-    const LineLayout part(*m_style, chunk.repeated(4), 0, false);
-    const QImage near = painted(300, 18, [&](QPainter &p) { part.paintRow(p, 0, QPointF(0, 0)); });
-    QVERIFY(pixels(near, 0, 300) > 200);
-    QCOMPARE(far, near);
-}
+    // Selection colours cover exactly their range: background and text inside, the pen outside;
+    // an underline runs under its range only, under blanks so that glyphs do not hide it.
+    void paintHighlights()
+    {
+        const QColor back(0, 0, 160), ink(255, 255, 0);
+        for (const QString &suffix : kRoads) {
+            const LineLayout layout(*m_style, "WWWW WWWW WWWW" + suffix, 0, false);  // the middle word and its spaces
+            const LineLayout::Highlight selection{4, 10, ink, back};
+            const QImage image = painted(200, 18, [&](QPainter &p) { layout.paintRow(p, 0, {}, {selection}); });
+            QCOMPARE(layout.xOfOffset(0, 4), 32.0);
+            QCOMPARE(layout.xOfOffset(0, 10), 80.0);
+            QVERIFY(pixels(image, 0, 32, Qt::black) > 20);
+            QCOMPARE(pixels(image, 0, 31, back) + pixels(image, 0, 31, ink), 0);
+            QCOMPARE(pixels(image, 32, 40, back), 8 * 18);  // the space before the word
+            QVERIFY(pixels(image, 40, 72, ink) > 20);
+            QCOMPARE(pixels(image, 40, 72, Qt::black), 0);
+            QVERIFY(pixels(image, 81, 120, Qt::black) > 20);
+            QCOMPARE(pixels(image, 81, 200, back) + pixels(image, 81, 200, ink), 0);
+
+            const LineLayout spaced(*m_style, "WW      WW" + suffix, 0, false);
+            const LineLayout::Highlight composing{3, 5, Qt::red, {}, true};
+            const QImage underlined = painted(200, 18, [&](QPainter &p) { spaced.paintRow(p, 0, {}, {composing}); });
+            QVERIFY(pixels(underlined, 25, 39, Qt::red) >= 14);
+            QCOMPARE(pixels(underlined, 17, 23) + pixels(underlined, 41, 63), 0);
+        }
+    }
+
+    // An escape is a box with its byte in hex: two different bytes look different, the box
+    // fills its cell, and nothing of it leaks into the next cell.
+    void paintEscapes()
+    {
+        for (const QString &suffix : kRoads) {
+            const auto paint = [&](QChar escape) {
+                const LineLayout layout(*m_style, QString("a") + escape + "b" + suffix, 0, false);
+                return painted(60, 18, [&](QPainter &p) { layout.paintRow(p, 0, QPointF(0, 0)); });
+            };
+            const QImage a = paint(QChar(0xEF81)), b = paint(QChar(0xEFA5));
+            QVERIFY(a != b);
+            QCOMPARE(a.copy(0, 0, 8, 18), b.copy(0, 0, 8, 18));      // 'a'
+            QCOMPARE(a.copy(24, 0, 36, 18), b.copy(24, 0, 36, 18));  // 'b' and beyond
+            QVERIFY(a.pixelColor(9, 9) != QColor(Qt::white));        // the box's left side
+            QVERIFY(pixels(a, 11, 22) > 10);                         // the digits
+        }
+    }
+
+    // A long line without wrapping, seen far to the right, shows the same as that part alone.
+    void paintLongLineOnlyWhereVisible()
+    {
+        const QString chunk = u"abcdefghij漢字かな"_s;
+        const LineLayout layout(*m_style, chunk.repeated(20000), 0, false);
+        const qreal shift = layout.xOfOffset(0, int(chunk.size()) * 12345);
+        const QImage far = painted(300, 18, [&](QPainter &p) {
+            p.translate(-shift - 1000, 0);
+            layout.paintRow(p, 0, QPointF(1000, 0));
+        });
+        const LineLayout part(*m_style, chunk.repeated(4), 0, false);
+        const QImage near = painted(300, 18, [&](QPainter &p) { part.paintRow(p, 0, QPointF(0, 0)); });
+        QVERIFY(pixels(near, 0, 300) > 200);
+        QCOMPARE(far, near);
+    }
+};
 
 QTEST_MAIN(TestLineLayout)
 #include "tst_linelayout.moc"

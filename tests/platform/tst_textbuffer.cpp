@@ -17,27 +17,14 @@ namespace {
 
 using Break = TextBuffer::Break;
 
-template <size_t N>
-QByteArray raw(const char (&s)[N])
-{
-    return QByteArray(s, qsizetype(N - 1));
-}
+QString show(const QString &s) { return QString::fromLatin1(s.toUtf8().toPercentEncoding(" ")); }
 
-QString show(const QString &s)
-{
-    QString out;
-    for (QChar c : s)
-        out += c.unicode() >= 0x20 && c.unicode() < 0x7F ? QString(c) : u"\\x%1"_s.arg(c.unicode(), 0, 16);
-    return out;
-}
-
-// --- the model ---------------------------------------------------------------------------
-
-// Everything a buffer holds, kept the plainest way.
+// Everything a buffer holds, kept the plainest way: breaks as '\n', the kind of each line's
+// break (the last line's Typed), and position -> byte form.
 struct Snapshot {
-    QString text;                        // breaks as '\n'
-    QList<quint8> kinds;                 // the kind of each line's break; the last line's Typed
-    std::map<qsizetype, quint16> forms;  // position -> byte form
+    QString text;
+    QList<quint8> kinds;
+    std::map<qsizetype, quint16> forms;
 };
 
 QString withNewlines(QString s)
@@ -58,13 +45,11 @@ Snapshot snapshotOf(const QByteArray &bytes)
             s.text += c;
             continue;
         }
-        Break kind = c == u'\n' ? Break::Lf : Break::Cr;
-        if (c == u'\r' && i + 1 < decoded.size() && decoded[i + 1] == u'\n') {
-            kind = Break::CrLf;
+        const bool crLf = c == u'\r' && i + 1 < decoded.size() && decoded[i + 1] == u'\n';
+        if (crLf)
             at[size_t(++i)] = s.text.size();
-        }
         s.text += u'\n';
-        s.kinds.append(quint8(kind));
+        s.kinds.append(quint8(crLf ? Break::CrLf : c == u'\n' ? Break::Lf : Break::Cr));
     }
     s.kinds.append(quint8(Break::Typed));
     for (const CodePage::Variant &v : variants)
@@ -80,10 +65,8 @@ void editSnapshot(Snapshot &s, qsizetype from, qsizetype to, const QString &adde
     s.kinds.insert(line, added.count(u'\n'), quint8(Break::Typed));
     std::map<qsizetype, quint16> forms;
     for (const auto &[pos, code] : s.forms) {
-        if (pos < from)
-            forms[pos] = code;
-        else if (pos >= to)
-            forms[pos - (to - from) + added.size()] = code;
+        if (pos < from || pos >= to)
+            forms[pos < from ? pos : pos - (to - from) + added.size()] = code;
     }
     s.forms = forms;
 }
@@ -92,15 +75,11 @@ void editSnapshot(Snapshot &s, qsizetype from, qsizetype to, const QString &adde
 // first after with one, else CR LF.
 Break writtenKind(const QList<quint8> &kinds, qsizetype line)
 {
-    for (qsizetype j = line; j >= 0; --j) {
-        if (kinds[j] != quint8(Break::Typed))
-            return Break(kinds[j]);
-    }
-    for (qsizetype j = line + 1; j + 1 < kinds.size(); ++j) {
-        if (kinds[j] != quint8(Break::Typed))
-            return Break(kinds[j]);
-    }
-    return Break::CrLf;
+    const auto typed = [](quint8 kind) { return kind == quint8(Break::Typed); };
+    if (const auto before = std::find_if_not(kinds.rend() - line - 1, kinds.rend(), typed); before != kinds.rend())
+        return Break(*before);
+    const auto after = std::find_if_not(kinds.begin() + line + 1, kinds.end() - 1, typed);
+    return after != kinds.end() - 1 ? Break(*after) : Break::CrLf;
 }
 
 // The bytes of a snapshot, with the text positions of what CP932 cannot hold and of places
@@ -130,19 +109,35 @@ QByteArray bytesOf(const Snapshot &s, QList<qsizetype> *unencodable, QList<qsize
     return bytes;
 }
 
-// A buffer's history as a list of snapshots: states[i] follows step i.
-class Model {
-public:
+// A step of history and the snapshot after it. typingEnd: where its last insertion ended
+// (-1 after a removal); undoCaret: the end of what its first edit removed; redoCaret: the
+// end of what its last edit inserted.
+struct Step {
+    Snapshot s;
+    bool typing = false;
+    qsizetype typingEnd = -1, undoCaret = 0, redoCaret = 0;
+};
+
+// A buffer's history as a list of steps, steps[done] the state now.
+struct Model {
+    std::vector<Step> steps;
+    qsizetype done = 0, clean = 0;
+    int depth = 0;
+    bool groupHasStep = false;
+
     explicit Model(const QByteArray &bytes) { load(bytes); }
-
-    const Snapshot &now() const { return m_states[size_t(m_done)]; }
-    bool canUndo() const { return m_done > 0; }
-    bool canRedo() const { return m_done + 1 < qsizetype(m_states.size()); }
-    bool isModified() const { return m_done != m_clean; }
-    int depth() const { return m_depth; }
-
+    const Snapshot &now() const { return steps[size_t(done)].s; }
+    bool canUndo() const { return done > 0; }
+    bool canRedo() const { return done + 1 < qsizetype(steps.size()); }
+    bool isModified() const { return done != clean; }
+    void reset(Snapshot kept, qsizetype c)
+    {
+        steps = {Step{std::move(kept)}};
+        done = 0;
+        clean = c;
+        groupHasStep = false;
+    }
     void load(const QByteArray &bytes) { reset(snapshotOf(bytes), 0); }
-
     void replace(qsizetype from, qsizetype to, const QString &text, bool typing)
     {
         from = std::clamp<qsizetype>(from, 0, now().text.size());
@@ -153,91 +148,42 @@ public:
         Snapshot next = now();
         editSnapshot(next, from, to, s);
         const qsizetype end = from + s.size();
-        const StepInfo &last = m_steps[size_t(m_done)];
-        const bool top = m_done + 1 == qsizetype(m_states.size());
-        const bool joinsTyping = typing && m_depth == 0 && from == to && !s.isEmpty() && top && m_done > 0 &&
-                                 m_clean != m_done && last.typing && last.typingEnd == from;
-        if (joinsTyping || (m_depth > 0 && m_groupHasStep)) {
-            m_states[size_t(m_done)] = next;
-            m_steps[size_t(m_done)].typingEnd = m_steps[size_t(m_done)].redoCaret = end;
+        Step &last = steps[size_t(done)];
+        if ((typing && depth == 0 && from == to && !s.isEmpty() && !canRedo() && done > 0 && clean != done &&
+             last.typing && last.typingEnd == from) || (depth > 0 && groupHasStep)) {
+            last.s = next;
+            last.typingEnd = last.redoCaret = end;
             return;
         }
-        m_states.resize(size_t(m_done) + 1);
-        m_steps.resize(size_t(m_done) + 1);
-        if (m_clean > m_done)
-            m_clean = -1;
-        m_states.push_back(next);
-        m_steps.push_back(StepInfo{typing && m_depth == 0, s.isEmpty() ? -1 : end, to, end});
-        ++m_done;
-        m_groupHasStep = m_depth > 0;
+        steps.resize(size_t(done) + 1);
+        if (clean > done)
+            clean = -1;
+        steps.push_back(Step{next, typing && depth == 0, s.isEmpty() ? -1 : end, to, end});
+        ++done;
+        groupHasStep = depth > 0;
     }
-
-    void beginGroup()
-    {
-        if (m_depth++ == 0)
-            m_groupHasStep = false;
-    }
-    void endGroup()
-    {
-        if (m_depth > 0 && --m_depth == 0)
-            m_groupHasStep = false;
-    }
-    qsizetype undo()
-    {
-        if (!canUndo())
-            return -1;
-        m_groupHasStep = false;
-        return m_steps[size_t(m_done--)].undoCaret;
-    }
-    qsizetype redo()
-    {
-        if (!canRedo())
-            return -1;
-        m_groupHasStep = false;
-        return m_steps[size_t(++m_done)].redoCaret;
-    }
+    void beginGroup() { if (depth++ == 0) groupHasStep = false; }
+    void endGroup() { if (depth > 0 && --depth == 0) groupHasStep = false; }
+    qsizetype undo() { return canUndo() ? (groupHasStep = false, steps[size_t(done--)].undoCaret) : -1; }
+    qsizetype redo() { return canRedo() ? (groupHasStep = false, steps[size_t(++done)].redoCaret) : -1; }
     void clearUndo() { reset(now(), isModified() ? -1 : 0); }
-    void setModified(bool modified) { m_clean = modified ? -1 : m_done; }
-
-private:
-    struct StepInfo {
-        bool typing = false;
-        qsizetype typingEnd = -1;  // where its last insertion ended; -1 after a removal
-        qsizetype undoCaret = 0;   // the end of what its first edit removed
-        qsizetype redoCaret = 0;   // the end of what its last edit inserted
-    };
-    void reset(Snapshot kept, qsizetype clean)
-    {
-        m_states = {std::move(kept)};
-        m_steps = {StepInfo{}};
-        m_done = 0;
-        m_clean = clean;
-        m_groupHasStep = false;
-    }
-    std::vector<Snapshot> m_states;
-    std::vector<StepInfo> m_steps;
-    qsizetype m_done = 0;
-    qsizetype m_clean = 0;
-    int m_depth = 0;
-    bool m_groupHasStep = false;
+    void setModified(bool modified) { clean = modified ? -1 : done; }
 };
 
 // What a buffer's signals said: the text rebuilt from the changes alone and the last state
 // reported, plus the first change that did not fit the text it applied to.
 struct SignalLog {
-    QString text;
+    QString text, error;
     bool canUndo = false, modified = false;
-    QString error;
 
-    void watch(TextBuffer &buffer)
+    explicit SignalLog(TextBuffer &buffer)
     {
         QObject::connect(&buffer, &TextBuffer::changed, [this, &buffer](const TextBuffer::Change &c) {
             const auto breaks = [](QStringView s) { return s.count(u'\n'); };
             const QString added = buffer.text(c.pos, c.pos + c.added);
-            if (error.isEmpty() && (c.pos + c.removed > text.size() ||
+            if (error.isEmpty() && (c.pos + c.removed > text.size() || c.linesAdded != breaks(added) ||
                                     c.firstLine != breaks(QStringView(text).left(c.pos)) ||
-                                    c.linesRemoved != breaks(QStringView(text).mid(c.pos, c.removed)) ||
-                                    c.linesAdded != breaks(added)))
+                                    c.linesRemoved != breaks(QStringView(text).mid(c.pos, c.removed))))
                 error = u"change {%1,%2,%3,%4,%5,%6} does not fit"_s.arg(c.pos).arg(c.removed).arg(c.added)
                             .arg(c.firstLine).arg(c.linesRemoved).arg(c.linesAdded);
             text.replace(c.pos, c.removed, added);
@@ -269,6 +215,8 @@ QString difference(const TextBuffer &buffer, const Model &model, const SignalLog
         for (qsizetype pos = start; pos <= end; ++pos) {
             if (buffer.lineOf(pos) != line)
                 return u"line of %1 is %2, expected %3"_s.arg(pos).arg(buffer.lineOf(pos)).arg(line);
+            if (pos < s.text.size() && buffer.at(pos) != s.text[pos])
+                return u"character at %1"_s.arg(pos);
         }
         start = end + 1;
     }
@@ -277,20 +225,15 @@ QString difference(const TextBuffer &buffer, const Model &model, const SignalLog
         forms.append(CodePage::Variant{pos, code});
     if (buffer.variants() != forms)
         return u"%1 byte forms, expected %2"_s.arg(buffer.variants().size()).arg(forms.size());
-    for (qsizetype pos = 0; pos < s.text.size(); ++pos) {
-        if (buffer.at(pos) != s.text[pos])
-            return u"character at %1"_s.arg(pos);
-    }
     const auto state = [](bool undo, bool redo, bool modified) {
         return u"undo %1 redo %2 modified %3"_s.arg(undo).arg(redo).arg(modified);
     };
     const QString expected = state(model.canUndo(), model.canRedo(), model.isModified());
     if (const QString got = state(buffer.canUndo(), buffer.canRedo(), buffer.isModified()); got != expected)
         return got + u", expected "_s + expected;
-    if (!log.error.isEmpty())
-        return log.error;
-    if (log.text != s.text || state(log.canUndo, model.canRedo(), log.modified) != expected)
-        return u"signals: text \"%1\", %2"_s.arg(show(log.text), state(log.canUndo, model.canRedo(), log.modified));
+    if (const QString got = state(log.canUndo, model.canRedo(), log.modified);
+        !log.error.isEmpty() || log.text != s.text || got != expected)
+        return u"signals: %1 text \"%2\", %3"_s.arg(log.error, show(log.text), got);
     QList<qsizetype> unencodable, changed, expectedUnencodable, expectedChanged;
     const QByteArray bytes = TextBytes::write(buffer, &unencodable, &changed);
     if (bytes != bytesOf(s, &expectedUnencodable, &expectedChanged))
@@ -303,17 +246,13 @@ QString difference(const TextBuffer &buffer, const Model &model, const SignalLog
     return {};
 }
 
-// --- random input ------------------------------------------------------------------------
-
 // Breaks of every kind, NUL, double-byte characters in their own and in duplicate forms,
 // unassigned pairs and bytes that do not decode (escapes).
 QByteArray randomFile(QRandomGenerator &random)
 {
-    static const QByteArray pieces[] = {
-        raw("a"), raw("bc"), raw("\r\n"), raw("\r"), raw("\n"), raw("\r\n"), raw("\x82\xa0"),
-        raw("\xED\x40"), raw("\x87\x90"), raw("\xFA\x4A"), raw("\xEE\xEF"), raw("\x85\x40"),
-        raw("\x81"), raw("\x80"), raw("\xFD"), raw("\0"), raw("\xB1"),
-    };
+    static const QByteArray pieces[] = {"a"_ba, "bc"_ba, "\r\n"_ba, "\r"_ba, "\n"_ba, "\r\n"_ba, "\x82\xa0"_ba,
+                                        "\xED\x40"_ba, "\x87\x90"_ba, "\xFA\x4A"_ba, "\xEE\xEF"_ba, "\x85\x40"_ba,
+                                        "\x81"_ba, "\x80"_ba, "\xFD"_ba, "\0"_ba, "\xB1"_ba};
     QByteArray bytes;
     for (int count = int(random.bounded(40)); count > 0; --count)
         bytes += pieces[random.bounded(int(std::size(pieces)))];
@@ -324,17 +263,12 @@ QByteArray randomFile(QRandomGenerator &random)
 // which is a trail byte after an escaped lead.
 QString randomText(QRandomGenerator &random, int maxPieces)
 {
-    static const QString pieces[] = {
-        u"x"_s, u"yz"_s, u"\r\n"_s, u"\r"_s, u"\n"_s, QString(QChar(QChar::ParagraphSeparator)), u"\r\r\n"_s,
-        u"\U0001F600"_s, u"\u3042"_s, u"\u2170"_s, u"\uD55C"_s, u"@"_s,
-    };
+    static const QString pieces[] = {u"x"_s, u"yz"_s, u"\r\n"_s, u"\r"_s, u"\n"_s, u"\u2029"_s, u"\r\r\n"_s,
+                                     u"\U0001F600"_s, u"\u3042"_s, u"\u2170"_s, u"\uD55C"_s, u"@"_s};
     QString text;
-    for (int count = int(random.bounded(maxPieces + 1)); count > 0; --count) {
-        if (random.bounded(8) == 0)
-            text += QChar(char16_t(CodePage::kEscapeFirst + random.bounded(0x80)));
-        else
-            text += pieces[random.bounded(int(std::size(pieces)))];
-    }
+    for (int count = int(random.bounded(maxPieces + 1)); count > 0; --count)
+        text += random.bounded(8) == 0 ? QString(QChar(char16_t(CodePage::kEscapeFirst + random.bounded(0x80))))
+                                       : pieces[random.bounded(int(std::size(pieces)))];
     return text;
 }
 
@@ -344,8 +278,7 @@ QString runSequence(quint32 seed, int steps, Coverage &seen)
     QRandomGenerator random(seed);
     const QByteArray file = randomFile(random);
     TextBuffer buffer;
-    SignalLog log;
-    log.watch(buffer);
+    const SignalLog log(buffer);
     Model model(file);
     if (!TextBytes::read(buffer, file, 1 << 20) || TextBytes::write(buffer) != file)
         return u"file %1 does not come back"_s.arg(QString::fromLatin1(file.toHex()));
@@ -374,21 +307,15 @@ QString runSequence(quint32 seed, int steps, Coverage &seen)
         } else if (op < 84) {
             const bool undo = op < 75;
             what = undo ? u"undo"_s : u"redo"_s;
-            const qsizetype got = undo ? buffer.undo() : buffer.redo();
-            const qsizetype expected = undo ? model.undo() : model.redo();
+            const qsizetype got = undo ? buffer.undo() : buffer.redo(), expected = undo ? model.undo() : model.redo();
             if (got != expected)
                 return u"step %1: %2 returned %3, expected %4"_s.arg(step).arg(what).arg(got).arg(expected);
             caret = std::max<qsizetype>(got, 0);
         } else if (op < 89) {
-            if (model.depth() < 2 && random.bounded(2) == 0) {
-                buffer.beginGroup();
-                model.beginGroup();
-                what = u"begin group"_s;
-            } else {
-                buffer.endGroup();
-                model.endGroup();
-                what = u"end group"_s;
-            }
+            const bool begin = model.depth < 2 && random.bounded(2) == 0;
+            begin ? buffer.beginGroup() : buffer.endGroup();
+            begin ? model.beginGroup() : model.endGroup();
+            what = begin ? u"begin group"_s : u"end group"_s;
         } else if (op < 94) {
             const bool modified = random.bounded(4) == 0;
             buffer.setModified(modified);
@@ -400,12 +327,10 @@ QString runSequence(quint32 seed, int steps, Coverage &seen)
             what = u"clear undo"_s;
         } else {  // a new file, now and then one character over the limit: refused, nothing changes
             const QByteArray next = randomFile(random);
-            const qsizetype needed = snapshotOf(next).text.size();
-            const qsizetype limit = needed - qsizetype(random.bounded(2));
-            const bool read = TextBytes::read(buffer, next, limit);
-            if (read != (needed <= limit))
-                return u"step %1: read %2 with limit %3 gave %4"_s.arg(step).arg(needed).arg(limit).arg(read);
-            if (read)
+            const qsizetype needed = snapshotOf(next).text.size(), limit = needed - qsizetype(random.bounded(2));
+            if (TextBytes::read(buffer, next, limit) != (needed <= limit))
+                return u"step %1: read %2 with limit %3"_s.arg(step).arg(needed).arg(limit);
+            if (needed <= limit)
                 model.load(next);
             caret = 0;
             what = u"read %1"_s.arg(QString::fromLatin1(next.toHex()));
@@ -430,9 +355,8 @@ private slots:
 // Thousands of random sequences; NYO_TEXTBUFFER_SEED picks other ones.
 void TestTextBuffer::matchesPlainModel()
 {
-    const quint32 base = qEnvironmentVariableIsSet("NYO_TEXTBUFFER_SEED")
-                             ? quint32(qEnvironmentVariableIntValue("NYO_TEXTBUFFER_SEED"))
-                             : 1;
+    const quint32 base = quint32(qEnvironmentVariableIsSet("NYO_TEXTBUFFER_SEED")
+                                     ? qEnvironmentVariableIntValue("NYO_TEXTBUFFER_SEED") : 1);
     Coverage seen;
     for (quint32 seed = base; seed < base + 1500; ++seed) {
         const QString failure = runSequence(seed, 24, seen);
@@ -484,41 +408,30 @@ void TestTextBuffer::undoSteps()
 {
     QFETCH(QString, initial);
     QFETCH(QString, script);
-    QFETCH(QString, text);
-    QFETCH(QString, state);
-    QFETCH(qsizetype, caret);
     TextBuffer buffer;
     buffer.load(initial, {});
     qsizetype returned = -1;
     for (const QString &token : script.split(u' ', Qt::SkipEmptyParts)) {
         const QChar op = token[0];
-        if (op == u't' || op == u's') {
-            const qsizetype colon = token.indexOf(u':');
-            const QStringList range = token.mid(1, colon - 1).split(u'-');
-            const qsizetype from = range[0].toLongLong();
-            buffer.replace(from, range.size() > 1 ? range[1].toLongLong() : from, token.mid(colon + 1),
+        const QStringList range = token.section(u':', 0, 0).mid(1).split(u'-');
+        if (op == u't' || op == u's')
+            buffer.replace(range[0].toLongLong(), range.last().toLongLong(), token.section(u':', 1),
                            op == u't' ? TextBuffer::Undo::Typing : TextBuffer::Undo::Step);
-        } else if (op == u'(' || op == u')') {
+        else if (op == u'(' || op == u')')
             op == u'(' ? buffer.beginGroup() : buffer.endGroup();
-        } else if (op == u'u' || op == u'r') {
+        else if (op == u'u' || op == u'r')
             returned = op == u'u' ? buffer.undo() : buffer.redo();
-        } else if (op == u'c' || op == u'm') {
+        else if (op == u'c' || op == u'm')
             buffer.setModified(op == u'm');
-        } else {
-            QCOMPARE(op, QChar(u'x'));
+        else if (op == u'x')
             buffer.clearUndo();
-        }
+        else
+            QFAIL(qPrintable(token));
     }
-    QCOMPARE(buffer.text(), text);
-    QString got;
-    if (buffer.canUndo())
-        got += u'u';
-    if (buffer.canRedo())
-        got += u'r';
-    if (buffer.isModified())
-        got += u'm';
-    QCOMPARE(got, state);
-    QCOMPARE(returned, caret);
+    QTEST(buffer.text(), "text");
+    QTEST(QString(buffer.canUndo() ? "u" : "") + (buffer.canRedo() ? "r" : "") + (buffer.isModified() ? "m" : ""),
+          "state");
+    QTEST(returned, "caret");
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)

@@ -8,6 +8,8 @@
 #include <QInputMethodEvent>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void sendCommit(QWidget *w, const QString &commit, const QString &preedit = QString())
@@ -18,13 +20,10 @@ void sendCommit(QWidget *w, const QString &commit, const QString &preedit = QStr
 }
 
 // A view of the given size showing text (or a shared buffer) in a known font.
-void show(TextView &view, const QString &text, QSize size, TextBuffer *shared = nullptr)
+void show(TextView &view, const QString &text, QSize size = {400, 200}, TextBuffer *shared = nullptr)
 {
-    view.setFont(QFont(QStringLiteral("IPAGothic"), 12));
-    if (shared)
-        view.setBuffer(shared);
-    else
-        view.buffer()->load(text, {});
+    view.setFont(QFont(u"IPAGothic"_s, 12));
+    shared ? view.setBuffer(shared) : view.buffer()->load(text, {});
     view.resize(size);
     view.show();
 }
@@ -33,166 +32,142 @@ void show(TextView &view, const QString &text, QSize size, TextBuffer *shared = 
 
 class TestTextView : public QObject {
     Q_OBJECT
+
 private slots:
-    void viewsOfOneTextWrapAtTheirOwnWidths();
-    void caretKeys_data();
-    void caretKeys();
-    void mouseSelects();
-    void inputMethod();
-    void screenReaderSeesTextCaretAndSelection();
+    void viewsOfOneTextWrapAtTheirOwnWidths()
+    {
+        TextBuffer text;
+        text.load(QString(200, u'あ') + u"\r\nshort"_s, {});
+        TextView wide, narrow;
+        show(wide, {}, QSize(600, 200), &text);
+        show(narrow, {}, QSize(200, 200), &text);
+        QVERIFY(QTest::qWaitForWindowExposed(&narrow));
+        const qsizetype wideRows = wide.displayRowCount(), narrowRows = narrow.displayRowCount();
+        QVERIFY2(narrowRows > wideRows && wideRows > 2, qPrintable(u"%1 %2"_s.arg(wideRows).arg(narrowRows)));
+        // Typing in one shows in the other; the other's caret moves along with the text before it.
+        narrow.setPosition(text.length());
+        wide.setPosition(0);
+        QTest::keyClicks(&wide, u"xy"_s);
+        QCOMPARE(narrow.buffer()->lineText(0).left(3), u"xyあ"_s);
+        QCOMPARE(narrow.position(), text.length());
+        narrow.undo();  // undo is the text's
+        QCOMPARE(text.lineText(0), QString(200, u'あ'));
+        wide.setWordWrap(false);  // each view keeps its own wrap setting
+        QCOMPARE(wide.displayRowCount(), 2);
+        QCOMPARE(narrow.displayRowCount(), narrowRows);
+    }
+
+    // A key from a caret position: where the caret and the anchor go (-1: no selection), and the
+    // text afterwards (null: unchanged).
+    void caretKeys_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("after");
+        const QString emoji = u"a\U0001F600b"_s, japanese = u"日本語のテキスト ok"_s, lines = u"abcd\nab\nabcd"_s;
+        const auto row = [](const char *name, const QString &text, int from, QKeyCombination key, int anchor, int to,
+                            const QString &after = {}) {
+            QTest::newRow(name) << text << from << key << anchor << to << after;
+        };
+        row("right over a surrogate pair", emoji, 1, Qt::Key_Right, -1, 3);
+        row("left over a surrogate pair", emoji, 3, Qt::Key_Left, -1, 1);
+        row("shift+right selects", emoji, 0, Qt::SHIFT | Qt::Key_Right, 0, 1);
+        row("backspace a surrogate pair", emoji, 3, Qt::Key_Backspace, -1, 1, u"ab"_s);
+        row("ctrl+right: kanji run", japanese, 0, Qt::CTRL | Qt::Key_Right, -1, 3);
+        row("ctrl+right: hiragana run", japanese, 3, Qt::CTRL | Qt::Key_Right, -1, 4);
+        row("ctrl+right: katakana run and space", japanese, 4, Qt::CTRL | Qt::Key_Right, -1, 9);
+        row("ctrl+left: back to the run's start", japanese, 7, Qt::CTRL | Qt::Key_Left, -1, 4);
+        row("ctrl+end", japanese, 0, Qt::CTRL | Qt::Key_End, -1, 11);
+        row("ctrl+shift+home", japanese, 5, Qt::CTRL | Qt::SHIFT | Qt::Key_Home, 5, 0);
+        row("down keeps the column", lines, 3, Qt::Key_Down, -1, 7);
+        row("end of a line", lines, 1, Qt::Key_End, -1, 4);
+        row("home of a line", lines, 6, Qt::Key_Home, -1, 5);
+    }
+
+    void caretKeys()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, from);
+        QFETCH(QKeyCombination, key);
+        QFETCH(int, to);
+        QFETCH(int, anchor);
+        QFETCH(QString, after);
+        TextView view;
+        show(view, text);
+        view.setPosition(from);
+        QTest::keyClick(&view, key.key(), key.keyboardModifiers());
+        QCOMPARE(view.position(), qsizetype(to));
+        QCOMPARE(view.anchor(), qsizetype(anchor < 0 ? to : anchor));
+        QCOMPARE(view.buffer()->text(), after.isNull() ? text : after);
+    }
+
+    void mouseSelects()
+    {
+        TextView view;
+        show(view, u"日本語のテキスト abc\nsecond line"_s);
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QWidget *port = view.viewport();
+        const auto at = [&view](qsizetype pos) { return view.cursorRect(pos).center(); };
+        QTest::mouseClick(port, Qt::LeftButton, Qt::NoModifier, at(2) + QPoint(1, 0));
+        QCOMPARE(view.position(), 2);
+        QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, at(15));
+        QCOMPARE(std::pair(view.anchor(), view.position()), (std::pair<qsizetype, qsizetype>(2, 15)));
+        // A drag from one point to another selects between them.
+        QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, at(0));
+        QMouseEvent move(QEvent::MouseMove, at(20), port->mapToGlobal(at(20)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(port, &move);
+        QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, at(20));
+        QCOMPARE(std::pair(view.selectionStart(), view.selectionEnd()), (std::pair<qsizetype, qsizetype>(0, 20)));
+        // A double-click selects a run of one script.
+        QTest::mouseDClick(port, Qt::LeftButton, Qt::NoModifier, at(5) + QPoint(1, 0));
+        QCOMPARE(view.selectedText(), u"テキスト"_s);
+    }
+
+    void inputMethod()
+    {
+        TextView view;
+        show(view, u"ab"_s, QSize(300, 100));
+        view.setPosition(1);
+        const QRect caret = view.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        // Composing shows at the caret but changes nothing; the candidate window follows it.
+        sendCommit(&view, QString(), u"にほん"_s);
+        QCOMPARE(view.buffer()->text(), u"ab"_s);
+        QVERIFY(view.inputMethodQuery(Qt::ImCursorRectangle).toRect().left() > caret.left());
+        QCOMPARE(view.inputMethodQuery(Qt::ImSurroundingText).toString(), u"ab"_s);
+        QCOMPARE(view.inputMethodQuery(Qt::ImCursorPosition).toInt(), 1);
+        // Committing inserts; cancelling (an empty event) inserts nothing.
+        sendCommit(&view, u"日本"_s);
+        QCOMPARE(view.position(), 3);
+        sendCommit(&view, QString(), u"ご"_s);
+        sendCommit(&view, QString());
+        QCOMPARE(view.buffer()->text(), u"a日本b"_s);
+        view.setReadOnly(true);  // read-only takes no input
+        sendCommit(&view, u"x"_s);
+        QCOMPARE(view.buffer()->text(), u"a日本b"_s);
+        QVERIFY(!view.inputMethodQuery(Qt::ImEnabled).toBool());
+    }
+
+    void screenReaderSeesTextCaretAndSelection()
+    {
+        TextView view;
+        show(view, u"日本語\nabc"_s, QSize(300, 100));
+        view.setSelection(1, 5);
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(&view);
+        QVERIFY(face && face->textInterface() && face->state().multiLine && face->state().editable);
+        QAccessibleTextInterface *text = face->textInterface();
+        QCOMPARE(text->characterCount(), 7);
+        QCOMPARE(text->text(0, 3), u"日本語"_s);
+        QCOMPARE(text->cursorPosition(), 5);
+        int start = -1, end = -1;
+        text->selection(0, &start, &end);
+        QCOMPARE(std::pair(start, end), std::pair(1, 5));
+        text->setCursorPosition(2);
+        QCOMPARE(view.position(), 2);
+    }
 };
-
-void TestTextView::viewsOfOneTextWrapAtTheirOwnWidths()
-{
-    TextBuffer text;
-    text.load(QString(200, u'あ') + QStringLiteral("\r\nshort"), {});
-    TextView wide, narrow;
-    show(wide, {}, QSize(600, 200), &text);
-    show(narrow, {}, QSize(200, 200), &text);
-    QVERIFY(QTest::qWaitForWindowExposed(&narrow));
-    const qsizetype wideRows = wide.displayRowCount();
-    const qsizetype narrowRows = narrow.displayRowCount();
-    QVERIFY2(narrowRows > wideRows && wideRows > 2, qPrintable(QStringLiteral("%1 %2").arg(wideRows).arg(narrowRows)));
-    // Typing in one shows in the other; the other's caret moves along with the text before it.
-    narrow.setPosition(text.length());
-    wide.setPosition(0);
-    QTest::keyClicks(&wide, QStringLiteral("xy"));
-    QCOMPARE(narrow.buffer()->lineText(0).left(3), QStringLiteral("xyあ"));
-    QCOMPARE(narrow.position(), text.length());
-    // Undo is the text's: the other view takes it back too.
-    narrow.undo();
-    QCOMPARE(text.lineText(0), QString(200, u'あ'));
-    // Each view keeps its own wrap setting.
-    wide.setWordWrap(false);
-    QCOMPARE(wide.displayRowCount(), 2);
-    QCOMPARE(narrow.displayRowCount(), narrowRows);
-}
-
-// A key from a caret position: where the caret and the anchor go, and the text afterwards
-// (null: unchanged). An anchor of -1 means no selection.
-void TestTextView::caretKeys_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("anchor");
-    QTest::addColumn<int>("to");
-    QTest::addColumn<QString>("after");
-    const auto row = [](const char *name, const QString &text, int from, Qt::Key key, int modifiers, int anchor,
-                        int to, const QString &after = QString()) {
-        QTest::newRow(name) << text << from << int(key) << modifiers << anchor << to << after;
-    };
-    const int ctrl = Qt::ControlModifier;
-    const QString emoji = QStringLiteral("a\U0001F600b");
-    row("right over a surrogate pair", emoji, 1, Qt::Key_Right, 0, -1, 3);
-    row("left over a surrogate pair", emoji, 3, Qt::Key_Left, 0, -1, 1);
-    row("shift+right selects", emoji, 0, Qt::Key_Right, Qt::ShiftModifier, 0, 1);
-    row("backspace a surrogate pair", emoji, 3, Qt::Key_Backspace, 0, -1, 1, QStringLiteral("ab"));
-    const QString japanese = QStringLiteral("日本語のテキスト ok");
-    row("ctrl+right: kanji run", japanese, 0, Qt::Key_Right, ctrl, -1, 3);
-    row("ctrl+right: hiragana run", japanese, 3, Qt::Key_Right, ctrl, -1, 4);
-    row("ctrl+right: katakana run and space", japanese, 4, Qt::Key_Right, ctrl, -1, 9);
-    row("ctrl+left: back to the run's start", japanese, 7, Qt::Key_Left, ctrl, -1, 4);
-    row("ctrl+end", japanese, 0, Qt::Key_End, ctrl, -1, 11);
-    row("ctrl+shift+home", japanese, 5, Qt::Key_Home, ctrl | Qt::ShiftModifier, 5, 0);
-    row("down keeps the column", QStringLiteral("abcd\nab\nabcd"), 3, Qt::Key_Down, 0, -1, 7);
-    row("end of a line", QStringLiteral("abcd\nab"), 1, Qt::Key_End, 0, -1, 4);
-    row("home of a line", QStringLiteral("abcd\nab"), 6, Qt::Key_Home, 0, -1, 5);
-}
-
-void TestTextView::caretKeys()
-{
-    QFETCH(QString, text);
-    QFETCH(int, from);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, anchor);
-    QFETCH(int, to);
-    QFETCH(QString, after);
-    TextView view;
-    show(view, text, QSize(400, 200));
-    view.setPosition(from);
-    QTest::keyClick(&view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(view.position(), qsizetype(to));
-    QCOMPARE(view.anchor(), qsizetype(anchor < 0 ? to : anchor));
-    QCOMPARE(view.buffer()->text(), after.isNull() ? text : after);
-}
-
-void TestTextView::mouseSelects()
-{
-    TextView view;
-    show(view, QStringLiteral("日本語のテキスト abc\nsecond line"), QSize(400, 200));
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QWidget *port = view.viewport();
-    const auto at = [&view](qsizetype pos) { return view.cursorRect(pos).center(); };
-    QTest::mouseClick(port, Qt::LeftButton, Qt::NoModifier, at(2) + QPoint(1, 0));
-    QCOMPARE(view.position(), 2);
-    QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, at(15));
-    QCOMPARE(view.anchor(), 2);
-    QCOMPARE(view.position(), 15);
-    // A drag from one point to another selects between them.
-    QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, at(0));
-    QMouseEvent move(QEvent::MouseMove, at(20), port->mapToGlobal(at(20)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(port, &move);
-    QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, at(20));
-    QCOMPARE(view.selectionStart(), 0);
-    QCOMPARE(view.selectionEnd(), 20);
-    // A double-click selects a run of one script.
-    QTest::mouseDClick(port, Qt::LeftButton, Qt::NoModifier, at(5) + QPoint(1, 0));
-    QCOMPARE(view.selectedText(), QStringLiteral("テキスト"));
-}
-
-void TestTextView::inputMethod()
-{
-    TextView view;
-    show(view, QStringLiteral("ab"), QSize(300, 100));
-    view.setPosition(1);
-    const QRect caret = view.inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    // Composing shows at the caret but changes nothing; the candidate window follows it.
-    sendCommit(&view, QString(), QStringLiteral("にほん"));
-    QCOMPARE(view.buffer()->text(), QStringLiteral("ab"));
-    QVERIFY(view.inputMethodQuery(Qt::ImCursorRectangle).toRect().left() > caret.left());
-    QCOMPARE(view.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("ab"));
-    QCOMPARE(view.inputMethodQuery(Qt::ImCursorPosition).toInt(), 1);
-    // Committing inserts; cancelling (an empty event) inserts nothing.
-    sendCommit(&view, QStringLiteral("日本"));
-    QCOMPARE(view.buffer()->text(), QStringLiteral("a日本b"));
-    QCOMPARE(view.position(), 3);
-    sendCommit(&view, QString(), QStringLiteral("ご"));
-    sendCommit(&view, QString());
-    QCOMPARE(view.buffer()->text(), QStringLiteral("a日本b"));
-    // A commit replaces the selection.
-    view.setSelection(1, 3);
-    sendCommit(&view, QStringLiteral("語"));
-    QCOMPARE(view.buffer()->text(), QStringLiteral("a語b"));
-    // Read-only takes no input.
-    view.setReadOnly(true);
-    sendCommit(&view, QStringLiteral("x"));
-    QCOMPARE(view.buffer()->text(), QStringLiteral("a語b"));
-    QCOMPARE(view.inputMethodQuery(Qt::ImEnabled).toBool(), false);
-}
-
-void TestTextView::screenReaderSeesTextCaretAndSelection()
-{
-    TextView view;
-    show(view, QStringLiteral("日本語\nabc"), QSize(300, 100));
-    view.setSelection(1, 5);
-    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(&view);
-    QVERIFY(face && face->textInterface());
-    QAccessibleTextInterface *text = face->textInterface();
-    QCOMPARE(text->characterCount(), 7);
-    QCOMPARE(text->text(0, 3), QStringLiteral("日本語"));
-    QCOMPARE(text->cursorPosition(), 5);
-    int start = -1, end = -1;
-    text->selection(0, &start, &end);
-    QCOMPARE(start, 1);
-    QCOMPARE(end, 5);
-    text->setCursorPosition(2);
-    QCOMPARE(view.position(), 2);
-    QVERIFY(face->state().multiLine && face->state().editable);
-}
 
 QTEST_MAIN(TestTextView)
 #include "tst_textview.moc"

@@ -1,6 +1,6 @@
 // The rows of a whole text: a view's row index (counted while idle, exact when asked, kept
 // under edits) against rows counted line by line, and pages for printing, which must hold
-// every row of the text once (pages at a printer's own resolution: tests/app/tst_printing).
+// every row of the text once (what a page shows, at a printer's resolution: tst_printing).
 #include "platform/linelayout.h"
 #include "platform/pagelayout.h"
 #include "platform/textbuffer.h"
@@ -9,13 +9,11 @@
 
 #include <QElapsedTimer>
 #include <QImage>
-#include <QPainter>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <algorithm>
-#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -33,63 +31,56 @@ const QString kProse = u"吾輩は猫である。名前はまだ無い。どこ�
 
 // Lines of every kind a file holds: Japanese prose of uneven length, ASCII, empty lines,
 // tabs, escapes, and now and then a line QTextLayout has to lay out (an emoji).
-QString makeText(int lines, quint32 seed)
+TextBuffer *makeText(TextBuffer &buffer, int lines, quint32 seed, const QString &tail = {})
 {
-    static const char16_t *const phrases[] = {
-        u"吾輩は猫である。", u"名前はまだ無い。", u"どこで生れたかとんと見当がつかぬ。",
-        u"ﾃﾞｰﾀﾍﾞｰｽのﾊﾞｯｸｱｯﾌﾟを取得しました。", u"int main(void) { return 0; } ",
-        u"「保存」ボタンを押してください。", u"\t表の列\t値\t備考", u"The quick brown fox ",
-        u"\uEF81\uEF82 escaped ", u"①②③　ⅰⅱⅲ　㈱㈲", u"絵文字\U0001F600入り",
-    };
+    static const QStringList phrases{u"吾輩は猫である。"_s, u"名前はまだ無い。"_s, u"どこで生れたかとんと見当がつかぬ。"_s,
+                                     u"ﾃﾞｰﾀﾍﾞｰｽのﾊﾞｯｸｱｯﾌﾟを取得しました。"_s, u"int main(void) { return 0; } "_s,
+                                     u"「保存」ボタンを押してください。"_s, u"\t表の列\t値\t備考"_s, u"The quick brown fox "_s,
+                                     u"\uEF81\uEF82 escaped "_s, u"①②③　ⅰⅱⅲ　㈱㈲"_s, u"絵文字\U0001F600入り"_s};
     QRandomGenerator random(seed);
     QStringList out;
     for (int i = 0; i < lines; ++i) {
-        QString line;
+        out.append(QString());
         for (int parts = random.bounded(6) == 0 ? 0 : 1 + random.bounded(6); parts > 0; --parts)
-            line += QString::fromUtf16(phrases[random.bounded(int(std::size(phrases)))]);
-        out.append(line);
+            out.last() += phrases[random.bounded(int(phrases.size()))];
     }
-    return out.join(u'\n');
+    buffer.load(out.join(u'\n') + tail, {});
+    return &buffer;
 }
 
-// Rows counted the slow way: every line laid out in full.
+// Rows counted the slow way, every line laid out in full: the position of each row, the
+// first row of each line, the line of each row.
 struct Rows {
-    QList<qsizetype> starts;     // position of each row
-    QList<qsizetype> firstRow;   // of each line
-    QList<qsizetype> lineOfRow;  // of each row
-};
+    QList<qsizetype> starts, firstRow, lineOfRow;
 
-Rows countAll(const TextBuffer &buffer, const TextStyle &style, qreal width, bool wrap)
-{
-    Rows rows;
-    for (qsizetype line = 0; line < buffer.lineCount(); ++line) {
-        const LineLayout layout(style, buffer.lineText(line), width, wrap);
-        rows.firstRow.append(rows.starts.size());
-        for (int r = 0; r < layout.rowCount(); ++r) {
-            rows.starts.append(buffer.lineStart(line) + layout.rowStart(r));
-            rows.lineOfRow.append(line);
+    Rows(const TextBuffer &buffer, const TextStyle &style, qreal width, bool wrap = true)
+    {
+        for (qsizetype line = 0; line < buffer.lineCount(); ++line) {
+            const LineLayout layout(style, buffer.lineText(line), width, wrap);
+            firstRow.append(starts.size());
+            for (int r = 0; r < layout.rowCount(); ++r) {
+                starts.append(buffer.lineStart(line) + layout.rowStart(r));
+                lineOfRow.append(line);
+            }
         }
     }
-    return rows;
-}
-
-qsizetype rowHolding(const Rows &rows, qsizetype pos)
-{
-    return qsizetype(std::upper_bound(rows.starts.begin(), rows.starts.end(), pos) - rows.starts.begin()) - 1;
-}
+    qsizetype holding(qsizetype pos) const
+    {
+        return std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin() - 1;
+    }
+};
 
 // Everything the index answers, against the slow count.
 void compareAll(WrapIndex &index, const TextBuffer &buffer, const Rows &expected)
 {
-    const qsizetype total = expected.starts.size();
-    const qsizetype lines = buffer.lineCount();
+    const qsizetype total = expected.starts.size(), lines = buffer.lineCount();
     QCOMPARE(index.rowCount(), total);
     QCOMPARE(index.estimatedRowCount(), total);
     QVERIFY(!index.isCounting());
     for (qsizetype line = 0; line < lines; ++line) {
-        const qsizetype next = line + 1 < lines ? expected.firstRow.at(line + 1) : total;
         QCOMPARE(index.rowOfPosition(buffer.lineStart(line)), expected.firstRow.at(line));
         QCOMPARE(index.estimatedFirstRowOfLine(line), expected.firstRow.at(line));
+        const qsizetype next = line + 1 < lines ? expected.firstRow.at(line + 1) : total;
         QCOMPARE(index.rowOfPosition(buffer.lineEnd(line)), next - 1);
     }
     for (qsizetype row = 0; row < total; ++row) {
@@ -97,10 +88,9 @@ void compareAll(WrapIndex &index, const TextBuffer &buffer, const Rows &expected
         QCOMPARE(index.rowStart(row), start);
         QCOMPARE(index.lineOfRow(row), expected.lineOfRow.at(row));
         QCOMPARE(index.estimatedLineOfRow(row), expected.lineOfRow.at(row));
-        // positions on both sides of every row boundary
-        for (const qsizetype pos : {start - 1, start, start + 1}) {
+        for (const qsizetype pos : {start - 1, start, start + 1}) {  // both sides of every row boundary
             if (pos >= 0 && pos <= buffer.length())
-                QCOMPARE(index.rowOfPosition(pos), rowHolding(expected, pos));
+                QCOMPARE(index.rowOfPosition(pos), expected.holding(pos));
         }
     }
     QCOMPARE(index.rowStart(total), buffer.length());
@@ -140,235 +130,166 @@ qsizetype randomEdit(TextBuffer &buffer, QRandomGenerator &random, qsizetype foc
 class TestWrapIndex : public QObject {
     Q_OBJECT
 
+    TextStyle m_style{testFont()};
+
 private slots:
-    void initTestCase();
+    // Two views' indexes of one text live through random edits and undos and changes of their
+    // width, wrap and font; a new index at any width, asked before, halfway through or after
+    // counting, is right after an edit too; every one answers as rows counted afresh. An edit
+    // inside the counted part keeps it counted.
+    void followsEditsLikeAFreshCount()
+    {
+        TextBuffer buffer;
+        makeText(buffer, 300, 7);
+        std::optional<TextStyle> wideStyle(std::in_place, testFont());  // a new font at the same address
+        const qreal widths[] = {0, 10, 90, 130, 420};
+        struct View {
+            WrapIndex index;
+            const TextStyle *style;
+            qreal width;
+            bool wrap = true;
+        } views[] = {{&buffer, &m_style, 100}, {&buffer, &*wideStyle, 500}};
+        for (View &v : views) {
+            v.index.setStyle(v.style);
+            v.index.setWidth(v.width);
+        }
+        const auto same = [&](WrapIndex &index, const TextStyle &style, qreal width, bool wrap) {
+            compareAll(index, buffer, Rows(buffer, style, width, wrap));
+            return !QTest::currentTestFailed();
+        };
+        const auto sameViews = [&] {
+            return std::all_of(std::begin(views), std::end(views),
+                               [&](View &v) { return same(v.index, *v.style, v.width, v.wrap); });
+        };
+        QRandomGenerator random(11);
+        for (int round = 0; round < 40; ++round) {
+            WrapIndex fresh(&buffer);
+            QCOMPARE(fresh.rowCount(), buffer.lineCount());  // no font yet: a row a line
+            fresh.setStyle(&m_style);
+            const qreal width = widths[random.bounded(int(std::size(widths)))];
+            const bool wrap = random.bounded(4) != 0;
+            fresh.setWidth(width);
+            fresh.setWrap(wrap);
+            const int counted = int(random.bounded(3));
+            if (counted == 1)
+                fresh.rowOfPosition(buffer.lineStart(buffer.lineCount() / 2));
+            else if (counted == 2)
+                fresh.rowCount();
+            const qsizetype length = buffer.length();
+            const qsizetype added = randomEdit(buffer, random, buffer.lineCount() / 2);
+            if (counted == 2)  // more lines than an edit counts at once are left to the idle count
+                QCOMPARE(fresh.isCounting(), added > 2000);
+            const QByteArray context = "round " + QByteArray::number(round);
+            QVERIFY2(same(fresh, m_style, width, wrap) && sameViews(), context);
+            if (added > 2000 || buffer.length() < length / 2 || random.bounded(3) == 0)
+                QVERIFY2(buffer.undo() >= 0 && sameViews(), context);
+            View &wide = views[1];  // now and then another width, wrap or font
+            if (const int change = int(random.bounded(6)); change < 2) {
+                if (random.bounded(2) == 0)
+                    wide.index.setWidth(wide.width = widths[random.bounded(int(std::size(widths)))]);
+                else
+                    wide.index.setWrap(wide.wrap = !wide.wrap);
+                if (!wide.wrap)  // every line is one row: nothing to count
+                    QVERIFY2(!wide.index.isCounting() && wide.index.estimatedRowCount() == buffer.lineCount(), context);
+            } else if (change == 2) {
+                wideStyle.emplace(testFont(wideStyle->font().pixelSize() == 16 ? 24 : 16));
+                wide.index.setStyle(&*wideStyle);
+            }
+        }
+    }
 
-    void followsEditsLikeAFreshCount();
-    void queriesAndIdleCountingAreExact();
-    void countsInSlices();
+    // A question about a row or line far beyond what is counted is answered exactly, counting
+    // only what it needs; the idle count then finishes the rest and falls silent.
+    void queriesAndIdleCountingAreExact()
+    {
+        TextBuffer buffer;
+        WrapIndex index(makeText(buffer, 20000, 5));
+        QSignalSpy changed(&index, &WrapIndex::rowsChanged);
+        index.setStyle(&m_style);
+        index.setWidth(120);
+        QVERIFY(index.isCounting());
+        QCOMPARE(index.estimatedRowCount(), buffer.lineCount());
+        const Rows expected(buffer, m_style, 120);
+        const qsizetype middle = buffer.lineCount() / 2, row = expected.firstRow.at(middle) + 1;
+        QCOMPARE(index.lineOfRow(row), expected.lineOfRow.at(row));
+        QCOMPARE(index.rowStart(row), expected.starts.at(row));
+        QCOMPARE(index.rowOfPosition(buffer.lineStart(middle + 100)), expected.firstRow.at(middle + 100));
+        QCOMPARE(index.rowOfPosition(buffer.lineEnd(middle + 200)), expected.holding(buffer.lineEnd(middle + 200)));
+        QVERIFY(index.isCounting());
+        QTRY_VERIFY_WITH_TIMEOUT(!index.isCounting(), 60000);
+        QCOMPARE(index.estimatedRowCount(), expected.starts.size());
+        QVERIFY(changed.size() >= 2);  // the restart, then counted rows
+        changed.clear();
+        QCoreApplication::processEvents();
+        QCOMPARE(changed.size(), 0);  // nothing left to count, nothing to report
+    }
 
-    void pagesHoldEveryRowOnce_data();
-    void pagesHoldEveryRowOnce();
-    void pageDrawsItsRows();
-    void pageFromInsideARow();
+    // One pass of the event loop counts for a while, not everything: the program stays
+    // responsive while a large text is counted.
+    void countsInSlices()
+    {
+        TextBuffer buffer;
+        WrapIndex index(makeText(buffer, 200000, 4));
+        index.setStyle(&m_style);
+        index.setWidth(150);
+        const qsizetype before = index.estimatedRowCount();
+        QElapsedTimer clock;
+        clock.start();
+        QCoreApplication::processEvents();
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(index.isCounting() && index.estimatedRowCount() > before);
+    }
 
-private:
-    std::unique_ptr<TextStyle> m_style;
+    void pagesHoldEveryRowOnce_data()
+    {
+        QTest::addColumn<QRectF>("rect");
+        QTest::newRow("page") << QRectF(20, 30, 300, 400);
+        QTest::newRow("narrow and short") << QRectF(0, 0, 60, 50);
+        QTest::newRow("lower than a row") << QRectF(0, 0, 200, 5);
+        QTest::newRow("one row exactly") << QRectF(0, 0, 200, 18);
+    }
+
+    // Page after page from the start to the end: each page starts at a row, holds as many rows
+    // as fit (the last at most that), and together they hold every row once.
+    void pagesHoldEveryRowOnce()
+    {
+        QFETCH(QRectF, rect);
+        TextBuffer buffer;
+        makeText(buffer, 150, 8, u"\n\n"_s);
+        QImage device(10, 10, QImage::Format_ARGB32);
+        const TextStyle style(testFont(), &device);
+        const Rows rows(buffer, style, rect.width());
+        const qsizetype capacity = std::max(1, int(rect.height() / style.lineHeight()));
+        // The empty line after the final break starts at the end: there is nothing in it to print.
+        QCOMPARE(rows.starts.last(), buffer.length());
+        const qsizetype printable = rows.starts.size() - 1;
+        qsizetype row = 0;
+        for (qsizetype from = 0, pages = 0; from < buffer.length(); ++pages) {
+            QVERIFY(pages < printable);
+            const qsizetype next = PageLayout::drawPage(buffer, from, nullptr, &device, rect, testFont());
+            QCOMPARE(from, rows.starts.at(row));
+            const qsizetype nextRow = next == buffer.length() ? printable : rows.starts.indexOf(next);
+            QVERIFY2(nextRow > row && nextRow - row <= capacity, qPrintable(QString::number(next)));
+            if (next < buffer.length())
+                QCOMPARE(nextRow - row, capacity);
+            row = nextRow;
+            from = next;
+        }
+        QCOMPARE(row, printable);
+        QCOMPARE(PageLayout::drawPage(buffer, buffer.length(), nullptr, &device, rect, testFont()), buffer.length());
+    }
+
+    // Starting inside a row (a caller's own position), the rest of that line is laid out from
+    // there and nothing before it is drawn again.
+    void pageFromInsideARow()
+    {
+        TextBuffer buffer;
+        buffer.load(u"abcdefghij klmnopqrst\nuvw"_s, {});
+        QImage device(10, 10, QImage::Format_ARGB32);
+        for (const auto &[from, next] : {std::pair<qsizetype, qsizetype>{0, 8}, {3, 11}, {11, 19}, {19, 22}, {22, 25}})
+            QCOMPARE(PageLayout::drawPage(buffer, from, nullptr, &device, QRectF(0, 0, 64, 18), testFont()), next);
+    }
 };
-
-void TestWrapIndex::initTestCase()
-{
-    m_style = std::make_unique<TextStyle>(testFont());
-}
-
-// Two views' indexes of one text live through random edits and undos and changes of their
-// width, wrap and font; a new index at any width, asked before, halfway through or after
-// counting, is right after an edit too; every one answers as rows counted afresh. An edit
-// inside the counted part keeps it counted.
-void TestWrapIndex::followsEditsLikeAFreshCount()
-{
-    TextBuffer buffer;
-    buffer.load(makeText(300, 7), {});
-    std::optional<TextStyle> wideStyle(std::in_place, testFont());  // a new font at the same address
-    const qreal widths[] = {0, 10, 90, 130, 420};
-    struct View {
-        WrapIndex index;
-        const TextStyle *style;
-        qreal width;
-        bool wrap = true;
-    } views[] = {{&buffer, m_style.get(), 100}, {&buffer, &*wideStyle, 500}};
-    for (View &v : views) {
-        v.index.setStyle(v.style);
-        v.index.setWidth(v.width);
-    }
-    // compareAll for one index, false after a failure
-    const auto same = [&](WrapIndex &index, const TextStyle &style, qreal width, bool wrap) {
-        compareAll(index, buffer, countAll(buffer, style, width, wrap));
-        return !QTest::currentTestFailed();
-    };
-    const auto sameViews = [&] {
-        return same(views[0].index, *views[0].style, views[0].width, views[0].wrap) &&
-               same(views[1].index, *views[1].style, views[1].width, views[1].wrap);
-    };
-    QRandomGenerator random(11);
-    for (int round = 0; round < 40; ++round) {
-        WrapIndex fresh(&buffer);
-        QCOMPARE(fresh.rowCount(), buffer.lineCount());  // no font yet: a row a line
-        fresh.setStyle(m_style.get());
-        const qreal width = widths[random.bounded(int(std::size(widths)))];
-        const bool wrap = random.bounded(4) != 0;
-        fresh.setWidth(width);
-        fresh.setWrap(wrap);
-        const int counted = int(random.bounded(3));
-        if (counted == 1)
-            fresh.rowOfPosition(buffer.lineStart(buffer.lineCount() / 2));
-        else if (counted == 2)
-            fresh.rowCount();
-        const qsizetype length = buffer.length();
-        const qsizetype added = randomEdit(buffer, random, buffer.lineCount() / 2);
-        if (counted == 2)  // more lines than an edit counts at once are left to the idle count
-            QCOMPARE(fresh.isCounting(), added > 2000);
-        const QByteArray context = "round " + QByteArray::number(round);
-        QVERIFY2(same(fresh, *m_style, width, wrap) && sameViews(), context);
-        if (added > 2000 || buffer.length() < length / 2 || random.bounded(3) == 0) {
-            QVERIFY2(buffer.undo() >= 0, context);
-            QVERIFY2(sameViews(), context);
-        }
-        View &wide = views[1];  // now and then another width, wrap or font
-        switch (random.bounded(6)) {
-        case 0:
-        case 1:
-            if (random.bounded(2) == 0)
-                wide.index.setWidth(wide.width = widths[random.bounded(int(std::size(widths)))]);
-            else
-                wide.index.setWrap(wide.wrap = !wide.wrap);
-            if (!wide.wrap)  // every line is one row: nothing to count
-                QVERIFY2(!wide.index.isCounting() && wide.index.estimatedRowCount() == buffer.lineCount(), context);
-            break;
-        case 2:
-            wideStyle.emplace(testFont(wideStyle->font().pixelSize() == 16 ? 24 : 16));
-            wide.index.setStyle(&*wideStyle);
-            break;
-        default: break;
-        }
-    }
-}
-
-// A question about a row or line far beyond what is counted is answered exactly, counting
-// only what it needs; the idle count then finishes the rest and falls silent.
-void TestWrapIndex::queriesAndIdleCountingAreExact()
-{
-    TextBuffer buffer;
-    buffer.load(makeText(20000, 5), {});
-    WrapIndex index(&buffer);
-    QSignalSpy changed(&index, &WrapIndex::rowsChanged);
-    index.setStyle(m_style.get());
-    index.setWidth(120);
-    QVERIFY(index.isCounting());
-    QCOMPARE(index.estimatedRowCount(), buffer.lineCount());
-    const Rows expected = countAll(buffer, *m_style, 120, true);
-    const qsizetype middle = buffer.lineCount() / 2;
-    const qsizetype row = expected.firstRow.at(middle) + 1;
-    QCOMPARE(index.lineOfRow(row), expected.lineOfRow.at(row));
-    QCOMPARE(index.rowStart(row), expected.starts.at(row));
-    QCOMPARE(index.rowOfPosition(buffer.lineStart(middle + 100)), expected.firstRow.at(middle + 100));
-    const qsizetype pos = buffer.lineEnd(middle + 200);
-    QCOMPARE(index.rowOfPosition(pos), rowHolding(expected, pos));
-    QVERIFY(index.isCounting());
-    QTRY_VERIFY_WITH_TIMEOUT(!index.isCounting(), 60000);
-    QCOMPARE(index.estimatedRowCount(), expected.starts.size());
-    QVERIFY(changed.size() >= 2);  // the restart, then counted rows
-    changed.clear();
-    QCoreApplication::processEvents();
-    QCOMPARE(changed.size(), 0);  // nothing left to count, nothing to report
-}
-
-// One pass of the event loop counts for a while, not everything: the program stays
-// responsive while a large text is counted.
-void TestWrapIndex::countsInSlices()
-{
-    TextBuffer buffer;
-    buffer.load(makeText(200000, 4), {});
-    WrapIndex index(&buffer);
-    index.setStyle(m_style.get());
-    index.setWidth(150);
-    const qsizetype before = index.estimatedRowCount();
-    QElapsedTimer clock;
-    clock.start();
-    QCoreApplication::processEvents();
-    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(index.isCounting());
-    QVERIFY(index.estimatedRowCount() > before);
-}
-
-void TestWrapIndex::pagesHoldEveryRowOnce_data()
-{
-    QTest::addColumn<QRectF>("rect");
-    QTest::newRow("page") << QRectF(20, 30, 300, 400);
-    QTest::newRow("narrow and short") << QRectF(0, 0, 60, 50);
-    QTest::newRow("lower than a row") << QRectF(0, 0, 200, 5);
-    QTest::newRow("one row exactly") << QRectF(0, 0, 200, 18);
-}
-
-// Page after page from the start to the end: each page starts at a row, holds as many rows
-// as fit (the last at most that), and together they hold every row once.
-void TestWrapIndex::pagesHoldEveryRowOnce()
-{
-    QFETCH(QRectF, rect);
-    TextBuffer buffer;
-    buffer.load(makeText(150, 8) + u"\n\n"_s, {});
-    QImage device(10, 10, QImage::Format_ARGB32);
-    const TextStyle style(testFont(), &device);
-    const Rows rows = countAll(buffer, style, rect.width(), true);
-    const qsizetype capacity = std::max(1, int(rect.height() / style.lineHeight()));
-    // The empty line after the final break starts at the end: there is nothing in it to print.
-    QCOMPARE(rows.starts.last(), buffer.length());
-    const qsizetype printable = rows.starts.size() - 1;
-    qsizetype row = 0;
-    for (qsizetype from = 0, pages = 0; from < buffer.length(); ++pages) {
-        QVERIFY(pages < printable);
-        const qsizetype next = PageLayout::drawPage(buffer, from, nullptr, &device, rect, testFont());
-        QCOMPARE(from, rows.starts.at(row));
-        const qsizetype nextRow = next == buffer.length() ? printable : rows.starts.indexOf(next);
-        QVERIFY2(nextRow > row, qPrintable(QString::number(next)));
-        if (next < buffer.length())
-            QCOMPARE(nextRow - row, capacity);
-        else
-            QVERIFY(nextRow - row <= capacity);
-        row = nextRow;
-        from = next;
-    }
-    QCOMPARE(row, printable);
-    QCOMPARE(PageLayout::drawPage(buffer, buffer.length(), nullptr, &device, rect, testFont()), buffer.length());
-}
-
-// A page shows its rows one under the other from the rectangle's corner, and drawing
-// measures the same as counting.
-void TestWrapIndex::pageDrawsItsRows()
-{
-    TextBuffer buffer;
-    buffer.load(makeText(60, 9), {});
-    const QRectF rect(10, 20, 250, 180);
-    QImage page(300, 220, QImage::Format_ARGB32);
-    page.fill(Qt::white);
-    QImage expected = page;
-    const QImage blank = page;
-    const TextStyle style(testFont(), &page);
-    const qsizetype second = PageLayout::drawPage(buffer, 0, nullptr, &page, rect, testFont());
-    QPainter painter(&page);
-    painter.setPen(Qt::black);
-    const qsizetype next = PageLayout::drawPage(buffer, second, &painter, &page, rect, testFont());
-    painter.end();
-    QCOMPARE(next, PageLayout::drawPage(buffer, second, nullptr, &page, rect, testFont()));
-    painter.begin(&expected);
-    painter.setPen(Qt::black);
-    const Rows rows = countAll(buffer, style, rect.width(), true);
-    const qsizetype first = rows.starts.indexOf(second);
-    QVERIFY(first > 0);
-    for (qsizetype r = first; r < rows.starts.size() && rows.starts.at(r) < next; ++r) {
-        const qsizetype line = rows.lineOfRow.at(r);
-        const LineLayout layout(style, buffer.lineText(line), rect.width(), true);
-        layout.paintRow(painter, int(r - rows.firstRow.at(line)),
-                        QPointF(rect.left(), rect.top() + (r - first) * style.lineHeight()));
-    }
-    painter.end();
-    QCOMPARE(page, expected);
-    QVERIFY(page != blank);
-}
-
-// Starting inside a row (a caller's own position), the rest of that line is laid out from
-// there and nothing before it is drawn again.
-void TestWrapIndex::pageFromInsideARow()
-{
-    TextBuffer buffer;
-    buffer.load(u"abcdefghij klmnopqrst\nuvw"_s, {});
-    QImage device(10, 10, QImage::Format_ARGB32);
-    const QRectF oneRow(0, 0, 64, 18);
-    const QList<qsizetype> froms{0, 3, 11, 19, 22};
-    const QList<qsizetype> nexts{8, 11, 19, 22, buffer.length()};
-    for (qsizetype i = 0; i < froms.size(); ++i)
-        QCOMPARE(PageLayout::drawPage(buffer, froms[i], nullptr, &device, oneRow, testFont()), nexts[i]);
-}
 
 QTEST_MAIN(TestWrapIndex)
 #include "tst_wrapindex.moc"
