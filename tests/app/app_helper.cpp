@@ -14,7 +14,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
@@ -24,21 +24,19 @@
 
 namespace AppHelper {
 namespace {
-std::unique_ptr<QTemporaryDir> g_env;
-std::unique_ptr<QTemporaryDir> g_scratch;
+std::unique_ptr<QTemporaryDir> g_env, g_scratch;
 } // namespace
 
 void useFreshEnvironment()
 {
     g_env = std::make_unique<QTemporaryDir>();
-    const QString root = g_env->path();
-    for (const char *name : {"config", "runtime", "home", "data"})
-        QDir(root).mkpath(QString::fromLatin1(name));
-    QFile::setPermissions(root + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
-    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
+    for (const auto &[variable, name] : {std::pair{"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "runtime"},
+                                         {"HOME", "home"}, {"XDG_DATA_HOME", "data"}}) {
+        const QString path = g_env->filePath(QString::fromLatin1(name));
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(variable, QFile::encodeName(path));
+    }
 }
 
 QString scratchDir()
@@ -101,15 +99,12 @@ namespace {
 void whenShown(QWidget *(*find)(), std::function<void(QWidget *)> handler)
 {
     auto *timer = new QTimer;
-    auto *elapsed = new QElapsedTimer;
-    elapsed->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, find, handler] {
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline = QDeadlineTimer(10000), find, handler] {
         QWidget *shown = find();
-        if (!shown && elapsed->elapsed() < 10000)
+        if (!shown && !deadline.hasExpired())
             return;
         timer->stop();
         timer->deleteLater();
-        delete elapsed;
         if (shown)
             handler(shown);
     });
@@ -117,15 +112,8 @@ void whenShown(QWidget *(*find)(), std::function<void(QWidget *)> handler)
 }
 } // namespace
 
-void onModal(std::function<void(QWidget *)> handler)
-{
-    whenShown(&QApplication::activeModalWidget, std::move(handler));
-}
-
-void onPopup(std::function<void(QWidget *)> handler)
-{
-    whenShown(&QApplication::activePopupWidget, std::move(handler));
-}
+void onModal(std::function<void(QWidget *)> handler) { whenShown(&QApplication::activeModalWidget, std::move(handler)); }
+void onPopup(std::function<void(QWidget *)> handler) { whenShown(&QApplication::activePopupWidget, std::move(handler)); }
 
 void playDialog(QWidget *dialog, const QStringList &steps)
 {
@@ -168,8 +156,7 @@ QString dialogState(QWidget *dialog)
     QMap<int, QWidget *> controls;
     for (QWidget *control : dialog->findChildren<QWidget *>()) {
         bool numeric = false;
-        const int id = control->objectName().toInt(&numeric);
-        if (numeric)
+        if (const int id = control->objectName().toInt(&numeric); numeric)
             controls.insert(id, control);
     }
     QStringList checked, edits, grey;
@@ -182,12 +169,9 @@ QString dialogState(QWidget *dialog)
             grey.append(QString::number(it.key()));
     }
     QStringList parts;
-    if (!checked.isEmpty())
-        parts.append(QStringLiteral("checked ") + checked.join(u' '));
-    if (!edits.isEmpty())
-        parts.append(QStringLiteral("edits ") + edits.join(u'|'));
-    if (!grey.isEmpty())
-        parts.append(QStringLiteral("grey ") + grey.join(u' '));
+    for (const auto &[name, list, separator] : {std::tuple{"checked ", checked, u' '}, {"edits ", edits, u'|'}, {"grey ", grey, u' '}})
+        if (!list.isEmpty())
+            parts.append(QLatin1String(name) + list.join(separator));
     return parts.join(QStringLiteral("; "));
 }
 
@@ -225,10 +209,7 @@ void stopApp(std::unique_ptr<CNYOApp> &app)
     boxes().answers.clear();
 }
 
-CMainFrame *mainFrame(CNYOApp *app)
-{
-    return app->MainFrame();
-}
+CMainFrame *mainFrame(CNYOApp *app) { return app->MainFrame(); }
 
 CNYOView *activeView(CNYOApp *app)
 {
@@ -248,14 +229,7 @@ int documentCount(CNYOApp *app)
     return int(app->GetDocTemplate()->GetDocuments().size());
 }
 
-bool execute(CNYOApp *app, int id)
-{
-    return app->MainFrame()->Router()->Execute(id);
-}
-
-bool enabled(CNYOApp *app, int id)
-{
-    return app->MainFrame()->Router()->QueryState(id).enabled();
-}
+bool execute(CNYOApp *app, int id) { return app->MainFrame()->Router()->Execute(id); }
+bool enabled(CNYOApp *app, int id) { return app->MainFrame()->Router()->QueryState(id).enabled(); }
 
 } // namespace AppHelper

@@ -2,10 +2,7 @@
 // What the application tests share: a throw-away environment (settings store, runtime folder,
 // home), a running application object, and message boxes answered and recorded instead of
 // shown.
-#include <QByteArray>
-#include <QList>
 #include <QRect>
-#include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>

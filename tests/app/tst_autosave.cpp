@@ -10,6 +10,7 @@
 #include "platform/colorref.h"
 #include "platform/ddx.h"
 #include "platform/msgbox.h"
+#include "platform/profile.h"
 #include "res/resource.h"
 #include "settings/keyindex.h"
 
@@ -19,32 +20,26 @@
 using namespace AppHelper;
 
 namespace {
+constexpr int kSave = CAutoSaveTimers::ID_TIMER_AUTOSAVE, kWarn = CAutoSaveTimers::ID_TIMER_WARNING;
+constexpr uint32_t kWarnRef = 0x0000FF, kNormalRef = 0xFFFFFF;  // red, white
+// The four settings: mode, interval, warning lead, warning flag, as "2 5 2 1".
+const QStringList kKeys{"Jidou", "Jidou1", "Jidou2", "cch"};
 
-constexpr int kSave = CAutoSaveTimers::ID_TIMER_AUTOSAVE;
-constexpr int kWarn = CAutoSaveTimers::ID_TIMER_WARNING;
-constexpr uint32_t kWarnRef = 0x0000FF;  // red
-constexpr uint32_t kNormalRef = 0xFFFFFF;
-
-// The four settings "Jidou Jidou1 Jidou2 Cch": mode, interval, warning lead, warning flag.
 void storeAutoSave(const QString &values)
 {
-    const QStringList v = values.split(u' ');
-    Keys::Jidou.write(v[0].toInt());
-    Keys::Jidou1.write(v[1].toInt());
-    Keys::Jidou2.write(v[2].toInt());
-    Keys::Cch.write(v[3].toInt());
+    for (int i = 0; i < 4; ++i)
+        Profile::WriteProfileInt(QStringLiteral("Settings"), kKeys[i], values.section(u' ', i, i).toInt());
 }
 
 QString storedAutoSave()
 {
-    return QStringLiteral("%1 %2 %3 %4").arg(Keys::Jidou.read()).arg(Keys::Jidou1.read()).arg(Keys::Jidou2.read()).arg(
-        Keys::Cch.read());
+    QStringList values;
+    for (const QString &key : kKeys)
+        values.append(QString::number(Profile::GetProfileInt(QStringLiteral("Settings"), key, -1)));
+    return values.join(u' ');
 }
 
-uint32_t background(CNYOView *view)
-{
-    return RefFromColor(view->palette().color(QPalette::Base));
-}
+uint32_t background(CNYOView *view) { return RefFromColor(view->palette().color(QPalette::Base)); }
 
 // The view's settings, its running timers ("-" for one not running) and the warning colour:
 // "every 5, lead 2, ask 0; save 5000, warn 3000; warned".
@@ -53,308 +48,259 @@ QString timing(CNYOView *view)
     const CAutoSaveTimers *timers = view->AutoSaveTimers();
     const auto period = [timers](int id) { return timers->IsActive(id) ? QString::number(timers->Interval(id)) : "-"; };
     return QStringLiteral("every %1, lead %2, ask %3; save %4, warn %5")
-               .arg(view->SaveInterval())
-               .arg(view->WarnLead())
-               .arg(view->AskSave())
-               .arg(period(kSave), period(kWarn)) +
+               .arg(view->SaveInterval()).arg(view->WarnLead()).arg(view->AskSave()).arg(period(kSave), period(kWarn)) +
            (background(view) == kWarnRef ? "; warned" : background(view) == kNormalRef ? "" : "; other colour");
 }
-
 } // namespace
 
 class TestAutoSave : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void snapshotArmsTimers_data();
-    void snapshotArmsTimers();
-    void savesOnSchedule_data();
-    void savesOnSchedule();
-    void asksBeforeSaving_data();
-    void asksBeforeSaving();
-    void untitledGetsSaveAsEveryInterval_data();
-    void untitledGetsSaveAsEveryInterval();
-    void dialog_data();
-    void dialog();
-    void colourButtonWritesAtOnce();
-    void commandAppliesSettings_data();
-    void commandAppliesSettings();
-
-private:
-    CNYOView *openFile(const QByteArray &bytes);
-
     std::unique_ptr<CNYOApp> m_app;
     QString m_path;
-};
 
-void TestAutoSave::init()
-{
-    useFreshEnvironment();
-    recordBoxes();
-    recordSaveAs();
-    CAutoSaveTimers::SetMillisecondsPerSecond(1000);
-    Keys::JBK.write(int32_t(kWarnRef));
-}
-
-void TestAutoSave::cleanup()
-{
-    stopApp(m_app);
-    CAutoSaveTimers::SetMillisecondsPerSecond(1000);
-}
-
-// Starts the program on a file holding bytes; the view takes the settings stored now.
-CNYOView *TestAutoSave::openFile(const QByteArray &bytes)
-{
-    scratchDir();
-    m_path = writeFile(QStringLiteral("a.txt"), bytes);
-    m_app = startApp({m_path});
-    return m_app ? activeView(m_app.get()) : nullptr;
-}
-
-void TestAutoSave::snapshotArmsTimers_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("timing");
-    QTest::newRow("off") << "1 5 2 1" << "every 0, lead 0, ask 0; save -, warn -";
-    QTest::newRow("unknown mode is off") << "4 5 2 1" << "every 0, lead 0, ask 0; save -, warn -";
-    QTest::newRow("on, no warning") << "2 5 2 0" << "every 5, lead 0, ask 0; save 5000, warn -";
-    QTest::newRow("on, warning") << "2 5 2 1" << "every 5, lead 2, ask 0; save 5000, warn 3000";
-    QTest::newRow("ask, any flag but 0 warns") << "3 600 10 7" << "every 600, lead 10, ask 1; save 600000, warn 590000";
-    // Values the dialog would refuse, as a user's store may hold them.
-    QTest::newRow("interval 0 counts as 1") << "2 0 0 0" << "every 1, lead 0, ask 0; save 1000, warn -";
-    QTest::newRow("lead above interval warns at once") << "2 2 5 1"
-                                                       << "every 2, lead 5, ask 0; save 2000, warn -; warned";
-}
-
-void TestAutoSave::snapshotArmsTimers()
-{
-    QFETCH(QString, stored);
-    QFETCH(QString, timing);
-    storeAutoSave(stored);
-    CNYOView *view = openFile("x");
-    QVERIFY(view);
-    QTRY_COMPARE_WITH_TIMEOUT(::timing(view), timing, 2000);
-}
-
-void TestAutoSave::savesOnSchedule_data()
-{
-    QTest::addColumn<int>("cch");
-    QTest::addColumn<int>("lead");
-    QTest::newRow("no warning") << 0 << 2;
-    QTest::newRow("warning 2 s before") << 1 << 2;
-    QTest::newRow("lead equal to interval") << 1 << 5;
-}
-
-// An unchanged document is written again every interval; the warning comes before the save
-// and the normal background comes back with it.
-void TestAutoSave::savesOnSchedule()
-{
-    QFETCH(int, cch);
-    QFETCH(int, lead);
-    const bool atOnce = lead == 5;
-    storeAutoSave(QStringLiteral("2 5 %1 %2").arg(lead).arg(cch));
-    CAutoSaveTimers::SetMillisecondsPerSecond(atOnce ? 60 : 100);
-    CNYOView *view = openFile("doc");
-    QVERIFY(view);
-    for (int cycle = 0; cycle < 2; ++cycle) {
-        writeFile(QStringLiteral("a.txt"), "changed outside");
-        if (cch)
-            QTRY_COMPARE_WITH_TIMEOUT(background(view), kWarnRef, 3000);
-        if (cch && !atOnce)
-            QCOMPARE(readFile(m_path), QByteArray("changed outside"));
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(m_path), QByteArray("doc"), 3000);
-        if (!atOnce)
-            QCOMPARE(background(view), kNormalRef);
-        QVERIFY(view->AutoSaveTimers()->IsActive(kSave));
+    // Starts the program on a file holding bytes; the view takes the settings stored now.
+    CNYOView *openFile(const QByteArray &bytes)
+    {
+        scratchDir();
+        m_path = writeFile(QStringLiteral("a.txt"), bytes);
+        m_app = startApp({m_path});
+        return m_app ? activeView(m_app.get()) : nullptr;
     }
-    QVERIFY(boxes().texts.isEmpty());
-    QVERIFY(!view->GetDocument()->IsModified());
-}
 
-void TestAutoSave::asksBeforeSaving_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QByteArray>("saved");
-    QTest::newRow("yes") << int(MsgBox::IDYES) << QByteArray("docX");
-    QTest::newRow("no") << int(MsgBox::IDNO) << QByteArray("doc");
-}
+private slots:
+    void init()
+    {
+        useFreshEnvironment();
+        recordBoxes();
+        recordSaveAs();
+        CAutoSaveTimers::SetMillisecondsPerSecond(1000);
+        Keys::JBK.write(int32_t(kWarnRef));
+    }
+    void cleanup() { stopApp(m_app); }
 
-// The question comes with both timers stopped and the warning still showing; the save and
-// the restored background follow only after it.
-void TestAutoSave::asksBeforeSaving()
-{
-    QFETCH(int, answer);
-    QFETCH(QByteArray, saved);
-    storeAutoSave(QStringLiteral("3 3 1 1"));
-    CAutoSaveTimers::SetMillisecondsPerSecond(100);
-    CNYOView *view = openFile("doc");
-    QVERIFY(view);
-    view->SetSel(3, 3);
-    view->ReplaceSel(QStringLiteral("X"));
-    QStringList seen;
-    MsgBox::setResponder([&](const QString &text, const QString &caption, MsgBox::Buttons buttons, MsgBox::Icon icon) {
-        const bool yesNo = buttons == MsgBox::Buttons::YesNo && icon == MsgBox::Icon::None;
-        seen.append(caption + u'/' + text + (yesNo ? " yes/no; " : "; ") + ::timing(view));
-        return answer;
-    });
-    QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 5000);
-    QCOMPARE(seen, QStringList(2, "確認/保存しますか yes/no; every 3, lead 1, ask 1; save -, warn -; warned"));
-    QCOMPARE(readFile(m_path), saved);
-    QCOMPARE(view->GetDocument()->IsModified(), answer == MsgBox::IDNO);
-    recordBoxes();
-}
+    void snapshotArmsTimers_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("timing");
+        QTest::newRow("off") << "1 5 2 1" << "every 0, lead 0, ask 0; save -, warn -";
+        QTest::newRow("unknown mode is off") << "4 5 2 1" << "every 0, lead 0, ask 0; save -, warn -";
+        QTest::newRow("on, no warning") << "2 5 2 0" << "every 5, lead 0, ask 0; save 5000, warn -";
+        QTest::newRow("on, warning") << "2 5 2 1" << "every 5, lead 2, ask 0; save 5000, warn 3000";
+        QTest::newRow("ask, any flag but 0 warns") << "3 600 10 7" << "every 600, lead 10, ask 1; save 600000, warn 590000";
+        // Values the dialog would refuse, as a user's store may hold them.
+        QTest::newRow("interval 0 counts as 1") << "2 0 0 0" << "every 1, lead 0, ask 0; save 1000, warn -";
+        QTest::newRow("lead above interval warns at once") << "2 2 5 1" << "every 2, lead 5, ask 0; save 2000, warn -; warned";
+    }
+    void snapshotArmsTimers()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, timing);
+        storeAutoSave(stored);
+        CNYOView *view = openFile("x");
+        QVERIFY(view);
+        QTRY_COMPARE_WITH_TIMEOUT(::timing(view), timing, 2000);
+    }
 
-void TestAutoSave::untitledGetsSaveAsEveryInterval_data()
-{
-    QTest::addColumn<QString>("firstAnswer");  // "" = Cancel
-    QTest::addColumn<bool>("fails");
-    QTest::newRow("cancelled") << QString() << false;
-    QTest::newRow("failed save") << QStringLiteral("no such folder/b.txt") << true;
-}
+    void savesOnSchedule_data()
+    {
+        QTest::addColumn<int>("cch");
+        QTest::addColumn<int>("lead");
+        QTest::newRow("no warning") << 0 << 2;
+        QTest::newRow("warning 2 s before") << 1 << 2;
+        QTest::newRow("lead equal to interval") << 1 << 5;
+    }
+    // An unchanged document is written again every interval; the warning comes before the save
+    // and the normal background comes back with it.
+    void savesOnSchedule()
+    {
+        QFETCH(int, cch);
+        QFETCH(int, lead);
+        const bool atOnce = lead == 5;
+        storeAutoSave(QStringLiteral("2 5 %1 %2").arg(lead).arg(cch));
+        CAutoSaveTimers::SetMillisecondsPerSecond(atOnce ? 60 : 100);
+        CNYOView *view = openFile("doc");
+        QVERIFY(view);
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            writeFile(QStringLiteral("a.txt"), "changed outside");
+            if (cch)
+                QTRY_COMPARE_WITH_TIMEOUT(background(view), kWarnRef, 3000);
+            if (cch && !atOnce)
+                QCOMPARE(readFile(m_path), QByteArray("changed outside"));
+            QTRY_COMPARE_WITH_TIMEOUT(readFile(m_path), QByteArray("doc"), 3000);
+            if (!atOnce)
+                QCOMPARE(background(view), kNormalRef);
+            QVERIFY(view->AutoSaveTimers()->IsActive(kSave));
+        }
+        QVERIFY(boxes().texts.isEmpty());
+        QVERIFY(!view->GetDocument()->IsModified());
+    }
 
-// Neither a cancelled nor a failed Save As stops the schedule: the next interval asks again,
-// and a name given then is used.
-void TestAutoSave::untitledGetsSaveAsEveryInterval()
-{
-    QFETCH(QString, firstAnswer);
-    QFETCH(bool, fails);
-    storeAutoSave(QStringLiteral("2 2 1 0"));
-    CAutoSaveTimers::SetMillisecondsPerSecond(100);
-    const QString dir = scratchDir();
-    m_app = startApp();  // with one untitled document
-    QVERIFY(m_app);
-    QCOMPARE(documentCount(m_app.get()), 1);
-    activeView(m_app.get())->ReplaceSel(QStringLiteral("new"));
-    const QString target = dir + QStringLiteral("/b.txt");
-    saveAs().names = {firstAnswer.isEmpty() ? QString() : dir + u'/' + firstAnswer, target};
-    QTRY_COMPARE_WITH_TIMEOUT(saveAs().proposed.size(), 1, 5000);
-    QCOMPARE(boxes().texts.size(), fails ? 1 : 0);
-    QVERIFY(!QFile::exists(target));
-    QTRY_COMPARE_WITH_TIMEOUT(saveAs().proposed.size(), 2, 5000);
-    QCOMPARE(readFile(target), QByteArray("new"));
-    // With a path the next save writes the file without asking for a name.
-    writeFile(QStringLiteral("b.txt"), "outside");
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(target), QByteArray("new"), 5000);
-    QCOMPARE(saveAs().proposed.size(), 2);
-}
+    void asksBeforeSaving_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("yes") << int(MsgBox::IDYES) << QByteArray("docX");
+        QTest::newRow("no") << int(MsgBox::IDNO) << QByteArray("doc");
+    }
+    // The question comes with both timers stopped and the warning still showing; the save and
+    // the restored background follow only after it.
+    void asksBeforeSaving()
+    {
+        QFETCH(int, answer);
+        storeAutoSave(QStringLiteral("3 3 1 1"));
+        CAutoSaveTimers::SetMillisecondsPerSecond(100);
+        CNYOView *view = openFile("doc");
+        QVERIFY(view);
+        view->SetSel(3, 3);
+        view->ReplaceSel(QStringLiteral("X"));
+        QStringList seen;
+        MsgBox::setResponder([&](const QString &text, const QString &caption, MsgBox::Buttons buttons, MsgBox::Icon icon) {
+            const bool yesNo = buttons == MsgBox::Buttons::YesNo && icon == MsgBox::Icon::None;
+            seen.append(caption + u'/' + text + (yesNo ? " yes/no; " : "; ") + ::timing(view));
+            return answer;
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 5000);
+        QCOMPARE(seen, QStringList(2, "確認/保存しますか yes/no; every 3, lead 1, ask 1; save -, warn -; warned"));
+        QTEST(readFile(m_path), "saved");
+        QCOMPARE(view->GetDocument()->IsModified(), answer == MsgBox::IDNO);
+        recordBoxes();
+    }
 
-void TestAutoSave::dialog_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QString>("outcome");  // what the dialog shows at the end, or "accepted"
-    const QString notNumber = Ddx::parseUIntMessage();
-    const QString intervalRange = Ddx::rangeMessage(QStringLiteral("1"), QStringLiteral("36000"));
-    const QString leadRange = Ddx::rangeMessage(QStringLiteral("1"), QStringLiteral("60"));
-    const QString smaller = CAutoSaveDlg::IntervalMessage();
-    const auto row = [](const char *tag, const char *stored, const QString &steps, const QString &outcome,
-                        const QStringList &messages = {}) {
-        QTest::newRow(tag) << QString::fromLatin1(stored) << steps << messages << outcome;
-    };
-    // As stored: the warning's fields only with the warning, all only when on.
-    row("off", "1 42 7 1", "", "checked 1000 1020; edits 42|7; grey 1002 1008 1009 1020 1021");
-    row("on", "2 42 7 0", "", "checked 1001; edits 42|7; grey 1009 1021");
-    row("on, warning", "2 42 7 1", "", "checked 1001 1020; edits 42|7");
-    row("ask, warning", "3 42 7 1", "", "checked 1001 1008 1020; edits 42|7");
-    row("unknown mode", "5 42 7 0", "", "checked 1000; edits 42|7; grey 1009 1021");
-    // Clicking 1001 or 1020 reads the fields at once; a bad one is reported, and the enabling
-    // still follows the check box.
-    const QString bad = "type 1002 x|click 1001";
-    row("on with a bad interval", "1 42 7 0", bad, "checked 1001; edits x|7; grey 1009 1021", {notNumber});
-    row("then the warning", "1 42 7 0", bad + "|click 1020", "checked 1001 1020; edits x|7", {notNumber, notNumber});
-    row("then off", "1 42 7 0", bad + "|click 1020|click 1000",
-        "checked 1000 1020; edits x|7; grey 1002 1008 1009 1020 1021", {notNumber, notNumber});
-    // OK checks every field, greyed or not, and the lead against the interval with the warning on.
-    const QString warn = "click 1020|type 1002 ";
-    row("valid", "2 42 7 0", warn + " 30\t|type 1009 10|OK", "accepted");
-    row("empty interval", "2 42 7 0", warn + "|type 1009 10|OK", "checked 1001 1020; edits |10", {notNumber});
-    row("negative interval", "2 42 7 0", warn + "-5|type 1009 10|OK", "checked 1001 1020; edits -5|10", {notNumber});
-    row("interval 0", "2 42 7 0", warn + "0|type 1009 99|OK", "checked 1001 1020; edits 0|99", {intervalRange});
-    row("interval 36001", "2 42 7 0", "type 1002 36001|OK", "checked 1001; edits 36001|7; grey 1009 1021",
-        {intervalRange});
-    row("lead 61", "2 42 7 0", warn + "100|type 1009 61|OK", "checked 1001 1020; edits 100|61", {leadRange});
-    row("greyed fields are checked too", "1 42 7 0", "type 1002 100|type 1009 0|OK",
-        "checked 1000; edits 100|0; grey 1002 1008 1009 1020 1021", {leadRange});
-    row("lead above interval", "2 42 7 0", warn + "5|type 1009 6|OK", "checked 1001 1020; edits 5|6", {smaller});
-    row("lead equal to interval", "2 42 7 0", warn + "6|type 1009 6|OK", "accepted");
-    row("lead above interval, no warning", "2 42 7 0", "type 1002 5|type 1009 6|OK", "accepted");
-    row("lead above interval, off", "2 42 7 1", "click 1000|type 1002 5|type 1009 6|OK", "accepted");
-}
+    void untitledGetsSaveAsEveryInterval_data()
+    {
+        QTest::addColumn<QString>("firstAnswer");  // "" = Cancel
+        QTest::addColumn<qsizetype>("boxes");
+        QTest::newRow("cancelled") << QString() << qsizetype(0);
+        QTest::newRow("failed save") << QStringLiteral("no such folder/b.txt") << qsizetype(1);
+    }
+    // Neither a cancelled nor a failed Save As stops the schedule: the next interval asks again,
+    // and a name given then is used.
+    void untitledGetsSaveAsEveryInterval()
+    {
+        QFETCH(QString, firstAnswer);
+        storeAutoSave(QStringLiteral("2 2 1 0"));
+        CAutoSaveTimers::SetMillisecondsPerSecond(100);
+        const QString dir = scratchDir();
+        m_app = startApp();  // with one untitled document
+        QCOMPARE(documentCount(m_app.get()), 1);
+        activeView(m_app.get())->ReplaceSel(QStringLiteral("new"));
+        const QString target = dir + QStringLiteral("/b.txt");
+        saveAs().names = {firstAnswer.isEmpty() ? QString() : dir + u'/' + firstAnswer, target};
+        QTRY_COMPARE_WITH_TIMEOUT(saveAs().proposed.size(), 1, 5000);
+        QTEST(boxes().texts.size(), "boxes");
+        QVERIFY(!QFile::exists(target));
+        QTRY_COMPARE_WITH_TIMEOUT(saveAs().proposed.size(), 2, 5000);
+        QCOMPARE(readFile(target), QByteArray("new"));
+        // With a path the next save writes the file without asking for a name.
+        writeFile(QStringLiteral("b.txt"), "outside");
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(target), QByteArray("new"), 5000);
+        QCOMPARE(saveAs().proposed.size(), 2);
+    }
 
-void TestAutoSave::dialog()
-{
-    QFETCH(QString, stored);
-    QFETCH(QString, steps);
-    QFETCH(QStringList, messages);
-    QFETCH(QString, outcome);
-    storeAutoSave(stored);
-    CAutoSaveDlg dialog;
-    dialog.show();
-    playDialog(&dialog, steps.isEmpty() ? QStringList() : steps.split(u'|'));
-    QCOMPARE(boxes().texts, messages);
-    const QString shown = dialog.isVisible() ? dialogState(&dialog) : dialog.result() ? "accepted" : "cancelled";
-    QCOMPARE(shown, outcome);
-}
+    void dialog_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("outcome");  // what the dialog shows at the end, or "accepted"
+        const QString notNumber = Ddx::parseUIntMessage();
+        const QString intervalRange = Ddx::rangeMessage(QStringLiteral("1"), QStringLiteral("36000"));
+        const QString leadRange = Ddx::rangeMessage(QStringLiteral("1"), QStringLiteral("60"));
+        const QString smaller = CAutoSaveDlg::IntervalMessage();
+        const auto row = [](const char *tag, const char *stored, const QString &steps, const QString &outcome,
+                            const QStringList &messages = {}) {
+            QTest::newRow(tag) << QString::fromLatin1(stored) << steps << messages << outcome;
+        };
+        // As stored: the warning's fields only with the warning, all only when on.
+        row("off", "1 42 7 1", "", "checked 1000 1020; edits 42|7; grey 1002 1008 1009 1020 1021");
+        row("on", "2 42 7 0", "", "checked 1001; edits 42|7; grey 1009 1021");
+        row("on, warning", "2 42 7 1", "", "checked 1001 1020; edits 42|7");
+        row("ask, warning", "3 42 7 1", "", "checked 1001 1008 1020; edits 42|7");
+        row("unknown mode", "5 42 7 0", "", "checked 1000; edits 42|7; grey 1009 1021");
+        // Clicking 1001 or 1020 reads the fields at once; a bad one is reported, and the enabling
+        // still follows the check box.
+        const QString bad = "type 1002 x|click 1001";
+        row("on with a bad interval", "1 42 7 0", bad, "checked 1001; edits x|7; grey 1009 1021", {notNumber});
+        row("then the warning", "1 42 7 0", bad + "|click 1020", "checked 1001 1020; edits x|7", {notNumber, notNumber});
+        row("then off", "1 42 7 0", bad + "|click 1020|click 1000", "checked 1000 1020; edits x|7; grey 1002 1008 1009 1020 1021", {notNumber, notNumber});
+        // OK checks every field, greyed or not, and the lead against the interval with the warning on.
+        const QString warn = "click 1020|type 1002 ";
+        row("valid", "2 42 7 0", warn + " 30\t|type 1009 10|OK", "accepted");
+        row("empty interval", "2 42 7 0", warn + "|type 1009 10|OK", "checked 1001 1020; edits |10", {notNumber});
+        row("negative interval", "2 42 7 0", warn + "-5|type 1009 10|OK", "checked 1001 1020; edits -5|10", {notNumber});
+        row("interval 0", "2 42 7 0", warn + "0|type 1009 99|OK", "checked 1001 1020; edits 0|99", {intervalRange});
+        row("interval 36001", "2 42 7 0", "type 1002 36001|OK", "checked 1001; edits 36001|7; grey 1009 1021", {intervalRange});
+        row("lead 61", "2 42 7 0", warn + "100|type 1009 61|OK", "checked 1001 1020; edits 100|61", {leadRange});
+        row("greyed fields are checked too", "1 42 7 0", "type 1002 100|type 1009 0|OK", "checked 1000; edits 100|0; grey 1002 1008 1009 1020 1021", {leadRange});
+        row("lead above interval", "2 42 7 0", warn + "5|type 1009 6|OK", "checked 1001 1020; edits 5|6", {smaller});
+        row("lead equal to interval", "2 42 7 0", warn + "6|type 1009 6|OK", "accepted");
+        row("lead above interval, no warning", "2 42 7 0", "type 1002 5|type 1009 6|OK", "accepted");
+        row("lead above interval, off", "2 42 7 1", "click 1000|type 1002 5|type 1009 6|OK", "accepted");
+    }
+    void dialog()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, steps);
+        storeAutoSave(stored);
+        CAutoSaveDlg dialog;
+        dialog.show();
+        playDialog(&dialog, steps.split(u'|', Qt::SkipEmptyParts));
+        QTEST(boxes().texts, "messages");
+        QTEST(dialog.isVisible() ? dialogState(&dialog) : dialog.result() ? "accepted" : "cancelled", "outcome");
+    }
 
-// The colour dialog starts white; its colour is stored at once and stays after Cancel.
-void TestAutoSave::colourButtonWritesAtOnce()
-{
-    storeAutoSave(QStringLiteral("2 600 10 1"));
-    Keys::JBK.write(0x123456);
-    CAutoSaveDlg dialog;
-    QColor initial;
-    onModal([&](QWidget *modal) {
-        auto *colours = qobject_cast<QColorDialog *>(modal);
-        QVERIFY(colours);
-        initial = colours->currentColor();
-        colours->setCurrentColor(QColor(0x11, 0x22, 0x33));
-        colours->accept();
-    });
-    playDialog(&dialog, {QStringLiteral("click 1021"), QStringLiteral("Cancel")});
-    QCOMPARE(initial, QColor(Qt::white));
-    QCOMPARE(Keys::JBK.read(), 0x332211);
-}
+    // The colour dialog starts white; its colour is stored at once and stays after Cancel.
+    void colourButtonWritesAtOnce()
+    {
+        storeAutoSave(QStringLiteral("2 600 10 1"));
+        Keys::JBK.write(0x123456);
+        CAutoSaveDlg dialog;
+        QColor initial;
+        onModal([&](QWidget *modal) {
+            auto *colours = qobject_cast<QColorDialog *>(modal);
+            QVERIFY(colours);
+            initial = colours->currentColor();
+            colours->setCurrentColor(QColor(0x11, 0x22, 0x33));
+            colours->accept();
+        });
+        playDialog(&dialog, {QStringLiteral("click 1021"), QStringLiteral("Cancel")});
+        QCOMPARE(initial, QColor(Qt::white));
+        QCOMPARE(Keys::JBK.read(), 0x332211);
+    }
 
-void TestAutoSave::commandAppliesSettings_data()
-{
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("stored");  // Jidou Jidou1 Jidou2 Cch
-    QTest::addColumn<QString>("timing");
-    const QString typed = "|type 1002 20|type 1009 4|";
-    QTest::newRow("cancel") << "click 1000|Cancel" << "2 3 3 1" << "every 3, lead 3, ask 0; save -, warn -";
-    QTest::newRow("off") << "click 1020|click 1000" + typed + "OK" << "1 3 3 1"
-                         << "every 0, lead 0, ask 0; save -, warn -";
-    QTest::newRow("on with warning") << "click 1001" + typed + "OK" << "2 20 4 1"
-                                     << "every 20, lead 4, ask 0; save 20000, warn 16000";
-    QTest::newRow("ask without warning") << "click 1001" + typed + "click 1008|click 1020|OK" << "3 20 3 0"
-                                         << "every 20, lead 0, ask 1; save 20000, warn -";
-}
-
-// The view's timers stop and its background returns before the dialog, which has no owner,
-// shows; OK writes the settings, saves at once and arms the timers; Cancel and Off leave the
-// view without them.
-void TestAutoSave::commandAppliesSettings()
-{
-    QFETCH(QString, steps);
-    QFETCH(QString, stored);
-    QFETCH(QString, timing);
-    storeAutoSave(QStringLiteral("2 3 3 1"));  // the warning shows at once
-    CNYOView *view = openFile("doc");
-    QVERIFY(view);
-    QTRY_COMPARE(background(view), kWarnRef);
-    writeFile(QStringLiteral("a.txt"), "changed outside");
-    QString whileOpen;
-    const auto seen = [&](QWidget *dialog) { whileOpen = (dialog->parentWidget() ? "owned; " : "") + ::timing(view); };
-    QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_AUTOSAVE, steps.split(u'|'), seen), QString());
-    QCOMPARE(whileOpen, QStringLiteral("every 3, lead 3, ask 0; save -, warn -"));
-    QCOMPARE(storedAutoSave(), stored);
-    QCOMPARE(::timing(view), timing);
-    QCOMPARE(readFile(m_path), timing.contains("save 20000") ? QByteArray("doc") : QByteArray("changed outside"));
-    QVERIFY(boxes().texts.isEmpty());
-}
+    void commandAppliesSettings_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("stored");  // Jidou Jidou1 Jidou2 Cch
+        QTest::addColumn<QString>("timing");
+        const QString typed = "|type 1002 20|type 1009 4|";
+        QTest::newRow("cancel") << "click 1000|Cancel" << "2 3 3 1" << "every 3, lead 3, ask 0; save -, warn -";
+        QTest::newRow("off") << "click 1020|click 1000" + typed + "OK" << "1 3 3 1" << "every 0, lead 0, ask 0; save -, warn -";
+        QTest::newRow("on with warning") << "click 1001" + typed + "OK" << "2 20 4 1" << "every 20, lead 4, ask 0; save 20000, warn 16000";
+        QTest::newRow("ask without warning") << "click 1001" + typed + "click 1008|click 1020|OK" << "3 20 3 0" << "every 20, lead 0, ask 1; save 20000, warn -";
+    }
+    // The view's timers stop and its background returns before the dialog, which has no owner,
+    // shows; OK writes the settings, saves at once and arms the timers; Cancel and Off leave the
+    // view without them.
+    void commandAppliesSettings()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, timing);
+        storeAutoSave(QStringLiteral("2 3 3 1"));  // the warning shows at once
+        CNYOView *view = openFile("doc");
+        QVERIFY(view);
+        QTRY_COMPARE(background(view), kWarnRef);
+        writeFile(QStringLiteral("a.txt"), "changed outside");
+        QString whileOpen;
+        const auto seen = [&](QWidget *dialog) { whileOpen = (dialog->parentWidget() ? "owned; " : "") + ::timing(view); };
+        QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_AUTOSAVE, steps.split(u'|'), seen), QString());
+        QCOMPARE(whileOpen, QStringLiteral("every 3, lead 3, ask 0; save -, warn -"));
+        QTEST(storedAutoSave(), "stored");
+        QCOMPARE(::timing(view), timing);
+        QCOMPARE(readFile(m_path), timing.contains("save 20000") ? QByteArray("doc") : QByteArray("changed outside"));
+        QVERIFY(boxes().texts.isEmpty());
+    }
+};
 
 QTEST_MAIN(TestAutoSave)
 #include "tst_autosave.moc"

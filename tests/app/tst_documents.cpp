@@ -23,366 +23,295 @@ using namespace AppHelper;
 
 namespace {
 // "日本語テキスト" and a half-width katakana line, CR LF line ends.
-const QByteArray kJapanese = QByteArray::fromHex("93fa967b8cea8365834c83588367") + "\r\n" +
-                             QByteArray::fromHex("b6c5") + "\r\n";
+const QByteArray kJapanese = QByteArray::fromHex("93fa967b8cea8365834c83588367") + "\r\n" + QByteArray::fromHex("b6c5") + "\r\n";
 } // namespace
 
 class TestDocuments : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void openEditSaveReopen();
-    void unchangedSaveKeepsEveryByte_data();
-    void unchangedSaveKeepsEveryByte();
-    void saveKeepsPermissions();
-    void untitledSaveAsksForAName();
-    void readOnlyOrVanishedFileGoesToSaveAs();
-    void openFailuresNameTheirCause();
-    void saveFailureKeepsOldFile_data();
-    void saveFailureKeepsOldFile();
-    void saveAsIntoMissingFolder();
-    void closeAsksAboutChanges();
-    void neverSavedSilently_data();
-    void neverSavedSilently();
-    void reopeningActivatesTheOpenDocument_data();
-    void reopeningActivatesTheOpenDocument();
-    void linksOpenWhatTheyStandFor_data();
-    void linksOpenWhatTheyStandFor();
-
-private:
     std::unique_ptr<CNYOApp> m_app;
-};
 
-void TestDocuments::init()
-{
-    useFreshEnvironment();
-    scratchDir();
-    recordBoxes();
-    recordSaveAs();
-    m_app = startApp();
-    QVERIFY(m_app);
-}
+private slots:
+    void init()
+    {
+        useFreshEnvironment();
+        scratchDir();
+        recordBoxes();
+        recordSaveAs();
+        m_app = startApp();
+        QVERIFY(m_app);
+    }
+    void cleanup()
+    {
+        FileIO::InjectWriteFailure(0);
+        stopApp(m_app);
+    }
 
-void TestDocuments::cleanup()
-{
-    FileIO::InjectWriteFailure(0);
-    stopApp(m_app);
-}
-
-void TestDocuments::openEditSaveReopen()
-{
-    const QString path = writeFile(QStringLiteral("日本語.txt"), kJapanese);
-    QVERIFY(m_app->OpenDocumentFile(path));
-    CNYOView *view = activeView(m_app.get());
-    QCOMPARE(view->toPlainText(), QStringLiteral("日本語テキスト\nｶﾅ\n"));
-    QCOMPARE(activeDoc(m_app.get())->GetTitle(), QStringLiteral("日本語.txt"));
-    QVERIFY(!activeDoc(m_app.get())->IsModified());
-
-    view->setPosition(view->GetTextLength());
-    view->ReplaceSel(QStringLiteral("追加"));
-    QVERIFY(activeDoc(m_app.get())->IsModified());
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QVERIFY(!activeDoc(m_app.get())->IsModified());
-    QCOMPARE(readFile(path), kJapanese + QByteArray::fromHex("92c789c1"));
-    QVERIFY(boxes().texts.isEmpty());
-}
-
-void TestDocuments::unchangedSaveKeepsEveryByte_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("no final break") << QByteArray("abc\r\ndef");
-    QTest::newRow("lone LF and CR") << QByteArray("a\nb\rc\r\n\n\r");
-    QTest::newRow("NUL bytes") << QByteArray("a\0b\0\r\n", 7);
-    QTest::newRow("invalid bytes") << QByteArray::fromHex("8120ff80a0fdfe81");
-    QTest::newRow("duplicate forms") << QByteArray::fromHex("8790ed40eeeffa4a878a");
-    QTest::newRow("byte-order mark") << QByteArray::fromHex("efbbbf41");
-    QTest::newRow("rtf header") << QByteArray("{\\rtf1\\ansi hello}");
-}
-
-void TestDocuments::unchangedSaveKeepsEveryByte()
-{
-    QFETCH(QByteArray, bytes);
-    const QString path = writeFile(QStringLiteral("f.txt"), bytes);
-    QVERIFY(m_app->OpenDocumentFile(path));
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));  // saving rewrites even without changes
-    QCOMPARE(readFile(path).toHex(), bytes.toHex());
-    QVERIFY(boxes().texts.isEmpty());
-}
-
-void TestDocuments::saveKeepsPermissions()
-{
-    const QString path = writeFile(QStringLiteral("p.txt"), "x");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    QVERIFY(m_app->OpenDocumentFile(path));
-    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("y"));
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther |
-                                          QFile::ReadOwner | QFile::WriteOwner),
-             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    QCOMPARE(readFile(path), QByteArray("yx"));
-    // No temporary file is left beside it.
-    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
-
-void TestDocuments::untitledSaveAsksForAName()
-{
-    CNYODoc *doc = activeDoc(m_app.get());
-    QCOMPARE(doc->GetTitle(), QStringLiteral("無題1"));
-    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("abc"));
-
-    // Cancel ends the save quietly; the document stays modified.
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(saveAs().proposed, QStringList{QStringLiteral("無題1")});
-    QVERIFY(doc->IsModified());
-    QVERIFY(boxes().texts.isEmpty());
-
-    const QString target = QFileInfo(writeFile(QStringLiteral("dummy"), "")).absolutePath() +
-                           QStringLiteral("/新しい.txt");
-    saveAs().names.append(target);
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(readFile(target), QByteArray("abc"));
-    QCOMPARE(doc->GetPathName(), target);
-    QCOMPARE(doc->GetTitle(), QStringLiteral("新しい.txt"));
-    QVERIFY(!doc->IsModified());
-    QCOMPARE(m_app->GetRecentFileList()->paths().value(0), target);
-}
-
-void TestDocuments::readOnlyOrVanishedFileGoesToSaveAs()
-{
-    const QString path = writeFile(QStringLiteral("gone.txt"), "old");
-    QVERIFY(m_app->OpenDocumentFile(path));
-    QFile::remove(path);
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(saveAs().proposed, QStringList{path});
-    QVERIFY(!QFile::exists(path));  // cancelled: nothing written
-
-    if (::geteuid() == 0)
-        return;  // every file is writable for root
-    const QString ro = writeFile(QStringLiteral("ro.txt"), "old");
-    QFile::setPermissions(ro, QFile::ReadOwner);
-    QVERIFY(m_app->OpenDocumentFile(ro));
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(saveAs().proposed.size(), 2);
-    QCOMPARE(readFile(ro), QByteArray("old"));
-}
-
-void TestDocuments::openFailuresNameTheirCause()
-{
-    const int before = documentCount(m_app.get());
-    const QString dir = scratchDir();
-    const QString missing = dir + QStringLiteral("/missing.txt");
-    QVERIFY(!m_app->OpenDocumentFile(missing));
-    QVERIFY(!m_app->OpenDocumentFile(dir));
-    QVERIFY(!m_app->OpenDocumentFile(dir + QStringLiteral("/nofolder/x.txt")));
-    const QString notDir = writeFile(QStringLiteral("plain"), "x");
-    QVERIFY(!m_app->OpenDocumentFile(notDir + QStringLiteral("/x.txt")));
-    QCOMPARE(boxes().texts,
-             (QStringList{missing + QStringLiteral(" が見つかりませんでした。"),
-                          dir + QStringLiteral(" へのｱｸｾｽは拒否されました。"),
-                          dir + QStringLiteral("/nofolder/x.txt には無効なﾊﾟｽが含まれています。"),
-                          notDir + QStringLiteral("/x.txt には無効なﾊﾟｽが含まれています。")}));
-    // Each failed open took its window away again.
-    QCOMPARE(documentCount(m_app.get()), before);
-    QCOMPARE(m_app->MainFrame()->MDIClient()->subWindowList().size(), before);
-    QVERIFY(m_app->GetRecentFileList()->paths().isEmpty());
-}
-
-void TestDocuments::saveFailureKeepsOldFile_data()
-{
-    QTest::addColumn<int>("error");
-    QTest::addColumn<qint64>("after");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("disk full at once") << ENOSPC << qint64(0) << QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
-    QTest::newRow("disk full midway") << ENOSPC << qint64(3) << QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
-    QTest::newRow("hardware") << EIO << qint64(1) << QStringLiteral(" へのｱｸｾｽ中にﾊｰﾄﾞｳｪｱ I/O ｴﾗｰが報告されました。");
-    QTest::newRow("denied") << EACCES << qint64(0) << QStringLiteral(" へのｱｸｾｽは拒否されました。");
-}
-
-void TestDocuments::saveFailureKeepsOldFile()
-{
-    QFETCH(int, error);
-    QFETCH(qint64, after);
-    QFETCH(QString, message);
-    const QString path = writeFile(QStringLiteral("keep.txt"), "original content\r\n");
-    QVERIFY(m_app->OpenDocumentFile(path));
-    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("new "));
-    FileIO::InjectWriteFailure(error, after);
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    FileIO::InjectWriteFailure(0);
-    QCOMPARE(boxes().texts, QStringList{path + message});
-    QCOMPARE(readFile(path), QByteArray("original content\r\n"));
-    QVERIFY(activeDoc(m_app.get())->IsModified());
-    QCOMPARE(activeDoc(m_app.get())->GetPathName(), path);
-    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
-
-void TestDocuments::saveAsIntoMissingFolder()
-{
-    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("text"));
-    const QString target = scratchDir() + QStringLiteral("/no/such/folder.txt");
-    saveAs().names.append(target);
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE_AS));
-    QCOMPARE(boxes().texts, QStringList{target + QStringLiteral(" には無効なﾊﾟｽが含まれています。")});
-    QVERIFY(activeDoc(m_app.get())->GetPathName().isEmpty());
-    QCOMPARE(activeDoc(m_app.get())->GetTitle(), QStringLiteral("無題1"));
-    QVERIFY(activeDoc(m_app.get())->IsModified());
-}
-
-void TestDocuments::closeAsksAboutChanges()
-{
-    const QString path = writeFile(QStringLiteral("close.txt"), "a");
-    QVERIFY(m_app->OpenDocumentFile(path));
-    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("b"));
-    const int open = documentCount(m_app.get());
-
-    boxes().answers = {MsgBox::IDCANCEL};
-    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
-    QCOMPARE(boxes().texts.last(), QStringLiteral("close.txt への変更を保存しますか?"));
-    QCOMPARE(documentCount(m_app.get()), open);
-
-    boxes().answers = {MsgBox::IDNO};
-    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
-    QCOMPARE(documentCount(m_app.get()), open - 1);
-    QCOMPARE(readFile(path), QByteArray("a"));
-
-    QVERIFY(m_app->OpenDocumentFile(path));
-    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("c"));
-    boxes().answers = {MsgBox::IDYES};
-    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
-    QCOMPARE(readFile(path), QByteArray("ca"));
-    QCOMPARE(documentCount(m_app.get()), open - 1);
-
-    // An untitled document is named by its title; Yes with a cancelled Save As keeps it open.
-    QTest::keyClicks(activeView(m_app.get()), QStringLiteral("z"));
-    boxes().answers = {MsgBox::IDYES};
-    QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
-    QCOMPARE(boxes().texts.last(), QStringLiteral("無題1 への変更を保存しますか?"));
-    QCOMPARE(documentCount(m_app.get()), open - 1);
-}
-
-// Characters the code page cannot hold, and bytes that would read back as other text (0x81
-// then 0x42 reads as one character), are saved only when the user says so, as "?" and as they
-// are; the question names them.
-void TestDocuments::neverSavedSilently_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("caret");
-    QTest::addColumn<QString>("typed");  // empty: Delete
-    QTest::addColumn<QStringList>("named");
-    QTest::addColumn<QByteArray>("written");
-    const auto row = [](const char *tag, const QByteArray &file, int caret, const QString &typed,
-                        const QStringList &named, const QByteArray &written) {
-        QTest::newRow(tag) << file << caret << typed << named << written;
-    };
-    row("unencodable characters", "a", 1, QStringLiteral("\U0001F600한"),
-        {QStringLiteral("「\U0001F600」(U+1F600)"), QStringLiteral("「한」(U+D55C)")}, "a??");
-    row("line break deleted after a lone lead byte", "x\r\nA\x81\r\nB", 4, QString(), {QStringLiteral("2 行 2 桁")},
-        "x\r\nA\x81" "B");
-    row("typed after a lead byte at the end", "A\x81", 2, QStringLiteral("A"), {QStringLiteral("1 行 2 桁")},
-        "A\x81" "A");
-}
-
-void TestDocuments::neverSavedSilently()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(int, caret);
-    QFETCH(QString, typed);
-    QFETCH(QStringList, named);
-    QFETCH(QByteArray, written);
-    const QString path = writeFile(QStringLiteral("joined.txt"), file);
-    QVERIFY(m_app->OpenDocumentFile(path));
-    CNYOView *view = activeView(m_app.get());
-    view->SetSel(caret, caret);
-    if (typed.isEmpty())
-        QTest::keyClick(view, Qt::Key_Delete);
-    else
+    void saveWritesEveryByte_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("typed");  // at the end; none: saving rewrites the file all the same
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray added = kJapanese + QByteArray::fromHex("92c789c1");
+        QTest::newRow("Japanese, edited") << kJapanese << QStringLiteral("追加") << added;
+        for (const auto &[tag, bytes] : {std::pair{"empty", QByteArray()}, {"no final break", QByteArray("abc\r\ndef")},
+                                         {"lone LF and CR", QByteArray("a\nb\rc\r\n\n\r")},
+                                         {"NUL bytes", QByteArray("a\0b\0\r\n", 7)},
+                                         {"invalid bytes", QByteArray::fromHex("8120ff80a0fdfe81")},
+                                         {"duplicate forms", QByteArray::fromHex("8790ed40eeeffa4a878a")},
+                                         {"byte-order mark", QByteArray::fromHex("efbbbf41")},
+                                         {"rtf header", QByteArray("{\\rtf1\\ansi hello}")}})
+            QTest::newRow(tag) << bytes << QString() << bytes;
+    }
+    void saveWritesEveryByte()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, typed);
+        const QString path = writeFile(QStringLiteral("日本語.txt"), bytes);
+        const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QFile::setPermissions(path, permissions);
+        QVERIFY(m_app->OpenDocumentFile(path));
+        CNYOView *view = activeView(m_app.get());
+        CNYODoc *doc = view->GetDocument();
+        QCOMPARE(doc->GetTitle(), QStringLiteral("日本語.txt"));
+        if (bytes == kJapanese)
+            QCOMPARE(view->toPlainText(), QStringLiteral("日本語テキスト\nｶﾅ\n"));
+        view->setPosition(view->GetTextLength());
         view->ReplaceSel(typed);
+        QCOMPARE(doc->IsModified(), !typed.isEmpty());
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QVERIFY(!doc->IsModified());
+        QTEST(readFile(path), "written");
+        QVERIFY(boxes().texts.isEmpty());
+        // The file keeps its permissions, and no temporary file is left beside it.
+        QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), permissions);
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
 
-    boxes().answers = {MsgBox::IDNO};
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(boxes().texts.size(), 1);
-    for (const QString &part : named)
-        QVERIFY2(boxes().texts.first().contains(part), qPrintable(boxes().texts.first()));
-    QCOMPARE(readFile(path), file);
-    QVERIFY(activeDoc(m_app.get())->IsModified());
+    // Cancel ends the save quietly, a name in a missing folder is refused; either way the
+    // document stays untitled and modified. A good name is then used and remembered.
+    void untitledSaveAsksForAName()
+    {
+        CNYODoc *doc = activeDoc(m_app.get());
+        QTest::keyClicks(activeView(m_app.get()), QStringLiteral("abc"));
+        const QString dir = scratchDir(), missing = dir + QStringLiteral("/no/such/folder.txt");
+        saveAs().names = {QString(), missing, dir + QStringLiteral("/新しい.txt")};
+        for (const int command : {ID_FILE_SAVE, ID_FILE_SAVE_AS}) {
+            QVERIFY(execute(m_app.get(), command));
+            QVERIFY(doc->GetPathName().isEmpty());
+            QCOMPARE(doc->GetTitle(), QStringLiteral("無題1"));
+            QVERIFY(doc->IsModified());
+        }
+        QCOMPARE(saveAs().proposed, QStringList(2, QStringLiteral("無題1")));
+        QCOMPARE(boxes().texts, QStringList{missing + QStringLiteral(" には無効なﾊﾟｽが含まれています。")});
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QCOMPARE(readFile(dir + QStringLiteral("/新しい.txt")), QByteArray("abc"));
+        QCOMPARE(doc->GetPathName(), dir + QStringLiteral("/新しい.txt"));
+        QCOMPARE(doc->GetTitle(), QStringLiteral("新しい.txt"));
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(m_app->GetRecentFileList()->paths().value(0), doc->GetPathName());
+    }
 
-    boxes().answers = {MsgBox::IDYES};
-    QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-    QCOMPARE(readFile(path), written);
-    QVERIFY(!activeDoc(m_app.get())->IsModified());
-}
+    void readOnlyOrVanishedFileGoesToSaveAs()
+    {
+        const QString path = writeFile(QStringLiteral("gone.txt"), "old");
+        QVERIFY(m_app->OpenDocumentFile(path));
+        QFile::remove(path);
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QCOMPARE(saveAs().proposed, QStringList{path});
+        QVERIFY(!QFile::exists(path));  // cancelled: nothing written
+        if (::geteuid() == 0)
+            return;  // every file is writable for root
+        const QString ro = writeFile(QStringLiteral("ro.txt"), "old");
+        QFile::setPermissions(ro, QFile::ReadOwner);
+        QVERIFY(m_app->OpenDocumentFile(ro));
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QCOMPARE(saveAs().proposed.size(), 2);
+        QCOMPARE(readFile(ro), QByteArray("old"));
+    }
 
-void TestDocuments::reopeningActivatesTheOpenDocument_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("again");  // relative to the file's folder
-    QTest::newRow("another spelling, quoted") << QStringLiteral("a.txt") << QStringLiteral("\"./a.txt\"");
-    QTest::newRow("quotes in the name") << QStringLiteral("say \"hi\".txt") << QStringLiteral("say \"hi\".txt");
-}
+    void openFailuresNameTheirCause()
+    {
+        const int before = documentCount(m_app.get());
+        const QString dir = scratchDir();
+        const QString missing = dir + QStringLiteral("/missing.txt");
+        QVERIFY(!m_app->OpenDocumentFile(missing));
+        QVERIFY(!m_app->OpenDocumentFile(dir));
+        QVERIFY(!m_app->OpenDocumentFile(dir + QStringLiteral("/nofolder/x.txt")));
+        const QString notDir = writeFile(QStringLiteral("plain"), "x");
+        QVERIFY(!m_app->OpenDocumentFile(notDir + QStringLiteral("/x.txt")));
+        QCOMPARE(boxes().texts,
+                 (QStringList{missing + QStringLiteral(" が見つかりませんでした。"),
+                              dir + QStringLiteral(" へのｱｸｾｽは拒否されました。"),
+                              dir + QStringLiteral("/nofolder/x.txt には無効なﾊﾟｽが含まれています。"),
+                              notDir + QStringLiteral("/x.txt には無効なﾊﾟｽが含まれています。")}));
+        // Each failed open took its window away again.
+        QCOMPARE(documentCount(m_app.get()), before);
+        QCOMPARE(m_app->MainFrame()->MDIClient()->subWindowList().size(), before);
+        QVERIFY(m_app->GetRecentFileList()->paths().isEmpty());
+    }
 
-// A double quote is part of a name; a quoted name that does not exist is taken without them.
-void TestDocuments::reopeningActivatesTheOpenDocument()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, again);
-    const QString path = writeFile(name, "text");
-    RichEditDoc *doc = m_app->OpenDocumentFile(path);
-    QVERIFY(doc);
-    QCOMPARE(doc->GetPathName(), path);
-    QCOMPARE(doc->GetTitle(), name);
-    QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("text"));
-    QVERIFY(m_app->OpenDocumentFile(writeFile(QStringLiteral("other.txt"), "other")));
-    const int open = documentCount(m_app.get());
+    void saveFailureKeepsOldFile_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<qint64>("after");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("disk full at once") << ENOSPC << qint64(0) << QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+        QTest::newRow("disk full midway") << ENOSPC << qint64(3) << QStringLiteral(" へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。");
+        QTest::newRow("hardware") << EIO << qint64(1) << QStringLiteral(" へのｱｸｾｽ中にﾊｰﾄﾞｳｪｱ I/O ｴﾗｰが報告されました。");
+        QTest::newRow("denied") << EACCES << qint64(0) << QStringLiteral(" へのｱｸｾｽは拒否されました。");
+    }
+    void saveFailureKeepsOldFile()
+    {
+        QFETCH(int, error);
+        QFETCH(qint64, after);
+        QFETCH(QString, message);
+        const QString path = writeFile(QStringLiteral("keep.txt"), "original content\r\n");
+        QVERIFY(m_app->OpenDocumentFile(path));
+        QTest::keyClicks(activeView(m_app.get()), QStringLiteral("new "));
+        FileIO::InjectWriteFailure(error, after);
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        FileIO::InjectWriteFailure(0);
+        QCOMPARE(boxes().texts, QStringList{path + message});
+        QCOMPARE(readFile(path), QByteArray("original content\r\n"));
+        QVERIFY(activeDoc(m_app.get())->IsModified());
+        QCOMPARE(activeDoc(m_app.get())->GetPathName(), path);
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
 
-    QDir::setCurrent(QFileInfo(path).absolutePath());
-    QCOMPARE(m_app->OpenDocumentFile(again), doc);
-    QCOMPARE(documentCount(m_app.get()), open);
-    QCOMPARE(activeDoc(m_app.get()), doc);
-    QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [%1]").arg(name));
-    QVERIFY(boxes().texts.isEmpty());
-}
+    void closeAsksAboutChanges()
+    {
+        const QString path = writeFile(QStringLiteral("close.txt"), "a");
+        QVERIFY(m_app->OpenDocumentFile(path));
+        QTest::keyClicks(activeView(m_app.get()), QStringLiteral("b"));
+        const int open = documentCount(m_app.get());
+        boxes().answers = {MsgBox::IDCANCEL};
+        QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+        QCOMPARE(boxes().texts.last(), QStringLiteral("close.txt への変更を保存しますか?"));
+        QCOMPARE(documentCount(m_app.get()), open);
+        boxes().answers = {MsgBox::IDNO};
+        QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+        QCOMPARE(documentCount(m_app.get()), open - 1);
+        QCOMPARE(readFile(path), QByteArray("a"));
+        QVERIFY(m_app->OpenDocumentFile(path));
+        QTest::keyClicks(activeView(m_app.get()), QStringLiteral("c"));
+        boxes().answers = {MsgBox::IDYES};
+        QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+        QCOMPARE(readFile(path), QByteArray("ca"));
+        QCOMPARE(documentCount(m_app.get()), open - 1);
+        // An untitled document is named by its title; Yes with a cancelled Save As keeps it open.
+        QTest::keyClicks(activeView(m_app.get()), QStringLiteral("z"));
+        boxes().answers = {MsgBox::IDYES};
+        QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+        QCOMPARE(boxes().texts.last(), QStringLiteral("無題1 への変更を保存しますか?"));
+        QCOMPARE(documentCount(m_app.get()), open - 1);
+    }
 
-// A symbolic link and a launcher of type Link open the file they name, as a shortcut does;
-// other launchers, and links that lead nowhere, are files like any other.
-void TestDocuments::linksOpenWhatTheyStandFor_data()
-{
-    QTest::addColumn<QString>("link");    // file name of the link
-    QTest::addColumn<QByteArray>("launcher");  // its content, @ for the target; empty: a symbolic link
-    QTest::addColumn<bool>("toTarget");
-    const QByteArray url = "URL=file://@\n";
-    QTest::newRow("symbolic link") << QStringLiteral("link.txt") << QByteArray() << true;
-    QTest::newRow("launcher of type Link")
-        << QStringLiteral("a.desktop") << QByteArray("[Desktop Entry]\nName=t\nType=Link\n" + url) << true;
-    QTest::newRow("application launcher")
-        << QStringLiteral("b.desktop") << QByteArray("[Desktop Entry]\nType=Application\nExec=x\n" + url) << false;
-    QTest::newRow("link to a web page")
-        << QStringLiteral("c.desktop") << QByteArray("[Desktop Entry]\nType=Link\nURL=https://example.org/\n")
-        << false;
-    QTest::newRow("link in another group")
-        << QStringLiteral("d.desktop") << QByteArray("[Other]\nType=Link\n" + url) << false;
-}
+    // Characters the code page cannot hold, and bytes that would read back as other text (0x81
+    // then 0x42 reads as one character), are saved only when the user says so, as "?" and as they
+    // are; the question names them.
+    void neverSavedSilently_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("typed");  // empty: Delete
+        QTest::addColumn<QStringList>("named");
+        QTest::addColumn<QByteArray>("written");
+        const auto row = [](const char *tag, const QByteArray &file, int caret, const QString &typed,
+                            const QStringList &named, const QByteArray &written) {
+            QTest::newRow(tag) << file << caret << typed << named << written;
+        };
+        row("unencodable characters", "a", 1, QStringLiteral("\U0001F600한"), {QStringLiteral("「\U0001F600」(U+1F600)"), QStringLiteral("「한」(U+D55C)")}, "a??");
+        row("line break deleted after a lone lead byte", "x\r\nA\x81\r\nB", 4, QString(), {QStringLiteral("2 行 2 桁")}, "x\r\nA\x81" "B");
+        row("typed after a lead byte at the end", "A\x81", 2, QStringLiteral("A"), {QStringLiteral("1 行 2 桁")}, "A\x81" "A");
+    }
+    void neverSavedSilently()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, caret);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, named);
+        const QString path = writeFile(QStringLiteral("joined.txt"), file);
+        QVERIFY(m_app->OpenDocumentFile(path));
+        CNYOView *view = activeView(m_app.get());
+        view->SetSel(caret, caret);
+        if (typed.isEmpty())
+            QTest::keyClick(view, Qt::Key_Delete);
+        else
+            view->ReplaceSel(typed);
+        boxes().answers = {MsgBox::IDNO};
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QCOMPARE(boxes().texts.size(), 1);
+        for (const QString &part : named)
+            QVERIFY2(boxes().texts.first().contains(part), qPrintable(boxes().texts.first()));
+        QCOMPARE(readFile(path), file);
+        QVERIFY(activeDoc(m_app.get())->IsModified());
+        boxes().answers = {MsgBox::IDYES};
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QTEST(readFile(path), "written");
+        QVERIFY(!activeDoc(m_app.get())->IsModified());
+    }
 
-void TestDocuments::linksOpenWhatTheyStandFor()
-{
-    QFETCH(QString, link);
-    QFETCH(QByteArray, launcher);
-    QFETCH(bool, toTarget);
-    const QString target = writeFile(QStringLiteral("target.txt"), "target");
-    const QString path = QDir(QFileInfo(target).absolutePath()).filePath(link);
-    if (launcher.isEmpty())
-        QVERIFY(QFile::link(target, path));
-    else
-        writeFile(link, launcher.replace('@', QFile::encodeName(target)));
-    RichEditDoc *doc = m_app->OpenDocumentFile(path);
-    QVERIFY(doc);
-    QCOMPARE(doc->GetPathName(), toTarget ? target : path);
-    // The target already open: the link activates its window rather than opening it again.
-    if (toTarget)
-        QCOMPARE(m_app->OpenDocumentFile(path), doc);
-}
+    void reopeningActivatesTheOpenDocument_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("again");  // relative to the file's folder
+        QTest::newRow("another spelling, quoted") << QStringLiteral("a.txt") << QStringLiteral("\"./a.txt\"");
+        QTest::newRow("quotes in the name") << QStringLiteral("say \"hi\".txt") << QStringLiteral("say \"hi\".txt");
+    }
+    // A double quote is part of a name; a quoted name that does not exist is taken without them.
+    void reopeningActivatesTheOpenDocument()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, again);
+        const QString path = writeFile(name, "text");
+        RichEditDoc *doc = m_app->OpenDocumentFile(path);
+        QVERIFY(doc);
+        QCOMPARE(doc->GetPathName(), path);
+        QCOMPARE(doc->GetTitle(), name);
+        QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("text"));
+        QVERIFY(m_app->OpenDocumentFile(writeFile(QStringLiteral("other.txt"), "other")));
+        const int open = documentCount(m_app.get());
+        QDir::setCurrent(QFileInfo(path).absolutePath());
+        QCOMPARE(m_app->OpenDocumentFile(again), doc);
+        QCOMPARE(documentCount(m_app.get()), open);
+        QCOMPARE(activeDoc(m_app.get()), doc);
+        QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [%1]").arg(name));
+        QVERIFY(boxes().texts.isEmpty());
+    }
+
+    // A symbolic link and a launcher of type Link open the file they name, as a shortcut does;
+    // other launchers, and links that lead nowhere, are files like any other.
+    void linksOpenWhatTheyStandFor_data()
+    {
+        QTest::addColumn<QString>("link");    // file name of the link
+        QTest::addColumn<QByteArray>("launcher");  // its content, @ for the target; empty: a symbolic link
+        QTest::addColumn<bool>("toTarget");
+        const QByteArray url = "URL=file://@\n";
+        QTest::newRow("symbolic link") << QStringLiteral("link.txt") << QByteArray() << true;
+        QTest::newRow("launcher of type Link") << QStringLiteral("a.desktop") << QByteArray("[Desktop Entry]\nName=t\nType=Link\n" + url) << true;
+        QTest::newRow("application launcher") << QStringLiteral("b.desktop") << QByteArray("[Desktop Entry]\nType=Application\nExec=x\n" + url) << false;
+        QTest::newRow("link to a web page") << QStringLiteral("c.desktop") << QByteArray("[Desktop Entry]\nType=Link\nURL=https://example.org/\n") << false;
+        QTest::newRow("link in another group") << QStringLiteral("d.desktop") << QByteArray("[Other]\nType=Link\n" + url) << false;
+    }
+    void linksOpenWhatTheyStandFor()
+    {
+        QFETCH(QString, link);
+        QFETCH(QByteArray, launcher);
+        QFETCH(bool, toTarget);
+        const QString target = writeFile(QStringLiteral("target.txt"), "target");
+        const QString path = QDir(QFileInfo(target).absolutePath()).filePath(link);
+        if (launcher.isEmpty())
+            QVERIFY(QFile::link(target, path));
+        else
+            writeFile(link, launcher.replace('@', QFile::encodeName(target)));
+        RichEditDoc *doc = m_app->OpenDocumentFile(path);
+        QVERIFY(doc);
+        QCOMPARE(doc->GetPathName(), toTarget ? target : path);
+        // The target already open: the link activates its window rather than opening it again.
+        if (toTarget)
+            QCOMPARE(m_app->OpenDocumentFile(path), doc);
+    }
+};
 
 QTEST_MAIN(TestDocuments)
 #include "tst_documents.moc"
