@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -187,15 +188,21 @@ void CMainFrame::AddIndicator(int id)
     Router()->AddAction(state);
 }
 
-// "WindowMode2" 3 (normal) with "WM3" (save on exit), or 4 (fixed): the stored edges.
+// "WindowMode2" 3 (normal) with "WM3" (save on exit), or 4 (fixed): the stored edges, as
+// stored even off the screen. A settings file may hold any numbers, so the edges are worked
+// out without overflow and the size is at most the whole desktop's.
 void CMainFrame::RestorePlacement()
 {
     const int mode = Keys::WindowMode2.read();
     if (!((mode == 3 && Keys::WM3.read() == 1) || mode == 4))
         return;
-    const int left = Keys::FrameLeft.read();
-    const int top = Keys::FrameTop.read();
-    MoveWindow(QRect(QPoint(left, top), QSize(Keys::FrameRight.read() - left, Keys::FrameBottom.read() - top)));
+    const auto edge = [](const IntKey &key) { return std::clamp(key.read(), -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); };
+    const int left = edge(Keys::FrameLeft);
+    const int top = edge(Keys::FrameTop);
+    const QSize desktop = screen()->virtualSize();
+    const QSize size(std::min(edge(Keys::FrameRight) - left, desktop.width()),
+                     std::min(edge(Keys::FrameBottom) - top, desktop.height()));
+    MoveWindow(QRect(QPoint(left, top), size));
 }
 
 // Only the normal state with saving on exit writes; the rectangle is the normal one, also
