@@ -37,6 +37,9 @@ void useFreshEnvironment()
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv(variable, QFile::encodeName(path));
     }
+    scratchDir();
+    recordBoxes();
+    recordSaveAs();
 }
 
 QString scratchDir()

@@ -71,8 +71,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        recordBoxes();
-        recordSaveAs();
         CAutoSaveTimers::SetMillisecondsPerSecond(1000);
         Keys::JBK.write(int32_t(kWarnRef));
     }

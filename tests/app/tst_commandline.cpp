@@ -107,7 +107,6 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QStringList, opened);
-        recordBoxes();
         m_app = startApp();
         QProcess second;
         second.setWorkingDirectory(scratchDir());

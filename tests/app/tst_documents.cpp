@@ -34,9 +34,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        scratchDir();
-        recordBoxes();
-        recordSaveAs();
         m_app = startApp();
         QVERIFY(m_app);
     }

@@ -46,7 +46,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        recordBoxes();
         m_app = startApp();
         QVERIFY(m_app);
     }

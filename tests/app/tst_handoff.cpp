@@ -33,7 +33,6 @@ private:
 void TestHandOff::init()
 {
     useFreshEnvironment();
-    recordBoxes();
     m_app = startApp();
     QVERIFY(m_app);
 }

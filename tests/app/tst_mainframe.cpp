@@ -56,9 +56,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        scratchDir();
-        recordBoxes();
-        recordSaveAs();
     }
     void cleanup() { stopApp(m_app); }
 

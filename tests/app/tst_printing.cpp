@@ -113,7 +113,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        recordBoxes();
         m_pdf = scratchDir() + QStringLiteral("/out.pdf");
     }
     void cleanup() { stopApp(m_app); }

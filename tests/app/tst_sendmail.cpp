@@ -40,7 +40,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        recordBoxes();
         m_app = startApp();
     }
     void cleanup()

@@ -68,7 +68,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        recordBoxes();
         m_opened.urls.clear();
         removePages();
         m_app = startApp();

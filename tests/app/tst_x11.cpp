@@ -73,7 +73,6 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        recordBoxes();
     }
     void cleanup() { stopApp(m_app); }
 
