@@ -21,10 +21,10 @@
 
 using namespace AppHelper;
 
-namespace {
 // "日本語テキスト" and a half-width katakana line, CR LF line ends.
-const QByteArray kJapanese = QByteArray::fromHex("93fa967b8cea8365834c83588367") + "\r\n" + QByteArray::fromHex("b6c5") + "\r\n";
-} // namespace
+static const QByteArray kJapanese = QByteArray::fromHex("93fa967b8cea8365834c83588367") + "\r\n" + QByteArray::fromHex("b6c5") + "\r\n";
+// The files in path's folder, to see that a save left no temporary file beside it.
+static int filesBeside(const QString &path) { return QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(); }
 
 class TestDocuments : public QObject {
     Q_OBJECT
@@ -34,14 +34,9 @@ private slots:
     void init()
     {
         useFreshEnvironment();
-        m_app = startApp();
-        QVERIFY(m_app);
+        QVERIFY((m_app = startApp()));
     }
-    void cleanup()
-    {
-        FileIO::InjectWriteFailure(0);
-        stopApp(m_app);
-    }
+    void cleanup() { FileIO::InjectWriteFailure(0); stopApp(m_app); }
 
     void saveWritesEveryByte_data()
     {
@@ -61,8 +56,7 @@ private slots:
     }
     void saveWritesEveryByte()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, typed);
+        QFETCH(QByteArray, bytes); QFETCH(QString, typed);
         const QString path = writeFile(QStringLiteral("日本語.txt"), bytes);
         const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
         QFile::setPermissions(path, permissions);
@@ -76,12 +70,11 @@ private slots:
         view->ReplaceSel(typed);
         QCOMPARE(doc->IsModified(), !typed.isEmpty());
         QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-        QVERIFY(!doc->IsModified());
+        QVERIFY(!doc->IsModified() && boxes().texts.isEmpty());
         QTEST(readFile(path), "written");
-        QVERIFY(boxes().texts.isEmpty());
         // The file keeps its permissions, and no temporary file is left beside it.
         QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), permissions);
-        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(filesBeside(path), 1);
     }
 
     // Cancel ends the save quietly, a name in a missing folder is refused; either way the
@@ -94,17 +87,15 @@ private slots:
         saveAs().names = {QString(), missing, dir + QStringLiteral("/新しい.txt")};
         for (const int command : {ID_FILE_SAVE, ID_FILE_SAVE_AS}) {
             QVERIFY(execute(m_app.get(), command));
-            QVERIFY(doc->GetPathName().isEmpty());
+            QVERIFY(doc->GetPathName().isEmpty() && doc->IsModified());
             QCOMPARE(doc->GetTitle(), QStringLiteral("無題1"));
-            QVERIFY(doc->IsModified());
         }
         QCOMPARE(saveAs().proposed, QStringList(2, QStringLiteral("無題1")));
         QCOMPARE(boxes().texts, QStringList{missing + QStringLiteral(" には無効なﾊﾟｽが含まれています。")});
         QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
         QCOMPARE(readFile(dir + QStringLiteral("/新しい.txt")), QByteArray("abc"));
         QCOMPARE(doc->GetPathName(), dir + QStringLiteral("/新しい.txt"));
-        QCOMPARE(doc->GetTitle(), QStringLiteral("新しい.txt"));
-        QVERIFY(!doc->IsModified());
+        QVERIFY(doc->GetTitle() == QStringLiteral("新しい.txt") && !doc->IsModified());
         QCOMPARE(m_app->GetRecentFileList()->paths().value(0), doc->GetPathName());
     }
 
@@ -122,28 +113,20 @@ private slots:
         QFile::setPermissions(ro, QFile::ReadOwner);
         QVERIFY(m_app->OpenDocumentFile(ro));
         QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
-        QCOMPARE(saveAs().proposed.size(), 2);
-        QCOMPARE(readFile(ro), QByteArray("old"));
+        QVERIFY(saveAs().proposed.size() == 2 && readFile(ro) == "old");
     }
 
     void openFailuresNameTheirCause()
     {
         const int before = documentCount(m_app.get());
         const QString dir = scratchDir();
-        const QString missing = dir + QStringLiteral("/missing.txt");
-        QVERIFY(!m_app->OpenDocumentFile(missing));
-        QVERIFY(!m_app->OpenDocumentFile(dir));
-        QVERIFY(!m_app->OpenDocumentFile(dir + QStringLiteral("/nofolder/x.txt")));
-        const QString notDir = writeFile(QStringLiteral("plain"), "x");
-        QVERIFY(!m_app->OpenDocumentFile(notDir + QStringLiteral("/x.txt")));
-        QCOMPARE(boxes().texts,
-                 (QStringList{missing + QStringLiteral(" が見つかりませんでした。"),
-                              dir + QStringLiteral(" へのｱｸｾｽは拒否されました。"),
-                              dir + QStringLiteral("/nofolder/x.txt には無効なﾊﾟｽが含まれています。"),
-                              notDir + QStringLiteral("/x.txt には無効なﾊﾟｽが含まれています。")}));
+        const QStringList names{dir + "/missing.txt", dir, dir + "/nofolder/x.txt", writeFile(QStringLiteral("plain"), "x") + "/x.txt"};
+        for (const QString &name : names)
+            QVERIFY(!m_app->OpenDocumentFile(name));
+        QCOMPARE(boxes().texts, (QStringList{names[0] + " が見つかりませんでした。", names[1] + " へのｱｸｾｽは拒否されました。",
+                                             names[2] + " には無効なﾊﾟｽが含まれています。", names[3] + " には無効なﾊﾟｽが含まれています。"}));
         // Each failed open took its window away again.
-        QCOMPARE(documentCount(m_app.get()), before);
-        QCOMPARE(m_app->MainFrame()->MDIClient()->subWindowList().size(), before);
+        QVERIFY(documentCount(m_app.get()) == before && m_app->MainFrame()->MDIClient()->subWindowList().size() == before);
         QVERIFY(m_app->GetRecentFileList()->paths().isEmpty());
     }
 
@@ -159,9 +142,7 @@ private slots:
     }
     void saveFailureKeepsOldFile()
     {
-        QFETCH(int, error);
-        QFETCH(qint64, after);
-        QFETCH(QString, message);
+        QFETCH(int, error); QFETCH(qint64, after); QFETCH(QString, message);
         const QString path = writeFile(QStringLiteral("keep.txt"), "original content\r\n");
         QVERIFY(m_app->OpenDocumentFile(path));
         QTest::keyClicks(activeView(m_app.get()), QStringLiteral("new "));
@@ -170,11 +151,11 @@ private slots:
         FileIO::InjectWriteFailure(0);
         QCOMPARE(boxes().texts, QStringList{path + message});
         QCOMPARE(readFile(path), QByteArray("original content\r\n"));
-        QVERIFY(activeDoc(m_app.get())->IsModified());
-        QCOMPARE(activeDoc(m_app.get())->GetPathName(), path);
-        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QVERIFY(activeDoc(m_app.get())->IsModified() && activeDoc(m_app.get())->GetPathName() == path);
+        QCOMPARE(filesBeside(path), 1);
     }
 
+    // Cancel keeps the document, No closes it unsaved, Yes saves it first.
     void closeAsksAboutChanges()
     {
         const QString path = writeFile(QStringLiteral("close.txt"), "a");
@@ -187,14 +168,12 @@ private slots:
         QCOMPARE(documentCount(m_app.get()), open);
         boxes().answers = {MsgBox::IDNO};
         QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
-        QCOMPARE(documentCount(m_app.get()), open - 1);
-        QCOMPARE(readFile(path), QByteArray("a"));
+        QVERIFY(documentCount(m_app.get()) == open - 1 && readFile(path) == "a");
         QVERIFY(m_app->OpenDocumentFile(path));
         QTest::keyClicks(activeView(m_app.get()), QStringLiteral("c"));
         boxes().answers = {MsgBox::IDYES};
         QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
-        QCOMPARE(readFile(path), QByteArray("ca"));
-        QCOMPARE(documentCount(m_app.get()), open - 1);
+        QVERIFY(documentCount(m_app.get()) == open - 1 && readFile(path) == "ca");
         // An untitled document is named by its title; Yes with a cancelled Save As keeps it open.
         QTest::keyClicks(activeView(m_app.get()), QStringLiteral("z"));
         boxes().answers = {MsgBox::IDYES};
@@ -213,20 +192,13 @@ private slots:
         QTest::addColumn<QString>("typed");  // empty: Delete
         QTest::addColumn<QStringList>("named");
         QTest::addColumn<QByteArray>("written");
-        const auto row = [](const char *tag, const QByteArray &file, int caret, const QString &typed,
-                            const QStringList &named, const QByteArray &written) {
-            QTest::newRow(tag) << file << caret << typed << named << written;
-        };
-        row("unencodable characters", "a", 1, QStringLiteral("\U0001F600한"), {QStringLiteral("「\U0001F600」(U+1F600)"), QStringLiteral("「한」(U+D55C)")}, "a??");
-        row("line break deleted after a lone lead byte", "x\r\nA\x81\r\nB", 4, QString(), {QStringLiteral("2 行 2 桁")}, "x\r\nA\x81" "B");
-        row("typed after a lead byte at the end", "A\x81", 2, QStringLiteral("A"), {QStringLiteral("1 行 2 桁")}, "A\x81" "A");
+        QTest::newRow("unencodable characters") << QByteArray("a") << 1 << QStringLiteral("\U0001F600한") << QStringList{"「\U0001F600」(U+1F600)", "「한」(U+D55C)"} << QByteArray("a??");
+        QTest::newRow("line break deleted after a lone lead byte") << QByteArray("x\r\nA\x81\r\nB") << 4 << QString() << QStringList{"2 行 2 桁"} << QByteArray("x\r\nA\x81" "B");
+        QTest::newRow("typed after a lead byte at the end") << QByteArray("A\x81") << 2 << QStringLiteral("A") << QStringList{"1 行 2 桁"} << QByteArray("A\x81" "A");
     }
     void neverSavedSilently()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(int, caret);
-        QFETCH(QString, typed);
-        QFETCH(QStringList, named);
+        QFETCH(QByteArray, file); QFETCH(int, caret); QFETCH(QString, typed); QFETCH(QStringList, named);
         const QString path = writeFile(QStringLiteral("joined.txt"), file);
         QVERIFY(m_app->OpenDocumentFile(path));
         CNYOView *view = activeView(m_app.get());
@@ -240,8 +212,7 @@ private slots:
         QCOMPARE(boxes().texts.size(), 1);
         for (const QString &part : named)
             QVERIFY2(boxes().texts.first().contains(part), qPrintable(boxes().texts.first()));
-        QCOMPARE(readFile(path), file);
-        QVERIFY(activeDoc(m_app.get())->IsModified());
+        QVERIFY(readFile(path) == file && activeDoc(m_app.get())->IsModified());
         boxes().answers = {MsgBox::IDYES};
         QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
         QTEST(readFile(path), "written");
@@ -258,20 +229,16 @@ private slots:
     // A double quote is part of a name; a quoted name that does not exist is taken without them.
     void reopeningActivatesTheOpenDocument()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, again);
+        QFETCH(QString, name); QFETCH(QString, again);
         const QString path = writeFile(name, "text");
         RichEditDoc *doc = m_app->OpenDocumentFile(path);
-        QVERIFY(doc);
-        QCOMPARE(doc->GetPathName(), path);
-        QCOMPARE(doc->GetTitle(), name);
+        QVERIFY(doc && doc->GetPathName() == path && doc->GetTitle() == name);
         QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("text"));
         QVERIFY(m_app->OpenDocumentFile(writeFile(QStringLiteral("other.txt"), "other")));
         const int open = documentCount(m_app.get());
         QDir::setCurrent(QFileInfo(path).absolutePath());
         QCOMPARE(m_app->OpenDocumentFile(again), doc);
-        QCOMPARE(documentCount(m_app.get()), open);
-        QCOMPARE(activeDoc(m_app.get()), doc);
+        QVERIFY(documentCount(m_app.get()) == open && activeDoc(m_app.get()) == doc);
         QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [%1]").arg(name));
         QVERIFY(boxes().texts.isEmpty());
     }
@@ -292,9 +259,7 @@ private slots:
     }
     void linksOpenWhatTheyStandFor()
     {
-        QFETCH(QString, link);
-        QFETCH(QByteArray, launcher);
-        QFETCH(bool, toTarget);
+        QFETCH(QString, link); QFETCH(QByteArray, launcher); QFETCH(bool, toTarget);
         const QString target = writeFile(QStringLiteral("target.txt"), "target");
         const QString path = QDir(QFileInfo(target).absolutePath()).filePath(link);
         if (launcher.isEmpty())
@@ -302,8 +267,7 @@ private slots:
         else
             writeFile(link, launcher.replace('@', QFile::encodeName(target)));
         RichEditDoc *doc = m_app->OpenDocumentFile(path);
-        QVERIFY(doc);
-        QCOMPARE(doc->GetPathName(), toTarget ? target : path);
+        QVERIFY(doc && doc->GetPathName() == (toTarget ? target : path));
         // The target already open: the link activates its window rather than opening it again.
         if (toTarget)
             QCOMPARE(m_app->OpenDocumentFile(path), doc);

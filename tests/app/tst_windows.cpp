@@ -1,6 +1,6 @@
-// The main window and its document windows: placement kept across starts, the bars and always
-// on top, moving between, hiding and showing windows, the show state of new windows, further
-// windows of one document, the window list, and the status bar's prompts and states.
+// The main window and its document windows: placement, the bars and always on top, moving
+// between, hiding and showing windows, their show state, further windows of one document, the
+// window list, and the status bar's prompts and states.
 #include "app_helper.h"
 
 #include "app/mainframe.h"
@@ -21,9 +21,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
-
-#include <climits>
 #include <QToolBar>
+#include <climits>
 
 using namespace AppHelper;
 using States = Qt::WindowStates;
@@ -34,10 +33,8 @@ namespace {
 QString stack(CMainFrame *frame)
 {
     QStringList titles;
-    for (MDIChildWnd *child : frame->MDIChildrenByZOrder()) {
-        const QString shown = child->isHidden() ? u'(' + child->windowTitle() + u')' : child->windowTitle();
-        titles.append(child == frame->MDIGetActive() ? u'*' + shown : shown);
-    }
+    for (MDIChildWnd *child : frame->MDIChildrenByZOrder())
+        titles.append((child == frame->MDIGetActive() ? "*" : "") + (child->isHidden() ? u'(' + child->windowTitle() + u')' : child->windowTitle()));
     return titles.isEmpty() ? QStringLiteral("none") : titles.join(u' ');
 }
 
@@ -58,12 +55,10 @@ QList<QAction *> windowList(CMainFrame *frame)
 class TestWindows : public QObject {
     Q_OBJECT
     std::unique_ptr<CNYOApp> m_app;
+    bool run(int id) { return execute(m_app.get(), id); }
 
 private slots:
-    void init()
-    {
-        useFreshEnvironment();
-    }
+    void init() { useFreshEnvironment(); }
     void cleanup() { stopApp(m_app); }
 
     // Closing maximised stores the normal rectangle: tst_x11 checks it with a window manager.
@@ -87,11 +82,7 @@ private slots:
     }
     void placementAcrossStarts()
     {
-        QFETCH(int, mode);
-        QFETCH(int, saveOnExit);
-        QFETCH(QRect, stored);
-        QFETCH(bool, restored);
-        QFETCH(bool, saved);
+        QFETCH(int, mode); QFETCH(int, saveOnExit); QFETCH(QRect, stored); QFETCH(bool, restored); QFETCH(bool, saved);
         if (mode)
             Keys::WindowMode2.write(mode);
         if (saveOnExit >= 0)
@@ -103,8 +94,7 @@ private slots:
         CMainFrame *frame = m_app->MainFrame();
         QTEST(shownState(frame), "state");
         QCOMPARE(frame->GetWindowPlacement() == expected, restored);
-        if (restored)
-            QCOMPARE(QRect(frame->pos(), frame->size()), expected);
+        QVERIFY(!restored || QRect(frame->pos(), frame->size()) == expected);
         // Minimised, the window does not take the focus from the others.
         QCOMPARE(frame->testAttribute(Qt::WA_ShowWithoutActivating), mode == 2);
         frame->showNormal();
@@ -123,8 +113,7 @@ private slots:
                                          {Keys::FrameRight, INT_MAX}, {Keys::FrameBottom, INT_MAX}})
             key.write(value);
         m_app = startApp();
-        QVERIFY(m_app && m_app->MainFrame()->isVisible());
-        QVERIFY(m_app->MainFrame()->width() <= QWIDGETSIZE_MAX);
+        QVERIFY(m_app && m_app->MainFrame()->isVisible() && m_app->MainFrame()->width() <= QWIDGETSIZE_MAX);
     }
 
     void toggles_data()
@@ -140,8 +129,7 @@ private slots:
     // active, and the other bars stay.
     void toggles()
     {
-        QFETCH(int, id);
-        QFETCH(QString, key);
+        QFETCH(int, id); QFETCH(QString, key);
         Profile::WriteProfileInt(QStringLiteral("Settings"), key, 0);
         m_app = startApp();
         CMainFrame *frame = m_app->MainFrame();
@@ -150,26 +138,23 @@ private slots:
                    : id == ID_VIEW_STATUS_BAR ? frame->statusBar()->isVisible()
                                               : frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         };
-        if (id != ID_VIEW_TOPMOST)
-            QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+        QVERIFY(id == ID_VIEW_TOPMOST || run(ID_FILE_CLOSE));
         for (int use = 0; use < 4; ++use) {
             const bool on = use % 2;
-            QVERIFY(!use || execute(m_app.get(), id));
+            QVERIFY(!use || run(id));
             QCOMPARE(state(), on);
             QCOMPARE(frame->Router()->QueryState(id).checked(), on);
             QCOMPARE(Profile::GetProfileInt(QStringLiteral("Settings"), key, -1), on ? 1 : 0);
-            QVERIFY(frame->isVisible());
-            QTRY_VERIFY(frame->isActiveWindow());
+            QTRY_VERIFY(frame->isVisible() && frame->isActiveWindow());
             QCOMPARE(frame->ToolBar()->isVisible() + frame->statusBar()->isVisible(), id == ID_VIEW_TOPMOST || on ? 2 : 1);
         }
         // Always on top is read from the store before each use: any value but 0 is on.
         if (id == ID_VIEW_TOPMOST) {
-            QVERIFY(execute(m_app.get(), id));
+            QVERIFY(run(id));
             Keys::TUNE.write(5);
             QVERIFY(frame->Router()->QueryState(id).checked());
-            QVERIFY(execute(m_app.get(), id));
-            QVERIFY(!state());
-            QCOMPARE(Keys::TUNE.read(), 0);
+            QVERIFY(run(id));
+            QVERIFY(!state() && Keys::TUNE.read() == 0);
         }
     }
 
@@ -207,16 +192,12 @@ private slots:
                 for (const QString &name : command.mid(5).split(u' '))
                     ran = ran && m_app->OpenDocumentFile(writeFile(name, name.toLatin1()));
             else
-                ran = execute(m_app.get(), commands.value(command));
+                ran = run(commands.value(command));
             MDIChildWnd *active = frame->MDIGetActive();
-            QString line = (ran ? "" : "!") + command + " -> " + stack(frame);
-            if (active && !active->isHidden() && !active->isMaximized())
-                line += " (not maximised)";
-            if (frame->CurrentMenuId() != (active ? IDR_NYOTYPE : IDR_MAINFRAME))
-                line += " (wrong menus)";
-            if (!active && documentCount(m_app.get()) != 0)
-                line += " (a document left)";
-            seen.append(line);
+            seen.append((ran ? "" : "!") + command + " -> " + stack(frame)
+                        + (active && !active->isHidden() && !active->isMaximized() ? " (not maximised)" : "")
+                        + (frame->CurrentMenuId() != (active ? IDR_NYOTYPE : IDR_MAINFRAME) ? " (wrong menus)" : "")
+                        + (!active && documentCount(m_app.get()) != 0 ? " (a document left)" : ""));
         }
         QCOMPARE(seen, script);
         QVERIFY(boxes().texts.isEmpty());
@@ -228,28 +209,25 @@ private slots:
         QTest::addColumn<int>("windowMode");  // 0: none stored
         QTest::addColumn<bool>("previousMaximised");  // of a new document's
         QTest::addColumn<States>("state");
-        QTest::addColumn<bool>("activated");
         const States max = Qt::WindowMaximized, min = Qt::WindowMinimized, normal = Qt::WindowNoState;
-        QTest::newRow("none stored") << false << 0 << false << max << true;
-        QTest::newRow("1") << false << 1 << false << max << true;
-        QTest::newRow("2 after a normal window") << false << 2 << false << normal << true;
-        QTest::newRow("2 after a maximised window") << false << 2 << true << max << true;
-        QTest::newRow("3 after a normal window") << false << 3 << false << min << false;
-        QTest::newRow("3 after a maximised window") << false << 3 << true << min << false;
-        QTest::newRow("4 counts as 1") << false << 4 << false << max << true;
-        QTest::newRow("-1 counts as 1") << false << -1 << false << max << true;
-        QTest::newRow("again, 1: maximised") << true << 1 << true << max << true;
-        QTest::newRow("again, 2: as it was, brought forward") << true << 2 << true << normal << true;
-        QTest::newRow("again, 3: minimised, not brought forward") << true << 3 << true << min << false;
+        QTest::newRow("none stored") << false << 0 << false << max;
+        QTest::newRow("1") << false << 1 << false << max;
+        QTest::newRow("2 after a normal window") << false << 2 << false << normal;
+        QTest::newRow("2 after a maximised window") << false << 2 << true << max;
+        QTest::newRow("3 after a normal window") << false << 3 << false << min;
+        QTest::newRow("3 after a maximised window") << false << 3 << true << min;
+        QTest::newRow("4 counts as 1") << false << 4 << false << max;
+        QTest::newRow("-1 counts as 1") << false << -1 << false << max;
+        QTest::newRow("again, 1: maximised") << true << 1 << true << max;
+        QTest::newRow("again, 2: as it was, brought forward") << true << 2 << true << normal;
+        QTest::newRow("again, 3: minimised, not brought forward") << true << 3 << true << min;
     }
     // "WindowMode" is read at every activation, so a change applies to the next window at once.
-    // Minimised, the window leaves the one before active, in its state and on top.
+    // Minimised, the window is not activated: the one before stays active, in its state and on top.
     void showStateOfOpenedWindows()
     {
-        QFETCH(bool, again);
-        QFETCH(int, windowMode);
-        QFETCH(bool, previousMaximised);
-        QFETCH(bool, activated);
+        QFETCH(bool, again); QFETCH(int, windowMode); QFETCH(bool, previousMaximised); QFETCH(States, state);
+        const bool activated = !state.testFlag(Qt::WindowMinimized);
         const QString path = writeFile(QStringLiteral("again.txt"), "again");
         if (again)
             Keys::WindowMode.write(2);
@@ -257,7 +235,7 @@ private slots:
         CMainFrame *frame = m_app->MainFrame();
         MDIChildWnd *first = frame->MDIGetActive();
         if (again)
-            QVERIFY(execute(m_app.get(), ID_FILE_NEW));
+            QVERIFY(run(ID_FILE_NEW));
         else if (!previousMaximised)
             first->showNormal();
         MDIChildWnd *before = frame->MDIGetActive();
@@ -267,12 +245,11 @@ private slots:
         QVERIFY(m_app->OpenDocumentFile(again ? path : writeFile(QStringLiteral("new.txt"), "new")));
         MDIChildWnd *opened = again ? first : frame->MDIChildrenByCreation().last();
         QCOMPARE(documentCount(m_app.get()), 2);
-        QTEST(shownState(opened), "state");
+        QCOMPARE(shownState(opened), state);
         QVERIFY(opened->isVisible());
         QCOMPARE(frame->MDIGetActive(), activated ? opened : before);
         QCOMPARE(frame->MDIChildrenByZOrder().first(), activated ? opened : before);
-        if (!activated)
-            QCOMPARE(before->isMaximized(), wasMaximised);
+        QVERIFY(activated || before->isMaximized() == wasMaximised);
     }
 
     // A further window shows the same text with a caret of its own; the windows are numbered
@@ -284,21 +261,19 @@ private slots:
         CMainFrame *frame = m_app->MainFrame();
         MDIChildWnd *first = frame->MDIGetActive();
         CNYOView *firstView = activeView(m_app.get());
-        QVERIFY(execute(m_app.get(), ID_WINDOW_NEW));
+        QVERIFY(run(ID_WINDOW_NEW));
         MDIChildWnd *second = frame->MDIGetActive();
         CNYOView *secondView = activeView(m_app.get());
         QCOMPARE(documentCount(m_app.get()), 1);
         QCOMPARE(stack(frame), QStringLiteral("*shared.txt:2 shared.txt:1"));
-        QVERIFY(secondView->IsWordWrap());
         firstView->setPosition(3);
         secondView->setPosition(secondView->GetTextLength());
         QTest::keyClicks(secondView, QStringLiteral("three"));
         QCOMPARE(firstView->toPlainText(), QStringLiteral("one\ntwo\nthree"));
-        QCOMPARE(firstView->position(), 3);
-        QCOMPARE(secondView->position(), 13);
-        QVERIFY(firstView->GetDocument()->IsModified());
+        QVERIFY(firstView->position() == 3 && secondView->position() == 13 && firstView->GetDocument()->IsModified());
+        QVERIFY(secondView->IsWordWrap());
         // A third window, then the first closes: the others renumber.
-        QVERIFY(execute(m_app.get(), ID_WINDOW_NEW));
+        QVERIFY(run(ID_WINDOW_NEW));
         first->close();
         QCOMPARE(stack(frame), QStringLiteral("*shared.txt:2 shared.txt:1"));
         frame->MDIGetActive()->close();
@@ -306,8 +281,7 @@ private slots:
         QVERIFY(boxes().texts.isEmpty());
         boxes().answers = {MsgBox::IDCANCEL};
         second->close();
-        QCOMPARE(boxes().texts.size(), 1);
-        QCOMPARE(documentCount(m_app.get()), 1);
+        QVERIFY(boxes().texts.size() == 1 && documentCount(m_app.get()) == 1);
         QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("one\ntwo\nthree"));
     }
 
@@ -318,7 +292,7 @@ private slots:
         m_app = startApp({writeFile(QStringLiteral("a&b.txt"), "a")});
         CMainFrame *frame = m_app->MainFrame();
         QVERIFY(m_app->OpenDocumentFile(writeFile(QStringLiteral("c.txt"), "c")));
-        QVERIFY(execute(m_app.get(), ID_WINDOW_NEW));
+        QVERIFY(run(ID_WINDOW_NEW));
         const auto list = [frame] {
             QStringList texts;
             for (QAction *entry : windowList(frame))
@@ -326,19 +300,19 @@ private slots:
             return texts;
         };
         for (const bool hide : {false, true}) {
-            QVERIFY(!hide || execute(m_app.get(), ID_WINDOW_HIDE));
+            QVERIFY(!hide || run(ID_WINDOW_HIDE));
             QCOMPARE(list(), (QStringList{"&1 a&&b.txt", "&2 c.txt:1", "* &3 c.txt:2"}));
             windowList(frame).at(0)->trigger();
             QCOMPARE(stack(frame), QStringLiteral("*a&b.txt c.txt:2 c.txt:1"));
         }
         for (int i = 0; i < 8; ++i)
-            QVERIFY(execute(m_app.get(), ID_FILE_NEW));
+            QVERIFY(run(ID_FILE_NEW));
         QCOMPARE(list().mid(8), (QStringList{"&9 無題6", "10 無題7", "* 11 無題8"}));
     }
 
     // Pointing at a toolbar button or a menu item shows its prompt, and the idle text again
     // afterwards; the recent files have theirs too.
-    void statusBarPrompts()
+    void statusBarPromptsAndButtonStates()
     {
         m_app = startApp();
         CMainFrame *frame = m_app->MainFrame();
@@ -361,14 +335,9 @@ private slots:
         QVERIFY(m_app->OpenDocumentFile(writeFile(QStringLiteral("recent.txt"), "r")));
         emit frame->Menus(IDR_NYOTYPE).first()->aboutToShow();
         QVERIFY(!frame->Router()->Actions(ID_FILE_MRU_FIRST).constLast()->statusTip().isEmpty());
-    }
-
-    // No timer brings the buttons up to date: text copied elsewhere enables Paste at once.
-    void statesFollowTheClipboardWithoutAMenu()
-    {
-        m_app = startApp();
+        // No timer brings the buttons up to date: text copied elsewhere enables Paste at once.
         QApplication::clipboard()->clear();
-        QAction *paste = m_app->MainFrame()->Router()->Actions(ID_EDIT_PASTE).constLast();
+        QAction *paste = frame->Router()->Actions(ID_EDIT_PASTE).constLast();
         QTRY_VERIFY(!paste->isEnabled());
         QApplication::clipboard()->setText(QStringLiteral("copied"));
         QTRY_VERIFY_WITH_TIMEOUT(paste->isEnabled(), 200);
