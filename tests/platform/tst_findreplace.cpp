@@ -9,7 +9,6 @@
 #include "platform/textview.h"
 
 #include <QCheckBox>
-#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,7 +62,7 @@ T *child(QWidget *dialog, const char *name)
 
 struct DialogFixture {
     QWidget window;
-    TextView *edit = new TextView(&window);
+    RichEdit *edit = new RichEdit(&window);
     FindReplaceDialog *dialog = FindReplaceDialog::ForWindow(&window);
 
     explicit DialogFixture(const QString &text)
@@ -162,70 +161,45 @@ private slots:
         QTEST(int(TextFinder::Search(text, what, from, o, options.contains(u'u') ? Dir::Up : Dir::Down)), "expected");
     }
 
-    // Down and up without wrapping round; a line break in the search text, CR LF or LF, finds
+    // Down or up from the caret without wrapping round: the last match stays selected, and with
+    // nothing to find the selection stays. A line break in the search text, CR LF or LF, finds
     // one line break of the text.
-    void findWalksDownAndUpWithoutWrapping()
+    void findWalksWithoutWrapping_data()
     {
-        TextView edit;
-        setText(edit, u"abc x abc\nabc"_s);
-        TextFinder finder(&edit);
-        QList<Sel> seen;
-        while (finder.FindText(u"ABC"_s, {}, Dir::Down))
-            seen << selectionOf(edit);
-        QCOMPARE(seen, (QList<Sel>{{0, 3}, {6, 9}, {10, 13}}));
-        QCOMPARE(selectionOf(edit), Sel(10, 13));  // no wrap: the last match stays selected
-        seen.clear();
-        while (finder.FindText(u"abc"_s, {}, Dir::Up))
-            seen << selectionOf(edit);
-        QCOMPARE(seen, (QList<Sel>{{6, 9}, {0, 3}}));
-        QCOMPARE(selectionOf(edit), Sel(0, 3));
-
-        // From a caret in the middle, each direction sees only its side.
-        for (const auto &[dir, sel] : {std::pair{Dir::Up, Sel(0, 3)}, {Dir::Down, Sel(6, 9)}}) {
-            edit.setPosition(5);
-            QVERIFY(finder.FindText(u"abc"_s, {}, dir));
-            QCOMPARE(selectionOf(edit), sel);
-        }
-
-        // Nothing to find: the selection stays.
-        QVERIFY(!finder.FindText(QString(), {}, Dir::Down));
-        QVERIFY(!finder.FindText(u"abcd"_s, {}, Dir::Down));
-        QCOMPARE(selectionOf(edit), Sel(6, 9));
-        QCOMPARE(finder.ReplaceAll(QString(), u"x"_s, {}), qsizetype(0));
-
-        setText(edit, u"ab\ncd\r\nab\ncd"_s);  // four lines: CR LF is one break
-        QVERIFY(finder.FindText(u"b\r\nc"_s, {}, Dir::Down));
-        QCOMPARE(selectionOf(edit), Sel(1, 4));
-        QVERIFY(finder.FindText(u"b\nc"_s, {}, Dir::Down));
-        QCOMPARE(selectionOf(edit), Sel(7, 10));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<QList<Sel>>("found");
+        const QString abc = u"abc x abc\nabc"_s, lines = u"ab\ncd\r\nab\ncd"_s;
+        QTest::newRow("down") << abc << u"ABC"_s << 0 << false << QList<Sel>{{0, 3}, {6, 9}, {10, 13}};
+        QTest::newRow("up") << abc << u"abc"_s << 13 << true << QList<Sel>{{10, 13}, {6, 9}, {0, 3}};
+        QTest::newRow("down from the middle") << abc << u"abc"_s << 5 << false << QList<Sel>{{6, 9}, {10, 13}};
+        QTest::newRow("up from the middle") << abc << u"abc"_s << 5 << true << QList<Sel>{{0, 3}};
+        QTest::newRow("no match") << abc << u"abcd"_s << 5 << false << QList<Sel>{};
+        QTest::newRow("empty") << abc << QString() << 5 << false << QList<Sel>{};
+        QTest::newRow("CR LF") << lines << u"b\r\nc"_s << 0 << false << QList<Sel>{{1, 4}, {7, 10}};
+        QTest::newRow("LF") << lines << u"b\nc"_s << 0 << false << QList<Sel>{{1, 4}, {7, 10}};
     }
 
-    void replaceNextReplacesOnlyAMatchingSelection()
+    void findWalksWithoutWrapping()
     {
+        QFETCH(QString, what);
+        QFETCH(QList<Sel>, found);
+        QFETCH(QString, text);
         TextView edit;
-        setText(edit, u"cat concat cat"_s);
+        setText(edit, text);
+        QFETCH(int, caret);
+        QFETCH(bool, up);
+        edit.setPosition(caret);
         TextFinder finder(&edit);
-        const TextFinder::Options word{false, true};
-
-        // "cat" inside "concat" is not a whole word: selected, it is only moved to the next match
-        // (a selection that is no match at all: dialogReplaceAndReplaceAll).
-        edit.setSelection(7, 10);
-        auto r = finder.ReplaceNext(u"cat"_s, u"dog"_s, word);
-        QVERIFY(!r.replaced && r.found && !r.refused);
-        QCOMPARE(textOf(edit), u"cat concat cat"_s);
-        QCOMPARE(selectionOf(edit), Sel(11, 14));
-
-        r = finder.ReplaceNext(u"cat"_s, u"dog"_s, word);
-        QVERIFY(r.replaced && !r.found);
-        QCOMPARE(textOf(edit), u"cat concat dog"_s);
-        QCOMPARE(selectionOf(edit), Sel(14, 14));  // caret after the replacement
-
-        edit.setSelection(0, 3);
-        r = finder.ReplaceNext(u"CAT"_s, u"a\nb"_s, word);
-        QVERIFY(r.replaced && !r.found);
-        QCOMPARE(textOf(edit), u"a\nb concat dog"_s);
-        edit.undo();  // each replacement is one step
-        QCOMPARE(textOf(edit), u"cat concat dog"_s);
+        QList<Sel> seen;
+        while (finder.FindText(what, {}, up ? Dir::Up : Dir::Down))
+            seen << selectionOf(edit);
+        QCOMPARE(seen, found);
+        QCOMPARE(selectionOf(edit), found.isEmpty() ? Sel(caret, caret) : found.last());
+        if (what.isEmpty())
+            QCOMPARE(finder.ReplaceAll(what, u"x"_s, {}), qsizetype(0));
     }
 
     // Replace all gives the same count, text, carets (of the editor and of another window of the
@@ -277,10 +251,9 @@ private slots:
                 e->buffer()->load(fileText, fileVariants);
             const QString text = textOf(edit);
             const QList<CodePage::Variant> loadedVariants = edit.buffer()->variants();
-            const QList<TextBuffer::Break> loadedBreaks = breaksOf(*edit.buffer());
+            const auto loadedBreaks = breaksOf(*edit.buffer());
             for (TextView *e : {&edit, &editsOther}) {
-                const int anchor = int(random.bounded(text.size() + 1));
-                const int position = int(random.bounded(text.size() + 1));
+                const int anchor = int(random.bounded(text.size() + 1)), position = int(random.bounded(text.size() + 1));
                 e->setSelection(anchor, position);
                 (e == &edit ? reference : referencesOther).setSelection(anchor, position);
             }
@@ -322,36 +295,6 @@ private slots:
         QVERIFY(variantsBetween > 20);  // the rounds did try what they are for
     }
 
-    void replaceRefusedOverLimitOrReadOnly()
-    {
-        TextView edit;
-        setText(edit, u"ab ab"_s);  // 5 characters
-        TextFinder finder(&edit);
-        finder.SetTextLimit(6);
-        QCOMPARE(finder.ReplaceAll(u"ab"_s, u"abc"_s, {}), qsizetype(-1));
-        QCOMPARE(textOf(edit), u"ab ab"_s);
-        QVERIFY(!edit.buffer()->canUndo());
-
-        edit.setSelection(0, 2);
-        auto r = finder.ReplaceNext(u"ab"_s, u"abcd"_s, {});
-        QVERIFY(r.refused && !r.replaced);
-        QCOMPARE(textOf(edit), u"ab ab"_s);
-        r = finder.ReplaceNext(u"ab"_s, u"abc"_s, {});  // exactly at the limit
-        QVERIFY(r.replaced && r.found);
-        QCOMPARE(textOf(edit), u"abc ab"_s);
-
-        finder.SetTextLimit(2);  // shrinking is allowed even over the limit
-        QCOMPARE(finder.ReplaceAll(u"b"_s, QString(), {}), qsizetype(2));
-        QCOMPARE(textOf(edit), u"ac a"_s);
-
-        edit.setReadOnly(true);
-        finder.SetTextLimit(TextFinder::kNoLimit);
-        QCOMPARE(finder.ReplaceAll(u"a"_s, u"z"_s, {}), qsizetype(-1));
-        edit.setSelection(0, 1);
-        QVERIFY(finder.ReplaceNext(u"a"_s, u"z"_s, {}).refused);
-        QCOMPARE(textOf(edit), u"ac a"_s);
-    }
-
     // One modeless dialog per window, in find or replace mode: the replace-only controls show in
     // replace mode, the direction in find mode; Enter means find next, and without a search text
     // only Cancel works. Every control fits its text, inside the dialog.
@@ -359,7 +302,6 @@ private slots:
     {
         DialogFixture f(u"text"_s);
         QCOMPARE(FindReplaceDialog::ForWindow(&f.window), f.dialog);
-        QVERIFY(QFontInfo(f.dialog->font()).family().contains(u"IPA"_s));
         for (QLabel *label : f.dialog->findChildren<QLabel *>())
             QVERIFY(qobject_cast<QLineEdit *>(label->buddy()));
         for (bool findOnly : {true, false}) {
@@ -391,125 +333,62 @@ private slots:
         QVERIFY(!f.dialog->isVisible());
     }
 
-    void dialogTakesOneLineSelection()
+    // Scripted dialog use, steps split by ';', each an action or a "?" check: find/replace
+    // (open the dialog), repeat, hide, undo, enter (in the search text), what/with (the texts),
+    // check/click (a control), select, limit, other (a second editor of the window), close
+    // (the editor goes).
+    void dialogScript_data()
     {
-        DialogFixture f(u"alpha beta\ngamma"_s);
-        f.edit->setSelection(6, 10);
-        f.dialog->OnEditFindReplace(f.edit, true);
-        QCOMPARE(f.findEdit()->text(), u"beta"_s);
-        QCOMPARE(f.findEdit()->selectedText(), u"beta"_s);
-        f.click("findNextButton");  // searching makes it the last search
-        f.dialog->hide();
-
-        // Over a line break the selection is no search text: the last one comes back.
-        f.edit->setSelection(0, 13);
-        f.dialog->OnEditFindReplace(f.edit, true);
-        QCOMPARE(f.findEdit()->text(), u"beta"_s);
-        f.dialog->hide();
-        f.edit->setPosition(3);
-        f.dialog->OnEditFindReplace(f.edit, false);
-        QCOMPARE(f.findEdit()->text(), u"beta"_s);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("script");
+        // a one-line selection is the search text; over a line break the last search comes back
+        QTest::newRow("takes selection") << u"alpha beta\ngamma"_s << u"select 6,10;find;what? beta;click findNextButton;hide;select 0,13;find;what? beta;hide;select 3,3;replace;what? beta"_s;
+        QTest::newRow("find next") << u"cat concat Cat"_s << u"find;what cat;check wholeWordCheck;click findNextButton;sel? 0,3;enter;sel? 11,14;shown?;click findNextButton;shown? cat;sel? 11,14;check matchCaseCheck;check upRadio;click findNextButton;sel? 0,3"_s;
+        // a selection that is no match is only moved to the next match; replace all is one undo step
+        QTest::newRow("replace") << u"one two one two one"_s << u"replace;what one;with 1;click replaceButton;text? one two one two one;sel? 0,3;click replaceButton;text? 1 two one two one;sel? 6,9;with 一;click replaceAllButton;text? 1 two 一 two 一;shown?;undo;text? 1 two one two one;what three;click replaceAllButton;shown? three;text? 1 two one two one"_s;
+        // "cat" in "concat" is no whole word: selected, it is only moved off; the caret goes after a replacement
+        QTest::newRow("replace next") << u"cat concat cat"_s << u"replace;what cat;check wholeWordCheck;with dog;select 7,10;click replaceButton;text? cat concat cat;sel? 11,14;click replaceButton;text? cat concat dog;sel? 14,14;select 0,3;what CAT;with a\nb;click replaceButton;text? a\nb concat dog;undo;text? cat concat dog"_s;
+        // over the control's limit or read-only nothing is replaced; exactly at the limit, or shrinking, is allowed
+        QTest::newRow("refused") << u"ab ab"_s << u"limit 6;replace;what ab;with abc;click replaceAllButton;text? ab ab;undo? 0;shown?;select 0,2;with abcd;click replaceButton;text? ab ab;with abc;click replaceButton;text? abc ab;limit 2;what b;with ;click replaceAllButton;text? ac a;readonly;limit 0;what a;with z;click replaceAllButton;select 0,1;click replaceButton;text? ac a"_s;
+        // nothing searched yet: repeat opens the find dialog; then it repeats the window's last search in any editor
+        QTest::newRow("repeat") << u"ab AB ab"_s << u"repeat;shows? find;sel? 0,0;what ab;check matchCaseCheck;click findNextButton;sel? 0,2;hide;repeat;shows? none;sel? 6,8;repeat;shown? ab;other xx ab;repeat;sel? 3,5;shows? none"_s;
+        QTest::newRow("closes with its editor") << u"abc"_s << u"replace;what b;close;shows? none;click findNextButton;click replaceButton;click replaceAllButton;repeat;find;shows? none;shown?"_s;
     }
 
-    void dialogFindNextAndNotFound()
+    void dialogScript()
     {
-        DialogFixture f(u"cat concat Cat"_s);
-        f.dialog->OnEditFindReplace(f.edit, true);
-        f.findEdit()->setText(u"cat"_s);
-        f.check("wholeWordCheck");
-        f.click("findNextButton");
-        QCOMPARE(selectionOf(*f.edit), Sel(0, 3));
-        QTest::keyClick(f.findEdit(), Qt::Key_Return);  // Enter means find next
-        QCOMPARE(selectionOf(*f.edit), Sel(11, 14));
-        QVERIFY(m_shown.isEmpty());
-        f.click("findNextButton");
-        QCOMPARE(m_shown, QStringList{u"「cat」が見つかりません。"_s});
-        QCOMPARE(selectionOf(*f.edit), Sel(11, 14));
-        f.check("matchCaseCheck");
-        f.check("upRadio");
-        f.click("findNextButton");
-        QCOMPARE(selectionOf(*f.edit), Sel(0, 3));
-    }
-
-    void dialogReplaceAndReplaceAll()
-    {
-        DialogFixture f(u"one two one two one"_s);
-        f.dialog->OnEditFindReplace(f.edit, false);
-        f.findEdit()->setText(u"one"_s);
-        f.replaceEdit()->setText(u"1"_s);
-        f.click("replaceButton");  // the caret is no match: only finds
-        QCOMPARE(textOf(*f.edit), u"one two one two one"_s);
-        QCOMPARE(selectionOf(*f.edit), Sel(0, 3));
-        f.click("replaceButton");
-        QCOMPARE(textOf(*f.edit), u"1 two one two one"_s);
-        QCOMPARE(selectionOf(*f.edit), Sel(6, 9));
-        f.replaceEdit()->setText(u"一"_s);
-        f.click("replaceAllButton");
-        QCOMPARE(textOf(*f.edit), u"1 two 一 two 一"_s);
-        QVERIFY(m_shown.isEmpty());
-        f.edit->undo();
-        QCOMPARE(textOf(*f.edit), u"1 two one two one"_s);
-        f.findEdit()->setText(u"three"_s);
-        f.click("replaceAllButton");
-        QCOMPARE(m_shown, QStringList{u"「three」が見つかりません。"_s});
-        QCOMPARE(textOf(*f.edit), u"1 two one two one"_s);
-    }
-
-    void dialogKeepsTheControlsTextLimit()
-    {
-        DialogFixture f{QString()};
-        auto *control = new RichEdit(&f.window);
-        QVERIFY(control->StreamIn("ab ab"));
-        control->LimitText(7);
-        f.dialog->OnEditFindReplace(control, false);
-        f.findEdit()->setText(u"ab"_s);
-        f.replaceEdit()->setText(u"abcd"_s);
-        f.click("replaceAllButton");  // 9 characters: refused
-        QCOMPARE(control->StreamOut(), "ab ab"_ba);
-        QVERIFY(m_shown.isEmpty());
-        f.replaceEdit()->setText(u"abc"_s);
-        f.click("replaceAllButton");
-        QCOMPARE(control->StreamOut(), "abc abc"_ba);
-    }
-
-    void repeatOpensDialogThenRepeatsLastSearch()
-    {
-        DialogFixture f(u"ab AB ab"_s);
-        f.dialog->OnEditRepeat(f.edit);  // nothing searched yet: the find dialog opens
-        QVERIFY(f.dialog->isVisible() && !f.replaceEdit()->isVisible());
-        QCOMPARE(selectionOf(*f.edit), Sel(0, 0));
-        f.findEdit()->setText(u"ab"_s);
-        f.check("matchCaseCheck");
-        f.click("findNextButton");
-        QCOMPARE(selectionOf(*f.edit), Sel(0, 2));
-        f.dialog->hide();
-        f.dialog->OnEditRepeat(f.edit);  // the last settings: case matters
-        QVERIFY(!f.dialog->isVisible());
-        QCOMPARE(selectionOf(*f.edit), Sel(6, 8));
-        f.dialog->OnEditRepeat(f.edit);
-        QCOMPARE(m_shown, QStringList{u"「ab」が見つかりません。"_s});
-
-        // The settings are those of the window's dialog, for every editor of it.
-        auto *other = new TextView(&f.window);
-        setText(*other, u"xx ab"_s);
-        f.dialog->OnEditRepeat(other);
-        QCOMPARE(selectionOf(*other), Sel(3, 5));
-        QCOMPARE(f.dialog->GetTarget(), other);
-    }
-
-    void dialogClosesWithItsEditor()
-    {
-        DialogFixture f(u"abc"_s);
-        f.dialog->OnEditFindReplace(f.edit, false);
-        f.findEdit()->setText(u"b"_s);
-        delete f.edit;
-        QVERIFY(!f.dialog->isVisible() && !f.dialog->GetTarget());
-        // Nothing to search in any more: the buttons do nothing.
-        for (const char *name : {"findNextButton", "replaceButton", "replaceAllButton"})
-            f.button(name)->click();
-        f.dialog->OnEditRepeat(nullptr);
-        f.dialog->OnEditFindReplace(nullptr, true);
-        QVERIFY(m_shown.isEmpty() && !f.dialog->isVisible());
+        QFETCH(QString, text);
+        QFETCH(QString, script);
+        DialogFixture f(text);
+        for (const QString &step : script.split(u';')) {
+            const QString op = step.section(u' ', 0, 0), arg = step.section(u' ', 1);
+            const QByteArray at = step.toUtf8(), name = arg.toLatin1();
+            const Sel range(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt());
+            if (op == u"find" || op == u"replace") f.dialog->OnEditFindReplace(f.edit, op == u"find");
+            else if (op == u"repeat") f.dialog->OnEditRepeat(f.edit);
+            else if (op == u"hide") f.dialog->hide();
+            else if (op == u"undo") f.edit->undo();
+            else if (op == u"enter") QTest::keyClick(f.findEdit(), Qt::Key_Return);
+            else if (op == u"what" || op == u"with") (op == u"what" ? f.findEdit() : f.replaceEdit())->setText(arg);
+            else if (op == u"check") f.check(name);
+            else if (op == u"click") f.button(name)->click();
+            else if (op == u"select") f.edit->setSelection(range.first, range.second);
+            else if (op == u"limit") f.edit->LimitText(arg.toInt());
+            else if (op == u"readonly") f.edit->setReadOnly(true);
+            else if (op == u"undo?") QVERIFY2(f.edit->buffer()->canUndo() == (arg == u"1"), at);
+            else if (op == u"close") delete std::exchange(f.edit, nullptr);
+            else if (op == u"other") setText(*(f.edit = new RichEdit(&f.window)), arg);
+            else if (op == u"sel?") QVERIFY2(selectionOf(*f.edit) == range, at);
+            else if (op == u"text?") QVERIFY2(textOf(*f.edit) == arg, at);
+            else if (op == u"what?")  // selected, to be typed over
+                QVERIFY2(f.findEdit()->text() == arg && f.findEdit()->selectedText() == arg, at);
+            else if (op == u"shown?")
+                QVERIFY2(std::exchange(m_shown, {}) == (arg.isEmpty() ? QStringList() : QStringList{u"「%1」が見つかりません。"_s.arg(arg)}), at);
+            else if (op == u"shows?")
+                QVERIFY2(f.dialog->isVisible() == (arg != u"none") && f.dialog->GetTarget() == f.edit &&
+                             (arg != u"find" || !f.replaceEdit()->isVisible()), at);
+            else QFAIL(at);
+        }
     }
 
     void dialogMovesOffTheSelection()

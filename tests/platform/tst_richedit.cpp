@@ -21,29 +21,12 @@ public:
 
     void type(const QString &text)
     {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(this, &press);
-        }
+        for (QChar c : text)
+            QApplication::sendEvent(this, std::make_unique<QKeyEvent>(QEvent::KeyPress, 0, Qt::NoModifier, QString(c)).get());
     }
-    void commit(const QString &text)
-    {
-        QInputMethodEvent event;
-        event.setCommitString(text);
-        QApplication::sendEvent(this, &event);
-    }
-    void paste(const QString &text)
-    {
-        QMimeData data;
-        data.setText(text);
-        insertFromMimeData(&data);
-    }
-    Range selection() const
-    {
-        qsizetype start = -1, end = -1;
-        GetSel(start, end);
-        return {start, end};
-    }
+    void commit(const QString &text) { QInputMethodEvent e; e.setCommitString(text); QApplication::sendEvent(this, &e); }
+    void paste(const QString &text) { QMimeData data; data.setText(text); insertFromMimeData(&data); }
+    Range selection() const { Range r{-1, -1}; GetSel(r.first, r.second); return r; }
 };
 
 } // namespace
@@ -114,6 +97,22 @@ private slots:
         row("replaced", "a\nb\xEE\xEF"_ba, 0, 0, "replace:\u2170\n", "\xFA\x40\na\nb\xEE\xEF"_ba);
         row("forms after an edit move with it", "a\r\n\xED\x40\n\xED\x40"_ba, 0, 1, "replace:bc\r",
             "bc\r\n\r\n\xED\x40\n\xED\x40"_ba);
+        // "6|": with a limit of 6 characters, where every road that grows the text is refused with
+        // maxTextReached, and what does not grow it (CR LF counting one) or shrinks it is allowed;
+        // "ro|": read-only, taking no key and no paste or drop.
+        const QByteArray full = "ab\r\ncde"_ba, ro = "\xEE\xEF\xED\x40\n"_ba;
+        row("typed up to the limit", "ab\r\ncd"_ba, 5, 5, "6|key:e", full);
+        row("typed over the limit", full, 6, 6, "6|key:f", full);
+        row("Return over the limit", full, 6, 6, "6|Return", full);
+        row("committed over the limit", full, 6, 6, "6|ime:g", full);
+        row("pasted over the limit", full, 6, 6, "6|paste:h", full);
+        row("replaced over the limit", full, 6, 6, "6|replace:i", full);
+        row("pasted over a selection, too long", full, 0, 1, "6|paste:xyz", full);
+        row("pasted over a selection", full, 0, 1, "6|paste:z", "zb\r\ncde"_ba);
+        row("CR LF counts one at the limit", full, 0, 1, "6|replace:\r\n", "\r\nb\r\ncde"_ba);
+        row("shrinking over the limit", full, 0, 2, "2|replace:", "\r\ncde"_ba);
+        for (const char *action : {"ro|key:a", "ro|Return", "ro|Delete", "ro|Backspace", "ro|paste:b"})
+            row(action, ro, 0, 2, action, ro);
     }
 
     void editsKeepTheFileForm()
@@ -125,30 +124,24 @@ private slots:
         TestEdit edit;
         QVERIFY(edit.StreamIn(bytes));
         edit.SetSel(selection.first, selection.second);
-        const QString how = action.section(u':', 0, 0), text = action.section(u':', 1);
-        if (how == u"key") {
-            edit.type(text);
-        } else if (how == u"ime") {
-            edit.commit(text);
-        } else if (how == u"paste") {
-            edit.paste(text);
-        } else if (how == u"replace") {
-            edit.ReplaceSel(text);
-        } else {
-            const QKeyCombination key = QKeySequence::fromString(how)[0];
-            QTest::keyClick(&edit, key.key(), key.keyboardModifiers());
-        }
+        const qsizetype bar = action.indexOf(u'|');
+        const QString mode = action.left(std::max<qsizetype>(bar, 0)), act = action.mid(bar + 1);
+        mode == u"ro" ? edit.setReadOnly(true) : edit.LimitText(mode.toInt());
+        QSignalSpy refused(&edit, &RichEdit::maxTextReached);
+        const QString how = act.section(u':', 0, 0), text = act.section(u':', 1);
+        const QKeyCombination key = QKeySequence::fromString(how)[0];
+        how == u"key" ? edit.type(text) : how == u"ime" ? edit.commit(text) : how == u"paste" ? edit.paste(text)
+            : how == u"replace" ? edit.ReplaceSel(text) : QTest::keyClick(&edit, key.key(), key.keyboardModifiers());
         QCOMPARE(edit.StreamOut(), expected);
+        QCOMPARE(refused.count(), mode.toInt() && expected == bytes ? 1 : 0);
+        QVERIFY(edit.GetModify() == (expected != bytes) && edit.buffer()->canUndo() == (expected != bytes));
         edit.undo();
         QCOMPARE(edit.StreamOut(), bytes);
         edit.redo();
         QCOMPARE(edit.StreamOut(), expected);
     }
 
-    // Over the limit every road that grows the text is refused with maxTextReached; what does
-    // not grow it (CR LF counting one) is allowed; a file over the limit is not read. Read-only
-    // takes no key and no paste or drop.
-    void refusedEditsChangeNothing()
+    void fileOverTheLimitIsNotRead()
     {
         TestEdit edit;
         QCOMPARE(edit.GetLimitText(), RichEdit::kDefaultTextLimit);
@@ -156,44 +149,8 @@ private slots:
         QVERIFY(edit.StreamIn("ab\r\ncd\r\n"_ba));  // 6 characters
         QVERIFY(!edit.StreamIn("abc\r\ndef"_ba));
         QCOMPARE(edit.StreamOut(), "ab\r\ncd\r\n"_ba);
-        QVERIFY(edit.StreamIn("ab\r\ncd"_ba));
-        QSignalSpy refused(&edit, &RichEdit::maxTextReached);
-        edit.SetSel(5, 5);
-        edit.type(u"e"_s);
-        QCOMPARE(edit.GetTextLength(), 6);
-        QCOMPARE(refused.count(), 0);
-        edit.type(u"f"_s);
-        QTest::keyClick(&edit, Qt::Key_Return);
-        edit.commit(u"g"_s);
-        edit.paste(u"h"_s);
-        edit.ReplaceSel(u"i"_s);
-        QCOMPARE(refused.count(), 5);
-        QCOMPARE(edit.StreamOut(), "ab\r\ncde"_ba);
-        edit.SetSel(0, 1);
-        edit.ReplaceSel(u"\r\n"_s);
-        QCOMPARE(edit.StreamOut(), "\r\nb\r\ncde"_ba);
-        edit.SetSel(0, 1);
-        edit.paste(u"xyz"_s);
-        QCOMPARE(refused.count(), 6);
-        edit.paste(u"z"_s);
-        QCOMPARE(edit.StreamOut(), "zb\r\ncde"_ba);
-        edit.LimitText(2);  // a text already over the limit may still shrink
-        edit.SetSel(0, 2);
-        edit.ReplaceSel(QString());
-        QCOMPARE(edit.StreamOut(), "\r\ncde"_ba);
         edit.LimitText(0);
         QCOMPARE(edit.GetLimitText(), RichEdit::kDefaultTextLimit);
-
-        const QByteArray bytes = "\xEE\xEF\xED\x40\n"_ba;
-        QVERIFY(edit.StreamIn(bytes));
-        edit.setReadOnly(true);
-        edit.SetSel(0, 2);
-        edit.type(u"a"_s);
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Delete, Qt::Key_Backspace})
-            QTest::keyClick(&edit, key);
-        edit.paste(u"b"_s);
-        QCOMPARE(edit.StreamOut(), bytes);
-        QVERIFY(!edit.GetModify() && !edit.buffer()->canUndo());
     }
 
     // In "abc\r\ndef" (7 characters) with 2-7 selected before.
@@ -224,7 +181,6 @@ private slots:
     {
         TestEdit edit;
         edit.SetWordWrap(false);
-        QVERIFY(!edit.WordWrap());
         QCOMPARE(edit.GetLineCount(), 1);  // also for an empty text
         QVERIFY(edit.StreamIn("first\r\nsecond line\n\nlast"_ba));
         QCOMPARE(edit.GetLineCount(), 4);
@@ -250,15 +206,12 @@ private slots:
         edit.show();
         QVERIFY(QTest::qWaitForWindowExposed(&edit));
         QString longLine;
-        for (int i = 0; i < 40; ++i)
-            longLine += u"word%1 "_s.arg(i);
+        for (int i = 0; i < 40; ++i) longLine += u"word%1 "_s.arg(i);
         QVERIFY(edit.StreamIn("top\r\n" + longLine.toLatin1() + "\r\n\r\nend"));
-        QVERIFY(edit.WordWrap());
         // where a character shows: the next one to its right, the next line's first below it
         const QPoint first = edit.PosFromChar(0), second = edit.PosFromChar(1), below = edit.PosFromChar(4);
         QVERIFY(edit.rect().contains(first) && first.x() >= edit.viewport()->x());
-        QVERIFY(second.y() == first.y() && second.x() > first.x());
-        QVERIFY(below.x() == first.x() && below.y() > first.y());
+        QVERIFY(second.y() == first.y() && second.x() > first.x() && below.x() == first.x() && below.y() > first.y());
         QCOMPARE(edit.PosFromChar(edit.GetTextLength() + 100), edit.PosFromChar(edit.GetTextLength()));
         const qsizetype rows = edit.GetLineCount();
         QVERIFY2(rows > 6, qPrintable(QString::number(rows)));
@@ -279,43 +232,33 @@ private slots:
         QCOMPARE(edit.LineIndex(2) - edit.LineIndex(1), edit.GetLine(1, 1000).size());
 
         edit.SetWordWrap(false);
-        QCOMPARE(edit.GetLineCount(), 4);
-        QCOMPARE(edit.GetLine(1, 1000), longLine);
+        QVERIFY(edit.GetLineCount() == 4 && edit.GetLine(1, 1000) == longLine);
         edit.SetWordWrap(true);
         QCOMPARE(edit.GetLineCount(), rows);
     }
 
-    void replaceSelWithAndWithoutUndo()
+    // Not recorded: undo cannot take it back, and nothing older remains to undo either (its steps
+    // would no longer fit the text). An empty replacement of an empty selection changes nothing
+    // and keeps the history.
+    void replaceSelWithoutUndo()
     {
         TestEdit edit;
         QVERIFY(edit.StreamIn("abc\ndef"_ba));
-        edit.SetSel(1, 2);
-        edit.ReplaceSel(u"XY"_s);
-        QCOMPARE(edit.StreamOut(), "aXYc\ndef"_ba);
-        QVERIFY(edit.GetModify());
-        QCOMPARE(edit.selection(), Range(3, 3));
-        edit.undo();
-        QCOMPARE(edit.StreamOut(), "abc\ndef"_ba);
-        edit.redo();
-
-        // not recorded: undo cannot take it back, and nothing older remains to undo either (its
-        // steps would no longer fit the text)
+        edit.type(u"X"_s);
         edit.SetModify(false);
         edit.SetSel(5, 5);
         edit.ReplaceSel(u"\t "_s, false);
-        QCOMPARE(edit.StreamOut(), "aXYc\n\t def"_ba);
+        QCOMPARE(edit.StreamOut(), "Xabc\n\t def"_ba);
         QVERIFY(edit.GetModify() && !edit.buffer()->canUndo());
         QCOMPARE(edit.position(), 7);
         edit.undo();
-        QCOMPARE(edit.StreamOut(), "aXYc\n\t def"_ba);
-
-        // an empty replacement of an empty selection changes nothing and keeps the history
+        QCOMPARE(edit.StreamOut(), "Xabc\n\t def"_ba);
         edit.type(u"z"_s);
         edit.ReplaceSel(QString(), false);
         QVERIFY(edit.buffer()->canUndo());
         edit.SetSel(0, 2);
         edit.ReplaceSel(QString(), false);
-        QCOMPARE(edit.StreamOut(), "Yc\n\t zdef"_ba);
+        QCOMPARE(edit.StreamOut(), "bc\n\t zdef"_ba);
     }
 
     // The selected text has CR LF breaks; the clipboard gets plain text only, breaks as LF.
@@ -332,9 +275,14 @@ private slots:
         QCOMPARE(edit.GetSelText(), QString());
     }
 
+    // The format is no edit: the selection, the modified flag, the undo history and the file's
+    // bytes stay.
     void wholeTextFormat()
     {
         TestEdit edit;
+        const QByteArray bytes = "a\xEE\xEF\nb\xED\x40\r\nc"_ba;
+        QVERIFY(edit.StreamIn(bytes));
+        edit.SetSel(5, 1);
         const CharFormat initial = edit.GetWholeTextFormat();
         QCOMPARE(initial.dwMask, 0xF800000Fu);  // every field holds the text's format
         QVERIFY(initial.dwEffects & CharFormat::CFE_AUTOCOLOR);
@@ -343,10 +291,12 @@ private slots:
         const CharFormat format{CharFormat::kSize, 0xF800000F, CharFormat::CFE_BOLD | CharFormat::CFE_UNDERLINE, 240,
                                 20, 0x000000FF, 128, 49, u"IPAGothic"_s};
         edit.SetWholeTextFormat(format);
-        QCOMPARE(edit.GetWholeTextFormat(), format);
         QCOMPARE(edit.font().pointSizeF(), 12.0);
         QVERIFY(edit.font().bold() && edit.font().underline() && !edit.font().italic());
         QCOMPARE(edit.palette().color(QPalette::Text), QColor(255, 0, 0));
+        QVERIFY(edit.selection() == Range(1, 5) && edit.position() == 1);
+        QVERIFY(!edit.GetModify() && !edit.buffer()->canUndo());
+        QCOMPARE(edit.StreamOut(), bytes);
         QVERIFY(edit.StreamIn("text"_ba));  // the font outlives loading a file
         QCOMPARE(edit.GetWholeTextFormat(), format);
 
@@ -356,8 +306,8 @@ private slots:
         QVERIFY(edit.GetWholeTextFormat().dwEffects & CharFormat::CFE_AUTOCOLOR);
 
         edit.SetBackgroundColor(0x00336699);  // the background, active or not
-        QCOMPARE(edit.palette().color(QPalette::Active, QPalette::Base), QColor(0x99, 0x66, 0x33));
-        QCOMPARE(edit.palette().color(QPalette::Inactive, QPalette::Base), QColor(0x99, 0x66, 0x33));
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            QCOMPARE(edit.palette().color(group, QPalette::Base), QColor(0x99, 0x66, 0x33));
     }
 
     // The font a format gives, on top of an 11-point bold underlined "BaseFace".
@@ -368,9 +318,8 @@ private slots:
         QTest::addColumn<double>("points");
         QTest::addColumn<uint>("shownEffects");
         QTest::addColumn<int>("styleHint");
-        const uint italic = CharFormat::CFE_ITALIC, fx = italic | CharFormat::CFE_STRIKEOUT;
+        const uint italic = CharFormat::CFE_ITALIC, fx = italic | CharFormat::CFE_STRIKEOUT, face = CharFormat::CFM_FACE;
         const uint base = CharFormat::CFE_BOLD | CharFormat::CFE_UNDERLINE, size = CharFormat::CFM_SIZE;
-        const uint face = CharFormat::CFM_FACE;
         const QString baseFace = u"BaseFace"_s, newFace = u"NewFace"_s, f30 = QString(30, u'F');
         const int any = QFont::AnyStyle;
         const auto row = [](const char *name, uint mask, uint effects, int twips, const QString &face, int pitch,
@@ -403,22 +352,6 @@ private slots:
         QTEST(edit.font().pointSizeF(), "points");
         QTEST(edit.GetWholeTextFormat().dwEffects & 0xFu, "shownEffects");
         QTEST(int(edit.font().styleHint()), "styleHint");
-    }
-
-    // The format is no edit: the selection, the modified flag, the undo history and the file's
-    // bytes stay.
-    void wholeTextFormatKeepsSelectionAndVariants()
-    {
-        TestEdit edit;
-        const QByteArray bytes = "a\xEE\xEF\nb\xED\x40\r\nc"_ba;
-        QVERIFY(edit.StreamIn(bytes));
-        edit.SetSel(5, 1);
-        const uint mask = CharFormat::CFM_SIZE | CharFormat::CFM_BOLD;
-        edit.SetWholeTextFormat(CharFormat{0, mask, CharFormat::CFE_BOLD, 400, 0, 0, 0, 0, {}});
-        QCOMPARE(edit.selection(), Range(1, 5));
-        QCOMPARE(edit.position(), 1);
-        QVERIFY(!edit.GetModify() && !edit.buffer()->canUndo());
-        QCOMPARE(edit.StreamOut(), bytes);
     }
 };
 
