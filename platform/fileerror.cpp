@@ -58,8 +58,14 @@ QString FileErrorMessage(FileError cause, const QString &path)
     case FileError::LockViolation: text = QStringLiteral("%1 へのｱｸｾｽ中にﾛｯｸ違反が発生しました。"); break;
     case FileError::DiskFull: text = QStringLiteral("%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"); break;
     case FileError::EndOfFile: text = QStringLiteral("%1 の末尾以降にｱｸｾｽしようとしました。"); break;
+    case FileError::NotRegularFile: text = QStringLiteral("%1 は通常のﾌｧｲﾙではない (FIFO、ﾃﾞﾊﾞｲｽなど) ため、ｱｸｾｽできません。"); break;
     }
     return text.arg(path);
+}
+
+QString LinkTargetMissingMessage(const QString &launcher, const QString &target)
+{
+    return QStringLiteral("%1 が指すﾌｧｲﾙ %2 が見つかりませんでした。").arg(launcher, target);
 }
 
 QString FailedToOpenMessage()

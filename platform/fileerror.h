@@ -17,6 +17,8 @@ enum class FileError {
     LockViolation,
     DiskFull,
     EndOfFile,
+    // A FIFO, socket or device: neither read nor replaced.
+    NotRegularFile,
 };
 
 // The cause behind an errno value of the C library.
@@ -24,6 +26,10 @@ FileError FileErrorFromErrno(int error);
 
 // The message for a cause, with the file's full path in it.
 QString FileErrorMessage(FileError cause, const QString &path);
+
+// A launcher was opened whose target is not there: both are named, the launcher first, as it
+// is what the user chose.
+QString LinkTargetMissingMessage(const QString &launcher, const QString &target);
 
 // Messages for failures without a specific cause.
 QString FailedToOpenMessage();

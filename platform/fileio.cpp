@@ -90,10 +90,11 @@ mode_t newFileMode()
 
 // The target's name is kept in the temporary one, so that a file left by a crash shows whose
 // it is, unless that would make the name too long for the folder.
-QByteArray tempTemplate(const QFileInfo &info)
+QByteArray tempTemplate(const QByteArray &target)
 {
-    const QByteArray folder = native(info.absolutePath()) + '/';
-    const QByteArray name = native(info.fileName());
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = target.left(slash + 1);
+    const QByteArray name = target.mid(slash + 1);
     const QByteArray suffix = ".nyo-XXXXXX";
     if (1 + name.size() + suffix.size() <= NAME_MAX)
         return folder + '.' + name + suffix;
@@ -101,11 +102,11 @@ QByteArray tempTemplate(const QFileInfo &info)
 }
 
 // 0, or the errno of the failure to create the temporary file.
-int createTemp(const QFileInfo &info, QByteArray *name, int *fd)
+int createTemp(const QByteArray &target, QByteArray *name, int *fd)
 {
     if (g_injectedTempError)
         return g_injectedTempError;
-    *name = tempTemplate(info);
+    *name = tempTemplate(target);
     *fd = ::mkstemp(name->data());
     return *fd < 0 ? errno : 0;
 }
@@ -170,6 +171,58 @@ FileError writeInPlace(const QByteArray &target, const QByteArray &bytes)
         (void)overwrite(f.fd, old, false);
     return FileErrorFromErrno(error);
 }
+// A missing folder on the way is the path's fault, a missing file in it is not.
+FileError openFailure(const QString &path, int error)
+{
+    if (error == ENOENT && !QFileInfo(QFileInfo(path).absolutePath()).isDir())
+        return FileError::BadPath;
+    return FileErrorFromErrno(error);
+}
+
+// Only regular files are read or replaced: a FIFO, socket or device would block the caller
+// or be swapped for a plain file. A folder keeps its own cause.
+FileError regularFileOnly(const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        return FileError::AccessDenied;
+    return S_ISREG(st.st_mode) ? FileError::None : FileError::NotRegularFile;
+}
+
+// Symbolic links followed one at a time, at most this many, as the system does.
+constexpr int kMaxLinkHops = 40;
+
+// The name a path finally stands for: each symbolic link followed, a relative target taken
+// against its link's folder, up to the first name that is no link, existing or not (a link
+// that leads nowhere names the file to create). 0, or the errno that stopped it (ELOOP for a
+// cycle or a chain too long).
+int followLinks(QByteArray path, QByteArray *result)
+{
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            *result = path;
+            return 0;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            *result = path;
+            return 0;
+        }
+        QByteArray target(qsizetype(PATH_MAX), Qt::Uninitialized);
+        const ssize_t n = ::readlink(path.constData(), target.data(), size_t(target.size()));
+        if (n < 0)
+            return errno;
+        if (n >= target.size())
+            return ENAMETOOLONG;
+        target.truncate(n);
+        if (!target.startsWith('/'))
+            target.prepend(path.left(path.lastIndexOf('/') + 1));
+        path = target;
+    }
+    return ELOOP;
+}
+
 } // namespace
 
 FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *tooLarge)
@@ -179,28 +232,32 @@ FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *t
         *tooLarge = false;
     if (path.isEmpty() || path.contains(QChar(0)))
         return FileError::BadPath;
-    Fd f;
-    f.fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (f.fd < 0) {
-        // A missing folder on the way is the path's fault, a missing file in it is not.
-        const int e = errno;
-        if (e == ENOENT && !QFileInfo(QFileInfo(path).absolutePath()).isDir())
-            return FileError::BadPath;
-        return FileErrorFromErrno(e);
-    }
+    const QByteArray name = native(path);
+    // Asked before opening, since opening a device can already do something; the descriptor
+    // is checked again, as the name may have changed hands in between.
     struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return openFailure(path, errno);
+    if (const FileError kind = regularFileOnly(st); kind != FileError::None)
+        return kind;
+    Fd f;
+    // Without O_NONBLOCK, opening a FIFO waits for a writer for ever.
+    f.fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (f.fd < 0)
+        return openFailure(path, errno);
     if (::fstat(f.fd, &st) != 0)
         return FileErrorFromErrno(errno);
-    if (S_ISDIR(st.st_mode))
-        return FileError::AccessDenied;
+    if (const FileError kind = regularFileOnly(st); kind != FileError::None)
+        return kind;
     if (st.st_size > maxBytes) {
         if (tooLarge)
             *tooLarge = true;
         return FileError::None;
     }
-    // Regular files are read at their size; pipes and the like until they end.
+    ::fcntl(f.fd, F_SETFL, ::fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
+    // Read to the end, not to the size: a file that grows meanwhile is read as it ends up.
     QByteArray data;
-    data.reserve(S_ISREG(st.st_mode) ? qsizetype(st.st_size) : 65536);
+    data.reserve(qsizetype(st.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(f.fd, buffer, sizeof buffer);
@@ -226,25 +283,25 @@ FileError WriteAtomic(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty() || path.contains(QChar(0)))
         return FileError::BadPath;
-    QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString target = info.symLinkTarget();
-        if (!target.isEmpty())
-            info = QFileInfo(target);
-    }
-    if (info.isDir())
-        return FileError::AccessDenied;
-    const QByteArray target = native(info.absoluteFilePath());
+    // The temporary file goes beside the file at the end of any chain of links: renamed over
+    // a link, it would replace the link and leave the file it names as it was.
+    QByteArray target;
+    if (const int e = followLinks(native(QFileInfo(path).absoluteFilePath()), &target))
+        return FileErrorFromErrno(e);
 
     struct stat old {};
     const bool exists = ::stat(target.constData(), &old) == 0;
-    if (exists && ::access(target.constData(), W_OK) != 0)
-        return FileErrorFromErrno(errno);
+    if (exists) {
+        if (const FileError kind = regularFileOnly(old); kind != FileError::None)
+            return kind;
+        if (::access(target.constData(), W_OK) != 0)
+            return FileErrorFromErrno(errno);
+    }
 
     QByteArray tmpName;
     Fd tmp;
-    if (const int e = createTemp(info, &tmpName, &tmp.fd)) {
-        if (exists && S_ISREG(old.st_mode) && folderRefuses(e))
+    if (const int e = createTemp(target, &tmpName, &tmp.fd)) {
+        if (exists && folderRefuses(e))
             return writeInPlace(target, bytes);
         // A missing folder is reported as the path's fault, not as a missing file.
         return e == ENOENT ? FileError::BadPath : FileErrorFromErrno(e);

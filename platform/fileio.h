@@ -8,14 +8,17 @@
 namespace FileIO {
 
 // Reads the whole file. A file larger than maxBytes is not read: tooLarge is set and
-// FileError::None returned with out empty.
+// FileError::None returned with out empty. Only a regular file is read: a FIFO, socket or
+// device is refused (NotRegularFile) without waiting on it, a folder is AccessDenied.
 FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *tooLarge = nullptr);
 
 // Replaces the file's content with bytes so that either the old or the new content is on
 // disk whatever happens: the bytes go to a temporary file in the same folder, which is
-// flushed and then renamed over the target, taking over the target's permissions. A symbolic
-// link is followed, so the link stays and its target is replaced. On failure the old file
-// is untouched and the temporary file removed.
+// flushed and then renamed over the target, taking over the target's permissions. Symbolic
+// links are followed to the end of their chain, so the links stay and the file they lead to
+// is replaced; a chain that leads nowhere creates the file it names, a cycle is BadPath.
+// Only a regular file is replaced (a FIFO, socket or device is NotRegularFile). On failure
+// the old file is untouched and the temporary file removed.
 // Where the folder refuses the temporary file (EACCES, EPERM, EROFS) but the target is a
 // writable file, the target is written in place instead: its old bytes are read into memory,
 // the new ones written and flushed, and on failure the old bytes are put back. A crash in the

@@ -7,7 +7,10 @@
 #include <QTest>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,13 +61,80 @@ private slots:
         QVERIFY(out.isEmpty());
     }
 
-    void writeReplacesThroughALink()
+    // Links are followed to the end of their chain, each relative target against its own
+    // link's folder: the file at the end gets the bytes and every link stays a link. A chain
+    // that leads nowhere creates the file it names; a cycle is refused and changes nothing.
+    void writeFollowsEveryLink_data()
     {
-        const QString link = m_dir.filePath("link");
-        QVERIFY(QFile::link(written(m_dir.filePath("target"), "old"), link));
-        QCOMPARE(FileIO::WriteAtomic(link, "new"), FileError::None);
-        QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(contentOf(m_dir.filePath("target")), QByteArray("new"));
+        QTest::addColumn<QStringList>("links");   // "name>target", @ for the folder's path
+        QTest::addColumn<QString>("changed");     // the file that takes the bytes; empty: none
+        QTest::addColumn<FileError>("result");
+        QTest::newRow("one link") << QStringList{"a>real.txt"} << "real.txt" << FileError::None;
+        QTest::newRow("chain of two") << QStringList{"a>b", "b>real.txt"} << "real.txt" << FileError::None;
+        QTest::newRow("chain of three, absolute") << QStringList{"a>@/b", "b>@/c", "c>@/real.txt"} << "real.txt" << FileError::None;
+        QTest::newRow("relative to each link's folder") << QStringList{"a>sub/b", "sub/b>../real.txt"} << "real.txt" << FileError::None;
+        QTest::newRow("chain that leads nowhere") << QStringList{"a>b", "b>made.txt"} << "made.txt" << FileError::None;
+        QTest::newRow("leads into a missing folder") << QStringList{"a>b", "b>none/made.txt"} << "" << FileError::BadPath;
+        QTest::newRow("cycle") << QStringList{"a>b", "b>a"} << "" << FileError::BadPath;
+        QTest::newRow("link to itself") << QStringList{"a>a"} << "" << FileError::BadPath;
+    }
+    void writeFollowsEveryLink()
+    {
+        QFETCH(QStringList, links); QFETCH(QString, changed);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub") && !written(dir.filePath("real.txt"), "old").isEmpty());
+        for (const QString &link : links)
+            QVERIFY(::symlink(QFile::encodeName(link.section('>', 1).replace('@', dir.path())).constData(),
+                              QFile::encodeName(dir.filePath(link.section('>', 0, 0))).constData()) == 0);
+        QTEST(FileIO::WriteAtomic(dir.filePath("a"), "new"), "result");
+        QCOMPARE(contentOf(dir.filePath("real.txt")), QByteArray(changed == "real.txt" ? "new" : "old"));
+        if (!changed.isEmpty())
+            QCOMPARE(contentOf(dir.filePath(changed)), QByteArray("new"));
+        for (const QString &link : links)
+            QVERIFY(QFileInfo(dir.filePath(link.section('>', 0, 0))).isSymLink());
+        // Nothing else beside them: no temporary file left, nothing made on refusal.
+        QStringList names{"real.txt", "sub"};
+        for (const QString &link : links)
+            names.append(link.section('>', 0, 0).section('/', 0, 0));
+        if (!changed.isEmpty())
+            names.append(changed);
+        names.removeDuplicates();
+        names.sort();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), names);
+    }
+
+    // A FIFO, a socket or a device is neither read nor replaced, and asking does not wait on it.
+    void specialFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("path");  // empty: a FIFO made for the row
+        QTest::newRow("FIFO") << QString();
+        QTest::newRow("device") << "/dev/null";
+    }
+    void specialFilesAreRefused()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        if (path.isEmpty()) {
+            path = dir.filePath("fifo");
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        }
+        // Run where a blocked read cannot stop the test: after five seconds the FIFO gets a
+        // writer that goes away, so that a read that waits ends (with the wrong answer).
+        auto reading = std::async(std::launch::async, [path] {
+            QByteArray out;
+            return FileIO::ReadAll(path, out, 100);
+        });
+        if (reading.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            while (reading.wait_for(std::chrono::milliseconds(50)) == std::future_status::timeout)
+                ::close(::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK));
+            QFAIL("the read waited on the file");
+        }
+        QCOMPARE(reading.get(), FileError::NotRegularFile);
+        const QFileInfo before(path);
+        QCOMPARE(FileIO::WriteAtomic(path, "new"), FileError::NotRegularFile);
+        QVERIFY(!QFileInfo(path).isFile() && QFileInfo(path).lastModified() == before.lastModified());
+        QCOMPARE(FileErrorMessage(FileError::NotRegularFile, path),
+                 path + " は通常のﾌｧｲﾙではない (FIFO、ﾃﾞﾊﾞｲｽなど) ため、ｱｸｾｽできません。");
     }
 
     // Where the folder refuses a temporary file, an existing file is written in place: it keeps
