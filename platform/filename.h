@@ -14,8 +14,11 @@ namespace FileName {
 QString Resolve(const QString &name, const QString &baseDir = QString());
 
 // The file a link stands for, as a shortcut is opened as its target: the target of a symbolic
-// link, and the file a launcher of type Link names (a freedesktop .desktop entry whose URL is a
-// local file). Anything else, a link that leads nowhere included, is the path itself.
-QString FollowLink(const QString &path);
+// link, and the file a launcher of type Link names (a freedesktop .desktop entry whose URL is
+// an absolute local file URL without a host, "file:///a/b" or "file:/a/b"; its target need not
+// exist). Anything else, a link that leads nowhere, a relative or remote URL, one with an
+// escaped separator or NUL included, is the path itself. viaLauncher tells whether the path
+// was a launcher.
+QString FollowLink(const QString &path, bool *viaLauncher = nullptr);
 
 } // namespace FileName

@@ -1,8 +1,10 @@
 #include "platform/winapp.h"
 
 #include "platform/afxres.h"
+#include "platform/fileerror.h"
 #include "platform/filename.h"
 #include "platform/mdichildwnd.h"
+#include "platform/msgbox.h"
 #include "platform/multidoctemplate.h"
 #include "platform/recentfilelist.h"
 #include "platform/richeditdoc.h"
@@ -60,7 +62,9 @@ RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
 {
     if (!m_pDocTemplate)
         return nullptr;
-    const QString name = FileName::FollowLink(NormalizePath(path));
+    const QString given = NormalizePath(path);
+    bool viaLauncher = false;
+    const QString name = FileName::FollowLink(given, &viaLauncher);
     if (name.isEmpty())
         return nullptr;
     if (RichEditDoc *open = m_pDocTemplate->FindDocument(name)) {
@@ -73,6 +77,12 @@ RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
             m_pMainWnd->activateWindow();
         }
         return open;
+    }
+    // The open would report the missing target alone, as if the user had named it.
+    if (viaLauncher && !QFileInfo::exists(name)) {
+        MsgBox::show(m_pMainWnd, LinkTargetMissingMessage(given, name), QString(), MsgBox::Buttons::Ok,
+                     MsgBox::Icon::Exclamation);
+        return nullptr;
     }
     return m_pDocTemplate->OpenDocumentFile(name);
 }

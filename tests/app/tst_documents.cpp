@@ -17,12 +17,51 @@
 #include <QTest>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace AppHelper;
 
 // "日本語テキスト" and a half-width katakana line, CR LF line ends.
 static const QByteArray kJapanese = QByteArray::fromHex("93fa967b8cea8365834c83588367") + "\r\n" + QByteArray::fromHex("b6c5") + "\r\n";
+// While it lives, and after its first five seconds, gives a FIFO a writer that goes away every
+// 50 ms, so that an open or read that waits on the FIFO ends (setting *waited) instead of
+// holding the test for ever.
+class FifoUnblocker {
+public:
+    FifoUnblocker(const QString &fifo, bool *waited)
+        : m_thread([this, path = QFile::encodeName(fifo), waited] { run(path, waited); }) {}
+    ~FifoUnblocker()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+private:
+    void run(const QByteArray &path, bool *waited)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (auto wait = std::chrono::milliseconds(5000); !m_wake.wait_for(lock, wait, [this] { return m_done; });
+             wait = std::chrono::milliseconds(50)) {
+            ::close(::open(path.constData(), O_RDWR | O_NONBLOCK));
+            *waited = true;
+        }
+    }
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;  // last: it uses the members above
+};
+
 // The files in path's folder, to see that a save left no temporary file beside it.
 static int filesBeside(const QString &path) { return QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(); }
 
@@ -244,33 +283,86 @@ private slots:
     }
 
     // A symbolic link and a launcher of type Link open the file they name, as a shortcut does;
-    // other launchers, and links that lead nowhere, are files like any other.
+    // a launcher's URL counts only as an absolute local file URL without a host, its escapes
+    // undone, and with no escaped separator or NUL. Other launchers, and links that lead
+    // nowhere, are files like any other. A launcher whose target is missing is reported with
+    // both names.
     void linksOpenWhatTheyStandFor_data()
     {
-        QTest::addColumn<QString>("link");    // file name of the link
-        QTest::addColumn<QByteArray>("launcher");  // its content, @ for the target; empty: a symbolic link
-        QTest::addColumn<bool>("toTarget");
-        const QByteArray url = "URL=file://@\n";
-        QTest::newRow("symbolic link") << QStringLiteral("link.txt") << QByteArray() << true;
-        QTest::newRow("launcher of type Link") << QStringLiteral("a.desktop") << QByteArray("[Desktop Entry]\nName=t\nType=Link\n" + url) << true;
-        QTest::newRow("application launcher") << QStringLiteral("b.desktop") << QByteArray("[Desktop Entry]\nType=Application\nExec=x\n" + url) << false;
-        QTest::newRow("link to a web page") << QStringLiteral("c.desktop") << QByteArray("[Desktop Entry]\nType=Link\nURL=https://example.org/\n") << false;
-        QTest::newRow("link in another group") << QStringLiteral("d.desktop") << QByteArray("[Other]\nType=Link\n" + url) << false;
+        QTest::addColumn<QString>("link");         // file name of the link
+        QTest::addColumn<QByteArray>("launcher");  // its content, @ for the folder; empty: a symbolic link
+        QTest::addColumn<QString>("opened");       // the file name the document gets; empty: none
+        QTest::addColumn<QString>("message");      // @ for the folder
+        const QByteArray link = "[Desktop Entry]\nName=t\nType=Link\n";
+        const auto row = [&link](const char *tag, const char *name, const QByteArray &url, const char *opened) {
+            QTest::newRow(tag) << QString(name) << QByteArray(link + "URL=" + url + "\n") << QString(opened) << QString();
+        };
+        QTest::newRow("symbolic link") << "link.txt" << QByteArray() << "target.txt" << QString();
+        row("launcher of type Link", "a.desktop", "file://@/target.txt", "target.txt");
+        row("URL with one slash", "a.desktop", "file:@/target.txt", "target.txt");
+        row("escaped space", "a.desktop", "file://@/my\\snotes.txt", "my notes.txt");
+        row("percent-encoded space", "a.desktop", "file://@/my%20notes.txt", "my notes.txt");
+        row("relative URL", "r.desktop", "file:target.txt", "r.desktop");
+        row("URL with a host", "h.desktop", "file://server@/target.txt", "h.desktop");
+        row("URL with localhost", "h.desktop", "file://localhost@/target.txt", "h.desktop");
+        row("encoded separators", "s.desktop", "file://@/sub%2F..%2Ftarget.txt", "s.desktop");
+        row("encoded NUL", "n.desktop", "file://@/target.txt%00.bak", "n.desktop");
+        row("link to a web page", "c.desktop", "https://example.org/", "c.desktop");
+        QTest::newRow("application launcher") << "b.desktop" << QByteArray("[Desktop Entry]\nType=Application\nExec=x\nURL=file://@/target.txt\n") << "b.desktop" << QString();
+        QTest::newRow("link in another group") << "d.desktop" << QByteArray("[Other]\nType=Link\nURL=file://@/target.txt\n") << "d.desktop" << QString();
+        QTest::newRow("link without a URL") << "u.desktop" << link << "u.desktop" << QString();
+        QTest::newRow("target missing") << "m.desktop" << QByteArray(link + "URL=file://@/missing.txt\n") << QString()
+                                        << "@/m.desktop が指すﾌｧｲﾙ @/missing.txt が見つかりませんでした。";
     }
     void linksOpenWhatTheyStandFor()
     {
-        QFETCH(QString, link); QFETCH(QByteArray, launcher); QFETCH(bool, toTarget);
+        QFETCH(QString, link); QFETCH(QByteArray, launcher); QFETCH(QString, opened); QFETCH(QString, message);
         const QString target = writeFile(QStringLiteral("target.txt"), "target");
-        const QString path = QDir(QFileInfo(target).absolutePath()).filePath(link);
+        writeFile(QStringLiteral("my notes.txt"), "notes");
+        const QDir folder = QFileInfo(target).absoluteDir();
+        // A relative name must not be taken against the folder the program runs in.
+        QDir::setCurrent(folder.path());
+        const QString path = folder.filePath(link);
         if (launcher.isEmpty())
             QVERIFY(QFile::link(target, path));
         else
-            writeFile(link, launcher.replace('@', QFile::encodeName(target)));
+            writeFile(link, launcher.replace('@', QFile::encodeName(folder.path())));
+        const int before = documentCount(m_app.get());
         RichEditDoc *doc = m_app->OpenDocumentFile(path);
-        QVERIFY(doc && doc->GetPathName() == (toTarget ? target : path));
+        QCOMPARE(doc ? doc->GetPathName() : QString(), opened.isEmpty() ? QString() : folder.filePath(opened));
+        QCOMPARE(boxes().texts, message.isEmpty() ? QStringList() : QStringList{message.replace('@', folder.path())});
+        QCOMPARE(documentCount(m_app.get()), before + !opened.isEmpty());
         // The target already open: the link activates its window rather than opening it again.
-        if (toTarget)
+        if (doc)
             QCOMPARE(m_app->OpenDocumentFile(path), doc);
+    }
+
+    // A FIFO, whichever way it is named, is refused at once with the reason, and no window
+    // stays for it.
+    void specialFilesAreRefusedPromptly_data()
+    {
+        QTest::addColumn<QString>("name");        // what is opened
+        QTest::addColumn<QByteArray>("launcher");  // written as name, @ for the FIFO; empty: name is the FIFO
+        QTest::newRow("FIFO") << "fifo" << QByteArray();
+        QTest::newRow("FIFO named like a launcher") << "fifo.desktop" << QByteArray();
+        QTest::newRow("launcher to a FIFO") << "a.desktop" << QByteArray("[Desktop Entry]\nType=Link\nURL=file://@\n");
+    }
+    void specialFilesAreRefusedPromptly()
+    {
+        QFETCH(QString, name); QFETCH(QByteArray, launcher);
+        const QString dir = scratchDir(), fifo = dir + (launcher.isEmpty() ? "/" + name : QStringLiteral("/fifo"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        if (!launcher.isEmpty())
+            writeFile(name, launcher.replace('@', QFile::encodeName(fifo)));
+        const int before = documentCount(m_app.get());
+        bool waited = false;
+        {
+            const FifoUnblocker unblocker(fifo, &waited);
+            QVERIFY(!m_app->OpenDocumentFile(dir + "/" + name));
+        }
+        QVERIFY2(!waited, "the open waited on the FIFO");
+        QCOMPARE(boxes().texts, QStringList{fifo + QStringLiteral(" は通常のﾌｧｲﾙではない (FIFO、ﾃﾞﾊﾞｲｽなど) ため、ｱｸｾｽできません。")});
+        QCOMPARE(documentCount(m_app.get()), before);
     }
 };
 
