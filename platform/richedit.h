@@ -75,8 +75,9 @@ public:
     // the limit.
     bool StreamIn(const QByteArray &bytes);
     // The text as bytes. Characters CP932 cannot hold are written as '?'; their positions
-    // go to unencodable when given. Where an escaped byte joins its neighbour, so that the
-    // bytes would read back as other text, the place's first character goes to changed.
+    // go to unencodable when given. Where the bytes would read back as other text (an escaped
+    // byte joining its neighbour, a CR break right before an LF break), the place's first
+    // character goes to changed (see TextBytes::write).
     QByteArray StreamOut(QList<qsizetype> *unencodable = nullptr, QList<qsizetype> *changed = nullptr) const;
 
     // Line and column of a character as a file counts them (a line ends at a line break, not

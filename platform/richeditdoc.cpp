@@ -217,25 +217,41 @@ bool RichEditDoc::ConfirmUnencodable(const QString &text, const QList<qsizetype>
            MsgBox::IDYES;
 }
 
-// Bytes that were not valid Shift-JIS and now join a neighbour would reopen as other text:
-// the user decides, shown where it happens.
+// Places that would reopen as other text: the user decides, shown where it happens. Two line
+// breaks that would become one are asked about first, as a line would be lost; then bytes that
+// were not valid Shift-JIS and now join a neighbour.
 bool RichEditDoc::ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const
 {
-    const RichEditView *view = GetView();
-    QStringList places;
-    for (qsizetype pos : positions.first(std::min<qsizetype>(positions.size(), kPlacesShown))) {
-        const RichEdit::FilePosition at = view->FilePositionFromChar(pos);
-        places.append(QStringLiteral("%1 行 %2 桁").arg(at.line).arg(at.column));
-    }
-    if (positions.size() > kPlacesShown)
-        places.append(QStringLiteral("ほか %1 箇所").arg(positions.size() - kPlacesShown));
-    const QString text =
-        QStringLiteral("%1 には、Shift-JIS として正しくないバイトが前後の文字とつながり、"
-                       "保存して開き直すと別の文字に変わる箇所があります:\n%2\n\n"
-                       "このまま保存しますか?")
-            .arg(DisplayName(), places.join(QStringLiteral("、")));
-    return MsgBox::show(GetView(), text, QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Question) ==
-           MsgBox::IDYES;
+    RichEditView *view = GetView();
+    QList<qsizetype> breaks;
+    QList<qsizetype> bytes;
+    for (qsizetype pos : positions)
+        (m_text.at(pos) == TextBuffer::kBreak ? breaks : bytes).append(pos);
+    const auto places = [view](const QList<qsizetype> &at, bool lineEnds) {
+        QStringList shown;
+        for (qsizetype pos : at.first(std::min<qsizetype>(at.size(), kPlacesShown))) {
+            const RichEdit::FilePosition place = view->FilePositionFromChar(pos);
+            shown.append(lineEnds ? QStringLiteral("%1 行の行末").arg(place.line)
+                                  : QStringLiteral("%1 行 %2 桁").arg(place.line).arg(place.column));
+        }
+        if (at.size() > kPlacesShown)
+            shown.append(QStringLiteral("ほか %1 箇所").arg(at.size() - kPlacesShown));
+        return shown.join(QStringLiteral("、"));
+    };
+    const auto saveAnyway = [view](const QString &text) {
+        return MsgBox::show(view, text, QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Question) == MsgBox::IDYES;
+    };
+    if (!breaks.isEmpty() &&
+        !saveAnyway(QStringLiteral("%1 には、CR だけの改行のすぐ後に LF だけの改行が続く箇所があります:\n%2\n\n"
+                                   "保存して開き直すと、この 2 つの改行は 1 つの改行 (CR LF) として読まれ、"
+                                   "行が 1 つ減ります。このまま保存しますか?")
+                        .arg(DisplayName(), places(breaks, true))))
+        return false;
+    return bytes.isEmpty() ||
+           saveAnyway(QStringLiteral("%1 には、Shift-JIS として正しくないバイトが前後の文字とつながり、"
+                                     "保存して開き直すと別の文字に変わる箇所があります:\n%2\n\n"
+                                     "このまま保存しますか?")
+                          .arg(DisplayName(), places(bytes, false)));
 }
 
 QString RichEditDoc::DisplayName() const

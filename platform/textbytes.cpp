@@ -4,6 +4,7 @@
 #include "platform/textbuffer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -48,6 +49,11 @@ bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit)
 
 // One pass over the lines: each line's characters, then its break in the kind it is to be
 // written with; the variants move forward by the CR LF pairs written before them.
+//
+// A lone CR written right before a lone LF reads back as one CR LF break, one line fewer. A
+// typed break that would be that CR is written as CR LF instead, which joins with neither
+// neighbour; where both breaks have kinds of their own, no bytes keep them apart, and the
+// place goes to changed.
 QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<qsizetype> *changed)
 {
     const qsizetype lines = buffer.lineCount();
@@ -60,6 +66,7 @@ QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<
     variants.reserve(inBuffer.size());
     qsizetype nextVariant = 0;
     std::vector<qsizetype> crlfEnds;
+    QList<qsizetype> joinedBreaks;  // buffer positions of CR breaks right before LF breaks
     Break carried = firstMarkedBreak(buffer);
     QString scratch;
     for (qsizetype line = 0; line < lines; ++line) {
@@ -71,15 +78,24 @@ QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<
             variants.append(CodePage::Variant{inBuffer[nextVariant].pos + shift, inBuffer[nextVariant].code});
         if (line + 1 == lines)
             break;
-        if (const Break kind = buffer.breakAfter(line); kind != Break::Typed)
-            carried = kind;
-        if (carried == Break::CrLf) {
+        const Break own = buffer.breakAfter(line);
+        if (own != Break::Typed)
+            carried = own;
+        Break kind = carried;
+        if (kind == Break::Cr && line + 2 < lines && buffer.lineStart(line + 1) == buffer.lineEnd(line + 1) &&
+            buffer.breakAfter(line + 1) == Break::Lf) {
+            if (own == Break::Typed)
+                kind = Break::CrLf;
+            else
+                joinedBreaks.push_back(start + chars.size());
+        }
+        if (kind == Break::CrLf) {
             *dst++ = u'\r';
             if (mapBack)
                 crlfEnds.push_back(dst - begin);
             *dst++ = u'\n';
         } else {
-            *dst++ = carried == Break::Lf ? u'\n' : u'\r';
+            *dst++ = kind == Break::Lf ? u'\n' : u'\r';
         }
     }
     out.truncate(dst - begin);
@@ -88,8 +104,11 @@ QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<
     const QByteArray bytes = CodePage::encode(out, variants, unencodable ? &written : nullptr);
     if (unencodable)
         unencodable->append(toBufferPositions(written, crlfEnds));
-    if (changed)
-        changed->append(toBufferPositions(CodePage::readBackChanges(bytes, out), crlfEnds));
+    if (changed) {
+        const QList<qsizetype> joinedBytes = toBufferPositions(CodePage::readBackChanges(bytes, out), crlfEnds);
+        std::merge(joinedBytes.begin(), joinedBytes.end(), joinedBreaks.begin(), joinedBreaks.end(),
+                   std::back_inserter(*changed));
+    }
     return bytes;
 }
 

@@ -221,9 +221,10 @@ private slots:
         QCOMPARE(documentCount(m_app.get()), open - 1);
     }
 
-    // Characters the code page cannot hold, and bytes that would read back as other text (0x81
-    // then 0x42 reads as one character), are saved only when the user says so, as "?" and as they
-    // are; the question names them.
+    // Characters the code page cannot hold, bytes that would read back as other text (0x81
+    // then 0x42 reads as one character) and a lone CR break right before a lone LF one (read back
+    // as one break) are saved only when the user says so, as "?" and as they are; the question
+    // names them.
     void neverSavedSilently_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -234,6 +235,7 @@ private slots:
         QTest::newRow("unencodable characters") << QByteArray("a") << 1 << QStringLiteral("\U0001F600한") << QStringList{"「\U0001F600」(U+1F600)", "「한」(U+D55C)"} << QByteArray("a??");
         QTest::newRow("line break deleted after a lone lead byte") << QByteArray("x\r\nA\x81\r\nB") << 4 << QString() << QStringList{"2 行 2 桁"} << QByteArray("x\r\nA\x81" "B");
         QTest::newRow("typed after a lead byte at the end") << QByteArray("A\x81") << 2 << QStringLiteral("A") << QStringList{"1 行 2 桁"} << QByteArray("A\x81" "A");
+        QTest::newRow("lone CR then lone LF, a line lost") << QByteArray("a\rb\n") << 2 << QString() << QStringList{"1 行の行末", "行が 1 つ減ります"} << QByteArray("a\r\n");
     }
     void neverSavedSilently()
     {

@@ -66,7 +66,8 @@ private slots:
     }
 
     // An edit by a key, the input method, paste or the program: a typed break takes the kind of
-    // the file's break before it (none before: the first after it; none at all: CR LF), other
+    // the file's break before it (none before: the first after it; none at all: CR LF; CR LF
+    // where a lone CR would join a lone LF right after it into one break), other
     // breaks and byte forms stay, new characters take their usual byte form. One undo takes the
     // edit back exactly; redo puts it back.
     void editsKeepTheFileForm_data()
@@ -84,6 +85,7 @@ private slots:
         row("Return in an LF file", "a\nbc\n"_ba, 3, 3, "Return", "a\nb\nc\n"_ba);
         row("Return in the first line", "ab\rcd"_ba, 0, 0, "Return", "\rab\rcd"_ba);
         row("Return after an LF among CR LF", "a\r\nb\nc\r\nd"_ba, 5, 5, "Return", "a\r\nb\nc\n\r\nd"_ba);
+        row("Return between a lone CR and a lone LF, written apart", "a\rb\nc"_ba, 2, 3, "Return", "a\r\r\n\nc"_ba);
         row("Shift+Return", "ab"_ba, 1, 1, "Shift+Return", "a\r\nb"_ba);
         row("Delete joins lines", mixed, 5, 5, "Delete", "aa\r\nbbcc\rdd"_ba);
         row("Backspace joins lines", mixed, 6, 6, "Backspace", "aa\r\nbbcc\rdd"_ba);

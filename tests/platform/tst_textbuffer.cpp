@@ -83,7 +83,9 @@ Break writtenKind(const QList<quint8> &kinds, qsizetype line)
 }
 
 // The bytes of a snapshot, with the text positions of what CP932 cannot hold and of places
-// that would read back as other text.
+// that would read back as other text. A break to be written as CR right before one to be
+// written as LF would read back as one: typed, it is written as CR LF; the file's own, it is
+// such a place.
 QByteArray bytesOf(const Snapshot &s, QList<qsizetype> *unencodable, QList<qsizetype> *changed)
 {
     QString out;
@@ -94,7 +96,14 @@ QByteArray bytesOf(const Snapshot &s, QList<qsizetype> *unencodable, QList<qsize
             forms.append(CodePage::Variant{out.size(), form->second});
         QString c(s.text[pos]);
         if (c == u"\n"_s) {
-            const Break kind = writtenKind(s.kinds, line++);
+            Break kind = writtenKind(s.kinds, line);
+            if (kind == Break::Cr && s.text.mid(pos + 1, 1) == u"\n"_s && writtenKind(s.kinds, line + 1) == Break::Lf) {
+                if (s.kinds[line] == quint8(Break::Typed))
+                    kind = Break::CrLf;
+                else
+                    changed->append(pos);
+            }
+            ++line;
             c = kind == Break::CrLf ? u"\r\n"_s : kind == Break::Lf ? u"\n"_s : u"\r"_s;
         }
         out += c;
@@ -106,6 +115,7 @@ QByteArray bytesOf(const Snapshot &s, QList<qsizetype> *unencodable, QList<qsize
         unencodable->append(textPos[p]);
     for (qsizetype p : CodePage::readBackChanges(bytes, out))
         changed->append(textPos[p]);
+    std::sort(changed->begin(), changed->end());
     return bytes;
 }
 
@@ -350,6 +360,8 @@ private slots:
     void matchesPlainModel();
     void undoSteps_data();
     void undoSteps();
+    void breaksReadBackApart_data();
+    void breaksReadBackApart();
 };
 
 // Thousands of random sequences; NYO_TEXTBUFFER_SEED picks other ones.
@@ -432,6 +444,44 @@ void TestTextBuffer::undoSteps()
     QTEST(QString(buffer.canUndo() ? "u" : "") + (buffer.canRedo() ? "r" : "") + (buffer.isModified() ? "m" : ""),
           "state");
     QTEST(returned, "caret");
+}
+
+// A lone CR right before a lone LF would read back as one CR LF break. A typed break is
+// written so that it joins neither neighbour; two breaks of the file's own cannot be kept
+// apart and are reported as a changed place, at the CR. Other neighbours stay as they are.
+void TestTextBuffer::breaksReadBackApart_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("edits");  // "from-to:text" in turn, breaks in text typed
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QList<qsizetype>>("changed");
+    const auto row = [](const char *name, const QByteArray &file, const QStringList &edits, const QByteArray &written,
+                        const QList<qsizetype> &changed) {
+        QTest::newRow(name) << file << edits << written << changed;
+    };
+    row("the file's CR before its LF", "a\rb\n"_ba, {u"2-3:"_s}, "a\r\n"_ba, {1});
+    row("two such places and a joined byte", "\x81\r\n@\rb\nc\rd\n"_ba, {u"8-9:"_s, u"4-5:"_s, u"1-2:"_s},
+        "\x81@\r\nc\r\n"_ba, {0, 2, 5});
+    row("typed between a CR and an LF", "a\rb\nc"_ba, {u"2-3:\n"_s}, "a\r\r\n\nc"_ba, {});
+    row("typed twice between a CR and an LF", "a\rb\nc"_ba, {u"2-3:\n\n"_s}, "a\r\r\r\n\nc"_ba, {});
+    row("typed after a CR, text before the LF", "a\rb\nc"_ba, {u"2-2:\n"_s}, "a\r\rb\nc"_ba, {});
+    row("LF before CR", "a\nb\r"_ba, {u"2-3:"_s}, "a\n\r"_ba, {});
+    row("CR LF before LF", "a\r\nb\n"_ba, {u"2-3:"_s}, "a\r\n\n"_ba, {});
+    row("CR before CR LF", "a\rb\r\n"_ba, {u"2-3:"_s}, "a\r\r\n"_ba, {});
+}
+
+void TestTextBuffer::breaksReadBackApart()
+{
+    QFETCH(QByteArray, file); QFETCH(QStringList, edits);
+    TextBuffer buffer;
+    QVERIFY(TextBytes::read(buffer, file, 1 << 20));
+    for (const QString &edit : edits) {
+        const QStringList range = edit.section(u':', 0, 0).split(u'-');
+        buffer.replace(range[0].toLongLong(), range[1].toLongLong(), edit.section(u':', 1));
+    }
+    QList<qsizetype> changed;
+    QTEST(TextBytes::write(buffer, nullptr, &changed), "written");
+    QTEST(changed, "changed");
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
