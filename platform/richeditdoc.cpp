@@ -7,10 +7,10 @@
 #include "platform/msgbox.h"
 #include "platform/multidoctemplate.h"
 #include "platform/richeditview.h"
+#include "platform/saveasdialog.h"
 #include "platform/winapp.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QPointer>
@@ -290,17 +290,7 @@ QString RichEditDoc::PromptForSaveName() const
     const QString proposed = ProposedFileName();
     if (saveAsPrompt())
         return saveAsPrompt()(proposed);
-    QFileDialog dialog(GetView() ? GetView()->window() : nullptr, QStringLiteral("名前を付けて保存"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    // The label is shown as it stands; the pattern after it matches every file here.
-    dialog.setNameFilter(QStringLiteral("すべてのﾌｧｲﾙ (*.*) (*)"));
-    const QFileInfo info(proposed);
-    if (info.isAbsolute())
-        dialog.setDirectory(info.absolutePath());
-    dialog.selectFile(info.fileName());
+    SaveAsDialog dialog(GetView() ? GetView()->window() : nullptr, proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

@@ -8,11 +8,13 @@
 #include "platform/fileio.h"
 #include "platform/msgbox.h"
 #include "platform/recentfilelist.h"
+#include "platform/saveasdialog.h"
 #include "res/resource.h"
 
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QTest>
 
@@ -136,6 +138,32 @@ private slots:
         QCOMPARE(doc->GetPathName(), dir + QStringLiteral("/新しい.txt"));
         QVERIFY(doc->GetTitle() == QStringLiteral("新しい.txt") && !doc->IsModified());
         QCOMPARE(m_app->GetRecentFileList()->paths().value(0), doc->GetPathName());
+    }
+
+    // In the Save As dialog itself, a name in a folder that does not exist is refused with a
+    // message; the dialog stays open with the name, and a good name then saves.
+    void saveAsDialogRefusesAMissingFolder()
+    {
+        RichEditDoc::SetSaveAsPrompt({});
+        QTest::keyClicks(activeView(m_app.get()), QStringLiteral("abc"));
+        const QString dir = scratchDir(), missing = dir + QStringLiteral("/no/such/folder.txt"), good = dir + QStringLiteral("/良い.txt");
+        bool stayedOpen = false;
+        QString kept;
+        onModal([&](QWidget *dialog) {
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            for (const QString &typed : {missing, good}) {
+                name->setText(typed);
+                QTest::keyClick(name, Qt::Key_Return);
+                if (typed == missing)
+                    std::tie(stayedOpen, kept) = std::pair(dialog->isVisible(), name->text());
+            }
+        });
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE_AS));
+        QVERIFY(stayedOpen);
+        QCOMPARE(kept, missing);
+        QCOMPARE(boxes().texts, QStringList{SaveAsDialog::PathNotFoundMessage(missing)});
+        QVERIFY(readFile(good) == "abc" && activeDoc(m_app.get())->GetPathName() == good);
+        QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/no")));
     }
 
     void readOnlyOrVanishedFileGoesToSaveAs()

@@ -1,0 +1,18 @@
+#pragma once
+// The framework's Save As dialog: one all-files filter, the document's name proposed, and a
+// name whose folder does not exist refused in the dialog itself, which stays open with the
+// name as typed, as the system's save dialog does.
+#include <QFileDialog>
+
+class SaveAsDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    // proposed: a path, or a bare name for a document without one.
+    SaveAsDialog(QWidget *parent, const QString &proposed);
+
+    // The message for a name whose folder is not there.
+    static QString PathNotFoundMessage(const QString &name);
+
+public slots:
+    void accept() override;
+};
