@@ -117,6 +117,23 @@ bool folderRefuses(int error)
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
+// A missing folder on the way is the path's fault, a missing file in it is not.
+FileError openFailure(const QString &path, int error)
+{
+    if (error == ENOENT && !QFileInfo(QFileInfo(path).absolutePath()).isDir())
+        return FileError::BadPath;
+    return FileErrorFromErrno(error);
+}
+
+// Only regular files are read or replaced: a FIFO, socket or device would block the caller
+// or be swapped for a plain file. A folder keeps its own cause.
+FileError regularFileOnly(const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        return FileError::AccessDenied;
+    return S_ISREG(st.st_mode) ? FileError::None : FileError::NotRegularFile;
+}
+
 // Writes the temporary file with the target's permissions and renames it over the target;
 // a failure removes it again.
 FileError replaceWithTemp(Fd &tmp, const QByteArray &tmpName, const QByteArray &target,
@@ -156,9 +173,15 @@ int overwrite(int fd, const QByteArray &bytes, bool injectable)
 FileError writeInPlace(const QByteArray &target, const QByteArray &bytes)
 {
     Fd f;
-    f.fd = ::open(target.constData(), O_RDWR | O_CLOEXEC);
+    f.fd = ::open(target.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (f.fd < 0)
         return FileErrorFromErrno(errno);
+    // The name may have changed hands since it was asked about.
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0)
+        return FileErrorFromErrno(errno);
+    if (const FileError kind = regularFileOnly(st); kind != FileError::None)
+        return kind;
     QByteArray old;
     if (const int e = readRest(f.fd, &old))
         return FileErrorFromErrno(e);
@@ -170,22 +193,6 @@ FileError writeInPlace(const QByteArray &target, const QByteArray &bytes)
     if (error != 0 && f.fd >= 0)
         (void)overwrite(f.fd, old, false);
     return FileErrorFromErrno(error);
-}
-// A missing folder on the way is the path's fault, a missing file in it is not.
-FileError openFailure(const QString &path, int error)
-{
-    if (error == ENOENT && !QFileInfo(QFileInfo(path).absolutePath()).isDir())
-        return FileError::BadPath;
-    return FileErrorFromErrno(error);
-}
-
-// Only regular files are read or replaced: a FIFO, socket or device would block the caller
-// or be swapped for a plain file. A folder keeps its own cause.
-FileError regularFileOnly(const struct stat &st)
-{
-    if (S_ISDIR(st.st_mode))
-        return FileError::AccessDenied;
-    return S_ISREG(st.st_mode) ? FileError::None : FileError::NotRegularFile;
 }
 
 // Symbolic links followed one at a time, at most this many, as the system does.
