@@ -77,8 +77,9 @@ bool PklStore::IsValidName(const QString &name)
         return false;
     if (name.contains(u'/') || name.contains(QChar(0)))
         return false;
-    // A temporary file's name would make an entry that the list never shows.
-    if (FolderEntry::IsTemporaryName(name.toUtf8()))
+    // A lone surrogate has no UTF-8 of its own: it would be written as U+FFFD, which another
+    // name gives too. A temporary file's name would make an entry that the list never shows.
+    if (!name.isValidUtf16() || FolderEntry::IsTemporaryName(name.toUtf8()))
         return false;
     return QDir::separator() == u'/' || !name.contains(QDir::separator());
 }

@@ -12,10 +12,10 @@
 // Names are the file system's: whatever file name the folder takes is a name, compared as
 // the file system compares (case-sensitive on Linux). File names are bytes; they are shown as
 // PklEntryName says, and each entry is read, written and removed by its own bytes. A name
-// that is empty, "." or "..", or holds a folder separator or NUL would address something
-// other than one file of the key folder and is refused (FileError::BadPath) before the file
-// system is asked; so is a name of the temporary files that writes leave behind when they
-// are cut short, which the list leaves out.
+// that is empty, "." or "..", holds a folder separator or NUL, or is not valid UTF-16 (a lone
+// surrogate) would address something other than one file of the key folder and is refused
+// (FileError::BadPath) before the file system is asked; so is a name of the temporary files
+// that writes leave behind when they are cut short, which the list leaves out.
 //
 // Entries are the regular files of the key folder. Nothing is ever written or made through a
 // symbolic link there, and a link, a FIFO, a device or a socket is never replaced; reading

@@ -69,6 +69,9 @@ private slots:
         QTest::newRow("disk full, old entry kept") << "e=old entry" << "e" << "a new and longer text" << "ok full"
                                                    << true << "overwrite,disk full" << true << "old entry";
         QTest::newRow("empty name") << "" << "" << "t" << "ok" << false << "invalid" << true << "<none>";
+        QString loneSurrogate = u"ab"_s;
+        loneSurrogate.insert(1, QChar(0xDC00));
+        QTest::newRow("lone surrogate") << "" << loneSurrogate << "t" << "ok" << false << "invalid" << true << "<none>";
         QTest::newRow("dead link") << "dead>" << "dead" << "t" << "ok" << true << "not a file" << true << "<none>";
         QTest::newRow("link to a file outside, Yes") << "../outside/t=target|out>../outside/t" << "out" << "new" << "ok"
                                                      << true << "not a file" << true << "target";

@@ -170,6 +170,8 @@ private slots:
         const FileError ok = FileError::None, gone = FileError::FileNotFound, denied = FileError::AccessDenied,
                         bad = FileError::BadPath;
         using K = FolderEntry::Kind;
+        QString loneSurrogate = u"ab"_s;
+        loneSurrogate.insert(1, QChar(0xD800));
         QTest::newRow("file, longer than the new text") << "a=long text" << "a" << ok << ok << ok << K::File;
         QTest::newRow("disk full") << "a=old" << "a" << ok << FileError::DiskFull << ok << K::File;
         QTest::newRow("missing") << "a=1" << "b" << gone << ok << gone << K::None;
@@ -189,6 +191,8 @@ private slots:
         QTest::newRow("escapes the folder") << "a=1" << "../outside/secret" << bad << bad << bad << K::None;
         QTest::newRow("into a sub-folder") << "sub/|sub/x=1" << "sub/x" << bad << bad << bad << K::None;
         QTest::newRow("NUL in the name") << "a=1" << u"a\0b"_s << bad << bad << bad << K::None;
+        QTest::newRow("lone surrogate, where U+FFFD or ? would stand")
+            << "a%EF%BF%BDb=1|a?b=2" << loneSurrogate << bad << bad << bad << K::None;
         QTest::newRow("a temporary file's name") << ".e.nyo-Ab12Cd=1" << ".e.nyo-Ab12Cd" << bad << bad << bad << K::None;
         QTest::newRow("no key folder") << "-" << "a" << bad << bad << gone << K::None;
     }
