@@ -28,11 +28,17 @@ QString dataHome()
     return base;
 }
 
-bool isWritableFolder(const QString &folder)
+// Others who may write the folder could put entries in it or change them, to be pasted into
+// whatever the user writes next: only a folder of the user's own will do.
+bool isUsableFolder(const QString &folder)
 {
     const QFileInfo info(folder);
-    return info.isDir() && info.isWritable();
+    return info.isDir() && info.isWritable() && FolderEntry::OnlyOwnerWrites(folder);
 }
+
+// A folder made for the key folder is the user's to write whatever the umask says.
+constexpr QFile::Permissions kMadeFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
 } // namespace
 
@@ -46,9 +52,9 @@ QString PklStore::KeyDirectory()
 
 QString PklStore::ChooseKeyDirectory(const QString &besideExe, const QString &inData, bool installed)
 {
-    if (!installed && isWritableFolder(besideExe))
+    if (!installed && isUsableFolder(besideExe))
         return besideExe;
-    if (!installed && !QFileInfo::exists(besideExe) && QDir().mkdir(besideExe) && isWritableFolder(besideExe))
+    if (!installed && !QFileInfo::exists(besideExe) && QDir().mkdir(besideExe, kMadeFolder) && isUsableFolder(besideExe))
         return besideExe;
     // A folder that cannot be made shows as a missing key folder: empty lists, failed saves.
     QDir().mkpath(inData);

@@ -4,10 +4,10 @@
 // cached: every operation goes to the folder when it runs, so entries that other programs add
 // or remove are seen by the next one.
 //
-// The key folder is the folder "key" beside the executable where that folder exists and can
-// be written, or can be made there; otherwise "key" under the user's data folder
-// ($XDG_DATA_HOME/Hoshikage!/NYO/key, ~/.local/share by default), made when needed.
-// Tests point the store at a folder of their own with SetKeyDirectory().
+// The key folder is the folder "key" beside the executable where that folder exists, can be
+// written and no one but the user may write it, or can be made there; otherwise "key" under
+// the user's data folder ($XDG_DATA_HOME/Hoshikage!/NYO/key, ~/.local/share by default), made
+// when needed. Tests point the store at a folder of their own with SetKeyDirectory().
 //
 // Names are the file system's: whatever file name the folder takes is a name, compared as
 // the file system compares (case-sensitive on Linux). File names are bytes; they are shown as
@@ -37,8 +37,9 @@ public:
     static QString KeyDirectory();
     // Where the key folder is for an executable whose beside-the-executable key folder is
     // besideExe and whose user's one is inData (both with a trailing "/"): besideExe when it
-    // is a writable folder or can be made, else inData, made when missing. An installed
-    // program's folder is everyone's: it always takes inData, even where root could write.
+    // is a writable folder that only the user may write (others could put or change entries
+    // in any other), or can be made, else inData, made when missing. An installed program's
+    // folder is everyone's: it always takes inData, even where root could write.
     static QString ChooseKeyDirectory(const QString &besideExe, const QString &inData, bool installed = false);
     // Tests only: a fixed key folder, used as it is (never made). Empty returns to the
     // usual one.

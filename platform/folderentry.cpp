@@ -211,4 +211,12 @@ bool IsTemporaryName(const QByteArray &name)
     return true;
 }
 
+bool OnlyOwnerWrites(const QString &folder)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    return st.st_uid == ::geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
 } // namespace FolderEntry

@@ -52,4 +52,8 @@ FileError Remove(const QString &folder, const QByteArray &name);
 // in the middle of a write can leave such a file behind.
 bool IsTemporaryName(const QByteArray &name);
 
+// True when folder (a link followed) is a folder that belongs to this user and that group
+// and others may not write: files in it are only this user's doing.
+bool OnlyOwnerWrites(const QString &folder);
+
 } // namespace FolderEntry

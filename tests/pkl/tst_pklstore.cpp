@@ -41,33 +41,49 @@ private slots:
     }
 
     // Root may write anywhere, so an unwritable place is one that cannot be a folder at all:
-    // a file stands where the folder, or the folder above it, would be.
+    // a file stands where the folder, or the folder above it, would be. A folder that others
+    // may write is not the user's alone; one made under a umask that lets the group write is.
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten_data()
     {
         QTest::addColumn<QString>("setUp");
+        QTest::addColumn<QString>("change");  // "mode M" or "owner U" of the folder, "umask M" while choosing
         QTest::addColumn<bool>("installed");
         QTest::addColumn<bool>("beside");
-        QTest::newRow("folder there") << "bin/key/" << false << true;
-        QTest::newRow("folder made") << "bin/" << false << true;
-        QTest::newRow("a file named key") << "bin/key" << false << false;
-        QTest::newRow("executable's folder cannot hold folders") << "bin" << false << false;
-        QTest::newRow("installed, folder writable") << "bin/" << true << false;
-        QTest::newRow("installed, folder there") << "bin/key/" << true << false;
+        QTest::newRow("folder there") << "bin/key/" << "" << false << true;
+        QTest::newRow("folder made") << "bin/" << "" << false << true;
+        QTest::newRow("folder made, umask lets the group write") << "bin/" << "umask 002" << false << true;
+        QTest::newRow("a file named key") << "bin/key" << "" << false << false;
+        QTest::newRow("executable's folder cannot hold folders") << "bin" << "" << false << false;
+        QTest::newRow("installed, folder writable") << "bin/" << "" << true << false;
+        QTest::newRow("installed, folder there") << "bin/key/" << "" << true << false;
+        QTest::newRow("group may write") << "bin/key/" << "mode 775" << false << false;
+        QTest::newRow("anyone may write") << "bin/key/" << "mode 1777" << false << false;
+        QTest::newRow("another user's") << "bin/key/" << "owner 65534" << false << false;
     }
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten()
     {
         QFETCH(QString, setUp);
+        QFETCH(QString, change);
         QFETCH(bool, installed);
         QFETCH(bool, beside);
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkpath(setUp.endsWith(u'/') ? setUp : QFileInfo(setUp).path()));
         QVERIFY(setUp.endsWith(u'/') || QFile(root.filePath(setUp)).open(QIODevice::WriteOnly));
         const QString besideExe = root.filePath(u"bin/key/"_s), inData = root.filePath(u"data/Hoshikage!/NYO/key/"_s);
+        const QByteArray folder = QFile::encodeName(besideExe);
+        const uint value = change.section(u' ', 1).toUInt(nullptr, change.startsWith(u"owner") ? 10 : 8);
+        if (change.startsWith(u"mode"))
+            QCOMPARE(::chmod(folder.constData(), mode_t(value)), 0);
+        if (change.startsWith(u"owner") && ::chown(folder.constData(), uid_t(value), gid_t(-1)) != 0)
+            QSKIP("only root can give a folder away");
+        const mode_t mask = change.startsWith(u"umask") ? ::umask(mode_t(value)) : 0;
         const QString chosen = PklStore::ChooseKeyDirectory(besideExe, inData, installed);
+        if (change.startsWith(u"umask"))
+            ::umask(mask);
         QCOMPARE(chosen, beside ? besideExe : inData);
         QVERIFY(QFileInfo(chosen).isDir());
         QCOMPARE(QFileInfo::exists(inData), !beside);
-        QCOMPARE(QFileInfo::exists(besideExe), beside || (installed && setUp == u"bin/key/"));  // none made
+        QCOMPARE(QFileInfo::exists(besideExe), beside || setUp == u"bin/key/");  // none made
     }
 
     // Reading follows a text file's rules; writing the text read back gives the bytes it came
