@@ -103,8 +103,18 @@ bool CPklRegisterDlg::SaveEntry(QWidget *dialog, const QString &name, const QStr
     const auto ask = [dialog](const QString &question) {
         return MsgBox::show(dialog, question, kCaption, MsgBox::Buttons::YesNo, MsgBox::Icon::None) == MsgBox::IDYES;
     };
-    if (PklStore::EntryExists(name) && !ask(OverwriteQuestion()))
+    switch (PklStore::EntryKind(name)) {
+    case FolderEntry::Kind::Link:
+    case FolderEntry::Kind::Other:
+        MsgBox::show(dialog, NotAFileMessage(), kCaption, MsgBox::Buttons::Ok, MsgBox::Icon::None);
         return false;
+    case FolderEntry::Kind::File:
+        if (!ask(OverwriteQuestion()))
+            return false;
+        break;
+    default:
+        break;
+    }
     QList<qsizetype> unencodable;
     CodePage::encode(text, {}, &unencodable);
     if (!unencodable.isEmpty() && !ask(UnencodableQuestion(text, unencodable)))
@@ -123,6 +133,11 @@ bool CPklRegisterDlg::SaveEntry(QWidget *dialog, const QString &name, const QStr
 QString CPklRegisterDlg::OverwriteQuestion()
 {
     return QStringLiteral("すでに同じ名前のデータが存在します。上書きしますか？");
+}
+
+QString CPklRegisterDlg::NotAFileMessage()
+{
+    return QStringLiteral("同じ名前のリンクまたは特殊なファイルが存在するため、登録できません。");
 }
 
 QString CPklRegisterDlg::InvalidNameMessage()

@@ -18,13 +18,16 @@ public:
     QString m_strName;  // field 1002
     QString m_strText;  // field 1009, line breaks CR LF
 
-    // The save protocol: the overwrite question for an existing entry, a question before
-    // characters that CP932 cannot hold are stored as "?", then the write. A write that fails
-    // is reported over dialog. True when the entry has been written.
+    // The save protocol: the overwrite question for an existing entry (a regular file; a
+    // link or a FIFO, device or socket of that name is never replaced, which is said
+    // instead), a question before characters that CP932 cannot hold are stored as "?", then
+    // the write. A write that fails is reported over dialog. True when the entry has been
+    // written.
     static bool SaveEntry(QWidget *dialog, const QString &name, const QString &text);
 
     // The messages, as shown.
     static QString OverwriteQuestion();
+    static QString NotAFileMessage();
     static QString InvalidNameMessage();
     static QString UnencodableQuestion(const QString &text, const QList<qsizetype> &positions);
 

@@ -1,8 +1,8 @@
 #include "pkl/pklstore.h"
 
 #include "pkl/modulepath.h"
+#include "pkl/pklentryname.h"
 #include "platform/codepage.h"
-#include "platform/fileio.h"
 #include "platform/profile.h"
 
 #include <QDir>
@@ -12,7 +12,7 @@
 namespace {
 
 // An entry goes into an editing control whole; beyond what the control can hold (16 M
-// characters of at most two bytes each) it is not read at all, so a link to an endless device
+// characters of at most two bytes each) it is not read at all, so a file that keeps growing
 // cannot take the program's memory.
 constexpr qint64 kMaxEntryBytes = qint64(0xFFFFFF) * 2;
 
@@ -28,11 +28,17 @@ QString dataHome()
     return base;
 }
 
-bool isWritableFolder(const QString &folder)
+// Others who may write the folder could put entries in it or change them, to be pasted into
+// whatever the user writes next: only a folder of the user's own will do.
+bool isUsableFolder(const QString &folder)
 {
     const QFileInfo info(folder);
-    return info.isDir() && info.isWritable();
+    return info.isDir() && info.isWritable() && FolderEntry::OnlyOwnerWrites(folder);
 }
+
+// A folder made for the key folder is the user's to write whatever the umask says.
+constexpr QFile::Permissions kMadeFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
 } // namespace
 
@@ -46,9 +52,9 @@ QString PklStore::KeyDirectory()
 
 QString PklStore::ChooseKeyDirectory(const QString &besideExe, const QString &inData, bool installed)
 {
-    if (!installed && isWritableFolder(besideExe))
+    if (!installed && isUsableFolder(besideExe))
         return besideExe;
-    if (!installed && !QFileInfo::exists(besideExe) && QDir().mkdir(besideExe) && isWritableFolder(besideExe))
+    if (!installed && !QFileInfo::exists(besideExe) && QDir().mkdir(besideExe, kMadeFolder) && isUsableFolder(besideExe))
         return besideExe;
     // A folder that cannot be made shows as a missing key folder: empty lists, failed saves.
     QDir().mkpath(inData);
@@ -62,8 +68,13 @@ void PklStore::SetKeyDirectory(const QString &folder)
 
 QStringList PklStore::ListEntries()
 {
-    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-    return QDir(KeyDirectory()).entryList(all, QDir::Unsorted);
+    const QString folder = KeyDirectory();
+    QStringList names;
+    for (const QByteArray &bytes : FolderEntry::List(folder)) {
+        if (!FolderEntry::IsTemporaryName(bytes))
+            names.append(PklEntryName::Shown(folder, bytes));
+    }
+    return names;
 }
 
 bool PklStore::IsValidName(const QString &name)
@@ -72,33 +83,31 @@ bool PklStore::IsValidName(const QString &name)
         return false;
     if (name.contains(u'/') || name.contains(QChar(0)))
         return false;
+    // A lone surrogate has no UTF-8 of its own: it would be written as U+FFFD, which another
+    // name gives too. A temporary file's name would make an entry that the list never shows.
+    if (!name.isValidUtf16() || FolderEntry::IsTemporaryName(name.toUtf8()))
+        return false;
     return QDir::separator() == u'/' || !name.contains(QDir::separator());
 }
 
-FileError PklStore::EntryPath(const QString &name, QString *path)
+FileError PklStore::EntryName(const QString &name, QString *folder, QByteArray *bytes)
 {
     if (!IsValidName(name))
         return FileError::BadPath;
-    *path = KeyDirectory() + name;
+    *folder = KeyDirectory();
+    *bytes = PklEntryName::Bytes(*folder, name);
     return FileError::None;
-}
-
-// The owner's write permission stands for the read-only attribute, so that an entry made
-// read-only stays so even for a user whom the file system lets write anything.
-bool PklStore::IsReadOnly(const QString &path)
-{
-    const QFileInfo info(path);
-    return !info.permission(QFile::WriteOwner) || !info.isWritable();
 }
 
 FileError PklStore::ReadEntry(const QString &name, QString *text)
 {
-    QString path;
-    if (const FileError error = EntryPath(name, &path); error != FileError::None)
+    QString folder;
+    QByteArray file;
+    if (const FileError error = EntryName(name, &folder, &file); error != FileError::None)
         return error;
     QByteArray bytes;
     bool tooLarge = false;
-    if (const FileError error = FileIO::ReadAll(path, bytes, kMaxEntryBytes, &tooLarge); error != FileError::None)
+    if (const FileError error = FolderEntry::Read(folder, file, bytes, kMaxEntryBytes, &tooLarge); error != FileError::None)
         return error;
     if (tooLarge)
         return FileError::Generic;
@@ -106,38 +115,35 @@ FileError PklStore::ReadEntry(const QString &name, QString *text)
     return FileError::None;
 }
 
-bool PklStore::EntryExists(const QString &name)
+FolderEntry::Kind PklStore::EntryKind(const QString &name)
 {
-    QString path;
-    if (EntryPath(name, &path) != FileError::None)
-        return false;
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly);
+    QString folder;
+    QByteArray file;
+    if (EntryName(name, &folder, &file) != FileError::None)
+        return FolderEntry::Kind::None;
+    return FolderEntry::KindOf(folder, file);
 }
 
 FileError PklStore::WriteEntry(const QString &name, const QString &text)
 {
-    QString path;
-    if (const FileError error = EntryPath(name, &path); error != FileError::None)
+    QString folder;
+    QByteArray file;
+    if (const FileError error = EntryName(name, &folder, &file); error != FileError::None)
         return error;
-    if (QFileInfo::exists(path) && IsReadOnly(path))
+    if (FolderEntry::IsReadOnly(folder, file))
         return FileError::AccessDenied;
-    return FileIO::WriteAtomic(path, CodePage::encode(text));
+    return FolderEntry::Write(folder, file, CodePage::encode(text));
 }
 
 FileError PklStore::DeleteEntry(const QString &name)
 {
-    QString path;
-    if (const FileError error = EntryPath(name, &path); error != FileError::None)
+    QString folder;
+    QByteArray file;
+    if (const FileError error = EntryName(name, &folder, &file); error != FileError::None)
         return error;
-    const QFileInfo info(path);
-    if (!info.isSymLink()) {
-        if (!info.exists())
-            return FileError::FileNotFound;
-        if (info.isDir() || IsReadOnly(path))
-            return FileError::AccessDenied;
-    }
-    return QFile::remove(path) ? FileError::None : FileError::AccessDenied;
+    if (FolderEntry::IsReadOnly(folder, file))
+        return FileError::AccessDenied;
+    return FolderEntry::Remove(folder, file);
 }
 
 QString PklStore::TextFromBytes(QByteArrayView bytes)

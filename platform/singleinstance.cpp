@@ -93,7 +93,12 @@ bool decodePayload(const QByteArray &payload, QStringList *paths)
         quint32 length = 0;
         if (!readU32(&length) || length == 0 || length > quint32(payload.size() - pos))
             return false;
-        QStringDecoder decoder(QStringDecoder::Utf8);
+        // Stateless, so that a sequence cut off at the end is an error rather than kept for
+        // more input; ConvertInitialBom keeps a leading byte-order mark as a character (which
+        // no absolute path begins with) instead of dropping it, so that the path that opens is
+        // exactly the one sent.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         const QString path = decoder(QByteArrayView(payload.constData() + pos, length));
         pos += length;
         if (decoder.hasError() || path.contains(QChar(0)) || !QDir::isAbsolutePath(path))

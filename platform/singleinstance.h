@@ -14,7 +14,8 @@
 // Message, all integers 32-bit big-endian:
 //   "NYOH"  version (1)  payload length
 //   payload: path count, then per path its UTF-8 length and bytes
-// Every path must be absolute. The receiver reads no further than the stated length, drops a
+// Every path must be valid UTF-8 as it stands (nothing cut off, no byte-order mark) and
+// absolute. The receiver reads no further than the stated length, drops a
 // message that is malformed or longer than maxPayloadBytes() without answering, and answers a
 // good one with one acknowledgement byte.
 #include <QObject>

@@ -9,6 +9,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace PklHelper {
 
 void useFreshSettings()
@@ -17,6 +27,86 @@ void useFreshSettings()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
 }
 
+// Lets go of whatever waits on the FIFOs once the time is up: then, and every 50 ms after,
+// each is opened for writing and closed again (a reader stuck in open() or read() goes on
+// and finds the end), and once for reading, kept open to the end (a writer stuck in open()
+// goes on, and cannot die of a broken pipe).
+class FifoRelease {
+public:
+    explicit FifoRelease(std::chrono::milliseconds after) : m_due(std::chrono::steady_clock::now() + after) {}
+    ~FifoRelease()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+        for (const int fd : std::as_const(m_readEnds))
+            ::close(fd);
+    }
+    void add(const QByteArray &path)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_paths.append(path);
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+    }
+    bool fired() const { return m_fired; }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        auto next = m_due;
+        while (!m_wake.wait_until(lock, next, [this] { return m_stop; })) {
+            m_fired = true;
+            for (const QByteArray &path : std::as_const(m_paths))
+                release(path);
+            next = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+        }
+    }
+    void release(const QByteArray &path)
+    {
+        if (!m_readEnds.contains(path)) {
+            const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0)
+                m_readEnds.insert(path, fd);
+        }
+        const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    const std::chrono::steady_clock::time_point m_due;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::atomic<bool> m_fired{false};
+    QList<QByteArray> m_paths;
+    QHash<QByteArray, int> m_readEnds;
+    std::thread m_thread;
+};
+
+namespace {
+QByteArray nativeName(const QString &folder, const QString &name)
+{
+    return QFile::encodeName(folder) + unescape(name);
+}
+
+// A name as the tables write it: UTF-8, or every byte above 0x7F as %HH.
+QString tableName(const QByteArray &bytes)
+{
+    if (bytes.isValidUtf8())
+        return QString::fromUtf8(bytes);
+    QString name;
+    for (const char c : bytes)
+        name += uchar(c) < 0x80 ? QString(QChar(c)) : QStringLiteral("%%1").arg(uchar(c), 2, 16, QChar(u'0')).toUpper();
+    return name;
+}
+} // namespace
+
 KeyFolder::KeyFolder()
 {
     QDir(m_root.path()).mkpath(QStringLiteral("outside"));
@@ -24,40 +114,84 @@ KeyFolder::KeyFolder()
     PklStore::SetKeyDirectory(path());
 }
 
-KeyFolder::~KeyFolder() { PklStore::SetKeyDirectory(QString()); }
+// Names that are not UTF-8 go first: QTemporaryDir sees them under other names and could
+// not remove them.
+KeyFolder::~KeyFolder()
+{
+    PklStore::SetKeyDirectory(QString());
+    if (DIR *dir = ::opendir(QFile::encodeName(path()).constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (!QByteArrayView(entry->d_name).isValidUtf8())
+                ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+        ::closedir(dir);
+    }
+}
 QString KeyFolder::path() const { return m_root.path() + QStringLiteral("/key/"); }
 
 void KeyFolder::setUp(const QString &items)
 {
     for (const QString &item : items.split(u'|', Qt::SkipEmptyParts)) {
-        const QString file = path() + item.chopped(1);
+        const qsizetype link = item.indexOf(u'>'), equals = item.indexOf(u'=');
         if (item == u"-") {
             QDir(path()).removeRecursively();
+        } else if (link > 0 && (equals < 0 || link < equals)) {
+            const QString target = item.mid(link + 1);
+            const QByteArray to = target.isEmpty() ? QByteArray("../outside/nowhere") : unescape(target);
+            if (::symlink(to.constData(), nativeName(path(), item.left(link)).constData()) != 0)
+                qFatal("cannot link %s", qPrintable(item));
         } else if (item.endsWith(u'/')) {
-            QDir().mkpath(file);
-        } else if (item.endsWith(u'>')) {
-            QFile::link(m_root.path() + QStringLiteral("/nowhere"), file);
+            if (::mkdir(nativeName(path(), item.chopped(1)).constData(), 0755) != 0)
+                qFatal("cannot make %s", qPrintable(item));
+        } else if (item.endsWith(u'*')) {
+            const QByteArray fifo = nativeName(path(), item.chopped(1));
+            if (::mkfifo(fifo.constData(), 0644) != 0)
+                qFatal("cannot make FIFO %s", qPrintable(item));
+            if (!m_release)
+                m_release = std::make_unique<FifoRelease>(std::chrono::seconds(5));
+            m_release->add(fifo);
         } else {
-            const bool readOnly = !item.contains(u'=');
-            QFile out(readOnly ? file : path() + item.section(u'=', 0, 0));
-            if (!out.open(QIODevice::WriteOnly) || out.write(readOnly ? "ro" : unescape(item.section(u'=', 1))) < 0)
-                qFatal("cannot write %s", qPrintable(out.fileName()));
-            if (readOnly)
-                out.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            const bool readOnly = equals < 0;
+            const QByteArray file = nativeName(path(), readOnly ? item.chopped(1) : item.left(equals));
+            const QByteArray content = readOnly ? QByteArray("ro") : unescape(item.mid(equals + 1));
+            const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, readOnly ? 0444 : 0644);
+            const bool written = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
+            if (fd < 0 || ::close(fd) != 0 || !written)
+                qFatal("cannot write %s", qPrintable(item));
         }
     }
 }
 
+// Never opens anything but a regular file, so that a FIFO cannot hold up the test.
 QByteArray KeyFolder::bytes(const QString &name) const
 {
-    QFile file(path() + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    const QByteArray file = nativeName(path(), name);
+    struct stat st {};
+    if (::stat(file.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return "<none>";
+    QFile in;
+    const int fd = ::open(file.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 || !in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return "<none>";
+    return in.readAll();
 }
 
 QStringList KeyFolder::names() const
 {
-    return QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList found;
+    if (DIR *dir = ::opendir(QFile::encodeName(path()).constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                found.append(tableName(name));
+        }
+        ::closedir(dir);
+    }
+    found.sort();
+    return found;
 }
+
+bool KeyFolder::unblocked() const { return m_release && m_release->fired(); }
 
 Boxes &boxes() { static Boxes b; return b; }
 

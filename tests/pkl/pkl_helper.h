@@ -7,24 +7,34 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 namespace PklHelper {
 
 void useFreshSettings();  // XDG_CONFIG_HOME in a temporary folder of the test's own
 
-// A key folder of its own for one test, with a folder "../outside/" beside it.
+class FifoRelease;
+
+// A key folder of its own for one test, with a folder "../outside/" beside it. Names in
+// set-ups and results are the file names' bytes: UTF-8, other bytes as %HH.
 class KeyFolder {
 public:
     KeyFolder();
     ~KeyFolder();
     QString path() const;  // with a trailing "/"
     // Items separated by '|': "name=bytes" a file, "name/" a sub-folder, "name~" a read-only
-    // file holding "ro", "name>" a link to nowhere; "-" alone removes the key folder.
+    // file holding "ro", "name>" a link to "../outside/nowhere", "name>target" a link to
+    // target, "name*" a FIFO; "-" alone removes the key folder.
     void setUp(const QString &items);
-    QByteArray bytes(const QString &name) const;  // "<none>" when there is no such file
+    QByteArray bytes(const QString &name) const;  // "<none>" when there is no regular file
     QStringList names() const;                    // sorted, hidden ones included
+    // True when an operation hung on one of the folder's FIFOs: it had to be opened from the
+    // other end (five seconds after it was made, then again and again) to let it go.
+    bool unblocked() const;
+
 private:
     QTemporaryDir m_root;
+    std::unique_ptr<FifoRelease> m_release;
 };
 
 // Bytes in a test table: the text as UTF-8, other bytes as %HH.

@@ -23,6 +23,7 @@ QStringList messages(const QString &names)
     static const QMap<QString, QString> text{
         {u"overwrite"_s, u"確認: すでに同じ名前のデータが存在します。上書きしますか？"_s},
         {u"invalid"_s, u"確認: 登録名が入力されていないか、無効な文字が含まれています。"_s},
+        {u"not a file"_s, u"確認: 同じ名前のリンクまたは特殊なファイルが存在するため、登録できません。"_s},
         {u"no selection"_s, u"確認: データが選択されていません。"_s},
         {u"too long"_s, u"NYO: 256 文字以下で入力してください。"_s},
         {u"disk full"_s, u"NYO: KEY/e へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。"_s},
@@ -45,6 +46,8 @@ private slots:
     // the end of the text, then Enter there), "ok full" (the disk fills once the new text has
     // started). The text field would make a line break of a lone CR: a text the user did not
     // touch is saved as it came, one the user changed as the field has it, breaks as CR LF.
+    // Only a regular file is asked about and replaced: a link or a FIFO of the name is said to
+    // be in the way, and nothing is written where a link points.
     void registrationSavesOnOkOrEnter_data()
     {
         QTest::addColumn<QString>("setUp");
@@ -66,6 +69,13 @@ private slots:
         QTest::newRow("disk full, old entry kept") << "e=old entry" << "e" << "a new and longer text" << "ok full"
                                                    << true << "overwrite,disk full" << true << "old entry";
         QTest::newRow("empty name") << "" << "" << "t" << "ok" << false << "invalid" << true << "<none>";
+        QString loneSurrogate = u"ab"_s;
+        loneSurrogate.insert(1, QChar(0xDC00));
+        QTest::newRow("lone surrogate") << "" << loneSurrogate << "t" << "ok" << false << "invalid" << true << "<none>";
+        QTest::newRow("dead link") << "dead>" << "dead" << "t" << "ok" << true << "not a file" << true << "<none>";
+        QTest::newRow("link to a file outside, Yes") << "../outside/t=target|out>../outside/t" << "out" << "new" << "ok"
+                                                     << true << "not a file" << true << "target";
+        QTest::newRow("FIFO") << "f*" << "f" << "t" << "ok" << true << "not a file" << true << "<none>";
         QTest::newRow("no key folder") << "-" << "e" << "t" << "ok" << false << "invalid" << true << "<none>";
         QTest::newRow("256 bytes of kana, too long for the file system") << "" << kana256 << "t" << "ok" << false
                                                                          << "invalid" << true << "<none>";
@@ -114,21 +124,31 @@ private slots:
         QCOMPARE(key.bytes(name), unescape(bytes));
         // Nothing but the entry named is made, not even a temporary file.
         QCOMPARE(key.names(), before.contains(name) || bytes == u"<none>" ? before : QStringList{name});
+        QVERIFY(!key.unblocked());
     }
 
-    // Every name but dots, in alphabetical order whatever their case, none selected; a click
-    // shows the text.
+    // Every name but dots and temporary files, in alphabetical order whatever their case, a
+    // Shift-JIS name in its characters, none selected; a click shows the text, of the file
+    // of that name's bytes. A FIFO is not read: the text shown stays.
     void editDialogListsAndShowsTheSelectedText()
     {
         KeyFolder key;
-        key.setUp(u"beta=second\r\nline|Alpha=A|alpha=a|Gamma=g|.hidden=2|sub/|dead>|日本語.txt=3"_s);
+        key.setUp(u"beta=second\r\nline|Alpha=A|alpha=a|Gamma=g|.hidden=2|sub/|dead>|日本語.txt=3|"
+                  u"%93%FA%96%7B.txt=sj|.e.nyo-Ab12Cd=t|f*"_s);
         CPklEditDlg dialog;
         dialog.show();
         auto *list = child<PklListBox>(&dialog, u"1018"_s);
-        QCOMPARE(items(list), (QStringList{".hidden", "Alpha", "alpha", "beta", "dead", "Gamma", "sub", "日本語.txt"}));
+        QCOMPARE(items(list), (QStringList{".hidden", "Alpha", "alpha", "beta", "dead", "f", "Gamma", "sub", "日本.txt",
+                                           "日本語.txt"}));
         QVERIFY(list->selectedItems().isEmpty());
+        auto *text = child<QPlainTextEdit>(&dialog, u"1002"_s);
         clickItem(list, u"beta"_s);
-        QCOMPARE(child<QPlainTextEdit>(&dialog, u"1002"_s)->toPlainText(), u"second\nline"_s);
+        QCOMPARE(text->toPlainText(), u"second\nline"_s);
+        clickItem(list, u"f"_s);
+        QCOMPARE(text->toPlainText(), u"second\nline"_s);
+        clickItem(list, u"日本.txt"_s);
+        QCOMPARE(text->toPlainText(), u"sj"_s);
+        QVERIFY(!key.unblocked());
     }
 
     // Steps in the edit dialog, and in the registration dialog it may open: "cancel", "ok",
@@ -143,18 +163,26 @@ private slots:
         QTest::addColumn<QString>("offered");     // name|text the registration dialog showed
         QTest::addColumn<bool>("open");           // afterwards
         QTest::addColumn<QStringList>("listed");  // afterwards
-        const QStringList all{"a", "b", "dead", "ro"};
+        const QStringList all{"a", "b", "dead", "f", "ro", "あ"};
         QTest::newRow("Enter edits the selected") << "a" << "enter" << "cancel" << "" << "a|one\ntwo" << true << all;
         QTest::newRow("double-click edits") << "b" << "dblclick" << "cancel" << "" << "b|bee" << true << all;
         QTest::newRow("unreadable entry, Edit") << "b,dead" << "edit" << "cancel" << "" << "dead|bee" << true << all;
+        QTest::newRow("FIFO not read, Edit") << "b,f" << "edit" << "cancel" << "" << "f|bee" << true << all;
         QTest::newRow("Edit, new name, OK: both") << "a" << "edit" << "rename c" << "" << "a|one\ntwo" << true
-                                                  << QStringList{"a", "b", "c", "dead", "ro"};
+                                                  << QStringList{"a", "b", "c", "dead", "f", "ro", "あ"};
+        QTest::newRow("Edit a Shift-JIS name, OK, Yes: that entry") << "あ" << "edit" << "ok" << "overwrite" << "あ|sj"
+                                                                     << true << all;
+        QTest::newRow("Edit a link, OK: refused") << "dead" << "edit" << "ok" << "not a file" << "dead|" << true << all;
         QTest::newRow("Edit, same name, OK, Yes") << "b" << "edit" << "ok" << "overwrite" << "b|bee" << true << all;
         QTest::newRow("Edit, Cancel: rebuilt, another program's entry shown")
-            << "a" << "edit" << "add d, cancel" << "" << "a|one\ntwo" << true << QStringList{"a", "b", "d", "dead", "ro"};
+            << "a" << "edit" << "add d, cancel" << "" << "a|one\ntwo" << true
+            << QStringList{"a", "b", "d", "dead", "f", "ro", "あ"};
         QTest::newRow("Enter without a selection") << "" << "enter" << "" << "no selection" << "" << true << all;
         QTest::newRow("Escape does nothing") << "a" << "escape" << "" << "" << "" << true << all;
-        QTest::newRow("Delete, no question") << "a" << "delete" << "" << "" << "" << true << QStringList{"b", "dead", "ro"};
+        QTest::newRow("Delete, no question") << "a" << "delete" << "" << "" << "" << true
+                                             << QStringList{"b", "dead", "f", "ro", "あ"};
+        QTest::newRow("Delete a Shift-JIS name") << "あ" << "delete" << "" << "" << "" << true
+                                                 << QStringList{"a", "b", "dead", "f", "ro"};
         QTest::newRow("Delete read-only") << "ro" << "delete" << "" << "no selection" << "" << true << all;
         QTest::newRow("Delete without a selection") << "" << "delete" << "" << "no selection" << "" << true << all;
         QTest::newRow("OK ends it") << "a" << "ok" << "" << "" << "" << false << all;
@@ -166,7 +194,7 @@ private slots:
         QFETCH(QString, nested);
         QFETCH(QString, shown);
         KeyFolder key;
-        key.setUp(u"a=one\r\ntwo|b=bee|ro~|dead>"_s);
+        key.setUp(u"a=one\r\ntwo|b=bee|ro~|dead>|f*|%82%A0=sj"_s);  // "あ" in Shift-JIS
         boxes().answers = {MsgBox::IDYES};
         CPklEditDlg dialog;
         dialog.show();
@@ -192,8 +220,12 @@ private slots:
         QCOMPARE(boxes().shown, messages(shown));
         QTEST(offered, "offered");
         QTEST(dialog.isVisible(), "open");
-        QTEST(items(list), "listed");
-        QTEST(key.names(), "listed");
+        QFETCH(QStringList, listed);
+        QCOMPARE(items(list), listed);
+        QStringList inFolder = listed;
+        inFolder.replaceInStrings(u"あ"_s, u"%82%A0"_s).sort();
+        QCOMPARE(key.names(), inFolder);
+        QVERIFY(!key.unblocked());
         // Every refresh leaves nothing selected and the text empty; Escape leaves all as it was.
         const bool cleared = (action != u"escape" && action != u"ok") || select.isEmpty();
         QCOMPARE(list->selectedItems().isEmpty(), cleared);

@@ -99,6 +99,8 @@ private slots:
         QTest::newRow("several lines, CR LF or LF") << "m=1\r\n2\n3" << 1 << 1 << "down|enter" << "x1\n2\n3yz" << 6 << "m";
         QTest::newRow("empty entry still replaces") << "e=" << 0 << 2 << "down|enter" << "z" << 0 << "e";
         QTest::newRow("entry gone before it is read") << ab << 1 << 1 << "down|remove a|enter" << "xyz" << 1 << "a";
+        QTest::newRow("Shift-JIS name") << "%82%A0=sj|b=BBB" << 1 << 1 << "down|down|enter" << "xsjyz" << 3 << "あ";
+        QTest::newRow("FIFO: nothing, at once") << "f*|b=BBB" << 1 << 1 << "down|down|enter" << "xyz" << 1 << "f";
     }
     void chosenEntryReplacesTheSelection()
     {
@@ -137,6 +139,7 @@ private slots:
         QTEST(m_view->toPlainText(), "text");
         QTEST(int(m_view->position()), "caret");
         QTEST(m_view->LastPickedName(), "lastPicked");
+        QVERIFY(!key.unblocked());
     }
 
     // OK in the dialog the command opens: the selection registered as "new", or the edit

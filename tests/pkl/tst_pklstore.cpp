@@ -11,11 +11,14 @@
 
 #include <cerrno>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace PklHelper;
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(FileError)
+Q_DECLARE_METATYPE(FolderEntry::Kind)
 
 class TestPklStore : public QObject {
     Q_OBJECT
@@ -38,33 +41,49 @@ private slots:
     }
 
     // Root may write anywhere, so an unwritable place is one that cannot be a folder at all:
-    // a file stands where the folder, or the folder above it, would be.
+    // a file stands where the folder, or the folder above it, would be. A folder that others
+    // may write is not the user's alone; one made under a umask that lets the group write is.
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten_data()
     {
         QTest::addColumn<QString>("setUp");
+        QTest::addColumn<QString>("change");  // "mode M" or "owner U" of the folder, "umask M" while choosing
         QTest::addColumn<bool>("installed");
         QTest::addColumn<bool>("beside");
-        QTest::newRow("folder there") << "bin/key/" << false << true;
-        QTest::newRow("folder made") << "bin/" << false << true;
-        QTest::newRow("a file named key") << "bin/key" << false << false;
-        QTest::newRow("executable's folder cannot hold folders") << "bin" << false << false;
-        QTest::newRow("installed, folder writable") << "bin/" << true << false;
-        QTest::newRow("installed, folder there") << "bin/key/" << true << false;
+        QTest::newRow("folder there") << "bin/key/" << "" << false << true;
+        QTest::newRow("folder made") << "bin/" << "" << false << true;
+        QTest::newRow("folder made, umask lets the group write") << "bin/" << "umask 002" << false << true;
+        QTest::newRow("a file named key") << "bin/key" << "" << false << false;
+        QTest::newRow("executable's folder cannot hold folders") << "bin" << "" << false << false;
+        QTest::newRow("installed, folder writable") << "bin/" << "" << true << false;
+        QTest::newRow("installed, folder there") << "bin/key/" << "" << true << false;
+        QTest::newRow("group may write") << "bin/key/" << "mode 775" << false << false;
+        QTest::newRow("anyone may write") << "bin/key/" << "mode 1777" << false << false;
+        QTest::newRow("another user's") << "bin/key/" << "owner 65534" << false << false;
     }
     void keyFolderIsBesideTheExecutableWhereItCanBeWritten()
     {
         QFETCH(QString, setUp);
+        QFETCH(QString, change);
         QFETCH(bool, installed);
         QFETCH(bool, beside);
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkpath(setUp.endsWith(u'/') ? setUp : QFileInfo(setUp).path()));
         QVERIFY(setUp.endsWith(u'/') || QFile(root.filePath(setUp)).open(QIODevice::WriteOnly));
         const QString besideExe = root.filePath(u"bin/key/"_s), inData = root.filePath(u"data/Hoshikage!/NYO/key/"_s);
+        const QByteArray folder = QFile::encodeName(besideExe);
+        const uint value = change.section(u' ', 1).toUInt(nullptr, change.startsWith(u"owner") ? 10 : 8);
+        if (change.startsWith(u"mode"))
+            QCOMPARE(::chmod(folder.constData(), mode_t(value)), 0);
+        if (change.startsWith(u"owner") && ::chown(folder.constData(), uid_t(value), gid_t(-1)) != 0)
+            QSKIP("only root can give a folder away");
+        const mode_t mask = change.startsWith(u"umask") ? ::umask(mode_t(value)) : 0;
         const QString chosen = PklStore::ChooseKeyDirectory(besideExe, inData, installed);
+        if (change.startsWith(u"umask"))
+            ::umask(mask);
         QCOMPARE(chosen, beside ? besideExe : inData);
         QVERIFY(QFileInfo(chosen).isDir());
         QCOMPARE(QFileInfo::exists(inData), !beside);
-        QCOMPARE(QFileInfo::exists(besideExe), beside || (installed && setUp == u"bin/key/"));  // none made
+        QCOMPARE(QFileInfo::exists(besideExe), beside || setUp == u"bin/key/");  // none made
     }
 
     // Reading follows a text file's rules; writing the text read back gives the bytes it came
@@ -97,9 +116,65 @@ private slots:
         QCOMPARE(key.bytes(u"entry"_s), unescape(back));
     }
 
+    // File names are bytes. Each listed name reads, writes and removes its own file, whatever
+    // its bytes: a name that is not UTF-8 shows as CP932 where that gives the bytes back and
+    // is no other entry's name, else with its bytes above 0x7F as escapes. Entries hold
+    // "1", "2", ...; the temporary files of writes cut short hold letters and are not listed.
+    void namesAreTheFilesOwnBytes_data()
+    {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<QStringList>("shown");  // sorted
+        const QString escaped = QString::fromUtf16(u"\uef93\ueffa\uef96{");  // 93 FA 96 7B
+        QTest::newRow("UTF-8") << "日本=1|é=2" << QStringList{"é", "日本"};
+        QTest::newRow("CP932") << "%93%FA%96%7B=1|%83e%83L%83X%83g.txt=2" << QStringList{"テキスト.txt", "日本"};
+        QTest::newRow("CP932 like a UTF-8 entry's name") << "%93%FA%96%7B=1|日本=2" << QStringList{"日本", escaped};
+        QTest::newRow("neither, bad bytes as escapes") << "%81 x=1" << QStringList{u"\uef81 x"_s};
+        QTest::newRow("CP932 form never written back") << "%ED%40=1" << QStringList{u"\uefed@"_s};
+        QTest::newRow("byte-order mark kept") << "%EF%BB%BFa=1|a=2" << QStringList{"a", u"\ufeffa"_s};
+        QTest::newRow("temporary files left out") << ".e.nyo-Ab12Cd=x|.nyo-Q1w2E3=y|..nyo-Q1w2E3.nyo-Zz9Yx8=z|.nyo-x=1"
+                                                  << QStringList{".nyo-x"};
+    }
+    void namesAreTheFilesOwnBytes()
+    {
+        QFETCH(QString, setUp);
+        KeyFolder key;
+        key.setUp(setUp);
+        QStringList listed = PklStore::ListEntries();
+        listed.sort();
+        QTEST(listed, "shown");
+        QStringList texts;
+        for (const QString &name : std::as_const(listed)) {
+            QString text;
+            QCOMPARE(PklStore::ReadEntry(name, &text), FileError::None);
+            QCOMPARE(PklStore::WriteEntry(name, text + u'+'), FileError::None);
+            texts.append(text);
+        }
+        texts.sort();
+        QStringList each;
+        for (int i = 1; i <= listed.size(); ++i)
+            each.append(QString::number(i));
+        QCOMPARE(texts, each);  // every name read a file of its own
+        QStringList left;
+        for (const QString &item : setUp.split(u'|')) {
+            const QString name = item.section(u'=', 0, 0), content = item.section(u'=', 1);
+            const bool entry = content.front().isDigit();
+            QCOMPARE(key.bytes(name), content.toUtf8() + (entry ? "+" : ""));  // and wrote to it
+            if (!entry)
+                left.append(name);
+        }
+        // Removed one by one, the list read again each time, as the edit dialog does.
+        for (qsizetype i = 0; i < listed.size(); ++i)
+            QCOMPARE(PklStore::DeleteEntry(PklStore::ListEntries().value(0)), FileError::None);
+        left.sort();
+        QCOMPARE(key.names(), left);
+    }
+
     // Each operation on a fresh folder; a name that is refused or fails changes nothing, and
     // nothing is ever read from or written outside the key folder. Where the write is to find
     // the disk full, the disk fills once the new text has started: the old entry stays whole.
+    // Only regular files are replaced: a link (even to a file of the folder) never, nor is
+    // anything written or made where it points. Reading follows a link to a regular file;
+    // nothing else is opened, so no FIFO can hold an operation up.
     void operationsStayInTheKeyFolder_data()
     {
         QTest::addColumn<QString>("setUp");
@@ -107,24 +182,35 @@ private slots:
         QTest::addColumn<FileError>("read");  // the entry exists where it reads
         QTest::addColumn<FileError>("write");
         QTest::addColumn<FileError>("remove");
+        QTest::addColumn<FolderEntry::Kind>("kind");
         const FileError ok = FileError::None, gone = FileError::FileNotFound, denied = FileError::AccessDenied,
                         bad = FileError::BadPath;
-        QTest::newRow("file, longer than the new text") << "a=long text" << "a" << ok << ok << ok;
-        QTest::newRow("disk full") << "a=old" << "a" << ok << FileError::DiskFull << ok;
-        QTest::newRow("missing") << "a=1" << "b" << gone << ok << gone;
-        QTest::newRow("other case, another entry") << "a=1" << "A" << gone << ok << gone;
-        QTest::newRow("read-only") << "ro~" << "ro" << ok << denied << denied;
-        QTest::newRow("sub-folder") << "sub/" << "sub" << denied << denied << denied;
-        QTest::newRow("dead link") << "dead>" << "dead" << gone << ok << ok;
-        QTest::newRow("name of 255 bytes") << "" << QString(255, u'a') << gone << ok << gone;
-        QTest::newRow("name too long for the file system") << "" << QString(256, u'a') << bad << bad << gone;
-        QTest::newRow("empty name") << "a=1" << "" << bad << bad << bad;
-        QTest::newRow("dot") << "a=1" << "." << bad << bad << bad;
-        QTest::newRow("dot dot") << "a=1" << ".." << bad << bad << bad;
-        QTest::newRow("escapes the folder") << "a=1" << "../outside/secret" << bad << bad << bad;
-        QTest::newRow("into a sub-folder") << "sub/|sub/x=1" << "sub/x" << bad << bad << bad;
-        QTest::newRow("NUL in the name") << "a=1" << u"a\0b"_s << bad << bad << bad;
-        QTest::newRow("no key folder") << "-" << "a" << bad << bad << gone;
+        using K = FolderEntry::Kind;
+        QString loneSurrogate = u"ab"_s;
+        loneSurrogate.insert(1, QChar(0xD800));
+        QTest::newRow("file, longer than the new text") << "a=long text" << "a" << ok << ok << ok << K::File;
+        QTest::newRow("disk full") << "a=old" << "a" << ok << FileError::DiskFull << ok << K::File;
+        QTest::newRow("missing") << "a=1" << "b" << gone << ok << gone << K::None;
+        QTest::newRow("other case, another entry") << "a=1" << "A" << gone << ok << gone << K::None;
+        QTest::newRow("read-only") << "ro~" << "ro" << ok << denied << denied << K::File;
+        QTest::newRow("sub-folder") << "sub/" << "sub" << denied << denied << denied << K::Folder;
+        QTest::newRow("dead link, pointing outside") << "dead>" << "dead" << gone << denied << ok << K::Link;
+        QTest::newRow("link to a file outside") << "out>../outside/secret" << "out" << ok << denied << ok << K::Link;
+        QTest::newRow("link to an entry") << "a=1|b>a" << "b" << ok << denied << ok << K::Link;
+        QTest::newRow("FIFO") << "f*" << "f" << denied << denied << ok << K::Other;
+        QTest::newRow("link to a FIFO") << "f*|g>f" << "g" << denied << denied << ok << K::Link;
+        QTest::newRow("name of 255 bytes") << "" << QString(255, u'a') << gone << ok << gone << K::None;
+        QTest::newRow("name too long for the file system") << "" << QString(256, u'a') << bad << bad << gone << K::None;
+        QTest::newRow("empty name") << "a=1" << "" << bad << bad << bad << K::None;
+        QTest::newRow("dot") << "a=1" << "." << bad << bad << bad << K::None;
+        QTest::newRow("dot dot") << "a=1" << ".." << bad << bad << bad << K::None;
+        QTest::newRow("escapes the folder") << "a=1" << "../outside/secret" << bad << bad << bad << K::None;
+        QTest::newRow("into a sub-folder") << "sub/|sub/x=1" << "sub/x" << bad << bad << bad << K::None;
+        QTest::newRow("NUL in the name") << "a=1" << u"a\0b"_s << bad << bad << bad << K::None;
+        QTest::newRow("lone surrogate, where U+FFFD or ? would stand")
+            << "a%EF%BF%BDb=1|a?b=2" << loneSurrogate << bad << bad << bad << K::None;
+        QTest::newRow("a temporary file's name") << ".e.nyo-Ab12Cd=1" << ".e.nyo-Ab12Cd" << bad << bad << bad << K::None;
+        QTest::newRow("no key folder") << "-" << "a" << bad << bad << gone << K::None;
     }
     void operationsStayInTheKeyFolder()
     {
@@ -137,6 +223,7 @@ private slots:
         QStringList before;
         QByteArray old;
         const auto fresh = [&] {
+            QVERIFY(!key || !key->unblocked());
             key.emplace();
             key->setUp(u"../outside/secret=s|"_s + setUp);
             before = key->names();
@@ -153,7 +240,7 @@ private slots:
         QString text = u"untouched"_s;
         QCOMPARE(PklStore::ReadEntry(name, &text), read);
         QCOMPARE(text == u"untouched", read != FileError::None);
-        QCOMPARE(PklStore::EntryExists(name), read == FileError::None);
+        QTEST(PklStore::EntryKind(name), "kind");
 
         fresh();
         FileIO::InjectWriteFailure(write == FileError::DiskFull ? ENOSPC : 0, 1);
@@ -175,6 +262,7 @@ private slots:
         QCOMPARE(key->names(), before);
         QCOMPARE(key->bytes(u"sub/x"_s), setUp.contains(u"sub/x") ? QByteArray("1") : QByteArray("<none>"));
         QVERIFY(outsideUntouched());
+        QVERIFY(!key->unblocked());
     }
 };
 

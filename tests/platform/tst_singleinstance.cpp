@@ -285,6 +285,8 @@ private slots:
         QTest::newRow("relative path") << messageOf(payloadOf({"rel.txt"})) << false;
         QTest::newRow("empty path") << messageOf(payloadOf({"/a", ""})) << false;
         QTest::newRow("invalid UTF-8") << messageOf(payloadOf({"/\xff\xfe.txt"})) << false;
+        QTest::newRow("UTF-8 cut off at the end") << messageOf(payloadOf({"/tmp/a\xc3"})) << false;
+        QTest::newRow("byte-order mark first") << messageOf(payloadOf({"\xef\xbb\xbf/tmp/a"})) << false;
         QTest::newRow("NUL in path") << messageOf(payloadOf({QByteArray("/a\0b", 4)})) << false;
         QTest::newRow("bytes after the last path") << messageOf(good + "x") << false;
         QTest::newRow("cut short") << header(100) + good << true;
