@@ -23,6 +23,7 @@ const CommandMap<MDIFrameWnd> &MDIFrameWnd::messageMap()
     using F = MDIFrameWnd;
     static const CommandMap<F> map{
         OnCommand<F>(ID_WINDOW_NEW, &F::OnWindowNew),
+        OnUpdateCommand<F>(ID_WINDOW_NEW, &F::OnUpdateMDIWindowCmd),
         OnCommandRange<F>(AFX_IDM_FIRST_MDICHILD, AFX_IDM_LAST_MDICHILD, &F::OnWindowActivate),
         OnUpdateCommandRange<F>(AFX_IDM_FIRST_MDICHILD, AFX_IDM_LAST_MDICHILD, &F::OnUpdateWindowActivate),
         OnUpdateCommandRange<F>(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL, &F::OnUpdateKeyIndicator),
@@ -278,6 +279,11 @@ void MDIFrameWnd::OnUpdateWindowActivate(CmdUI *ui)
     MDIChildWnd *child = MDIChildrenByCreation().value(ui->id() - AFX_IDM_FIRST_MDICHILD);
     ui->Enable(child != nullptr);
     ui->SetCheck(child && child == MDIGetActive());
+}
+
+void MDIFrameWnd::OnUpdateMDIWindowCmd(CmdUI *ui)
+{
+    ui->Enable(MDIGetActive() != nullptr);
 }
 
 // The new window shares the document's text and comes up as the frame's activation decides.

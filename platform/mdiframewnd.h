@@ -62,6 +62,9 @@ public:
     void OnWindowNew();
     void OnWindowActivate(int id);
     void OnUpdateWindowActivate(CmdUI *ui);
+    // The commands that act on document windows (a further window, cascade, tile, arrange)
+    // are grey while there is none.
+    void OnUpdateMDIWindowCmd(CmdUI *ui);
     void OnUpdateKeyIndicator(CmdUI *ui);
 
 signals:

@@ -174,6 +174,13 @@ private slots:
         // The hidden window closes with its document from another window of it: hiding does
         // nothing until a show clears the state, which shows nothing.
         QTest::newRow("hidden window closed meanwhile") << QStringList{"window -> *無題1:2 無題1:1", "hide -> *無題1:1 (無題1:2)", "close -> none", "open X Y -> *Y X", "hide -> *Y X", "show -> *Y X", "hide -> *X (Y)"};
+        // Shown again by its entry in the window list or by opening its document again, the
+        // window is hidden no more: it can be hidden again, and previous comes to it.
+        QTest::newRow("hidden window back through the window list") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "list 2 -> *B A", "hide -> *A (B)", "show -> *B A"};
+        QTest::newRow("previous reaches the window shown from the list") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "list 2 -> *B A", "next -> *A B", "prev -> *B A"};
+        QTest::newRow("hidden window back by opening its document") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "open B -> *B A", "hide -> *A (B)", "show -> *B A"};
+        // Cascade, tile and arrange, by menu, key or button, are grey without a document window.
+        QTest::newRow("arranging needs a document window") << QStringList{"close -> none", "!cascade -> none", "!tile -> none", "!tileh -> none", "!arrange -> none", "open A B -> *B A", "tile -> *B A (not maximised)", "cascade -> *B A (not maximised)", "arrange -> *B A (not maximised)"};
     }
     // Whatever the step, the active window visible is maximised, the menus are those of a
     // document window while there is one, and no document is left without a window.
@@ -181,7 +188,8 @@ private slots:
     {
         QFETCH(QStringList, script);
         const QMap<QString, int> commands{{"close", ID_FILE_CLOSE}, {"new", ID_FILE_NEW}, {"window", ID_WINDOW_NEW}, {"next", ID_WINDOW_NEXT},
-                                          {"prev", ID_WINDOW_PREV}, {"hide", ID_WINDOW_HIDE}, {"show", ID_WINDOW_SHOW}};
+                                          {"prev", ID_WINDOW_PREV}, {"hide", ID_WINDOW_HIDE}, {"show", ID_WINDOW_SHOW},
+                                          {"cascade", ID_WINDOW_CASCADE}, {"tile", ID_WINDOW_TILE_VERT}, {"tileh", ID_WINDOW_TILE_HORZ}, {"arrange", ID_WINDOW_ARRANGE}};
         m_app = startApp();
         CMainFrame *frame = m_app->MainFrame();
         QStringList seen;
@@ -191,6 +199,8 @@ private slots:
             if (command.startsWith(QLatin1String("open ")))  // files named after their titles, in order
                 for (const QString &name : command.mid(5).split(u' '))
                     ran = ran && m_app->OpenDocumentFile(writeFile(name, name.toLatin1()));
+            else if (command.startsWith(QLatin1String("list ")))  // the window list's entry of that number
+                windowList(frame).at(command.mid(5).toInt() - 1)->trigger();
             else
                 ran = run(commands.value(command));
             MDIChildWnd *active = frame->MDIGetActive();
