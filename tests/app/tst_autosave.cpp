@@ -228,6 +228,7 @@ private slots:
         row("negative interval", "2 42 7 0", warn + "-5|type 1009 10|OK", "checked 1001 1020; edits -5|10", {notNumber});
         row("interval 0", "2 42 7 0", warn + "0|type 1009 99|OK", "checked 1001 1020; edits 0|99", {intervalRange});
         row("interval 36001", "2 42 7 0", "type 1002 36001|OK", "checked 1001; edits 36001|7; grey 1009 1021", {intervalRange});
+        row("interval beyond 32 bits", "2 42 7 0", "type 1002 4294967296|OK", "checked 1001; edits 4294967296|7; grey 1009 1021", {intervalRange});
         row("lead 61", "2 42 7 0", warn + "100|type 1009 61|OK", "checked 1001 1020; edits 100|61", {leadRange});
         row("greyed fields are checked too", "1 42 7 0", "type 1002 100|type 1009 0|OK", "checked 1000; edits 100|0; grey 1002 1008 1009 1020 1021", {leadRange});
         row("lead above interval", "2 42 7 0", warn + "5|type 1009 6|OK", "checked 1001 1020; edits 5|6", {smaller});
