@@ -1,6 +1,6 @@
-// The frame and history settings dialogs, through their commands: what they show from the
-// store, how the main-frame dialog enables its fields, which entries they refuse and what they
-// store and say.
+// The frame, history and auto-save settings dialogs, through their commands: what they show
+// from the store, how the main-frame dialog enables its fields, which entries they refuse and
+// what they store and say.
 #include "app_helper.h"
 
 #include "app/mainframe.h"
@@ -130,6 +130,8 @@ private slots:
         row("history: below 32 bits", {}, u"type 1002 -2147483649|OK"_s, {}, refused(kRange) + u"|still open at 1002"_s);
         row("history: letters", {}, u"type 1002 abc|OK"_s, {}, refused(kNotInt) + u"|still open at 1002"_s);
         row("history: cancelled", {}, u"type 1002 2|Cancel"_s, {});
+        command = ID_SETTINGS_AUTOSAVE;
+        row("auto-save: nothing stored", {}, u"Cancel"_s, u"checked 1000; edits 600|10; grey 1002 1008 1009 1020 1021"_s);
     }
     // Each dialog belongs to the main window and opens with its fields showing their numbers
     // from the start.
