@@ -107,12 +107,21 @@ bool MDIFrameWnd::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto *widget = static_cast<QWidget *>(watched);
-        // Only keys meant for this window; modal dialogs keep their own keys.
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Only keys meant for this window; modal dialogs keep their own keys. The document
+        // window's system keys come first, as the MDI client's do.
         if (widget->window() == this && !QApplication::activeModalWidget() &&
-            m_pRouter->TranslateAccelerator(static_cast<QKeyEvent *>(event)))
+            (TranslateMDISysAccel(key) || m_pRouter->TranslateAccelerator(key)))
             return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The keys of the active document window's system menu, for a window the user sees.
+bool MDIFrameWnd::TranslateMDISysAccel(const QKeyEvent *event)
+{
+    MDIChildWnd *child = MDIGetActive();
+    return child && !child->isHidden() && child->TranslateSysAccel(event);
 }
 
 void MDIFrameWnd::closeEvent(QCloseEvent *event)

@@ -17,6 +17,7 @@
 class CommandRouter;
 class MDIChildWnd;
 class QAction;
+class QKeyEvent;
 class QMdiArea;
 class QMenu;
 
@@ -79,6 +80,7 @@ protected:
 
 private:
     QList<CommandTarget *> Route() const;
+    bool TranslateMDISysAccel(const QKeyEvent *event);
     void OnSubWindowActivated();
     void UpdateWindowMenu(QMenu *menu);
     void RememberFrameOffset();

@@ -12,6 +12,7 @@
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "res/resource.h"
+#include "res/resources.h"
 #include "settings/keyindex.h"
 
 #include <QClipboard>
@@ -180,6 +181,8 @@ private slots:
         QTest::newRow("previous reaches the window shown from the list") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "list 2 -> *B A", "next -> *A B", "prev -> *B A"};
         QTest::newRow("hidden window back by opening its document") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "open B -> *B A", "hide -> *A (B)", "show -> *B A"};
         // Cascade, tile and arrange, by menu, key or button, are grey without a document window.
+        // The document window's system keys: next window, close.
+        QTest::newRow("system keys") << QStringList{"close -> none", "open A B C -> *C B A", "key Ctrl+F6 -> *B A C", "key Ctrl+F6 -> *A C B", "key Ctrl+F4 -> *B C", "key Ctrl+F4 -> *C", "key Ctrl+F4 -> none"};
         QTest::newRow("arranging needs a document window") << QStringList{"close -> none", "!cascade -> none", "!tile -> none", "!tileh -> none", "!arrange -> none", "open A B -> *B A", "tile -> *B A (not maximised)", "cascade -> *B A (not maximised)", "arrange -> *B A (not maximised)"};
     }
     // Whatever the step, the active window visible is maximised, the menus are those of a
@@ -201,6 +204,8 @@ private slots:
                     ran = ran && m_app->OpenDocumentFile(writeFile(name, name.toLatin1()));
             else if (command.startsWith(QLatin1String("list ")))  // the window list's entry of that number
                 windowList(frame).at(command.mid(5).toInt() - 1)->trigger();
+            else if (command.startsWith(QLatin1String("key ")))  // pressed in the active view
+                QTest::keySequence(activeView(m_app.get()), QKeySequence(command.mid(4)));
             else
                 ran = run(commands.value(command));
             MDIChildWnd *active = frame->MDIGetActive();
@@ -318,6 +323,45 @@ private slots:
         for (int i = 0; i < 8; ++i)
             QVERIFY(run(ID_FILE_NEW));
         QCOMPARE(list().mid(8), (QStringList{"&9 無題6", "10 無題7", "* 11 無題8"}));
+    }
+
+    void systemMenuOfDocumentWindows_data()
+    {
+        QTest::addColumn<States>("state");
+        QTest::addColumn<QStringList>("items");  // "-" for a separator, "(grey)" after a disabled item
+        const QStringList tail{"-", "閉じる(&C)\tCtrl+F4", "-", "次のｳｨﾝﾄﾞｳ(&T)\tCtrl+F6"};
+        QTest::newRow("normal") << States() << QStringList{"元のｻｲｽﾞに戻す(&R) (grey)", "移動(&M)", "ｻｲｽﾞ変更(&S)", "最小化(&N)", "最大化(&X)"} + tail;
+        QTest::newRow("maximised") << States(Qt::WindowMaximized) << QStringList{"元のｻｲｽﾞに戻す(&R)", "移動(&M) (grey)", "ｻｲｽﾞ変更(&S) (grey)", "最小化(&N)", "最大化(&X) (grey)"} + tail;
+        QTest::newRow("minimised") << States(Qt::WindowMinimized) << QStringList{"元のｻｲｽﾞに戻す(&R)", "移動(&M) (grey)", "ｻｲｽﾞ変更(&S) (grey)", "最小化(&N) (grey)", "最大化(&X)"} + tail;
+    }
+    // The framework's items, without one that pins a document window inside the main window;
+    // pointing at one shows its prompt in the status bar, and the idle text comes back when the
+    // menu closes.
+    void systemMenuOfDocumentWindows()
+    {
+        QFETCH(States, state); QFETCH(QStringList, items);
+        m_app = startApp();
+        CMainFrame *frame = m_app->MainFrame();
+        MDIChildWnd *child = frame->MDIGetActive();
+        child->setWindowState(state);
+        QMenu *menu = child->systemMenu();
+        QStringList shown;
+        for (QAction *item : menu->actions())
+            shown.append(item->isSeparator() ? "-" : item->text() + (item->isEnabled() ? "" : " (grey)"));
+        QCOMPARE(shown, items);
+        QStatusBar *bar = frame->statusBar();
+        const QString idle = bar->currentMessage();
+        child->showSystemMenu();
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        for (QAction *item : menu->actions()) {
+            if (item->isSeparator() || !item->isEnabled())
+                continue;
+            QTest::mouseMove(menu, menu->actionGeometry(item).center());
+            QTRY_COMPARE(bar->currentMessage(), Res::prompt(item->data().toInt()));
+            QVERIFY(!bar->currentMessage().isEmpty());
+        }
+        menu->close();
+        QTRY_COMPARE(bar->currentMessage(), idle);
     }
 
     // Pointing at a toolbar button or a menu item shows its prompt, and the idle text again
