@@ -5,9 +5,20 @@
 #include "res/resource.h"
 #include "settings/keyindex.h"
 
+#include <QAction>
+#include <QMenu>
+
+// The system menu's items speak the program's language: texts from the menus, prompts from
+// the string table.
 CChildFrame::CChildFrame(QWidget *parent) : MDIChildWnd(parent)
 {
     setWindowIcon(Res::icon(IDR_NYOTYPE));
+    for (QAction *item : systemMenu()->actions()) {
+        if (const int id = item->data().toInt()) {
+            item->setText(Res::menuText(id));
+            item->setStatusTip(Res::prompt(id));
+        }
+    }
 }
 
 int CChildFrame::ShowCommandFor(int windowMode, int requested)

@@ -37,6 +37,10 @@ const CommandMap<CMainFrame> &CMainFrame::messageMap()
         OnCommand<F>(ID_WINDOW_TILE_HORZ, &F::OnWindowTileHorz),
         OnCommand<F>(ID_WINDOW_TILE_VERT, &F::OnWindowTileVert),
         OnCommand<F>(ID_WINDOW_ARRANGE, &F::OnWindowArrange),
+        OnUpdateCommand<F>(ID_WINDOW_CASCADE, &F::OnUpdateMDIWindowCmd),
+        OnUpdateCommand<F>(ID_WINDOW_TILE_HORZ, &F::OnUpdateMDIWindowCmd),
+        OnUpdateCommand<F>(ID_WINDOW_TILE_VERT, &F::OnUpdateMDIWindowCmd),
+        OnUpdateCommand<F>(ID_WINDOW_ARRANGE, &F::OnUpdateMDIWindowCmd),
         OnCommand<F>(ID_APP_EXIT, &F::OnAppExit),
         OnCommand<F>(ID_WINDOW_HIDE, &F::OnWindowHide),
         OnCommand<F>(ID_WINDOW_NEXT, &F::OnWindowNext),
@@ -370,6 +374,18 @@ void CMainFrame::OnWindowShow()
     }
     m_hWndHiddenChild = nullptr;
     m_bChildHidden = false;
+}
+
+// The frame watches every event of the application already (for its keys); a hidden window
+// shown again by any road is no longer the hidden one, so hiding works again and moving
+// between windows no longer passes over it.
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && m_bChildHidden && watched == m_hWndHiddenChild) {
+        m_hWndHiddenChild = nullptr;
+        m_bChildHidden = false;
+    }
+    return MDIFrameWnd::eventFilter(watched, event);
 }
 
 void CMainFrame::OnViewToolBar()

@@ -53,6 +53,9 @@ public:
     void OnUpdateViewStatusBar(CmdUI *ui);
 
 protected:
+    // Whatever shows the hidden document window again (the window list, opening its document
+    // again, Show) ends its hidden state.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     // No menu of the bars: they are shown and hidden through the View menu only, so the

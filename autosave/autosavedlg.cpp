@@ -4,14 +4,29 @@
 #include "platform/colorref.h"
 #include "platform/ddx.h"
 #include "platform/msgbox.h"
+#include "platform/winapp.h"
 #include "settings/keyindex.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
 
-CAutoSaveDlg::CAutoSaveDlg(QWidget *parent) : TemplateDialog(parent)
+namespace {
+// Made without an owner, as its command makes it, the dialog belongs to the main window, as the
+// framework gives any dialog without one: it opens over that window and stays above it, also
+// when the main window is kept on top of others.
+QWidget *OwnerOrMainWindow(QWidget *parent)
+{
+    if (parent)
+        return parent;
+    WinApp *app = WinApp::Get();
+    return app ? app->GetMainWnd() : nullptr;
+}
+} // namespace
+
+CAutoSaveDlg::CAutoSaveDlg(QWidget *parent) : TemplateDialog(OwnerOrMainWindow(parent))
 {
     CreateControls();
     LoadSettings();
@@ -88,6 +103,9 @@ void CAutoSaveDlg::LoadSettings()
     }
     EnableColorFields(m_bColorChange == 1 && m_nSaveMode != 1);
     DoDataExchange(false);
+    // A number wider than its field shows from its first digit, as in the other dialogs.
+    m_interval->home(false);
+    m_lead->home(false);
     const bool on = m_nSaveMode == 2 || m_nSaveMode == 3;
     (on ? m_on : m_off)->setChecked(true);
     if (m_nSaveMode == 3)
@@ -116,10 +134,11 @@ void CAutoSaveDlg::OnColorChange()
 }
 
 // The colour is written at once, whatever becomes of this dialog; the colour dialog starts
-// on white, not on the stored colour.
+// on white, not on the stored colour. It belongs to this dialog, the last one opened over the
+// main window, so it comes up over both.
 void CAutoSaveDlg::OnBackColor()
 {
-    const std::optional<QColor> color = ColorDialog::Choose(QColor(Qt::white), nullptr);
+    const std::optional<QColor> color = ColorDialog::Choose(QColor(Qt::white), this);
     if (color)
         Keys::JBK.write(int32_t(RefFromColor(*color)));
 }

@@ -9,6 +9,9 @@
 #include <QValidator>
 #include <QWidget>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 bool isBlank(QChar c)
@@ -16,7 +19,8 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
-// Splits "  -123  " into sign and digits; nullopt when anything else is there.
+// Splits "  -123  " into sign and digits; nullopt when anything else is there. A magnitude
+// beyond any 32-bit value stops at 2^32, so that a long number still counts as a number.
 struct Number {
     bool negative = false;
     bool hadSign = false;
@@ -36,10 +40,9 @@ std::optional<Number> scanNumber(QStringView text)
         ++i;
     }
     const qsizetype firstDigit = i;
+    constexpr uint64_t kBeyond = uint64_t(UINT32_MAX) + 1;
     while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-        num.magnitude = num.magnitude * 10 + uint64_t(text[i].unicode() - u'0');
-        if (num.magnitude > uint64_t(UINT32_MAX) + 1)
-            return std::nullopt;   // beyond any 32-bit value: cannot be held
+        num.magnitude = std::min(num.magnitude * 10 + uint64_t(text[i].unicode() - u'0'), kBeyond);
         ++i;
     }
     if (i == firstDigit)
@@ -85,6 +88,18 @@ void Ddx::prepare(QWidget *control, bool isEdit)
     m_lastIsEdit = isEdit;
 }
 
+bool Ddx::ok()
+{
+    settle();
+    return !m_failed;
+}
+
+void Ddx::settle()
+{
+    if (!m_strOutside32Bits.isEmpty())
+        fail(std::exchange(m_strOutside32Bits, QString()));
+}
+
 void Ddx::fail(const QString &message)
 {
     MsgBox::show(m_dialog, message, QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
@@ -98,6 +113,7 @@ void Ddx::fail(const QString &message)
 
 Ddx &Ddx::text(QLineEdit *edit, int32_t &value)
 {
+    settle();
     if (!active())
         return *this;
     prepare(edit, true);
@@ -107,6 +123,8 @@ Ddx &Ddx::text(QLineEdit *edit, int32_t &value)
     }
     if (const auto parsed = parseInt(edit->text()))
         value = *parsed;
+    else if (scanNumber(edit->text()))
+        m_strOutside32Bits = parseIntMessage();
     else
         fail(parseIntMessage());
     return *this;
@@ -114,6 +132,7 @@ Ddx &Ddx::text(QLineEdit *edit, int32_t &value)
 
 Ddx &Ddx::text(QLineEdit *edit, uint32_t &value)
 {
+    settle();
     if (!active())
         return *this;
     prepare(edit, true);
@@ -121,8 +140,11 @@ Ddx &Ddx::text(QLineEdit *edit, uint32_t &value)
         edit->setText(QString::number(value));
         return *this;
     }
+    const auto number = scanNumber(edit->text());
     if (const auto parsed = parseUInt(edit->text()))
         value = *parsed;
+    else if (number && !number->negative)
+        m_strOutside32Bits = parseUIntMessage();
     else
         fail(parseUIntMessage());
     return *this;
@@ -130,6 +152,7 @@ Ddx &Ddx::text(QLineEdit *edit, uint32_t &value)
 
 Ddx &Ddx::text(QLineEdit *edit, QString &value)
 {
+    settle();
     if (!active())
         return *this;
     prepare(edit, true);
@@ -142,6 +165,7 @@ Ddx &Ddx::text(QLineEdit *edit, QString &value)
 
 Ddx &Ddx::check(QAbstractButton *box, int32_t &value)
 {
+    settle();
     if (!active())
         return *this;
     prepare(box, false);
@@ -159,22 +183,26 @@ Ddx &Ddx::check(QAbstractButton *box, int32_t &value)
     return *this;
 }
 
+// A number beyond 32 bits is outside any range these bounds can give.
 Ddx &Ddx::minMaxInt(int32_t value, int32_t minValue, int32_t maxValue)
 {
-    if (active() && m_save && (value < minValue || value > maxValue))
+    const bool outside32Bits = !std::exchange(m_strOutside32Bits, QString()).isEmpty();
+    if (active() && m_save && (outside32Bits || value < minValue || value > maxValue))
         fail(rangeMessage(QString::number(minValue), QString::number(maxValue)));
     return *this;
 }
 
 Ddx &Ddx::minMaxUInt(uint32_t value, uint32_t minValue, uint32_t maxValue)
 {
-    if (active() && m_save && (value < minValue || value > maxValue))
+    const bool outside32Bits = !std::exchange(m_strOutside32Bits, QString()).isEmpty();
+    if (active() && m_save && (outside32Bits || value < minValue || value > maxValue))
         fail(rangeMessage(QString::number(minValue), QString::number(maxValue)));
     return *this;
 }
 
 Ddx &Ddx::maxChars(const QString &value, int maxBytes)
 {
+    settle();
     if (!active())
         return *this;
     maxBytes = qMax(1, maxBytes);

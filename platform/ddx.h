@@ -14,6 +14,10 @@
 // the first field that fails gets its message box (application title, exclamation icon),
 // the focus and a full selection, and every later call does nothing, so exactly one message
 // is shown. Validations apply to the field transferred last.
+//
+// A number too large for 32 bits is a number all the same: a range check that follows its
+// transfer answers it with the range message, as any other number outside the range. A field
+// without a range check refuses it as not a number of its type, since no value can hold it.
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -28,8 +32,9 @@ public:
     Ddx(QWidget *dialog, bool saveAndValidate);
 
     bool saveAndValidate() const { return m_save; }
-    // False once a field has failed.
-    bool ok() const { return !m_failed; }
+    // False once a field has failed (a number beyond 32 bits left without a range check
+    // fails here at the latest).
+    bool ok();
 
     // Signed decimal integer.
     Ddx &text(QLineEdit *edit, int32_t &value);
@@ -48,7 +53,7 @@ public:
     Ddx &maxChars(const QString &value, int maxBytes);
 
     // The parsers behind the integer transfers: blanks (space, tab) around the number are
-    // allowed, nothing else; a value outside 32 bits is not a number.
+    // allowed, nothing else; a value outside 32 bits has no result.
     static std::optional<int32_t> parseInt(QStringView text);
     static std::optional<uint32_t> parseUInt(QStringView text);
 
@@ -61,6 +66,8 @@ public:
 private:
     bool active() const { return !m_failed; }
     void prepare(QWidget *control, bool isEdit);
+    // Fails a number beyond 32 bits that no range check took up, with the message given.
+    void settle();
     // Shows the message, puts the focus on the last field and stops further exchange.
     void fail(const QString &message);
 
@@ -69,4 +76,6 @@ private:
     bool m_failed = false;
     QWidget *m_lastControl = nullptr;
     bool m_lastIsEdit = false;
+    // The last field held a number beyond 32 bits; its message unless a range check follows.
+    QString m_strOutside32Bits;
 };

@@ -1,10 +1,12 @@
 #pragma once
 // A document window inside the main frame: it frames one view of one document, asks before
-// its document's last window closes, and carries the document's title.
+// its document's last window closes, and carries the document's title. Its system menu has
+// the framework's items, each with the id of its status-bar prompt (platform/syscommands.h).
 #include "platform/commandtarget.h"
 
 #include <QMdiSubWindow>
 
+class QKeyEvent;
 class RichEditDoc;
 class RichEditView;
 
@@ -27,6 +29,10 @@ public:
     // Closes without asking about unsaved changes (the caller has asked already).
     void CloseWithoutPrompt();
 
+    // Runs the system-menu item whose key (Ctrl+F4, Ctrl+F6) was pressed, when it is
+    // enabled; false when the key is none of them.
+    bool TranslateSysAccel(const QKeyEvent *event);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -34,6 +40,9 @@ private:
     // The active document window of the main window (this one or another), null when none.
     MDIChildWnd *ActiveSibling() const;
     void ShowMinimizedWithoutActivating();
+    void BuildSystemMenu();
+    // Shows text in the main window's status bar, as a menu of the menu bar would.
+    void ShowPrompt(const QString &text);
 
     RichEditDoc *m_pDocument = nullptr;
     RichEditView *m_pView = nullptr;

@@ -23,6 +23,7 @@ const CommandMap<MDIFrameWnd> &MDIFrameWnd::messageMap()
     using F = MDIFrameWnd;
     static const CommandMap<F> map{
         OnCommand<F>(ID_WINDOW_NEW, &F::OnWindowNew),
+        OnUpdateCommand<F>(ID_WINDOW_NEW, &F::OnUpdateMDIWindowCmd),
         OnCommandRange<F>(AFX_IDM_FIRST_MDICHILD, AFX_IDM_LAST_MDICHILD, &F::OnWindowActivate),
         OnUpdateCommandRange<F>(AFX_IDM_FIRST_MDICHILD, AFX_IDM_LAST_MDICHILD, &F::OnUpdateWindowActivate),
         OnUpdateCommandRange<F>(ID_INDICATOR_CAPS, ID_INDICATOR_SCRL, &F::OnUpdateKeyIndicator),
@@ -106,12 +107,21 @@ bool MDIFrameWnd::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto *widget = static_cast<QWidget *>(watched);
-        // Only keys meant for this window; modal dialogs keep their own keys.
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Only keys meant for this window; modal dialogs keep their own keys. The document
+        // window's system keys come first, as the MDI client's do.
         if (widget->window() == this && !QApplication::activeModalWidget() &&
-            m_pRouter->TranslateAccelerator(static_cast<QKeyEvent *>(event)))
+            (TranslateMDISysAccel(key) || m_pRouter->TranslateAccelerator(key)))
             return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The keys of the active document window's system menu, for a window the user sees.
+bool MDIFrameWnd::TranslateMDISysAccel(const QKeyEvent *event)
+{
+    MDIChildWnd *child = MDIGetActive();
+    return child && !child->isHidden() && child->TranslateSysAccel(event);
 }
 
 void MDIFrameWnd::closeEvent(QCloseEvent *event)
@@ -278,6 +288,11 @@ void MDIFrameWnd::OnUpdateWindowActivate(CmdUI *ui)
     MDIChildWnd *child = MDIChildrenByCreation().value(ui->id() - AFX_IDM_FIRST_MDICHILD);
     ui->Enable(child != nullptr);
     ui->SetCheck(child && child == MDIGetActive());
+}
+
+void MDIFrameWnd::OnUpdateMDIWindowCmd(CmdUI *ui)
+{
+    ui->Enable(MDIGetActive() != nullptr);
 }
 
 // The new window shares the document's text and comes up as the frame's activation decides.

@@ -17,6 +17,7 @@
 class CommandRouter;
 class MDIChildWnd;
 class QAction;
+class QKeyEvent;
 class QMdiArea;
 class QMenu;
 
@@ -62,6 +63,9 @@ public:
     void OnWindowNew();
     void OnWindowActivate(int id);
     void OnUpdateWindowActivate(CmdUI *ui);
+    // The commands that act on document windows (a further window, cascade, tile, arrange)
+    // are grey while there is none.
+    void OnUpdateMDIWindowCmd(CmdUI *ui);
     void OnUpdateKeyIndicator(CmdUI *ui);
 
 signals:
@@ -76,6 +80,7 @@ protected:
 
 private:
     QList<CommandTarget *> Route() const;
+    bool TranslateMDISysAccel(const QKeyEvent *event);
     void OnSubWindowActivated();
     void UpdateWindowMenu(QMenu *menu);
     void RememberFrameOffset();

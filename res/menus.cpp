@@ -1,7 +1,10 @@
 // Menu bars 128 (no document open), 129 (a document window active) and 6 (an embedded object
-// active in place). Key names follow a tab in the item text.
+// active in place), and the texts of a document window's system menu. Key names follow a tab
+// in the item text.
 #include "res/resources.h"
 #include "res/resource.h"
+
+#include "platform/syscommands.h"
 
 #include <QMenu>
 
@@ -193,6 +196,23 @@ QList<MenuItem> inPlaceMenu()
     };
 }
 
+// A document window's system menu: the window lays out the framework's items and takes their
+// texts from here, in the style of the framework's own items.
+QList<MenuItem> childSystemMenu()
+{
+    return {
+        cmd(AFX_IDS_SCRESTORE, u"元のｻｲｽﾞに戻す(&R)"),
+        cmd(AFX_IDS_SCMOVE, u"移動(&M)"),
+        cmd(AFX_IDS_SCSIZE, u"ｻｲｽﾞ変更(&S)"),
+        cmd(AFX_IDS_SCMINIMIZE, u"最小化(&N)"),
+        cmd(AFX_IDS_SCMAXIMIZE, u"最大化(&X)"),
+        sep(),
+        cmd(AFX_IDS_SCCLOSE, u"閉じる(&C)\tCtrl+F4"),
+        sep(),
+        cmd(AFX_IDS_SCNEXTWINDOW, u"次のｳｨﾝﾄﾞｳ(&T)\tCtrl+F6"),
+    };
+}
+
 const MenuItem *findCommand(const QList<MenuItem> &items, int commandId)
 {
     for (const MenuItem &item : items) {
@@ -269,6 +289,9 @@ QString menuText(int commandId)
         if (const MenuItem *item = findCommand(items, commandId))
             return item->text;
     }
+    const QList<MenuItem> system = childSystemMenu();
+    if (const MenuItem *item = findCommand(system, commandId))
+        return item->text;
     return {};
 }
 

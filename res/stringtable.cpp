@@ -3,21 +3,12 @@
 #include "res/resources.h"
 #include "res/resource.h"
 
+#include "platform/syscommands.h"
+
 #include <QHash>
 
 namespace Res {
 namespace {
-
-// Window-menu and system-menu commands of the frame windows; they have prompts only.
-constexpr int ID_SC_SIZE = 61184;
-constexpr int ID_SC_MOVE = 61185;
-constexpr int ID_SC_MINIMIZE = 61186;
-constexpr int ID_SC_MAXIMIZE = 61187;
-constexpr int ID_SC_NEXTWINDOW = 61188;
-constexpr int ID_SC_PREVWINDOW = 61189;
-constexpr int ID_SC_CLOSE = 61190;
-constexpr int ID_SC_RESTORE = 61202;
-constexpr int ID_SC_TASKLIST = 61203;
 
 struct Entry {
     int id;
@@ -107,15 +98,15 @@ const Entry kStrings[] = {
     {ID_APP_ABOUT, u"ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
 
     // System menu and MDI window list
-    {ID_SC_SIZE, u"ｳｨﾝﾄﾞｳのｻｲｽﾞを変更"},
-    {ID_SC_MOVE, u"ｳｨﾝﾄﾞｳの位置を変更"},
-    {ID_SC_MINIMIZE, u"ｳｨﾝﾄﾞｳを最小化する"},
-    {ID_SC_MAXIMIZE, u"ｳｨﾝﾄﾞｳを最大化する"},
-    {ID_SC_NEXTWINDOW, u"次のｳｨﾝﾄﾞｳに切り替える"},
-    {ID_SC_PREVWINDOW, u"前のｳｨﾝﾄﾞｳに切り替える"},
-    {ID_SC_CLOSE, u"作業中のｳｨﾝﾄﾞｳを閉じ、変更したﾌｧｲﾙの保存を指示"},
-    {ID_SC_RESTORE, u"ｳｨﾝﾄﾞｳを通常のｻｲｽﾞに戻す"},
-    {ID_SC_TASKLIST, u"ｱﾌﾟﾘｹｰｼｮﾝの切り替え"},
+    {AFX_IDS_SCSIZE, u"ｳｨﾝﾄﾞｳのｻｲｽﾞを変更"},
+    {AFX_IDS_SCMOVE, u"ｳｨﾝﾄﾞｳの位置を変更"},
+    {AFX_IDS_SCMINIMIZE, u"ｳｨﾝﾄﾞｳを最小化する"},
+    {AFX_IDS_SCMAXIMIZE, u"ｳｨﾝﾄﾞｳを最大化する"},
+    {AFX_IDS_SCNEXTWINDOW, u"次のｳｨﾝﾄﾞｳに切り替える"},
+    {AFX_IDS_SCPREVWINDOW, u"前のｳｨﾝﾄﾞｳに切り替える"},
+    {AFX_IDS_SCCLOSE, u"作業中のｳｨﾝﾄﾞｳを閉じ、変更したﾌｧｲﾙの保存を指示"},
+    {AFX_IDS_SCRESTORE, u"ｳｨﾝﾄﾞｳを通常のｻｲｽﾞに戻す"},
+    {AFX_IDS_SCTASKLIST, u"ｱﾌﾟﾘｹｰｼｮﾝの切り替え"},
     {AFX_IDS_MDICHILD, u"指定のｳｨﾝﾄﾞｳを表示"},
 
     // Status-bar indicators

@@ -2,6 +2,7 @@
 // dialog with its command. Timer periods run at a test scale of milliseconds per second.
 #include "app_helper.h"
 
+#include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "autosave/autosavedlg.h"
 #include "autosave/autosavetimers.h"
@@ -228,6 +229,7 @@ private slots:
         row("negative interval", "2 42 7 0", warn + "-5|type 1009 10|OK", "checked 1001 1020; edits -5|10", {notNumber});
         row("interval 0", "2 42 7 0", warn + "0|type 1009 99|OK", "checked 1001 1020; edits 0|99", {intervalRange});
         row("interval 36001", "2 42 7 0", "type 1002 36001|OK", "checked 1001; edits 36001|7; grey 1009 1021", {intervalRange});
+        row("interval beyond 32 bits", "2 42 7 0", "type 1002 4294967296|OK", "checked 1001; edits 4294967296|7; grey 1009 1021", {intervalRange});
         row("lead 61", "2 42 7 0", warn + "100|type 1009 61|OK", "checked 1001 1020; edits 100|61", {leadRange});
         row("greyed fields are checked too", "1 42 7 0", "type 1002 100|type 1009 0|OK", "checked 1000; edits 100|0; grey 1002 1008 1009 1020 1021", {leadRange});
         row("lead above interval", "2 42 7 0", warn + "5|type 1009 6|OK", "checked 1001 1020; edits 5|6", {smaller});
@@ -247,22 +249,26 @@ private slots:
         QTEST(dialog.isVisible() ? dialogState(&dialog) : dialog.result() ? "accepted" : "cancelled", "outcome");
     }
 
-    // The colour dialog starts white; its colour is stored at once and stays after Cancel.
+    // The colour dialog starts white and belongs to the dialog that opens it; its colour is
+    // stored at once and stays after Cancel.
     void colourButtonWritesAtOnce()
     {
         storeAutoSave(QStringLiteral("2 600 10 1"));
         Keys::JBK.write(0x123456);
         CAutoSaveDlg dialog;
         QColor initial;
+        QWidget *owner = nullptr;
         onModal([&](QWidget *modal) {
             auto *colours = qobject_cast<QColorDialog *>(modal);
             QVERIFY(colours);
             initial = colours->currentColor();
+            owner = colours->parentWidget();
             colours->setCurrentColor(QColor(0x11, 0x22, 0x33));
             colours->accept();
         });
         playDialog(&dialog, {QStringLiteral("click 1021"), QStringLiteral("Cancel")});
         QCOMPARE(initial, QColor(Qt::white));
+        QCOMPARE(owner, &dialog);
         QCOMPARE(Keys::JBK.read(), 0x332211);
     }
 
@@ -277,8 +283,8 @@ private slots:
         QTest::newRow("on with warning") << "click 1001" + typed + "OK" << "2 20 4 1" << "every 20, lead 4, ask 0; save 20000, warn 16000";
         QTest::newRow("ask without warning") << "click 1001" + typed + "click 1008|click 1020|OK" << "3 20 3 0" << "every 20, lead 0, ask 1; save 20000, warn -";
     }
-    // The view's timers stop and its background returns before the dialog, which has no owner,
-    // shows; OK writes the settings, saves at once and arms the timers; Cancel and Off leave the
+    // The view's timers stop and its background returns before the dialog, which the main
+    // window owns, shows; OK writes the settings, saves at once and arms the timers; Cancel and Off leave the
     // view without them.
     void commandAppliesSettings()
     {
@@ -290,9 +296,9 @@ private slots:
         QTRY_COMPARE(background(view), kWarnRef);
         writeFile(QStringLiteral("a.txt"), "changed outside");
         QString whileOpen;
-        const auto seen = [&](QWidget *dialog) { whileOpen = (dialog->parentWidget() ? "owned; " : "") + ::timing(view); };
+        const auto seen = [&](QWidget *dialog) { whileOpen = (dialog->parentWidget() == mainFrame(m_app.get()) ? "owned; " : "") + ::timing(view); };
         QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_AUTOSAVE, steps.split(u'|'), seen), QString());
-        QCOMPARE(whileOpen, QStringLiteral("every 3, lead 3, ask 0; save -, warn -"));
+        QCOMPARE(whileOpen, QStringLiteral("owned; every 3, lead 3, ask 0; save -, warn -"));
         QTEST(storedAutoSave(), "stored");
         QCOMPARE(::timing(view), timing);
         QCOMPARE(readFile(m_path), timing.contains("save 20000") ? QByteArray("doc") : QByteArray("changed outside"));

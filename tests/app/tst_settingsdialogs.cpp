@@ -1,6 +1,6 @@
-// The frame and history settings dialogs, through their commands: what they show from the
-// store, how the main-frame dialog enables its fields, which entries they refuse and what they
-// store and say.
+// The frame, history and auto-save settings dialogs, through their commands: what they show
+// from the store, how the main-frame dialog enables its fields, which entries they refuse and
+// what they store and say.
 #include "app_helper.h"
 
 #include "app/mainframe.h"
@@ -114,6 +114,7 @@ private slots:
         row("left: negative", fixed, u"type 1002 -5|OK"_s, {}, refused(kNotUInt) + u"|still open at 1002"_s);
         row("top: letters", fixed, u"type 1009 abc|OK"_s, {}, refused(kNotUInt) + u"|still open at 1009"_s);
         row("right: beyond 32 bits", fixed, u"type 1010 4294967296|OK"_s, {}, refused(kNotUInt) + u"|still open at 1010"_s);
+        row("bottom, the last field: beyond 32 bits", fixed, u"type 1011 99999999999|OK"_s, {}, refused(kNotUInt) + u"|still open at 1011"_s);
         command = ID_SETTINGS_HISTORY;
         row("history: nothing stored", {}, u"Cancel"_s, u"edits 4"_s);
         row("history: stored", u"LSPS=7"_s, u"Cancel"_s, u"edits 7"_s);
@@ -125,8 +126,12 @@ private slots:
         row("history: stored 16 refused, then the lowest", u"LSPS=16"_s, u"OK|type 1002 0|OK"_s, {}, refused(kRange) + u"|LSPS=0|"_s + kRestart);
         row("history: above 10", {}, u"type 1002 11|OK"_s, {}, refused(kRange) + u"|still open at 1002"_s);
         row("history: negative", {}, u"type 1002 -5|OK"_s, {}, refused(kRange) + u"|still open at 1002"_s);
+        row("history: beyond 32 bits", {}, u"type 1002 99999999999|OK"_s, {}, refused(kRange) + u"|still open at 1002"_s);
+        row("history: below 32 bits", {}, u"type 1002 -2147483649|OK"_s, {}, refused(kRange) + u"|still open at 1002"_s);
         row("history: letters", {}, u"type 1002 abc|OK"_s, {}, refused(kNotInt) + u"|still open at 1002"_s);
         row("history: cancelled", {}, u"type 1002 2|Cancel"_s, {});
+        command = ID_SETTINGS_AUTOSAVE;
+        row("auto-save: nothing stored", {}, u"Cancel"_s, u"checked 1000; edits 600|10; grey 1002 1008 1009 1020 1021"_s);
     }
     // Each dialog belongs to the main window and opens with its fields showing their numbers
     // from the start.

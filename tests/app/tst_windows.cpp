@@ -12,6 +12,7 @@
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "res/resource.h"
+#include "res/resources.h"
 #include "settings/keyindex.h"
 
 #include <QClipboard>
@@ -174,6 +175,15 @@ private slots:
         // The hidden window closes with its document from another window of it: hiding does
         // nothing until a show clears the state, which shows nothing.
         QTest::newRow("hidden window closed meanwhile") << QStringList{"window -> *無題1:2 無題1:1", "hide -> *無題1:1 (無題1:2)", "close -> none", "open X Y -> *Y X", "hide -> *Y X", "show -> *Y X", "hide -> *X (Y)"};
+        // Shown again by its entry in the window list or by opening its document again, the
+        // window is hidden no more: it can be hidden again, and previous comes to it.
+        QTest::newRow("hidden window back through the window list") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "list 2 -> *B A", "hide -> *A (B)", "show -> *B A"};
+        QTest::newRow("previous reaches the window shown from the list") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "list 2 -> *B A", "next -> *A B", "prev -> *B A"};
+        QTest::newRow("hidden window back by opening its document") << QStringList{"close -> none", "open A B -> *B A", "hide -> *A (B)", "open B -> *B A", "hide -> *A (B)", "show -> *B A"};
+        // Cascade, tile and arrange, by menu, key or button, are grey without a document window.
+        // The document window's system keys: next window, close.
+        QTest::newRow("system keys") << QStringList{"close -> none", "open A B C -> *C B A", "key Ctrl+F6 -> *B A C", "key Ctrl+F6 -> *A C B", "key Ctrl+F4 -> *B C", "key Ctrl+F4 -> *C", "key Ctrl+F4 -> none"};
+        QTest::newRow("arranging needs a document window") << QStringList{"close -> none", "!cascade -> none", "!tile -> none", "!tileh -> none", "!arrange -> none", "open A B -> *B A", "tile -> *B A (not maximised)", "cascade -> *B A (not maximised)", "arrange -> *B A (not maximised)"};
     }
     // Whatever the step, the active window visible is maximised, the menus are those of a
     // document window while there is one, and no document is left without a window.
@@ -181,7 +191,8 @@ private slots:
     {
         QFETCH(QStringList, script);
         const QMap<QString, int> commands{{"close", ID_FILE_CLOSE}, {"new", ID_FILE_NEW}, {"window", ID_WINDOW_NEW}, {"next", ID_WINDOW_NEXT},
-                                          {"prev", ID_WINDOW_PREV}, {"hide", ID_WINDOW_HIDE}, {"show", ID_WINDOW_SHOW}};
+                                          {"prev", ID_WINDOW_PREV}, {"hide", ID_WINDOW_HIDE}, {"show", ID_WINDOW_SHOW},
+                                          {"cascade", ID_WINDOW_CASCADE}, {"tile", ID_WINDOW_TILE_VERT}, {"tileh", ID_WINDOW_TILE_HORZ}, {"arrange", ID_WINDOW_ARRANGE}};
         m_app = startApp();
         CMainFrame *frame = m_app->MainFrame();
         QStringList seen;
@@ -191,6 +202,10 @@ private slots:
             if (command.startsWith(QLatin1String("open ")))  // files named after their titles, in order
                 for (const QString &name : command.mid(5).split(u' '))
                     ran = ran && m_app->OpenDocumentFile(writeFile(name, name.toLatin1()));
+            else if (command.startsWith(QLatin1String("list ")))  // the window list's entry of that number
+                windowList(frame).at(command.mid(5).toInt() - 1)->trigger();
+            else if (command.startsWith(QLatin1String("key ")))  // pressed in the active view
+                QTest::keySequence(activeView(m_app.get()), QKeySequence(command.mid(4)));
             else
                 ran = run(commands.value(command));
             MDIChildWnd *active = frame->MDIGetActive();
@@ -308,6 +323,45 @@ private slots:
         for (int i = 0; i < 8; ++i)
             QVERIFY(run(ID_FILE_NEW));
         QCOMPARE(list().mid(8), (QStringList{"&9 無題6", "10 無題7", "* 11 無題8"}));
+    }
+
+    void systemMenuOfDocumentWindows_data()
+    {
+        QTest::addColumn<States>("state");
+        QTest::addColumn<QStringList>("items");  // "-" for a separator, "(grey)" after a disabled item
+        const QStringList tail{"-", "閉じる(&C)\tCtrl+F4", "-", "次のｳｨﾝﾄﾞｳ(&T)\tCtrl+F6"};
+        QTest::newRow("normal") << States() << QStringList{"元のｻｲｽﾞに戻す(&R) (grey)", "移動(&M)", "ｻｲｽﾞ変更(&S)", "最小化(&N)", "最大化(&X)"} + tail;
+        QTest::newRow("maximised") << States(Qt::WindowMaximized) << QStringList{"元のｻｲｽﾞに戻す(&R)", "移動(&M) (grey)", "ｻｲｽﾞ変更(&S) (grey)", "最小化(&N)", "最大化(&X) (grey)"} + tail;
+        QTest::newRow("minimised") << States(Qt::WindowMinimized) << QStringList{"元のｻｲｽﾞに戻す(&R)", "移動(&M) (grey)", "ｻｲｽﾞ変更(&S) (grey)", "最小化(&N) (grey)", "最大化(&X)"} + tail;
+    }
+    // The framework's items, without one that pins a document window inside the main window;
+    // pointing at one shows its prompt in the status bar, and the idle text comes back when the
+    // menu closes.
+    void systemMenuOfDocumentWindows()
+    {
+        QFETCH(States, state); QFETCH(QStringList, items);
+        m_app = startApp();
+        CMainFrame *frame = m_app->MainFrame();
+        MDIChildWnd *child = frame->MDIGetActive();
+        child->setWindowState(state);
+        QMenu *menu = child->systemMenu();
+        QStringList shown;
+        for (QAction *item : menu->actions())
+            shown.append(item->isSeparator() ? "-" : item->text() + (item->isEnabled() ? "" : " (grey)"));
+        QCOMPARE(shown, items);
+        QStatusBar *bar = frame->statusBar();
+        const QString idle = bar->currentMessage();
+        child->showSystemMenu();
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        for (QAction *item : menu->actions()) {
+            if (item->isSeparator() || !item->isEnabled())
+                continue;
+            QTest::mouseMove(menu, menu->actionGeometry(item).center());
+            QTRY_COMPARE(bar->currentMessage(), Res::prompt(item->data().toInt()));
+            QVERIFY(!bar->currentMessage().isEmpty());
+        }
+        menu->close();
+        QTRY_COMPARE(bar->currentMessage(), idle);
     }
 
     // Pointing at a toolbar button or a menu item shows its prompt, and the idle text again

@@ -198,6 +198,14 @@ private slots:
         QTest::newRow("above range") << "int" << 0 << 10 << "11" << "5" << "0 から 10 までの整数を入力してください。" << 1;
         QTest::newRow("below range") << "int" << 0 << 10 << "-1" << "5" << "0 から 10 までの整数を入力してください。" << 1;
         QTest::newRow("negative bounds keep their sign") << "int" << -3 << 2 << "5" << "5" << "-3 から 2 までの整数を入力してください。" << 1;
+        // A number beyond 32 bits is out of the range like any other; only a field without a
+        // range check refuses it as not a number, when the next field or the end comes.
+        QTest::newRow("beyond 32 bits above range") << "int" << 0 << 10 << "99999999999" << "5" << "0 から 10 までの整数を入力してください。" << 1;
+        QTest::newRow("beyond 32 bits below range") << "int" << 0 << 10 << " -2147483649 " << "5" << "0 から 10 までの整数を入力してください。" << 1;
+        QTest::newRow("unsigned beyond 32 bits") << "uint" << 1 << 36000 << "4294967296" << "70" << "1 から 36000 までの整数を入力してください。" << 1;
+        QTest::newRow("unsigned negative beyond 32 bits") << "uint" << 1 << 36000 << "-99999999999" << "70" << "正の整数を入力してください。" << 1;
+        QTest::newRow("no range: beyond 32 bits is not a number") << "uint, no range" << 0 << 0 << "4294967296" << "70" << "正の整数を入力してください。" << 1;
+        QTest::newRow("no range: the largest") << "uint, no range" << 0 << 0 << "4294967295" << "60" << "" << 0;
         QTest::newRow("unsigned refuses minus") << "uint" << 1 << 36000 << "-5" << "70" << "正の整数を入力してください。" << 1;
         QTest::newRow("unsigned below range") << "uint" << 1 << 36000 << "0" << "70" << "1 から 36000 までの整数を入力してください。" << 1;
         QTest::newRow("second field fails") << "uint" << 1 << 36000 << "36000" << "70" << "1 から 60 までの整数を入力してください。" << 2;
@@ -230,6 +238,8 @@ private slots:
             dx.text(form.first, i).minMaxInt(i, lo, hi);
         else if (kind == u"uint")
             dx.text(form.first, u).minMaxUInt(u, uint32_t(lo), uint32_t(hi));
+        else if (kind == u"uint, no range")
+            dx.text(form.first, u);
         else
             dx.text(form.first, s).maxChars(s, hi);
         dx.text(form.second, b).minMaxInt(b, 1, 60);
@@ -237,7 +247,7 @@ private slots:
         QCOMPARE(dx.ok(), message.isEmpty());
         if (message.isEmpty()) {
             QVERIFY(boxes.shown.isEmpty());
-            QCOMPARE(kind == u"int" ? QString::number(i) : kind == u"uint" ? QString::number(u) : s, first.trimmed());
+            QCOMPARE(kind == u"int" ? QString::number(i) : kind.startsWith(u"uint") ? QString::number(u) : s, first.trimmed());
             QCOMPARE(b, second.toInt());
             QCOMPARE(flag, 1);
             return;
