@@ -54,6 +54,7 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     // No menu of the bars: they are shown and hidden through the View menu only, so the
     // ticks and the stored choice always match them.

@@ -972,12 +972,24 @@ void TextView::startDrag()
 {
     auto *drag = new QDrag(this);
     drag->setMimeData(createMimeDataFromSelection());
+    const qsizetype from = selectionStart();
+    const qsizetype to = selectionEnd();
+    const QString dragged = selectedText();
     const Qt::DropActions actions = m_readOnly ? Qt::CopyAction : (Qt::CopyAction | Qt::MoveAction);
     const Qt::DropAction done = drag->exec(actions, m_readOnly ? Qt::CopyAction : Qt::MoveAction);
-    // Moved into another window: the text leaves this one. A move within this view was made by
-    // the drop itself, which answers it as a copy.
-    if (done == Qt::MoveAction && drag->target() != viewport() && drag->target() != this)
+    // Moved into another text or program: the text leaves this one, if it is still there. A
+    // drop into this text, in any view of it, made the whole move itself and answered a copy.
+    if (done == Qt::MoveAction && m_buffer->text(from, to) == dragged) {
+        setSelection(from, to);
         removeSelectedText();
+    }
+}
+
+// What a drop answers the drag's source: what it proposes, except that data naming files is
+// only ever copied, so that the source does not move or delete the user's files.
+Qt::DropAction TextView::dropAnswer(const QDropEvent *event)
+{
+    return event->mimeData()->hasUrls() ? Qt::CopyAction : event->proposedAction();
 }
 
 void TextView::dragEnterEvent(QDragEnterEvent *event)
@@ -986,7 +998,8 @@ void TextView::dragEnterEvent(QDragEnterEvent *event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    event->setDropAction(dropAnswer(event));
+    event->accept();
 }
 
 void TextView::dragMoveEvent(QDragMoveEvent *event)
@@ -997,7 +1010,8 @@ void TextView::dragMoveEvent(QDragMoveEvent *event)
     }
     m_dropPos = positionAt(event->position().toPoint());
     viewport()->update();
-    event->acceptProposedAction();
+    event->setDropAction(dropAnswer(event));
+    event->accept();
 }
 
 void TextView::dragLeaveEvent(QDragLeaveEvent *)
@@ -1006,6 +1020,10 @@ void TextView::dragLeaveEvent(QDragLeaveEvent *)
     viewport()->update();
 }
 
+// Text dragged from a view of this same text (this view or another window of the document)
+// is moved by the drop itself, in one undo step, and the drop answers a copy: the source must
+// remove nothing afterwards, as its selection, moved along by the edit, no longer holds just
+// the dragged text.
 void TextView::dropEvent(QDropEvent *event)
 {
     m_dropPos = -1;
@@ -1014,33 +1032,47 @@ void TextView::dropEvent(QDropEvent *event)
         return;
     }
     const qsizetype pos = positionAt(event->position().toPoint());
-    const bool move = event->source() == this && event->dropAction() == Qt::MoveAction &&
-                      !(event->modifiers() & Qt::ControlModifier);
-    if (move) {
-        const qsizetype from = selectionStart();
-        const qsizetype to = selectionEnd();
-        if (pos >= from && pos <= to) {
-            event->setDropAction(Qt::CopyAction);  // dropped on itself: nothing moves
-            event->accept();
-            return;
-        }
-        const QString text = selectedText();
-        m_buffer->beginGroup();
-        removeSelectedText();
-        const qsizetype at = pos > to ? pos - (to - from) : pos;
-        setPosition(at);
-        const bool inserted = replaceSelection(text);
-        m_buffer->endGroup();
-        if (inserted)
-            setSelection(at, at + text.size());
-        event->setDropAction(Qt::CopyAction);  // the source must not remove it again
+    const auto *source = qobject_cast<const TextView *>(event->source());
+    if (source && source->m_buffer == m_buffer) {
+        if (event->dropAction() == Qt::MoveAction && !(event->modifiers() & Qt::ControlModifier))
+            moveText(source->selectionStart(), source->selectionEnd(), pos);
+        else
+            insertDropped(event->mimeData(), pos);
+        event->setDropAction(Qt::CopyAction);
     } else {
-        setPosition(pos);
-        insertFromMimeData(event->mimeData());
-        event->acceptProposedAction();
+        insertDropped(event->mimeData(), pos);
+        event->setDropAction(dropAnswer(event));
     }
     event->accept();
     viewport()->update();
+}
+
+void TextView::insertDropped(const QMimeData *data, qsizetype pos)
+{
+    setPosition(pos);
+    insertFromMimeData(data);
+}
+
+// Moves [from, to) to pos as one undo step and selects it there. Dropped onto itself (pos
+// within it or at either end) it stays. The copy goes in first, so that an insertion the view
+// refuses leaves the text as it was.
+void TextView::moveText(qsizetype from, qsizetype to, qsizetype pos)
+{
+    if (pos >= from && pos <= to)
+        return;
+    const QString text = m_buffer->text(from, to);
+    m_buffer->beginGroup();
+    setPosition(pos);
+    const bool inserted = replaceSelection(text);
+    if (inserted) {
+        const qsizetype shift = pos < from ? text.size() : 0;
+        setSelection(from + shift, to + shift);
+        removeSelectedText();
+    }
+    m_buffer->endGroup();
+    const qsizetype at = pos < from ? pos : pos - text.size();
+    if (inserted)
+        setSelection(at, at + text.size());
 }
 
 // --- painting ---------------------------------------------------------------------------------

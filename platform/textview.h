@@ -14,6 +14,7 @@
 #include <memory>
 
 class LineLayout;
+class QDropEvent;
 class QMimeData;
 class TextStyle;
 class WrapIndex;
@@ -147,7 +148,12 @@ private:
     // Painting
     void paintRow(QPainter &painter, const LineLayout &layout, qsizetype line, int row, int y) const;
     void restartBlink();
+
+    // Drag and drop
     void startDrag();
+    static Qt::DropAction dropAnswer(const QDropEvent *event);
+    void insertDropped(const QMimeData *data, qsizetype pos);
+    void moveText(qsizetype from, qsizetype to, qsizetype pos);
 
     TextBuffer *m_buffer = nullptr;
     std::unique_ptr<TextBuffer> m_ownBuffer;
