@@ -248,10 +248,22 @@ void CMainFrame::OnCopyData(const QStringList &paths)
             app->OpenDocumentFile(path);
 }
 
+// Dropped files are opened, never moved: the answer is a copy whatever the drag proposes, so
+// that a file manager that honours a move does not move or delete the user's file.
 void CMainFrame::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
+    if (event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
 }
 
 void CMainFrame::dropEvent(QDropEvent *event)
@@ -262,7 +274,8 @@ void CMainFrame::dropEvent(QDropEvent *event)
             paths.append(url.toLocalFile());
     if (paths.isEmpty())
         return;
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
     activateWindow();
     OnCopyData(paths);
 }

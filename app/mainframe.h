@@ -57,6 +57,7 @@ protected:
     // again, Show) ends its hidden state.
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     // No menu of the bars: they are shown and hidden through the View menu only, so the
     // ticks and the stored choice always match them.

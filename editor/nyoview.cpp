@@ -463,7 +463,8 @@ void CNYOView::dropEvent(QDropEvent *event)
     }
     QDragLeaveEvent leave;  // takes the drop caret away
     RichEditView::dragLeaveEvent(&leave);
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);  // opened, never moved: the source keeps its files
+    event->accept();
     for (const QString &file : files)
         WinApp::Get()->OpenDocumentFile(file);
 }

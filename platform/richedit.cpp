@@ -99,11 +99,10 @@ bool RichEdit::acceptEdit(qsizetype from, qsizetype to, QStringView text)
 
 void RichEdit::ReplaceSel(const QString &text, bool canUndo)
 {
-    if (text.isEmpty() && !hasSelection())
-        return;
+    const bool changes = buffer()->changes(selectionStart(), selectionEnd(), text);
     if (!replaceSelection(text))
         return;
-    if (!canUndo) {
+    if (!canUndo && changes) {
         buffer()->clearUndo();  // its steps would no longer fit the text
         buffer()->setModified(true);
     }

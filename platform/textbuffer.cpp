@@ -95,6 +95,8 @@ struct TextBuffer::Private {
     void saveRemoved(qsizetype pos, qsizetype count, qsizetype line, qsizetype lineCount, Action *saved) const;
     TextBuffer::Change apply(const Action &action, bool forward);
 
+    bool changes(qsizetype from, qsizetype to, QStringView s) const;
+
     // --- history ---
     Action *typingToExtend(qsizetype from, qsizetype removed, QStringView s, Undo undo);
     Step &stepForEdit(bool typing);
@@ -189,6 +191,25 @@ TextBuffer::Change TextBuffer::Private::apply(const Action &action, bool forward
     return insertRaw(action.pos, action.text, action.breaks.data(), &action.variants);
 }
 
+// Whether replacing [from, to) with s (breaks already kBreak) changes the text or the bytes it
+// is written as: the same characters over themselves change nothing, unless one of them had a
+// byte form or a break kind of its own, which new text does not keep.
+bool TextBuffer::Private::changes(qsizetype from, qsizetype to, QStringView s) const
+{
+    if (to - from != s.size() || variantsBefore(to) != variantsBefore(from))
+        return true;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (text.valueAt(from + i) != s[i])
+            return true;
+    }
+    const qsizetype lastLine = lines.partitionFromPosition(to);
+    for (qsizetype line = lines.partitionFromPosition(from); line < lastLine; ++line) {
+        if (breaks.valueAt(line) != quint8(Break::Typed))
+            return true;
+    }
+    return false;
+}
+
 // The last typing action, when a typed insertion at from continues it: then the two make one
 // step. Never across the unmodified state, which must stay a step boundary to undo back to.
 Action *TextBuffer::Private::typingToExtend(qsizetype from, qsizetype removed, QStringView s, Undo undo)
@@ -200,9 +221,12 @@ Action *TextBuffer::Private::typingToExtend(qsizetype from, qsizetype removed, Q
     return last.kind == Action::Insert && last.end() == from ? &last : nullptr;
 }
 
+// An open group's edits join its step, but not once that step is the unmodified state: an edit
+// after it must be a step of its own, or undo could not go back to unmodified and the changed
+// text would count as unmodified.
 Step &TextBuffer::Private::stepForEdit(bool typing)
 {
-    if (groupDepth > 0 && groupHasStep)
+    if (groupDepth > 0 && groupHasStep && clean != done)
         return steps.back();
     // A new step replaces what could be redone, the unmodified state too when it was there.
     steps.erase(steps.begin() + done, steps.end());
@@ -388,7 +412,7 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
     from = std::clamp<qsizetype>(from, 0, length());
     to = std::clamp<qsizetype>(to, from, length());
     const QString s = withBufferBreaks(text);
-    if (from == to && s.isEmpty())
+    if (!d->changes(from, to, s))
         return;
     const Private::State before = d->state();
     Change change{from, 0, 0, lineOf(from), 0, 0};
@@ -465,6 +489,13 @@ void TextBuffer::setModified(bool modified)
     const Private::State before = d->state();
     d->clean = modified ? -1 : d->done;
     d->emitStateChanges(before);
+}
+
+bool TextBuffer::changes(qsizetype from, qsizetype to, QStringView text) const
+{
+    from = std::clamp<qsizetype>(from, 0, length());
+    to = std::clamp<qsizetype>(to, from, length());
+    return d->changes(from, to, withBufferBreaks(text));
 }
 
 qsizetype TextBuffer::lengthOf(QStringView text)

@@ -79,9 +79,13 @@ public:
     // --- editing ---
     // Replaces [from, to) with text. In text, CR LF, CR, LF and U+2029 each become one break
     // of kind Typed; the new characters have their default byte form. Nothing is recorded for
-    // an edit that changes nothing.
+    // an edit that changes nothing (see changes()): no undo step, no modified flag.
     void replace(qsizetype from, qsizetype to, QStringView text, Undo undo = Undo::Step);
-    // Edits between these two form one undo step; they nest.
+    // Whether replace() would change anything: the text, or the byte form or break kind of a
+    // character it replaces by the same character.
+    bool changes(qsizetype from, qsizetype to, QStringView text) const;
+    // Edits between these two form one undo step; they nest. Marking the text unmodified
+    // inside a group ends its step there: the edits after it make another.
     void beginGroup();
     void endGroup();
 

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QAccessible>
 #include <QtMath>
@@ -20,8 +21,10 @@
 
 namespace {
 
-// Space between the viewport's edge and the text.
+// Space between the viewport's edge and the text, and at the left the selection bar: a strip
+// where a click selects a row and a drag selects rows.
 constexpr int kMargin = 4;
+constexpr int kSelectionBar = 8;
 constexpr int kAutoScrollMs = 50;
 
 // Kinds of characters that make up a word for word-wise moves: a run of one kind is a word,
@@ -47,6 +50,25 @@ CharKind kindOf(QChar c)
     return CharKind::Other;
 }
 
+// The selection bar's pointer: the usual arrow turned to point up and to the right, its hot
+// spot at the tip.
+QCursor selectionBarCursor()
+{
+    static const QPoint arrow[] = {{0, 0}, {0, 15}, {4, 11}, {7, 17}, {9, 16}, {6, 10}, {11, 10}};
+    constexpr int width = 13;
+    QPolygon mirrored;
+    for (const QPoint &p : arrow)
+        mirrored << QPoint(width - 1 - p.x(), p.y());
+    QPixmap pixmap(width, 19);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(mirrored);
+    painter.end();
+    return QCursor(pixmap, width - 1, 0);
+}
+
 bool isPrintableInput(const QString &text)
 {
     if (text.isEmpty())
@@ -68,6 +90,8 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);  // the pointer changes over the selection bar
+    m_barCursor = selectionBarCursor();
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
@@ -120,7 +144,7 @@ void TextView::rebuildStyle()
 
 qreal TextView::layoutWidth() const
 {
-    return std::max(1, viewport()->width() - 2 * kMargin);
+    return std::max(1, viewport()->width() - kSelectionBar - kMargin);
 }
 
 int TextView::rowHeight() const
@@ -246,7 +270,7 @@ void TextView::updateScrollBars()
     v->setValue(int(std::min<qsizetype>(topRow(), INT_MAX)));
     QScrollBar *h = horizontalScrollBar();
     const QSignalBlocker blockH(h);
-    const int range = m_index->wrap() ? 0 : std::max(0, qCeil(m_widestRow) + 2 * kMargin - viewport()->width());
+    const int range = m_index->wrap() ? 0 : std::max(0, qCeil(m_widestRow) + kSelectionBar + kMargin - viewport()->width());
     h->setRange(0, range);
     h->setPageStep(viewport()->width());
     h->setSingleStep(std::max(1, qRound(m_style->metrics().averageCharWidth())));
@@ -474,6 +498,33 @@ qsizetype TextView::previousWord(qsizetype pos) const
     return pos;
 }
 
+// The run of one kind of characters (a word as word moves see it) that holds the character at
+// pos: where it starts and where it ends. A line break is a run of its own.
+qsizetype TextView::runStart(qsizetype pos) const
+{
+    if (pos >= m_buffer->length())
+        return m_buffer->length();
+    const CharKind kind = kindOf(m_buffer->at(pos));
+    if (kind != CharKind::Break) {
+        while (pos > 0 && kindOf(m_buffer->at(pos - 1)) == kind)
+            --pos;
+    }
+    return pos;
+}
+
+qsizetype TextView::runEnd(qsizetype pos) const
+{
+    const qsizetype length = m_buffer->length();
+    if (pos < 0 || pos >= length)
+        return std::clamp<qsizetype>(pos, 0, length);
+    const CharKind kind = kindOf(m_buffer->at(pos));
+    if (kind == CharKind::Break)
+        return pos + 1;
+    while (pos < length && kindOf(m_buffer->at(pos)) == kind)
+        ++pos;
+    return pos;
+}
+
 void TextView::selectWordAt(qsizetype pos)
 {
     const qsizetype length = m_buffer->length();
@@ -481,16 +532,10 @@ void TextView::selectWordAt(qsizetype pos)
         return;
     if (pos >= length || kindOf(m_buffer->at(pos)) == CharKind::Break)
         pos = std::max<qsizetype>(0, pos - 1);
-    const CharKind kind = kindOf(m_buffer->at(pos));
-    qsizetype from = pos;
-    qsizetype to = pos;
-    if (kind != CharKind::Break) {
-        while (from > 0 && kindOf(m_buffer->at(from - 1)) == kind)
-            --from;
-        while (to < length && kindOf(m_buffer->at(to)) == kind)
-            ++to;
-    }
-    setSelection(from, to);
+    if (kindOf(m_buffer->at(pos)) == CharKind::Break)
+        setSelection(pos, pos);
+    else
+        setSelection(runStart(pos), runEnd(pos));
 }
 
 qreal TextView::xOfPosition(qsizetype pos) const
@@ -582,7 +627,7 @@ void TextView::ensureCaretVisible()
     if (!m_index->wrap()) {
         QScrollBar *h = horizontalScrollBar();
         const int x = qRound(xOfPosition(m_pos));
-        const int width = viewport()->width() - 2 * kMargin;
+        const int width = viewport()->width() - kSelectionBar - kMargin;
         if (x > m_widestRow) {
             m_widestRow = x;
             updateScrollBars();
@@ -599,7 +644,7 @@ QRect TextView::cursorRect(qsizetype pos) const
 {
     pos = std::clamp<qsizetype>(pos, 0, m_buffer->length());
     const qsizetype rows = rowsBetween(Row{m_topLine, m_topSubRow}, rowOf(pos));
-    const int x = kMargin - horizontalScrollBar()->value() + qRound(xOfPosition(pos));
+    const int x = kSelectionBar - horizontalScrollBar()->value() + qRound(xOfPosition(pos));
     const qsizetype y = kMargin + rows * rowHeight();
     return QRect(x, int(std::clamp<qsizetype>(y, INT_MIN / 2, INT_MAX / 2)), 1, rowHeight());
 }
@@ -607,7 +652,7 @@ QRect TextView::cursorRect(qsizetype pos) const
 qsizetype TextView::positionAt(QPoint point) const
 {
     const Row row = rowAtY(point.y());
-    const qreal x = point.x() - kMargin + horizontalScrollBar()->value();
+    const qreal x = point.x() - kSelectionBar + horizontalScrollBar()->value();
     return positionInRow(row, x);
 }
 
@@ -841,6 +886,71 @@ QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const
 
 // --- mouse -----------------------------------------------------------------------------------
 
+bool TextView::inSelectionBar(QPoint point) const
+{
+    return point.x() < kSelectionBar;
+}
+
+// The characters of a displayed row, its line break included when it ends a line.
+std::pair<qsizetype, qsizetype> TextView::rowRange(Row row) const
+{
+    const qsizetype lineStart = m_buffer->lineStart(row.line);
+    const LineLayout &layout = layoutOf(row.line);
+    const qsizetype from = lineStart + layout.rowStart(row.row);
+    if (row.row + 1 < layout.rowCount())
+        return {from, lineStart + layout.rowEnd(row.row)};
+    const qsizetype end = m_buffer->lineEnd(row.line);
+    return {from, row.line + 1 < m_buffer->lineCount() ? end + 1 : end};
+}
+
+// A selection of whole units (words or rows) from the one pressed on, [from, to), to the one
+// the mouse has reached: before it, from its end to the start of the unit reached; after it,
+// from its start to the end of the unit reached; on it, just that unit.
+void TextView::selectUnits(qsizetype from, qsizetype to, qsizetype reachedStart, qsizetype reachedEnd)
+{
+    if (reachedStart < from)
+        setSelection(to, reachedStart);
+    else if (reachedEnd > to)
+        setSelection(from, reachedEnd);
+    else
+        setSelection(from, to);
+}
+
+// Selects from the press to a point of the viewport (held inside it), by the unit the press
+// chose. A plain press selects by character within the word it was in and by whole words once
+// the mouse leaves that word, the pressed word becoming whole too.
+void TextView::selectTo(QPoint point)
+{
+    const QPoint inside(point.x(), std::clamp(point.y(), 0, viewport()->height() - 1));
+    if (m_selecting == Selecting::Rows) {
+        const auto [from, to] = rowRange(rowAtY(inside.y()));
+        selectUnits(m_unitFrom, m_unitTo, from, to);
+        return;
+    }
+    const qsizetype pos = positionAt(inside);
+    const qsizetype pressed = m_unitFrom;
+    if (m_selecting == Selecting::Words)
+        selectUnits(m_unitFrom, m_unitTo, runStart(pos), runEnd(pos - 1));
+    else if (m_selecting == Selecting::Characters)
+        setSelection(m_anchor, pos);
+    else if (pos > pressed && pos > runEnd(pressed))
+        selectUnits(runStart(pressed), runEnd(pressed), runStart(pos), runEnd(pos - 1));
+    else if (pos < pressed && pos < runStart(pressed - 1))
+        selectUnits(runStart(pressed - 1), runEnd(pressed - 1), runStart(pos), runEnd(pos - 1));
+    else
+        setSelection(pressed, pos);
+}
+
+// A press in the selection bar selects the row; with Shift, from the anchor to the row.
+void TextView::pressInSelectionBar(QPoint point, bool extend)
+{
+    const auto [from, to] = rowRange(rowAtY(point.y()));
+    m_selecting = Selecting::Rows;
+    m_unitFrom = extend ? m_anchor : from;
+    m_unitTo = extend ? m_anchor : to;
+    selectUnits(m_unitFrom, m_unitTo, from, to);
+}
+
 void TextView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
@@ -848,17 +958,21 @@ void TextView::mousePressEvent(QMouseEvent *event)
         return;
     }
     const QPoint point = event->position().toPoint();
-    const qsizetype pos = positionAt(point);
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
     m_pressPoint = point;
-    m_wordAnchorStart = m_wordAnchorEnd = -1;
-    if (hasSelection() && !(event->modifiers() & Qt::ShiftModifier) && pos >= selectionStart() &&
-        pos < selectionEnd()) {
+    m_lastMouse = point;
+    if (inSelectionBar(point)) {
+        pressInSelectionBar(point, extend);
+        return;
+    }
+    const qsizetype pos = positionAt(point);
+    if (hasSelection() && !extend && pos >= selectionStart() && pos < selectionEnd()) {
         m_mayDrag = true;  // a click that does not move puts the caret there on release
         return;
     }
-    m_selecting = true;
-    m_lastMouse = point;
-    setSelection((event->modifiers() & Qt::ShiftModifier) ? m_anchor : pos, pos);
+    m_selecting = extend ? Selecting::Characters : Selecting::Automatic;
+    m_unitFrom = m_unitTo = pos;
+    setSelection(extend ? m_anchor : pos, pos);
 }
 
 void TextView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -867,15 +981,27 @@ void TextView::mouseDoubleClickEvent(QMouseEvent *event)
         event->ignore();
         return;
     }
-    selectWordAt(positionAt(event->position().toPoint()));
-    m_wordAnchorStart = selectionStart();
-    m_wordAnchorEnd = selectionEnd();
-    m_selecting = true;
+    const QPoint point = event->position().toPoint();
+    m_lastMouse = point;
+    if (inSelectionBar(point)) {
+        pressInSelectionBar(point, false);
+        return;
+    }
+    selectWordAt(positionAt(point));
+    m_unitFrom = selectionStart();
+    m_unitTo = selectionEnd();
+    m_selecting = Selecting::Words;
 }
 
 void TextView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        const bool bar = inSelectionBar(point);
+        if (bar != (viewport()->cursor().shape() == Qt::BitmapCursor))
+            viewport()->setCursor(bar ? m_barCursor : QCursor(Qt::IBeamCursor));
+        return;
+    }
     if (m_mayDrag) {
         if ((point - m_pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
             m_mayDrag = false;
@@ -883,7 +1009,7 @@ void TextView::mouseMoveEvent(QMouseEvent *event)
         }
         return;
     }
-    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+    if (m_selecting == Selecting::None)
         return;
     m_lastMouse = point;
     const bool outside = point.y() < 0 || point.y() > viewport()->height();
@@ -891,18 +1017,7 @@ void TextView::mouseMoveEvent(QMouseEvent *event)
         m_autoScrollTimer.start(kAutoScrollMs, this);
     else if (!outside)
         m_autoScrollTimer.stop();
-    const QPoint inside(point.x(), std::clamp(point.y(), 0, viewport()->height() - 1));
-    const qsizetype pos = positionAt(inside);
-    if (m_wordAnchorStart >= 0) {
-        // A double-click's drag selects whole words.
-        const qsizetype anchor = pos < m_wordAnchorStart ? m_wordAnchorEnd : m_wordAnchorStart;
-        const qsizetype keepAnchor = anchor;
-        selectWordAt(pos);
-        const qsizetype end = pos < m_wordAnchorStart ? selectionStart() : selectionEnd();
-        setSelection(keepAnchor, end);
-    } else {
-        setSelection(m_anchor, pos);
-    }
+    selectTo(point);
     ensureCaretVisible();
 }
 
@@ -916,7 +1031,7 @@ void TextView::mouseReleaseEvent(QMouseEvent *event)
         m_mayDrag = false;
         setPosition(positionAt(event->position().toPoint()));
     }
-    m_selecting = false;
+    m_selecting = Selecting::None;
     m_autoScrollTimer.stop();
     if (hasSelection() && QApplication::clipboard()->supportsSelection())
         QApplication::clipboard()->setMimeData(createMimeDataFromSelection(), QClipboard::Selection);
@@ -935,8 +1050,7 @@ void TextView::timerEvent(QTimerEvent *event)
             setTop(step(Row{m_topLine, m_topSubRow}, -std::max(1, -y / rowHeight())));
         else if (y > viewport()->height())
             setTop(step(Row{m_topLine, m_topSubRow}, std::max(1, (y - viewport()->height()) / rowHeight())));
-        const QPoint inside(m_lastMouse.x(), std::clamp(y, 0, viewport()->height() - 1));
-        setSelection(m_anchor, positionAt(inside));
+        selectTo(m_lastMouse);
         return;
     }
     QAbstractScrollArea::timerEvent(event);
@@ -972,12 +1086,24 @@ void TextView::startDrag()
 {
     auto *drag = new QDrag(this);
     drag->setMimeData(createMimeDataFromSelection());
+    const qsizetype from = selectionStart();
+    const qsizetype to = selectionEnd();
+    const QString dragged = selectedText();
     const Qt::DropActions actions = m_readOnly ? Qt::CopyAction : (Qt::CopyAction | Qt::MoveAction);
     const Qt::DropAction done = drag->exec(actions, m_readOnly ? Qt::CopyAction : Qt::MoveAction);
-    // Moved into another window: the text leaves this one. A move within this view was made by
-    // the drop itself, which answers it as a copy.
-    if (done == Qt::MoveAction && drag->target() != viewport() && drag->target() != this)
+    // Moved into another text or program: the text leaves this one, if it is still there. A
+    // drop into this text, in any view of it, made the whole move itself and answered a copy.
+    if (done == Qt::MoveAction && m_buffer->text(from, to) == dragged) {
+        setSelection(from, to);
         removeSelectedText();
+    }
+}
+
+// What a drop answers the drag's source: what it proposes, except that data naming files is
+// only ever copied, so that the source does not move or delete the user's files.
+Qt::DropAction TextView::dropAnswer(const QDropEvent *event)
+{
+    return event->mimeData()->hasUrls() ? Qt::CopyAction : event->proposedAction();
 }
 
 void TextView::dragEnterEvent(QDragEnterEvent *event)
@@ -986,7 +1112,8 @@ void TextView::dragEnterEvent(QDragEnterEvent *event)
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    event->setDropAction(dropAnswer(event));
+    event->accept();
 }
 
 void TextView::dragMoveEvent(QDragMoveEvent *event)
@@ -997,7 +1124,8 @@ void TextView::dragMoveEvent(QDragMoveEvent *event)
     }
     m_dropPos = positionAt(event->position().toPoint());
     viewport()->update();
-    event->acceptProposedAction();
+    event->setDropAction(dropAnswer(event));
+    event->accept();
 }
 
 void TextView::dragLeaveEvent(QDragLeaveEvent *)
@@ -1006,6 +1134,10 @@ void TextView::dragLeaveEvent(QDragLeaveEvent *)
     viewport()->update();
 }
 
+// Text dragged from a view of this same text (this view or another window of the document)
+// is moved by the drop itself, in one undo step, and the drop answers a copy: the source must
+// remove nothing afterwards, as its selection, moved along by the edit, no longer holds just
+// the dragged text.
 void TextView::dropEvent(QDropEvent *event)
 {
     m_dropPos = -1;
@@ -1014,33 +1146,47 @@ void TextView::dropEvent(QDropEvent *event)
         return;
     }
     const qsizetype pos = positionAt(event->position().toPoint());
-    const bool move = event->source() == this && event->dropAction() == Qt::MoveAction &&
-                      !(event->modifiers() & Qt::ControlModifier);
-    if (move) {
-        const qsizetype from = selectionStart();
-        const qsizetype to = selectionEnd();
-        if (pos >= from && pos <= to) {
-            event->setDropAction(Qt::CopyAction);  // dropped on itself: nothing moves
-            event->accept();
-            return;
-        }
-        const QString text = selectedText();
-        m_buffer->beginGroup();
-        removeSelectedText();
-        const qsizetype at = pos > to ? pos - (to - from) : pos;
-        setPosition(at);
-        const bool inserted = replaceSelection(text);
-        m_buffer->endGroup();
-        if (inserted)
-            setSelection(at, at + text.size());
-        event->setDropAction(Qt::CopyAction);  // the source must not remove it again
+    const auto *source = qobject_cast<const TextView *>(event->source());
+    if (source && source->m_buffer == m_buffer) {
+        if (event->dropAction() == Qt::MoveAction && !(event->modifiers() & Qt::ControlModifier))
+            moveText(source->selectionStart(), source->selectionEnd(), pos);
+        else
+            insertDropped(event->mimeData(), pos);
+        event->setDropAction(Qt::CopyAction);
     } else {
-        setPosition(pos);
-        insertFromMimeData(event->mimeData());
-        event->acceptProposedAction();
+        insertDropped(event->mimeData(), pos);
+        event->setDropAction(dropAnswer(event));
     }
     event->accept();
     viewport()->update();
+}
+
+void TextView::insertDropped(const QMimeData *data, qsizetype pos)
+{
+    setPosition(pos);
+    insertFromMimeData(data);
+}
+
+// Moves [from, to) to pos as one undo step and selects it there. Dropped onto itself (pos
+// within it or at either end) it stays. The copy goes in first, so that an insertion the view
+// refuses leaves the text as it was.
+void TextView::moveText(qsizetype from, qsizetype to, qsizetype pos)
+{
+    if (pos >= from && pos <= to)
+        return;
+    const QString text = m_buffer->text(from, to);
+    m_buffer->beginGroup();
+    setPosition(pos);
+    const bool inserted = replaceSelection(text);
+    if (inserted) {
+        const qsizetype shift = pos < from ? text.size() : 0;
+        setSelection(from + shift, to + shift);
+        removeSelectedText();
+    }
+    m_buffer->endGroup();
+    const qsizetype at = pos < from ? pos : pos - text.size();
+    if (inserted)
+        setSelection(at, at + text.size());
 }
 
 // --- painting ---------------------------------------------------------------------------------
@@ -1049,7 +1195,7 @@ void TextView::paintRow(QPainter &painter, const LineLayout &layout, qsizetype l
 {
     const qsizetype lineStart = m_buffer->lineStart(line);
     const qsizetype lineEnd = m_buffer->lineEnd(line);
-    const qreal left = kMargin - horizontalScrollBar()->value();
+    const qreal left = kSelectionBar - horizontalScrollBar()->value();
     QList<LineLayout::Highlight> highlights;
     const QPalette &pal = palette();
     const qsizetype selFrom = selectionStart();
@@ -1075,6 +1221,8 @@ void TextView::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     const QPalette &pal = palette();
     painter.fillRect(event->rect(), pal.color(QPalette::Base));
+    // Text scrolled to the left goes under the selection bar, out of sight.
+    painter.setClipRect(QRect(kSelectionBar, 0, viewport()->width() - kSelectionBar, viewport()->height()));
     painter.setPen(pal.color(QPalette::Text));
     painter.setFont(m_style->font());
     const int height = viewport()->height();
@@ -1104,7 +1252,7 @@ void TextView::paintEvent(QPaintEvent *event)
                 underline.from = preeditAt;
                 underline.to = preeditAt + int(m_preedit.size());
                 underline.underline = true;
-                layout->paintRow(painter, row.row, QPointF(kMargin - horizontalScrollBar()->value(), y),
+                layout->paintRow(painter, row.row, QPointF(kSelectionBar - horizontalScrollBar()->value(), y),
                                  {underline});
             } else {
                 paintRow(painter, *layout, row.line, row.row, y);

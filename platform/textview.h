@@ -2,18 +2,22 @@
 // A view of a text buffer that the user edits: its own caret, selection, scroll position and
 // wrap width over a text that several views may share. It lays out only the lines it shows
 // (a small cache of LineLayouts), keeps a row index of its own for the scroll bar and for
-// row numbers, and takes keys, the mouse, input methods, the clipboard and drops.
+// row numbers, and takes keys, the mouse, input methods, the clipboard and drops. A drag of
+// the mouse selects whole words once it leaves the word it began in; the left margin is a
+// selection bar, where a click selects a row and a drag selects rows.
 //
 // Positions are those of TextBuffer: code units, a line break counting one.
 #include "platform/textbuffer.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QCursor>
 #include <QHash>
 #include <QPointer>
 #include <memory>
 
 class LineLayout;
+class QDropEvent;
 class QMimeData;
 class TextStyle;
 class WrapIndex;
@@ -139,15 +143,29 @@ private:
     qsizetype nextCharacter(qsizetype pos) const;
     qsizetype previousWord(qsizetype pos) const;
     qsizetype nextWord(qsizetype pos) const;
+    qsizetype runStart(qsizetype pos) const;
+    qsizetype runEnd(qsizetype pos) const;
     void selectWordAt(qsizetype pos);
     void moveCaret(qsizetype pos, bool extend);
     bool editByKey(QKeyEvent *event);
     void emitSelectionSignals(qsizetype oldAnchor, qsizetype oldPos);
 
+    // Selecting with the mouse
+    bool inSelectionBar(QPoint point) const;
+    std::pair<qsizetype, qsizetype> rowRange(Row row) const;
+    void selectUnits(qsizetype from, qsizetype to, qsizetype reachedStart, qsizetype reachedEnd);
+    void selectTo(QPoint point);
+    void pressInSelectionBar(QPoint point, bool extend);
+
     // Painting
     void paintRow(QPainter &painter, const LineLayout &layout, qsizetype line, int row, int y) const;
     void restartBlink();
+
+    // Drag and drop
     void startDrag();
+    static Qt::DropAction dropAnswer(const QDropEvent *event);
+    void insertDropped(const QMimeData *data, qsizetype pos);
+    void moveText(qsizetype from, qsizetype to, qsizetype pos);
 
     TextBuffer *m_buffer = nullptr;
     std::unique_ptr<TextBuffer> m_ownBuffer;
@@ -166,11 +184,17 @@ private:
     QBasicTimer m_blinkTimer;
     QBasicTimer m_autoScrollTimer;
     QPoint m_lastMouse;
-    bool m_selecting = false;
+    // What a drag of the left button selects by: from Shift+press by character; from a plain
+    // press automatically (characters within the word pressed on, whole words beyond it); from
+    // a double-click by whole words; from the selection bar by whole rows.
+    enum class Selecting { None, Characters, Automatic, Words, Rows };
+    Selecting m_selecting = Selecting::None;
+    // The word or row pressed on (Words, Rows), or the position pressed (Automatic, as both).
+    qsizetype m_unitFrom = -1;
+    qsizetype m_unitTo = -1;
+    QCursor m_barCursor;
     bool m_mayDrag = false;
     QPoint m_pressPoint;
     qsizetype m_dropPos = -1;
-    qsizetype m_wordAnchorStart = -1;  // a double-click's word, kept while dragging on
-    qsizetype m_wordAnchorEnd = -1;
     qreal m_widestRow = 0;  // of the rows laid out so far: the horizontal scroll range
 };

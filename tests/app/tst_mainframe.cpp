@@ -194,16 +194,36 @@ private slots:
         QCOMPARE(m_app->GetRecentFileList()->paths(), (QStringList{b, a}));
     }
 
-    // Dropped on the window or on the text, files open instead of their names going in.
+    // Dropped on the window or on the text, files open instead of their names going in. Opened,
+    // not moved: the answer is a copy whatever the drag proposes, so that the file manager that
+    // started the drag leaves the files where they are.
+    void droppedFilesOpen_data()
+    {
+        QTest::addColumn<Qt::KeyboardModifiers>("keys");  // Shift makes a move the proposal
+        QTest::addColumn<Qt::DropAction>("proposed");
+        QTest::newRow("copy proposed") << Qt::KeyboardModifiers() << Qt::CopyAction;
+        QTest::newRow("move proposed") << Qt::KeyboardModifiers(Qt::ShiftModifier) << Qt::MoveAction;
+    }
+
     void droppedFilesOpen()
     {
+        QFETCH(Qt::KeyboardModifiers, keys);
+        QFETCH(Qt::DropAction, proposed);
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
         m_app = startApp();
         const QString a = writeFile(QStringLiteral("drop1.txt"), "1"), b = writeFile(QStringLiteral("drop2.txt"), "2");
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
-        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        // Qt delivers drops only from a real drag; hand the event to the window directly.
-        static_cast<QObject *>(m_app->MainFrame())->event(&drop);
+        // Qt delivers drags only from a real drag; hand the events to the window directly.
+        QObject *frame = m_app->MainFrame();
+        QDragEnterEvent enterFrame(QPoint(20, 20), offered, &data, Qt::LeftButton, keys);
+        QDragMoveEvent overFrame(QPoint(20, 20), offered, &data, Qt::LeftButton, keys);
+        QDropEvent drop(QPointF(20, 20), offered, &data, Qt::LeftButton, keys);
+        for (QDropEvent *event : {static_cast<QDropEvent *>(&enterFrame), static_cast<QDropEvent *>(&overFrame), &drop}) {
+            QCOMPARE(event->proposedAction(), proposed);
+            frame->event(event);
+            QVERIFY(event->isAccepted() && event->dropAction() == Qt::CopyAction);
+        }
         QCOMPARE(documentCount(m_app.get()), 3);
         QCOMPARE(activeDoc(m_app.get())->GetPathName(), b);
         CNYOView *view = activeView(m_app.get());
@@ -211,11 +231,14 @@ private slots:
         one.setUrls({QUrl::fromLocalFile(a)});
         one.setText(a);
         // A drop reaches the widget that accepted the drag's entry.
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent onText(QPointF(5, 5), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &onText);
+        QDragEnterEvent enter(QPoint(5, 5), offered, &one, Qt::LeftButton, keys);
+        QDragMoveEvent over(QPoint(5, 5), offered, &one, Qt::LeftButton, keys);
+        QDropEvent onText(QPointF(5, 5), offered, &one, Qt::LeftButton, keys);
+        for (QDropEvent *event : {static_cast<QDropEvent *>(&enter), static_cast<QDropEvent *>(&over), &onText}) {
+            QCOMPARE(event->proposedAction(), proposed);
+            QCoreApplication::sendEvent(view->viewport(), event);
+            QVERIFY(event->isAccepted() && event->dropAction() == Qt::CopyAction);
+        }
         QCOMPARE(view->toPlainText(), QStringLiteral("2"));
         QCOMPARE(activeDoc(m_app.get())->GetPathName(), a);
     }

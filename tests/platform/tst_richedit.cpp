@@ -97,6 +97,13 @@ private slots:
         row("pasted after", small1, 2, 2, "paste:\u2170", "x\xEE\xEF\xFA\x40y"_ba);
         row("pasted breaks", "a\nb"_ba, 3, 3, "paste:x\r\ny\rz\n", "a\nbx\ny\nz\n"_ba);
         row("replaced", "a\nb\xEE\xEF"_ba, 0, 0, "replace:\u2170\n", "\xFA\x40\na\nb\xEE\xEF"_ba);
+        // the same text over itself changes nothing, unless its byte forms or break kinds were its own
+        row("typed over itself", "abc"_ba, 1, 2, "key:b", "abc"_ba);
+        row("committed over itself", "a\r\nb"_ba, 0, 1, "ime:a", "a\r\nb"_ba);
+        row("pasted over itself", "abc"_ba, 0, 3, "paste:abc", "abc"_ba);
+        row("replaced over itself", "x\xEE\xEFy"_ba, 0, 1, "replace:x", "x\xEE\xEFy"_ba);
+        row("replaced over its own byte form", small1, 1, 2, "replace:\u2170", "x\xFA\x40y"_ba);
+        row("replaced over a break of its own kind", "a\nb\r\nc"_ba, 1, 2, "replace:\n", "a\r\nb\r\nc"_ba);
         row("forms after an edit move with it", "a\r\n\xED\x40\n\xED\x40"_ba, 0, 1, "replace:bc\r",
             "bc\r\n\r\n\xED\x40\n\xED\x40"_ba);
         // "6|": with a limit of 6 characters, where every road that grows the text is refused with
@@ -240,8 +247,8 @@ private slots:
     }
 
     // Not recorded: undo cannot take it back, and nothing older remains to undo either (its steps
-    // would no longer fit the text). An empty replacement of an empty selection changes nothing
-    // and keeps the history.
+    // would no longer fit the text). A replacement that changes nothing (nothing over nothing,
+    // the same text over itself) keeps the history and the modified flag.
     void replaceSelWithoutUndo()
     {
         TestEdit edit;
@@ -257,7 +264,10 @@ private slots:
         QCOMPARE(edit.StreamOut(), "Xabc\n\t def"_ba);
         edit.type(u"z"_s);
         edit.ReplaceSel(QString(), false);
-        QVERIFY(edit.buffer()->canUndo());
+        edit.SetModify(false);
+        edit.SetSel(0, 1);
+        edit.ReplaceSel(u"X"_s, false);
+        QVERIFY(edit.buffer()->canUndo() && !edit.GetModify());
         edit.SetSel(0, 2);
         edit.ReplaceSel(QString(), false);
         QCOMPARE(edit.StreamOut(), "bc\n\t zdef"_ba);

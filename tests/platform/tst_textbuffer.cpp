@@ -25,6 +25,7 @@ struct Snapshot {
     QString text;
     QList<quint8> kinds;
     std::map<qsizetype, quint16> forms;
+    bool operator==(const Snapshot &o) const { return text == o.text && kinds == o.kinds && forms == o.forms; }
 };
 
 QString withNewlines(QString s)
@@ -153,14 +154,14 @@ struct Model {
         from = std::clamp<qsizetype>(from, 0, now().text.size());
         to = std::clamp<qsizetype>(to, from, now().text.size());
         const QString s = withNewlines(text);
-        if (from == to && s.isEmpty())
-            return;
         Snapshot next = now();
         editSnapshot(next, from, to, s);
+        if (next == now())
+            return;  // nothing changed, nothing recorded
         const qsizetype end = from + s.size();
         Step &last = steps[size_t(done)];
         if ((typing && depth == 0 && from == to && !s.isEmpty() && !canRedo() && done > 0 && clean != done &&
-             last.typing && last.typingEnd == from) || (depth > 0 && groupHasStep)) {
+             last.typing && last.typingEnd == from) || (depth > 0 && groupHasStep && clean != done)) {
             last.s = next;
             last.typingEnd = last.redoCaret = end;
             return;
@@ -308,7 +309,10 @@ QString runSequence(quint32 seed, int steps, Coverage &seen)
                 from = length - 1 + random.bounded(4);
                 to = from - 2 + random.bounded(4);
             }
-            const QString text = randomText(random, atCaret ? 1 : 3);
+            // now and then the text over itself, which changes something only where it had a
+            // byte form or a break kind of its own
+            const QString text = !atCaret && random.bounded(6) == 0 ? model.now().text.mid(from, to - from)
+                                                                   : randomText(random, atCaret ? 1 : 3);
             const bool typing = atCaret || random.bounded(3) == 0;
             buffer.replace(from, to, text, typing ? TextBuffer::Undo::Typing : TextBuffer::Undo::Step);
             model.replace(from, to, text, typing);
@@ -414,6 +418,11 @@ void TestTextBuffer::undoSteps_data()
     row("clearing undo keeps modified text modified", "", "s0:a x", "a", "m", -1);
     row("clearing undo of unmodified text", "", "s0:a c x", "a", "", -1);
     row("an edit that changes nothing is no step", "ab", "s1: u", "ab", "", -1);
+    row("the same text over itself is no step", "abc", "s1-2:b t0-3:abc u", "abc", "", -1);
+    row("typing over itself does not end typing", "ab", "t2:c t1-2:b t3:d u", "ab", "r", 2);
+    row("the same break over a break of its own kind is a step", "a\r\nb", "s1-2:\n", "a\nb", "um", -1);
+    row("unmodified inside a group ends its step", "", "( s0:a c s1:b", "ab", "um", -1);
+    row("undo back to unmodified inside a group", "", "( s0:a c s1:b s2:c ) u", "a", "ur", 1);
 }
 
 void TestTextBuffer::undoSteps()

@@ -126,6 +126,98 @@ private slots:
         QCOMPARE(view.selectedText(), u"テキスト"_s);
     }
 
+    // Gestures of the left button, as tokens: p<n> press at position n (S<n> with Shift), d<n>
+    // double-click there, m<n> move there with the button held, P<n> and M<n> the same in the
+    // selection bar beside position n's row (Q<n> press there with Shift), r release. A plain
+    // drag goes by character within the word pressed on and by whole words beyond it; the
+    // selection bar selects whole lines, their breaks included.
+    void mouseSelectsByUnits_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<int>("position");
+        // "one two three\nfour five six\nseven": "two" 4-7, "three" 8-13, second line 14-28
+        const auto row = [](const char *name, const char *gesture, int anchor, int position) {
+            QTest::newRow(name) << QString::fromLatin1(gesture) << anchor << position;
+        };
+        row("within a word by character", "p1 m2 r", 1, 2);
+        row("within a word up to its end by character", "p5 m7 r", 5, 7);
+        row("into the next word by whole words", "p1 m9 r", 0, 13);
+        row("onto the space after a word", "p5 m8 r", 4, 8);
+        row("back into the word by character again", "p1 m9 m2 r", 1, 2);
+        row("leftwards by whole words", "p10 m5 r", 13, 4);
+        row("leftwards within the word by character", "p10 m9 r", 10, 9);
+        row("onto the next line by whole words", "p16 m30 r", 14, 33);
+        row("Shift+press and drag by character", "p1 r S9 m10 r", 1, 10);
+        row("double-click and drag by whole words", "d5 m9 r", 4, 13);
+        row("double-click and drag leftwards", "d5 m1 r", 7, 0);
+        row("selection bar: a line with its break", "P16 r", 14, 28);
+        row("selection bar: the last line", "P30 r", 28, 33);
+        row("selection bar: dragged down", "P2 M16 r", 0, 28);
+        row("selection bar: dragged up", "P30 M5 r", 33, 0);
+        row("selection bar: dragged out into the text", "P2 m16 r", 0, 28);
+        row("selection bar: Shift+press extends to the line", "p5 r Q16 r", 5, 28);
+        row("selection bar: Shift+press extends up to the line", "p20 r Q2 r", 20, 0);
+    }
+
+    void mouseSelectsByUnits()
+    {
+        QFETCH(QString, gesture);
+        TextView view;
+        show(view, u"one two three\nfour five six\nseven"_s);
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QWidget *port = view.viewport();
+        QPoint last;
+        for (const QString &token : gesture.split(u' ')) {
+            const QChar op = token[0];
+            const QRect caret = view.cursorRect(token.mid(1).toInt());
+            const QPoint at = QStringLiteral("PMQ").contains(op) ? QPoint(2, caret.center().y()) : caret.center();
+            const Qt::KeyboardModifiers keys = op == u'S' || op == u'Q' ? Qt::ShiftModifier : Qt::NoModifier;
+            if (op == u'p' || op == u'S' || op == u'P' || op == u'Q')
+                QTest::mousePress(port, Qt::LeftButton, keys, last = at);
+            else if (op == u'd') {  // the second press of a double-click is held
+                QTest::mouseClick(port, Qt::LeftButton, keys, last = at);
+                QTest::mouseDClick(port, Qt::LeftButton, keys, at);
+            }
+            else if (op == u'm' || op == u'M')
+                QTest::mouseMove(port, last = at);
+            else if (op == u'r')
+                QTest::mouseRelease(port, Qt::LeftButton, keys, last);
+            else
+                QFAIL(qPrintable(token));
+        }
+        QFETCH(int, anchor);
+        QFETCH(int, position);
+        QCOMPARE(std::pair(int(view.anchor()), int(view.position())), std::pair(anchor, position));
+    }
+
+    // Over the selection bar the pointer is the arrow pointing up and right; over the text, the
+    // I-beam. With wrap on, the bar selects displayed rows, as the control counts lines then.
+    void selectionBarPointerAndRows()
+    {
+        QString line;
+        for (int i = 0; i < 40; ++i)
+            line += u"word%1 "_s.arg(i);
+        TextView view;
+        show(view, line + u"\nend"_s);
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QWidget *port = view.viewport();
+        const auto bar = [&view](qsizetype row) { return QPoint(2, view.cursorRect(view.rowStart(row)).center().y()); };
+        QTest::mouseMove(port, bar(0));
+        QCOMPARE(port->cursor().shape(), Qt::BitmapCursor);
+        QVERIFY(port->cursor().hotSpot().x() > port->cursor().pixmap().width() / 2 && port->cursor().hotSpot().y() == 0);
+        QTest::mouseMove(port, view.cursorRect(3).center());
+        QCOMPARE(port->cursor().shape(), Qt::IBeamCursor);
+
+        QVERIFY(view.displayRowCount() > 5 && view.rowStart(1) > 0);
+        const auto selection = [&view] { return std::pair(view.selectionStart(), view.selectionEnd()); };
+        QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, bar(1));
+        QCOMPARE(selection(), std::pair(view.rowStart(1), view.rowStart(2)));
+        QTest::mouseMove(port, bar(3));
+        QCOMPARE(selection(), std::pair(view.rowStart(1), view.rowStart(4)));
+        QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, bar(3));
+    }
+
     void inputMethod()
     {
         TextView view;
