@@ -325,10 +325,14 @@ void CNYOView::OnJumpTo()
 void CNYOView::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const qsizetype before = GetTextLength();
+    const qsizetype start = selectionStart();
     RichEditView::keyPressEvent(event);
-    // The control has put the break in; a refused one (read-only, the text limit) gets no indent.
-    if (enter && GetTextLength() != before)
+    // Indent only where the control has put the break in: the break stands where the selection
+    // began and the caret right after it. The length says nothing (a break replacing one
+    // character leaves it as it was); a refused break (read-only, the text limit) leaves the
+    // selection and the caret where they were.
+    const bool broke = !hasSelection() && position() == start + 1 && buffer()->at(start) == TextBuffer::kBreak;
+    if (enter && broke)
         OnChar(u'\r', event->modifiers() & Qt::ShiftModifier);
 }
 
