@@ -571,18 +571,15 @@ void CNYOView::OnSettingsAutoSave()
 // --- Shell ---------------------------------------------------------------------------------
 
 // The command acts on what the menu showed when it was opened, just before: it does not look
-// at the folder again. A shortcut that cannot be made is not reported; the menu shows no
-// check mark the next time.
+// at the folder again. A shortcut that cannot be deleted or made is told.
 void CNYOView::ToggleShortcut(Shell::Folder folder, int32_t linked)
 {
     const QString path = Shell::ShortcutPath(folder);
-    if (linked == 1) {
-        if (!Shell::DeleteFile(path))
-            MsgBox::show(window(), QStringLiteral("ファイルの削除に失敗しました"), QStringLiteral("NYO"),
-                         MsgBox::Buttons::Ok, MsgBox::Icon::None);
+    const bool remove = linked == 1;
+    if (remove ? Shell::DeleteFile(path) : Shell::CreateShortcut(path, QString(), Shell::ModuleFileName()))
         return;
-    }
-    Shell::CreateShortcut(path, QString(), Shell::ModuleFileName());
+    const QString text = remove ? QStringLiteral("ファイルの削除に失敗しました") : QStringLiteral("ショートカットの作成に失敗しました");
+    MsgBox::show(window(), text, QStringLiteral("NYO"), MsgBox::Buttons::Ok, MsgBox::Icon::None);
 }
 
 void CNYOView::OnSendToShortcut()
