@@ -4,13 +4,16 @@
 
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
+#include "editor/nyoview.h"
 #include "platform/commandrouter.h"
 #include "platform/shell.h"
 #include "res/resource.h"
 
+#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -147,6 +150,46 @@ private slots:
         QCOMPARE(QFileInfo::exists(link), stays);
         QCOMPARE(checked(id), stays);
         QCOMPARE(boxes().texts, stays ? QStringList{QStringLiteral("ファイルの削除に失敗しました")} : QStringList());
+    }
+
+    void shortcutStateWhenItsMenuOpens_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("send to") << ID_LINK_SENDTO << QStringLiteral("data/applications");
+        QTest::newRow("desktop") << ID_LINK_DESKTOP << QStringLiteral("home/Desktop");
+    }
+
+    // The items' states ask the file system, so they are worked out as their menu opens, not
+    // after every key or selection change: a launcher that appears meanwhile shows only then.
+    void shortcutStateWhenItsMenuOpens()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, folder);
+        const QString root = QFileInfo(qEnvironmentVariable("HOME")).absolutePath();
+        CommandRouter *router = m_app->MainFrame()->Router();
+        QAction *item = router->Actions(id).value(0);
+        QAction *cut = router->Actions(ID_EDIT_CUT).value(0);
+        QMenu *menu = nullptr;
+        for (QObject *holder : item->associatedObjects())
+            menu = menu ? menu : qobject_cast<QMenu *>(holder);
+        QVERIFY(menu && cut);
+        const auto openMenu = [menu] {
+            menu->popup(QPoint());
+            QTRY_VERIFY(menu->isVisible());
+            menu->close();
+        };
+        openMenu();
+        QVERIFY(!item->isChecked());
+
+        QVERIFY(Shell::CreateShortcut(root + u'/' + folder + QStringLiteral("/NYO.desktop"), QString(), QStringLiteral("/bin/true")));
+        CNYOView *view = activeView(m_app.get());
+        QTest::keyClicks(view, QStringLiteral("abc"));
+        QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        QTRY_VERIFY(cut->isEnabled());  // the items have been brought up to date after the keys
+        QVERIFY(!item->isChecked());
+        openMenu();
+        QVERIFY(item->isChecked());
     }
 
     void execQuotesTheProgramPath_data()
