@@ -210,6 +210,17 @@ int TwipsFromHundredthsMM(int value)
 {
     return int(int64_t(value) * 566 / 1000);
 }
+
+// The largest margin in hundredths of a millimetre that is at most twips once converted.
+int HundredthsMMWithin(int twips)
+{
+    return int((int64_t(twips + 1) * 1000 - 1) / 566);
+}
+
+QString Millimetres(int hundredths)
+{
+    return QString::number(hundredths / 100.0, 'f', 2);
+}
 } // namespace
 
 void CNYOView::OnBeginPrinting(QPrinter *printer, PrintInfo *info)
@@ -246,12 +257,16 @@ void CNYOView::OnFormatPrintFont()
 }
 
 // Only the margins of the dialog are kept: paper, orientation and printer chosen in it are
-// not used, so it works on a printer of its own.
+// not used, so it works on a printer of its own. Printing counts margins from the paper's edge
+// (full page), so the dialog takes them that way too: the printer's own border neither limits
+// nor replaces them. A margin larger than printing lays the text out with is stored as the
+// one printing uses, and the user is told what was kept.
 void CNYOView::OnFilePageSetup()
 {
     QPrinter printer(QPrinter::HighResolution);
     if (WinApp *app = WinApp::Get())
         printer.setPrinterName(app->GetPrinter()->printerName());
+    printer.setFullPage(true);
     const QMargins &m = m_rectPageMargin;
     printer.setPageMargins(QMarginsF(m.left(), m.top(), m.right(), m.bottom()) / 100.0, QPageLayout::Millimeter);
     QPageSetupDialog dialog(&printer, this);
@@ -259,12 +274,23 @@ void CNYOView::OnFilePageSetup()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QMarginsF chosen = printer.pageLayout().margins(QPageLayout::Millimeter) * 100.0;
-    m_rectPageMargin = QMargins(qRound(chosen.left()), qRound(chosen.top()), qRound(chosen.right()),
-                                qRound(chosen.bottom()));
+    const QMargins most = MaxMargins();
+    const auto keep = [](double typed, int twips) { return std::clamp(qRound(typed), 0, HundredthsMMWithin(twips)); };
+    m_rectPageMargin = QMargins(keep(chosen.left(), most.left()), keep(chosen.top(), most.top()),
+                                keep(chosen.right(), most.right()), keep(chosen.bottom(), most.bottom()));
+    const bool cut = m_rectPageMargin != QMargins(qRound(chosen.left()), qRound(chosen.top()), qRound(chosen.right()),
+                                                  qRound(chosen.bottom()));
     Keys::MarginLeft.write(m_rectPageMargin.left());
     Keys::MarginRight.write(m_rectPageMargin.right());
     Keys::MarginTop.write(m_rectPageMargin.top());
     Keys::MarginBottom.write(m_rectPageMargin.bottom());
+    if (!cut)
+        return;
+    const QMargins &kept = m_rectPageMargin;
+    const QString text = QStringLiteral("余白が大きすぎるため、次の余白を記憶しました。\n左 %1 mm、上 %2 mm、右 %3 mm、下 %4 mm")
+                             .arg(Millimetres(kept.left()), Millimetres(kept.top()), Millimetres(kept.right()),
+                                  Millimetres(kept.bottom()));
+    MsgBox::show(this, text, QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Information);
 }
 
 // --- jumps ---------------------------------------------------------------------------
