@@ -69,9 +69,9 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_PKL_PICK, &V::OnPklPick),
         OnCommand<V>(ID_SETTINGS_AUTOSAVE, &V::OnSettingsAutoSave),
         OnCommand<V>(ID_LINK_SENDTO, &V::OnSendToShortcut),
-        OnUpdateCommand<V>(ID_LINK_SENDTO, &V::OnUpdateSendToShortcut),
+        OnUpdateCommandWhenShown<V>(ID_LINK_SENDTO, &V::OnUpdateSendToShortcut),
         OnCommand<V>(ID_LINK_DESKTOP, &V::OnDesktopShortcut),
-        OnUpdateCommand<V>(ID_LINK_DESKTOP, &V::OnUpdateDesktopShortcut),
+        OnUpdateCommandWhenShown<V>(ID_LINK_DESKTOP, &V::OnUpdateDesktopShortcut),
         OnCommand<V>(ID_HELP_README, &V::OnHelpReadme),
         OnCommand<V>(ID_HELP_HELP, &V::OnHelpContents),
         OnCommand<V>(ID_HELP_HOMEPAGE, &V::OnHelpWebPage),
@@ -210,6 +210,17 @@ int TwipsFromHundredthsMM(int value)
 {
     return int(int64_t(value) * 566 / 1000);
 }
+
+// The largest margin in hundredths of a millimetre that is at most twips once converted.
+int HundredthsMMWithin(int twips)
+{
+    return int((int64_t(twips + 1) * 1000 - 1) / 566);
+}
+
+QString Millimetres(int hundredths)
+{
+    return QString::number(hundredths / 100.0, 'f', 2);
+}
 } // namespace
 
 void CNYOView::OnBeginPrinting(QPrinter *printer, PrintInfo *info)
@@ -246,12 +257,16 @@ void CNYOView::OnFormatPrintFont()
 }
 
 // Only the margins of the dialog are kept: paper, orientation and printer chosen in it are
-// not used, so it works on a printer of its own.
+// not used, so it works on a printer of its own. Printing counts margins from the paper's edge
+// (full page), so the dialog takes them that way too: the printer's own border neither limits
+// nor replaces them. A margin larger than printing lays the text out with is stored as the
+// one printing uses, and the user is told what was kept.
 void CNYOView::OnFilePageSetup()
 {
     QPrinter printer(QPrinter::HighResolution);
     if (WinApp *app = WinApp::Get())
         printer.setPrinterName(app->GetPrinter()->printerName());
+    printer.setFullPage(true);
     const QMargins &m = m_rectPageMargin;
     printer.setPageMargins(QMarginsF(m.left(), m.top(), m.right(), m.bottom()) / 100.0, QPageLayout::Millimeter);
     QPageSetupDialog dialog(&printer, this);
@@ -259,12 +274,23 @@ void CNYOView::OnFilePageSetup()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QMarginsF chosen = printer.pageLayout().margins(QPageLayout::Millimeter) * 100.0;
-    m_rectPageMargin = QMargins(qRound(chosen.left()), qRound(chosen.top()), qRound(chosen.right()),
-                                qRound(chosen.bottom()));
+    const QMargins most = MaxMargins();
+    const auto keep = [](double typed, int twips) { return std::clamp(qRound(typed), 0, HundredthsMMWithin(twips)); };
+    m_rectPageMargin = QMargins(keep(chosen.left(), most.left()), keep(chosen.top(), most.top()),
+                                keep(chosen.right(), most.right()), keep(chosen.bottom(), most.bottom()));
+    const bool cut = m_rectPageMargin != QMargins(qRound(chosen.left()), qRound(chosen.top()), qRound(chosen.right()),
+                                                  qRound(chosen.bottom()));
     Keys::MarginLeft.write(m_rectPageMargin.left());
     Keys::MarginRight.write(m_rectPageMargin.right());
     Keys::MarginTop.write(m_rectPageMargin.top());
     Keys::MarginBottom.write(m_rectPageMargin.bottom());
+    if (!cut)
+        return;
+    const QMargins &kept = m_rectPageMargin;
+    const QString text = QStringLiteral("余白が大きすぎるため、次の余白を記憶しました。\n左 %1 mm、上 %2 mm、右 %3 mm、下 %4 mm")
+                             .arg(Millimetres(kept.left()), Millimetres(kept.top()), Millimetres(kept.right()),
+                                  Millimetres(kept.bottom()));
+    MsgBox::show(this, text, QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Information);
 }
 
 // --- jumps ---------------------------------------------------------------------------
@@ -325,10 +351,14 @@ void CNYOView::OnJumpTo()
 void CNYOView::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const qsizetype before = GetTextLength();
+    const qsizetype start = selectionStart();
     RichEditView::keyPressEvent(event);
-    // The control has put the break in; a refused one (read-only, the text limit) gets no indent.
-    if (enter && GetTextLength() != before)
+    // Indent only where the control has put the break in: the break stands where the selection
+    // began and the caret right after it. The length says nothing (a break replacing one
+    // character leaves it as it was); a refused break (read-only, the text limit) leaves the
+    // selection and the caret where they were.
+    const bool broke = !hasSelection() && position() == start + 1 && buffer()->at(start) == TextBuffer::kBreak;
+    if (enter && broke)
         OnChar(u'\r', event->modifiers() & Qt::ShiftModifier);
 }
 
@@ -568,18 +598,15 @@ void CNYOView::OnSettingsAutoSave()
 // --- Shell ---------------------------------------------------------------------------------
 
 // The command acts on what the menu showed when it was opened, just before: it does not look
-// at the folder again. A shortcut that cannot be made is not reported; the menu shows no
-// check mark the next time.
+// at the folder again. A shortcut that cannot be deleted or made is told.
 void CNYOView::ToggleShortcut(Shell::Folder folder, int32_t linked)
 {
     const QString path = Shell::ShortcutPath(folder);
-    if (linked == 1) {
-        if (!Shell::DeleteFile(path))
-            MsgBox::show(window(), QStringLiteral("ファイルの削除に失敗しました"), QStringLiteral("NYO"),
-                         MsgBox::Buttons::Ok, MsgBox::Icon::None);
+    const bool remove = linked == 1;
+    if (remove ? Shell::DeleteFile(path) : Shell::CreateShortcut(path, QString(), Shell::ModuleFileName()))
         return;
-    }
-    Shell::CreateShortcut(path, QString(), Shell::ModuleFileName());
+    const QString text = remove ? QStringLiteral("ファイルの削除に失敗しました") : QStringLiteral("ショートカットの作成に失敗しました");
+    MsgBox::show(window(), text, QStringLiteral("NYO"), MsgBox::Buttons::Ok, MsgBox::Icon::None);
 }
 
 void CNYOView::OnSendToShortcut()

@@ -51,9 +51,9 @@ QList<QAction *> CommandRouter::Actions(int id) const
     return result;
 }
 
-CmdUI CommandRouter::QueryState(int id) const
+CmdUI CommandRouter::QueryState(int id, CmdUI::Reason reason) const
 {
-    CmdUI ui(id);
+    CmdUI ui(id, reason);
     for (CommandTarget *target : m_route()) {
         if (target && target->OnCmdMsg(id, &ui))
             return ui;
@@ -79,6 +79,8 @@ bool CommandRouter::Execute(int id)
 
 void CommandRouter::Apply(QAction *action, const CmdUI &state)
 {
+    if (state.kept())
+        return;
     action->setEnabled(state.enabled());
     if (state.checkSet()) {
         action->setCheckable(true);
@@ -90,7 +92,7 @@ void CommandRouter::UpdateAll()
 {
     m_bUpdatePending = false;
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
-        const CmdUI state = QueryState(it.key());
+        const CmdUI state = QueryState(it.key(), CmdUI::Reason::Refresh);
         for (const QPointer<QAction> &a : it.value())
             if (a)
                 Apply(a, state);

@@ -39,12 +39,13 @@ public:
     void AddMenu(QMenu *menu);
     QList<QAction *> Actions(int id) const;
 
-    // The state of id along the current route.
-    CmdUI QueryState(int id) const;
+    // The state of id along the current route, asked for the reason given.
+    CmdUI QueryState(int id, CmdUI::Reason reason = CmdUI::Reason::Shown) const;
     // Runs id if it is enabled; true when a handler ran.
     bool Execute(int id);
 
-    // Refreshes the registered actions now, or once after the current event.
+    // Refreshes the registered actions now, or once after the current event. States that are
+    // worked out only when shown are left as their menu last showed them.
     void UpdateAll();
     void ScheduleUpdate();
 

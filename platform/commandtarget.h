@@ -26,6 +26,7 @@ public:
         void (T::*onCommand)();
         void (T::*onRange)(int);
         void (T::*onUpdate)(CmdUI *);
+        bool onlyShown = false;  // onUpdate runs only when the state is to be shown
     };
 
     CommandMap(std::initializer_list<Entry> entries) : m_entries(entries) {}
@@ -37,7 +38,10 @@ public:
             if (id < e.first || id > e.last)
                 continue;
             if (ui && e.onUpdate) {
-                (target->*e.onUpdate)(ui);
+                if (e.onlyShown && ui->reason() == CmdUI::Reason::Refresh)
+                    ui->KeepShown();
+                else
+                    (target->*e.onUpdate)(ui);
                 return true;
             }
             if (e.onCommand || e.onRange) {
@@ -73,6 +77,14 @@ template <class T>
 typename CommandMap<T>::Entry OnUpdateCommand(int id, void (T::*handler)(CmdUI *))
 {
     return {id, id, nullptr, nullptr, handler};
+}
+// A state handler that runs only when its menu is about to show or its command to run, not
+// on every change of the active view: for a state that is costly to work out (it asks the
+// file system) and that only a menu item shows.
+template <class T>
+typename CommandMap<T>::Entry OnUpdateCommandWhenShown(int id, void (T::*handler)(CmdUI *))
+{
+    return {id, id, nullptr, nullptr, handler, true};
 }
 template <class T>
 typename CommandMap<T>::Entry OnUpdateCommandRange(int first, int last, void (T::*handler)(CmdUI *))

@@ -1,6 +1,5 @@
 #include "platform/findreplacedialog.h"
 
-#include "platform/msgbox.h"
 #include "platform/richedit.h"
 
 #include <QApplication>
@@ -10,12 +9,21 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace {
+
+// The status bar of the main window that holds the editor; none for an editor outside one.
+QStatusBar *StatusBarOf(const QWidget *edit)
+{
+    const auto *frame = edit ? qobject_cast<const QMainWindow *>(edit->window()) : nullptr;
+    return frame ? frame->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
 
 // Whether a selected text can be a search text: not empty, within one line.
 bool IsOneLine(const QString &selected)
@@ -143,6 +151,7 @@ void FindReplaceDialog::SetTarget(TextView *edit)
         return;
     disconnect(m_targetGone);
     m_pEdit = edit;
+    m_run = TextFinder::Run();
     // The dialog belongs to its editor: when that closes, so does the dialog.
     m_targetGone = connect(edit, &QObject::destroyed, this, &QDialog::reject);
 }
@@ -153,6 +162,7 @@ void FindReplaceDialog::OnEditFindReplace(TextView *edit, bool findOnly)
         return;
     const bool wasShown = isVisible();
     SetTarget(edit);
+    m_run = TextFinder::Run();  // searches from the dialog's opening are a new run
     if (!wasShown || findOnly != m_bFindOnly) {
         LoadSettings();
         SetMode(findOnly);
@@ -177,7 +187,9 @@ void FindReplaceDialog::OnEditRepeat(TextView *edit)
     }
     SetTarget(edit);
     const auto direction = m_bNext ? TextFinder::Direction::Down : TextFinder::Direction::Up;
-    if (!MakeFinder().FindText(m_strFind, GetOptions(), direction))
+    if (MakeFinder().FindText(m_strFind, GetOptions(), direction, m_run))
+        TextFound();
+    else
         TextNotFound();
 }
 
@@ -235,10 +247,12 @@ void FindReplaceDialog::OnFindNext()
     if (!m_pEdit || m_strFind.isEmpty())
         return;
     const auto direction = m_bNext ? TextFinder::Direction::Down : TextFinder::Direction::Up;
-    if (MakeFinder().FindText(m_strFind, GetOptions(), direction))
+    if (MakeFinder().FindText(m_strFind, GetOptions(), direction, m_run)) {
+        TextFound();
         AdjustPosition();
-    else
+    } else {
         TextNotFound();
+    }
 }
 
 void FindReplaceDialog::OnReplace()
@@ -247,13 +261,15 @@ void FindReplaceDialog::OnReplace()
     if (!m_pEdit || m_strFind.isEmpty())
         return;
     const TextFinder::ReplaceResult result =
-        MakeFinder().ReplaceNext(m_strFind, m_strReplace, GetOptions());
-    if (result.refused)
+        MakeFinder().ReplaceNext(m_strFind, m_strReplace, GetOptions(), m_run);
+    if (result.refused) {
         QApplication::beep();
-    else if (result.found)
+    } else if (result.found) {
+        TextFound();
         AdjustPosition();
-    else
+    } else {
         TextNotFound();
+    }
 }
 
 void FindReplaceDialog::OnReplaceAll()
@@ -264,17 +280,33 @@ void FindReplaceDialog::OnReplaceAll()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const qsizetype count = MakeFinder().ReplaceAll(m_strFind, m_strReplace, GetOptions());
     QApplication::restoreOverrideCursor();
+    m_run = TextFinder::Run();
     if (count < 0)
         QApplication::beep();
     else if (count == 0)
         TextNotFound();
+    else
+        TextFound();
 }
 
+// Said where the user looks anyway, with a beep, rather than in a box to dismiss before the
+// next search.
 void FindReplaceDialog::TextNotFound()
 {
-    QWidget *parent = isVisible() ? static_cast<QWidget *>(this) : m_pEdit.data();
-    MsgBox::show(parent, NotFoundMessage(m_strFind), QString(), MsgBox::Buttons::Ok,
-                 MsgBox::Icon::Information);
+    QApplication::beep();
+    QStatusBar *bar = StatusBarOf(m_pEdit);
+    if (!bar)
+        return;
+    m_strNotFoundShown = NotFoundMessage(m_strFind);
+    bar->showMessage(m_strNotFoundShown);
+}
+
+void FindReplaceDialog::TextFound()
+{
+    QStatusBar *bar = StatusBarOf(m_pEdit);
+    if (bar && !m_strNotFoundShown.isEmpty() && bar->currentMessage() == m_strNotFoundShown)
+        bar->clearMessage();
+    m_strNotFoundShown.clear();
 }
 
 void FindReplaceDialog::AdjustPosition()

@@ -7,7 +7,10 @@
 //     FindReplaceDialog::ForWindow(window())->OnEditFindReplace(edit, false);  // replace
 //     FindReplaceDialog::ForWindow(window())->OnEditRepeat(edit);              // find next
 //
-// A search that finds nothing shows NotFoundMessage(). Replacements keep within the text
+// Searches go on from the other end of the text once, up to where they began (a run, kept
+// until the dialog opens again, the editor or the direction changes, or the user moves the
+// selection). A search that finds nothing beeps and says NotFoundMessage() in the status bar
+// of the editor's main window; no box stops the user. Replacements keep within the text
 // limit of the editing control (RichEdit); one that would exceed it, or that a read-only
 // editor refuses, only beeps.
 #include "platform/textfinder.h"
@@ -57,6 +60,8 @@ private:
     void OnReplace();
     void OnReplaceAll();
     void TextNotFound();
+    // Takes back a not-found message still shown once something is found.
+    void TextFound();
     // Moves the dialog off the selection it has just made.
     void AdjustPosition();
 
@@ -84,4 +89,7 @@ private:
     bool m_bCase = false;
     bool m_bWord = false;
     bool m_bNext = true;  // downwards
+
+    TextFinder::Run m_run;
+    QString m_strNotFoundShown;  // the status bar's message the last search left, if any
 };

@@ -1,7 +1,6 @@
 #include "platform/mail.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -11,12 +10,76 @@
 namespace Mail {
 namespace {
 
+// How long the end of the program waits for a tool it has killed.
+constexpr int kEndWaitMs = 3000;
+
 // Folders of sent copies; whatever is left goes when the program ends.
 std::vector<std::unique_ptr<QTemporaryDir>> &kept()
 {
     static std::vector<std::unique_ptr<QTemporaryDir>> folders;
     return folders;
 }
+
+// One run of the tool (its child process), with the copy it was given. It deletes itself once
+// the tool has ended and the result is handed on; its owner deletes it earlier when the
+// program ends first.
+class Sending : public QObject {
+public:
+    Sending(std::unique_ptr<QTemporaryDir> copy, std::function<void(Result)> done, QObject *owner)
+        : QObject(owner), m_process(new QProcess(this)), m_copy(std::move(copy)), m_done(std::move(done))
+    {
+        connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                End(Result::BadMailSystem);
+        });
+        connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+            End(status == QProcess::NormalExit && exitCode == 0 ? Result::Sent : Result::Failed);
+        });
+    }
+
+    // The program ends before the tool: no report any more, and no wait beyond a short one
+    // for the killed tool (a mail program it started goes on by itself).
+    ~Sending() override
+    {
+        disconnect(m_process, nullptr, this, nullptr);
+        if (m_process->state() != QProcess::NotRunning) {
+            m_process->kill();
+            m_process->waitForFinished(kEndWaitMs);
+        }
+    }
+
+    void Start(const QString &tool, const QString &filePath)
+    {
+        m_process->setProgram(tool);
+        // File names are UTF-8 here whatever the locale says; without --utf8 the tool would
+        // convert them from the locale's character set and lose a Japanese name under "C".
+        m_process->setArguments({QStringLiteral("--utf8"), QStringLiteral("--attach"), filePath});
+        m_process->setStandardInputFile(QProcess::nullDevice());
+        m_process->setProcessChannelMode(QProcess::ForwardedChannels);
+        m_process->start();
+    }
+
+private:
+    void End(Result result)
+    {
+        if (m_ended)
+            return;
+        m_ended = true;
+        if (result == Result::Sent)
+            KeepUntilExit(std::move(m_copy));
+        m_copy.reset();
+        deleteLater();
+        // Taken out first: a report shown from done may outlast this object.
+        const std::function<void(Result)> done = std::move(m_done);
+        if (done)
+            done(result);
+    }
+
+    QProcess *m_process;
+    std::unique_ptr<QTemporaryDir> m_copy;
+    std::function<void(Result)> m_done;
+    bool m_ended = false;
+};
 
 } // namespace
 
@@ -25,28 +88,16 @@ QString FindTool()
     return QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
 }
 
-Result SendAttachment(const QString &tool, const QString &filePath)
+void SendAttachment(const QString &tool, const QString &filePath, std::unique_ptr<QTemporaryDir> copy,
+                    QObject *owner, std::function<void(Result)> done)
 {
-    if (tool.isEmpty())
-        return Result::NoMailSystem;
-    QProcess process;
-    process.setProgram(tool);
-    // File names are UTF-8 here whatever the locale says; without --utf8 the tool would
-    // convert them from the locale's character set and lose a Japanese name under "C".
-    process.setArguments({QStringLiteral("--utf8"), QStringLiteral("--attach"), filePath});
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    process.start();
-    if (!process.waitForStarted(-1))
-        return Result::BadMailSystem;
-    if (process.state() != QProcess::NotRunning)
-        loop.exec(QEventLoop::AllEvents);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return Result::Failed;
-    return Result::Sent;
+    if (tool.isEmpty()) {
+        copy.reset();
+        if (done)
+            done(Result::NoMailSystem);
+        return;
+    }
+    (new Sending(std::move(copy), std::move(done), owner))->Start(tool, filePath);
 }
 
 std::unique_ptr<QTemporaryDir> NewAttachmentFolder()

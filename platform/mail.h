@@ -3,8 +3,10 @@
 // attached. On freedesktop systems the hand-off is `xdg-email` from the search path.
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+class QObject;
 class QTemporaryDir;
 
 namespace Mail {
@@ -19,10 +21,19 @@ enum class Result {
 // The hand-off tool's full path; empty when there is none.
 QString FindTool();
 
-// Hands the file to the mail program through tool (from FindTool) and waits for the tool to
-// end. Events go on being processed meanwhile, so the caller keeps its windows painted; it
-// disables them itself.
-Result SendAttachment(const QString &tool, const QString &filePath);
+// Hands the file to the mail program through tool (from FindTool) and returns at once: some
+// mail programs keep the tool running for as long as the user writes the message, and the
+// editor stays in use meanwhile. done gets the result once the tool has ended (at once, or
+// soon, when it cannot start).
+//
+// copy, when given, is the folder of a copy made for this sending. It stays while the tool
+// runs; after a message the mail program took it is kept until the program ends (as
+// KeepUntilExit), otherwise it goes before done is called.
+//
+// The sending belongs to owner (the application object): when owner goes while the tool still
+// runs, the tool is ended without waiting for it, the copy goes and done is never called.
+void SendAttachment(const QString &tool, const QString &filePath, std::unique_ptr<QTemporaryDir> copy,
+                    QObject *owner, std::function<void(Result)> done);
 
 // A new folder for the copy of a document that is sent: in the temporary folder, its name
 // beginning with "afx". Check isValid().

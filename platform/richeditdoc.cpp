@@ -391,21 +391,17 @@ void RichEditDoc::OnFileSendMail()
             return;
     }
 
-    // Events go on while the tool runs; the document may even be closed meanwhile.
+    // The tool runs on its own: the editor stays in use while the mail program is open, and
+    // the document may even be closed before the tool ends. The sending belongs to the
+    // application, so it ends with the program at the latest; a failure is told to the
+    // document's window, or to the main window once the document has gone.
     const QPointer<RichEditDoc> self(this);
     const QPointer<QWidget> mainWindow = WinApp::Get() && WinApp::Get()->GetMainWnd()
                                              ? static_cast<QWidget *>(WinApp::Get()->GetMainWnd())
                                              : (GetView() ? GetView()->window() : nullptr);
-    if (mainWindow)
-        mainWindow->setEnabled(false);
-    const Mail::Result result = Mail::SendAttachment(tool, file);
-    if (mainWindow) {
-        mainWindow->setEnabled(true);
-        mainWindow->activateWindow();
-    }
+    QObject *owner = WinApp::Get() ? static_cast<QObject *>(WinApp::Get()) : QCoreApplication::instance();
     endWait();
-    if (result != Mail::Result::Sent)
-        ReportSendFailure(self ? self->GetView() : mainWindow.data(), result);  // the copy goes with copyFolder
-    else
-        Mail::KeepUntilExit(std::move(copyFolder));
+    Mail::SendAttachment(tool, file, std::move(copyFolder), owner, [self, mainWindow](Mail::Result result) {
+        ReportSendFailure(self && self->GetView() ? self->GetView() : mainWindow.data(), result);
+    });
 }

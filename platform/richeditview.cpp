@@ -149,19 +149,29 @@ void RichEditView::OnEndPrinting(QPrinter *, PrintInfo *)
     m_aPageStart.clear();
 }
 
+namespace {
+constexpr int kInch = 1440;  // twips
+} // namespace
+
+QMargins RichEditView::MaxMargins() const
+{
+    const QSize paper = GetPaperSize();
+    const int across = (paper.width() - kInch) / 2, down = (paper.height() - kInch) / 2;
+    return QMargins(across, down, across, down);
+}
+
 // Margins that would leave less than an inch to print in are cut down to leave that inch:
 // a stored margin of any size still prints the text on pages that hold some of it.
 QRectF RichEditView::PrintArea(const QPrinter *printer) const
 {
-    constexpr int inch = 1440;
-    const auto cut = [](int margin, int paper) { return std::clamp(margin, 0, (paper - inch) / 2); };
+    const QMargins most = MaxMargins();
     const QSize paper = GetPaperSize();
-    const int left = cut(m_rectMargin.left(), paper.width());
-    const int right = cut(m_rectMargin.right(), paper.width());
-    const int top = cut(m_rectMargin.top(), paper.height());
-    const int bottom = cut(m_rectMargin.bottom(), paper.height());
-    const qreal x = printer->logicalDpiX() / qreal(inch);
-    const qreal y = printer->logicalDpiY() / qreal(inch);
+    const int left = std::clamp(m_rectMargin.left(), 0, most.left());
+    const int right = std::clamp(m_rectMargin.right(), 0, most.right());
+    const int top = std::clamp(m_rectMargin.top(), 0, most.top());
+    const int bottom = std::clamp(m_rectMargin.bottom(), 0, most.bottom());
+    const qreal x = printer->logicalDpiX() / qreal(kInch);
+    const qreal y = printer->logicalDpiY() / qreal(kInch);
     return QRectF(left * x, top * y, (paper.width() - left - right) * x, (paper.height() - top - bottom) * y);
 }
 

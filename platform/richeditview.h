@@ -51,6 +51,9 @@ public:
 
     // The rectangle of a page that text is printed in, in the printer's pixels.
     QRectF PrintArea(const QPrinter *printer) const;
+    // The largest print margins, in twips, that the text is laid out with: a larger one is cut
+    // to leave an inch of the paper to print on.
+    QMargins MaxMargins() const;
 
 protected:
     void OnEditUndo();

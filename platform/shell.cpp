@@ -111,8 +111,10 @@ bool CreateShortcut(const QString &linkPath, const QString &description, const Q
 {
     if (linkPath.isEmpty())
         return false;
+    // A fresh account may have neither folder yet; the desktop's own tools make them when
+    // they are first needed, and so does this.
     const QString dir = QFileInfo(linkPath).absolutePath();
-    if (dir == FolderPath(Folder::SendTo))
+    if (dir == FolderPath(Folder::SendTo) || dir == FolderPath(Folder::Desktop))
         QDir().mkpath(dir);
     QSaveFile file(linkPath);
     if (!file.open(QIODevice::WriteOnly))

@@ -27,8 +27,8 @@ bool DeleteFile(const QString &path);
 
 // Writes a launcher at linkPath that starts targetPath with the files it is given. An empty
 // description writes no comment. The launcher is complete or absent, never half written, and
-// executable, as desktops require. A missing applications folder is created; no other folder
-// is. True when the launcher was saved.
+// executable, as desktops require. A missing applications or desktop folder is created; no
+// other folder is. True when the launcher was saved.
 bool CreateShortcut(const QString &linkPath, const QString &description, const QString &targetPath);
 
 // The full path of the running executable.

@@ -181,17 +181,53 @@ bool TextFinder::IsEditable() const
     return !m_edit->isReadOnly();
 }
 
-bool TextFinder::FindText(const QString &what, Options options, Direction direction)
+bool TextFinder::Continues(const Run &run, Direction direction) const
+{
+    return run.origin >= 0 && run.direction == direction && run.anchor == m_edit->anchor()
+           && run.position == m_edit->position();
+}
+
+void TextFinder::Begin(Run &run, Direction direction, qsizetype origin) const
+{
+    run = Run();
+    run.direction = direction;
+    run.origin = origin;
+    Mark(run);
+}
+
+void TextFinder::Mark(Run &run) const
+{
+    run.anchor = m_edit->anchor();
+    run.position = m_edit->position();
+}
+
+bool TextFinder::FindText(const QString &what, Options options, Direction direction, Run &run)
 {
     const QString form = SearchForm(what);
     if (form.isEmpty())
         return false;
-    const qsizetype from = direction == Direction::Down ? m_edit->selectionEnd() : m_edit->selectionStart();
-    const qsizetype at = Search(DocumentText(), form, from, options, direction);
-    if (at < 0)
+    const bool down = direction == Direction::Down;
+    const qsizetype from = down ? m_edit->selectionEnd() : m_edit->selectionStart();
+    if (!Continues(run, direction))
+        Begin(run, direction, from);
+    const QString text = DocumentText();
+    qsizetype at = Search(text, form, from, options, direction);
+    if (at < 0 && !run.wrapped) {
+        run.wrapped = true;
+        run.origin = text.size() - run.origin;
+        at = Search(text, form, down ? 0 : text.size(), options, direction);
+    }
+    // After wrapping, a match at or past where the run began was found before.
+    const qsizetype origin = text.size() - run.origin;
+    if (at >= 0 && run.wrapped && (down ? at >= origin : at + form.size() <= origin))
+        at = -1;
+    if (at < 0) {
+        run = Run();
         return false;
+    }
     m_edit->setSelection(at, at + form.size());
     m_edit->ensureCaretVisible();
+    Mark(run);
     return true;
 }
 
@@ -205,10 +241,13 @@ bool TextFinder::SameAsSelected(const QString &what, Options options) const
 }
 
 TextFinder::ReplaceResult TextFinder::ReplaceNext(const QString &what, const QString &with,
-                                                  Options options)
+                                                  Options options, Run &run)
 {
     ReplaceResult result;
-    if (SameAsSelected(what, options)) {
+    const bool match = SameAsSelected(what, options);
+    if (!Continues(run, Direction::Down))
+        Begin(run, Direction::Down, match ? m_edit->selectionStart() : m_edit->selectionEnd());
+    if (match) {
         const QString form = ReplacementForm(with);
         const qsizetype length = m_edit->buffer()->length();
         const qsizetype newLength = length - SearchForm(what).size() + form.size();
@@ -220,9 +259,10 @@ TextFinder::ReplaceResult TextFinder::ReplaceNext(const QString &what, const QSt
         const qsizetype start = m_edit->selectionStart();
         buffer->replace(start, m_edit->selectionEnd(), form);
         m_edit->setPosition(start + form.size());
+        Mark(run);
         result.replaced = true;
     }
-    result.found = FindText(what, options, Direction::Down);
+    result.found = FindText(what, options, Direction::Down, run);
     return result;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// Find and replace in the text of a plain-text editor, the way the framework's editing view
-// does it: a search runs from the selection in one direction and stops at the end (or the
-// start) of the text without wrapping around; the match found becomes the selection.
+// Find and replace in the text of a plain-text editor, the way the framework's rich-edit view
+// does it: searches run from the selection in one direction to the end (or the start) of the
+// text, then go on once from the other end up to where the first of them began; the match
+// found becomes the selection.
 //
 // Rules of a match:
 // - Match case off compares with Unicode case folding (also full-width letters).
@@ -35,6 +36,21 @@ public:
         bool refused = false;   // the replacement would exceed the text limit; nothing changed
     };
 
+    // A run of searches in one direction: from where it began to the end of the text (the
+    // start, upwards), then once from the other end up to where it began, so that each match
+    // is found once. The caller keeps it from one search to the next. A search begins a new
+    // run where the selection is not the one the run left, or the direction has changed; a
+    // run ends when it finds nothing more.
+    struct Run {
+        Direction direction = Direction::Down;
+        // Where the run began: before it wrapped, counted from the start of the text; after,
+        // from its end, so that replacements behind the search do not move it. -1: no run.
+        qsizetype origin = -1;
+        bool wrapped = false;
+        qsizetype anchor = -1;  // the selection the run left
+        qsizetype position = -1;
+    };
+
     static constexpr qsizetype kNoLimit = std::numeric_limits<qsizetype>::max();
 
     explicit TextFinder(TextView *edit);
@@ -42,15 +58,17 @@ public:
     // Longest text, in characters, that a replacement may produce.
     void SetTextLimit(qsizetype maxChars) { m_limit = maxChars; }
 
-    // Down: selects the first match after the selection; Up: the last match before it.
-    // False, with the selection unchanged, when there is none or what is empty.
-    bool FindText(const QString &what, Options options, Direction direction);
+    // Down: selects the next match after the selection; Up: the one before it; within the
+    // run, which goes on from the other end of the text once. False, with the selection
+    // unchanged and the run ended, when the run has no match left or what is empty.
+    bool FindText(const QString &what, Options options, Direction direction, Run &run);
 
     // Whether the selection is exactly one match, its surroundings included.
     bool SameAsSelected(const QString &what, Options options) const;
 
-    // When the selection is a match, replaces it (one undo step); then finds downwards.
-    ReplaceResult ReplaceNext(const QString &what, const QString &with, Options options);
+    // When the selection is a match, replaces it (one undo step); then finds downwards, within
+    // the run. A run that begins here begins before the match replaced.
+    ReplaceResult ReplaceNext(const QString &what, const QString &with, Options options, Run &run);
 
     // Replaces every match from the start of the text, as one undo step, and returns how
     // many were replaced; -1 when the text would exceed the limit (nothing is changed then).
@@ -72,6 +90,11 @@ public:
 private:
     QString DocumentText() const;
     bool IsEditable() const;
+    // Whether run goes on from the selection in direction; a new run from origin otherwise.
+    bool Continues(const Run &run, Direction direction) const;
+    void Begin(Run &run, Direction direction, qsizetype origin) const;
+    // The run goes on from the selection as it is now.
+    void Mark(Run &run) const;
 
     TextView *m_edit;
     qsizetype m_limit = kNoLimit;

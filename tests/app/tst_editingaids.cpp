@@ -143,10 +143,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("caret");
         QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("selected");  // characters selected leftwards from the caret with Shift+Left
         QTest::addColumn<QString>("result");
         const auto row = [](const char *tag, int indent, int indent2, const QString &text, int caret,
-                            const QString &result, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::newRow(tag) << QStringLiteral("%1 %2").arg(indent).arg(indent2) << text << caret << int(modifiers) << result;
+                            const QString &result, Qt::KeyboardModifiers modifiers = {}, int selected = 0) {
+            QTest::newRow(tag) << QStringLiteral("%1 %2").arg(indent).arg(indent2) << text << caret << int(modifiers)
+                               << selected << result;
         };
         row("mid-line, copied", 2, 4, "\t\tabc", 4, "\t\tab\n\t\tc");
         row("as TABs", 2, 1, "  \t x", 5, "  \t x\n\t");
@@ -161,6 +163,10 @@ private slots:
         row("only 31 blanks copied", 2, 4, QString(40, u' '), 40, QString(40, u' ') + u'\n' + QString(31, u' '));
         row("only 31 blanks, as TABs", 2, 1, QString(40, u' '), 40, QString(40, u' ') + "\n\t\t\t");
         row("a full-width space is no indent", 2, 4, "\u3000a", 2, "\u3000a\n");
+        // Enter over a selection: the break replaces it and the new line is indented all the same,
+        // also where the text keeps its length.
+        row("over one character", 2, 4, "\t abc", 5, "\t ab\n\t ", {}, 1);
+        row("over two characters", 2, 4, "\t abc", 5, "\t a\n\t ", {}, 2);
     }
     void enterIndents()
     {
@@ -168,15 +174,34 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, caret);
         QFETCH(int, modifiers);
+        QFETCH(int, selected);
         QFETCH(QString, result);
         storeIndent(stored);
         CNYOView *view = viewWith(m_app.get(), text, caret);
+        for (int i = 0; i < selected; ++i)
+            QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
         QTest::keyClick(view, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(view->toPlainText(), result);
         QCOMPARE(::caret(view), caret + result.size() - text.size());
         // One undo takes back the break with its indent.
         view->undo();
         QCOMPARE(view->toPlainText(), text);
+    }
+
+    // As a user does it: Enter over the selected last letter of an indented line, a letter typed
+    // on the new line, and the file saved holds the indent before it.
+    void enterOverASelectionIndentsTheSavedFile()
+    {
+        storeIndent(QStringLiteral("2 4"));
+        const QString path = writeFile(QStringLiteral("indent.txt"), "\t abc");
+        QVERIFY(m_app->OpenDocumentFile(path));
+        CNYOView *view = activeView(m_app.get());
+        view->SetSel(5, 5);
+        QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClicks(view, QStringLiteral("x"));
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QCOMPARE(readFile(path), QByteArray("\t ab\r\n\t x"));
     }
 
     void indentDialog_data()

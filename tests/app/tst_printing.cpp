@@ -272,6 +272,43 @@ private slots:
         QCOMPARE(activeView(m_app.get())->PageMargin(), inch);
     }
 
+    void pageSetupKeepsWhatPrintingLaysOut_data()
+    {
+        QTest::addColumn<QList<double>>("typed");  // millimetres: left top right bottom
+        QTest::addColumn<QList<int>>("stored");    // hundredths of a millimetre
+        QTest::addColumn<QString>("told");
+        const QString kept = QStringLiteral("余白が大きすぎるため、次の余白を記憶しました。\n左 %1 mm、上 %2 mm、右 %3 mm、下 %4 mm");
+        // Margins count from the paper's edge: none is too small, whatever the printer's own border.
+        QTest::newRow("none, and printing's largest") << QList<double>{0, 0.5, 95.42, 127.22} << QList<int>{0, 50, 9542, 12722} << QString();
+        // The text is laid out on letter paper with at least an inch left to print on.
+        QTest::newRow("wider than printing lays out") << QList<double>{120, 10, 10, 10} << QList<int>{9542, 1000, 1000, 1000}
+                                                      << kept.arg(QStringLiteral("95.42"), QStringLiteral("10.00"), QStringLiteral("10.00"), QStringLiteral("10.00"));
+        QTest::newRow("beyond the paper") << QList<double>{300, 400, 10, 500} << QList<int>{9542, 12722, 1000, 12722}
+                                          << kept.arg(QStringLiteral("95.42"), QStringLiteral("127.22"), QStringLiteral("10.00"), QStringLiteral("127.22"));
+    }
+
+    // Page setup stores the margins as typed where printing lays the text out with them; where
+    // it cannot, it stores what printing uses and says so.
+    void pageSetupKeepsWhatPrintingLaysOut()
+    {
+        QFETCH(QList<double>, typed);
+        QFETCH(QList<int>, stored);
+        m_app = startApp();
+        answerNext(true, [&](QWidget *modal) {
+            const char *names[] = {"leftMargin", "topMargin", "rightMargin", "bottomMargin"};
+            for (int i = 0; i < 4; ++i)
+                modal->findChild<QDoubleSpinBox *>(QLatin1String(names[i]))->setValue(typed[i]);
+        });
+        QVERIFY(execute(m_app.get(), ID_FILE_PAGE_SETUP));
+        QList<int> inStore;
+        for (const IntKey &key : kMargins)
+            inStore << key.read();
+        QCOMPARE(inStore, stored);
+        QCOMPARE(activeView(m_app.get())->PageMargin(), QMargins(stored[0], stored[1], stored[2], stored[3]));
+        QTEST(boxes().texts.value(0), "told");
+        QVERIFY(boxes().texts.size() <= 1);
+    }
+
     // One page or two side by side, as the preview was last closed, kept across starts; its own
     // page setup is not offered, as the pages keep the margins of the page setup command.
     void previewRemembersItsPages()

@@ -1,5 +1,5 @@
 // Send: the document's file, or a copy of its text, handed to a stand-in for xdg-email that
-// records what it was given.
+// records what it was given; the editor in use while the tool runs.
 #include "app_helper.h"
 
 #include "app/mainframe.h"
@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -29,12 +31,26 @@ const QByteArray kTool = "#!/bin/sh\nout=$(dirname \"$0\"); n=0\n"
 const QByteArray kText = QByteArray::fromHex("93fa967b8cea") + "\r\n" + QByteArray::fromHex("b6c5");
 
 QStringList afxFolders() { return QDir::temp().entryList({QStringLiteral("afx*")}, QDir::Dirs | QDir::NoDotAndDotDot); }
+
+// Puts the stand-in first on the search path; empty tool: no xdg-email anywhere on it.
+void useTool(const QString &out, const QByteArray &tool, const QByteArray &path, const char *exitCode)
+{
+    if (!tool.isEmpty())
+        QVERIFY(QFile::setPermissions(writeFile(QStringLiteral("xdg-email"), tool), QFile::ReadOwner | QFile::ExeOwner));
+    qputenv("PATH", tool.isEmpty() ? QFile::encodeName(out) : QFile::encodeName(out) + ':' + path);
+    qputenv("NYO_TEST_EXIT", exitCode);
+}
+
+// Lets the stand-in end.
+void letGo(const QString &out) { QFile(out + QStringLiteral("/go")).open(QIODevice::WriteOnly); }
 } // namespace
 
 class TestSendMail : public QObject {
     Q_OBJECT
     std::unique_ptr<CNYOApp> m_app;
     QByteArray m_path = qgetenv("PATH");
+    // A sending runs as a child process of the application object until the tool has ended.
+    bool sending() const { return m_app && !m_app->findChildren<QProcess *>().isEmpty(); }
 
 private slots:
     void init()
@@ -73,10 +89,7 @@ private slots:
         QFETCH(QByteArray, tool);
         QFETCH(QString, failure);
         const QString out = scratchDir();
-        if (!tool.isEmpty())
-            QVERIFY(QFile::setPermissions(writeFile(QStringLiteral("xdg-email"), tool), QFile::ReadOwner | QFile::ExeOwner));
-        qputenv("PATH", tool.isEmpty() ? QFile::encodeName(out) : QFile::encodeName(out) + ':' + m_path);
-        qputenv("NYO_TEST_EXIT", failure.isEmpty() ? "0" : "4");
+        useTool(out, tool, m_path, failure.isEmpty() ? "0" : "4");
         const QByteArray onDisk = modified ? QByteArray("old\r\n") : kText;
         const QString path = saved ? writeFile(QStringLiteral("メモ.txt"), onDisk) : QString();
         QVERIFY(!saved || m_app->OpenDocumentFile(path));
@@ -88,15 +101,16 @@ private slots:
         }
         const QString title = doc->GetTitle();
         const QStringList before = afxFolders();
-        // The tool is let go once the main window has been seen.
-        bool enabledDuringSend = true;
+        // The tool is let go once the main window has been seen while it runs.
+        bool enabledDuringSend = false;
         QObject scope;  // no call after this run
         QTimer::singleShot(50, &scope, [&] {
-            enabledDuringSend = mainFrame(m_app.get())->isEnabled();
-            QFile(out + QStringLiteral("/go")).open(QIODevice::WriteOnly);
+            enabledDuringSend = sending() && mainFrame(m_app.get())->isEnabled();
+            letGo(out);
         });
         QVERIFY(execute(m_app.get(), ID_FILE_SEND_MAIL));
         QVERIFY(mainFrame(m_app.get())->isEnabled() && !QApplication::overrideCursor());
+        QTRY_VERIFY(QFile::exists(out + QStringLiteral("/go")) && !sending());
 
         QCOMPARE(boxes().texts, failure.isEmpty() ? QStringList() : QStringList{failure});
         QCOMPARE(doc->IsModified(), modified);
@@ -106,7 +120,7 @@ private slots:
         const QStringList args = QString::fromUtf8(readFile(out + QStringLiteral("/args"))).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(args.isEmpty(), tool != kTool);
         if (tool == kTool) {
-            QVERIFY(!enabledDuringSend);
+            QVERIFY(enabledDuringSend);
             QCOMPARE(args, (QStringList{QStringLiteral("--utf8"), QStringLiteral("--attach"), args.value(2)}));
             QCOMPARE(readFile(out + QStringLiteral("/attached")), kText);
         }
@@ -124,6 +138,62 @@ private slots:
         QVERIFY(copy.exists());
         Mail::DeleteKeptAttachments();
         QVERIFY(!QFileInfo::exists(copy.absolutePath()));
+    }
+
+    void editorStaysInUseWhileTheToolRuns_data()
+    {
+        QTest::addColumn<QString>("meanwhile");  // done while the tool runs, after typing and saving
+        QTest::addColumn<QString>("failure");    // the tool's end, failing with this message
+        const QString failed = QStringLiteral("ﾒｰﾙの送信に失敗しました。");
+        QTest::newRow("sent") << QString() << QString();
+        QTest::newRow("fails") << QString() << failed;
+        QTest::newRow("document closed") << QStringLiteral("close") << failed;
+        QTest::newRow("program ends") << QStringLiteral("exit") << QString();
+    }
+
+    // The tool runs on its own: meanwhile the window takes letters and Ctrl+S saves them, the
+    // copy sent stays as it was sent, and the tool's end is told when it comes: a failure then,
+    // the copy gone with it; a sent copy stays until the program ends. The document may close
+    // meanwhile; the program may end, at once, taking the copy along without a word.
+    void editorStaysInUseWhileTheToolRuns()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, failure);
+        const QString out = scratchDir();
+        useTool(out, kTool, m_path, failure.isEmpty() ? "0" : "4");
+        const QString path = writeFile(QStringLiteral("メモ.txt"), "abc");
+        QVERIFY(m_app->OpenDocumentFile(path));
+        CNYOView *view = activeView(m_app.get());
+        view->SetSel(3, 3);
+        QTest::keyClicks(view, QStringLiteral("1"));
+        QVERIFY(execute(m_app.get(), ID_FILE_SEND_MAIL));
+        QTRY_VERIFY(QFile::exists(out + QStringLiteral("/attached")));
+        const QString copy = QString::fromUtf8(readFile(out + QStringLiteral("/args"))).split(u'\n').value(2);
+        QVERIFY(sending() && mainFrame(m_app.get())->isEnabled());
+
+        QTest::keyClicks(view, QStringLiteral("2"));
+        QTest::keySequence(view, QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(readFile(path), QByteArray("abc12"));
+        QCOMPARE(readFile(copy), QByteArray("abc1"));
+        QVERIFY(sending() && boxes().texts.isEmpty());
+
+        if (meanwhile == QLatin1String("exit")) {
+            QElapsedTimer ending;
+            ending.start();
+            stopApp(m_app);
+            QVERIFY(ending.elapsed() < 5000);  // the stand-in would wait ten seconds
+            QVERIFY(!QFileInfo::exists(copy) && boxes().texts.isEmpty());
+            return;
+        }
+        if (meanwhile == QLatin1String("close")) {
+            const int open = documentCount(m_app.get());
+            QVERIFY(execute(m_app.get(), ID_FILE_CLOSE));
+            QCOMPARE(documentCount(m_app.get()), open - 1);
+        }
+        letGo(out);
+        QTRY_VERIFY(!sending());
+        QCOMPARE(boxes().texts, failure.isEmpty() ? QStringList() : QStringList{failure});
+        QCOMPARE(QFileInfo::exists(copy), failure.isEmpty());
     }
 };
 

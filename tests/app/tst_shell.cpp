@@ -4,13 +4,16 @@
 
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
+#include "editor/nyoview.h"
 #include "platform/commandrouter.h"
 #include "platform/shell.h"
 #include "res/resource.h"
 
+#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -85,28 +88,43 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("there");  // before: nothing, a hand-made "file", or a "folder"
+        QTest::addColumn<QString>("place");  // the folder's place: "" as below, "unnamed", "taken"
         // The applications folder does not exist yet and is made; the desktop folder, as
-        // user-dirs.dirs names it, exists.
+        // user-dirs.dirs names it, exists unless the row says otherwise.
         const QString sendTo = QStringLiteral("data/applications"), desktop = QStringLiteral("home/デスクトップ");
-        QTest::newRow("send to") << ID_LINK_SENDTO << sendTo << QString();
-        QTest::newRow("desktop") << ID_LINK_DESKTOP << desktop << QString();
-        QTest::newRow("send to, hand-made file") << ID_LINK_SENDTO << sendTo << QStringLiteral("file");
-        QTest::newRow("desktop, hand-made file") << ID_LINK_DESKTOP << desktop << QStringLiteral("file");
+        QTest::newRow("send to") << ID_LINK_SENDTO << sendTo << QString() << QString();
+        QTest::newRow("desktop") << ID_LINK_DESKTOP << desktop << QString() << QString();
+        QTest::newRow("send to, hand-made file") << ID_LINK_SENDTO << sendTo << QStringLiteral("file") << QString();
+        QTest::newRow("desktop, hand-made file") << ID_LINK_DESKTOP << desktop << QStringLiteral("file") << QString();
         // No file deletion takes a folder: the failure is reported and the check mark stays.
-        QTest::newRow("send to, undeletable") << ID_LINK_SENDTO << sendTo << QStringLiteral("folder");
+        QTest::newRow("send to, undeletable") << ID_LINK_SENDTO << sendTo << QStringLiteral("folder") << QString();
+        // A desktop folder that is named but missing is made, as is ~/Desktop where none is named.
+        QTest::newRow("desktop, named but missing") << ID_LINK_DESKTOP << desktop << QString() << QStringLiteral("missing");
+        QTest::newRow("desktop, none named") << ID_LINK_DESKTOP << QStringLiteral("home/Desktop") << QString() << QStringLiteral("unnamed");
+        // A folder that cannot be made (a file has its name): the launcher is not made, and that is told.
+        QTest::newRow("desktop, place taken") << ID_LINK_DESKTOP << desktop << QString() << QStringLiteral("taken");
+        QTest::newRow("send to, place taken") << ID_LINK_SENDTO << sendTo << QString() << QStringLiteral("taken");
     }
 
-    // The command makes the launcher; a file already there shows as one, and the command deletes it.
+    // The command makes the launcher, and its folder where that is missing; a file already there
+    // shows as one, and the command deletes it. Each failure is told.
     void shortcutToggles()
     {
         QFETCH(int, id);
         QFETCH(QString, folder);
         QFETCH(QString, there);
+        QFETCH(QString, place);
         const QString root = QFileInfo(qEnvironmentVariable("HOME")).absolutePath();  // of the fresh environment
-        QFile dirs(root + QStringLiteral("/config/user-dirs.dirs"));
-        QVERIFY(dirs.open(QIODevice::WriteOnly) && dirs.write("XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n") > 0);
-        dirs.close();
-        QVERIFY(QDir().mkpath(root + QStringLiteral("/home/デスクトップ")));
+        if (place != QLatin1String("unnamed")) {
+            QFile dirs(root + QStringLiteral("/config/user-dirs.dirs"));
+            QVERIFY(dirs.open(QIODevice::WriteOnly) && dirs.write("XDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n") > 0);
+        }
+        if (place.isEmpty())
+            QVERIFY(QDir().mkpath(root + QStringLiteral("/home/デスクトップ")));
+        if (place == QLatin1String("taken")) {
+            QFile taken(root + u'/' + folder);
+            QVERIFY(taken.open(QIODevice::WriteOnly));
+        }
         const QString link = root + u'/' + folder + QStringLiteral("/NYO.desktop");
         const bool stays = there == QLatin1String("folder");
         if (!there.isEmpty()) {
@@ -116,6 +134,11 @@ private slots:
         } else {
             QVERIFY(!checked(id));
             QVERIFY(execute(m_app.get(), id));
+            if (place == QLatin1String("taken")) {
+                QCOMPARE(boxes().texts, QStringList{QStringLiteral("ショートカットの作成に失敗しました")});
+                QVERIFY(!checked(id) && QFileInfo(root + u'/' + folder).isFile());
+                return;
+            }
             QVERIFY(valid(link));
             QCOMPARE(execArguments(readFile(link)), (QStringList{QCoreApplication::applicationFilePath(), QStringLiteral("%F")}));
             QVERIFY(readFile(link).contains("\nMimeType=text/plain;\n"));
@@ -127,6 +150,46 @@ private slots:
         QCOMPARE(QFileInfo::exists(link), stays);
         QCOMPARE(checked(id), stays);
         QCOMPARE(boxes().texts, stays ? QStringList{QStringLiteral("ファイルの削除に失敗しました")} : QStringList());
+    }
+
+    void shortcutStateWhenItsMenuOpens_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("send to") << ID_LINK_SENDTO << QStringLiteral("data/applications");
+        QTest::newRow("desktop") << ID_LINK_DESKTOP << QStringLiteral("home/Desktop");
+    }
+
+    // The items' states ask the file system, so they are worked out as their menu opens, not
+    // after every key or selection change: a launcher that appears meanwhile shows only then.
+    void shortcutStateWhenItsMenuOpens()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, folder);
+        const QString root = QFileInfo(qEnvironmentVariable("HOME")).absolutePath();
+        CommandRouter *router = m_app->MainFrame()->Router();
+        QAction *item = router->Actions(id).value(0);
+        QAction *cut = router->Actions(ID_EDIT_CUT).value(0);
+        QMenu *menu = nullptr;
+        for (QObject *holder : item->associatedObjects())
+            menu = menu ? menu : qobject_cast<QMenu *>(holder);
+        QVERIFY(menu && cut);
+        const auto openMenu = [menu] {
+            menu->popup(QPoint());
+            QTRY_VERIFY(menu->isVisible());
+            menu->close();
+        };
+        openMenu();
+        QVERIFY(!item->isChecked());
+
+        QVERIFY(Shell::CreateShortcut(root + u'/' + folder + QStringLiteral("/NYO.desktop"), QString(), QStringLiteral("/bin/true")));
+        CNYOView *view = activeView(m_app.get());
+        QTest::keyClicks(view, QStringLiteral("abc"));
+        QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        QTRY_VERIFY(cut->isEnabled());  // the items have been brought up to date after the keys
+        QVERIFY(!item->isChecked());
+        openMenu();
+        QVERIFY(item->isChecked());
     }
 
     void execQuotesTheProgramPath_data()

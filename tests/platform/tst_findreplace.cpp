@@ -12,9 +12,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,7 +63,7 @@ T *child(QWidget *dialog, const char *name)
 }
 
 struct DialogFixture {
-    QWidget window;
+    QMainWindow window;
     RichEdit *edit = new RichEdit(&window);
     FindReplaceDialog *dialog = FindReplaceDialog::ForWindow(&window);
 
@@ -69,9 +71,11 @@ struct DialogFixture {
     {
         window.resize(500, 400);
         edit->resize(500, 400);
+        window.statusBar();
         setText(*edit, text);
         window.show();
     }
+    QString said() { return window.statusBar()->currentMessage(); }
     QLineEdit *findEdit() { return child<QLineEdit>(dialog, "findEdit"); }
     QLineEdit *replaceEdit() { return child<QLineEdit>(dialog, "replaceEdit"); }
     QPushButton *button(const char *name) { return child<QPushButton>(dialog, name); }
@@ -161,10 +165,11 @@ private slots:
         QTEST(int(TextFinder::Search(text, what, from, o, options.contains(u'u') ? Dir::Up : Dir::Down)), "expected");
     }
 
-    // Down or up from the caret without wrapping round: the last match stays selected, and with
-    // nothing to find the selection stays. A line break in the search text, CR LF or LF, finds
-    // one line break of the text.
-    void findWalksWithoutWrapping_data()
+    // Down or up from the caret to the end of the text, then once from the other end up to where
+    // the run began: every match once, the last one found stays selected; with nothing to find
+    // the selection stays. A line break in the search text, CR LF or LF, finds one line break of
+    // the text.
+    void findGoesRoundOnce_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("what");
@@ -174,15 +179,18 @@ private slots:
         const QString abc = u"abc x abc\nabc"_s, lines = u"ab\ncd\r\nab\ncd"_s;
         QTest::newRow("down") << abc << u"ABC"_s << 0 << false << QList<Sel>{{0, 3}, {6, 9}, {10, 13}};
         QTest::newRow("up") << abc << u"abc"_s << 13 << true << QList<Sel>{{10, 13}, {6, 9}, {0, 3}};
-        QTest::newRow("down from the middle") << abc << u"abc"_s << 5 << false << QList<Sel>{{6, 9}, {10, 13}};
-        QTest::newRow("up from the middle") << abc << u"abc"_s << 5 << true << QList<Sel>{{0, 3}};
+        QTest::newRow("down from the middle") << abc << u"abc"_s << 5 << false << QList<Sel>{{6, 9}, {10, 13}, {0, 3}};
+        QTest::newRow("up from the middle") << abc << u"abc"_s << 5 << true << QList<Sel>{{0, 3}, {10, 13}, {6, 9}};
+        // A match the run began inside is found last, going round.
+        QTest::newRow("down from inside a match") << abc << u"abc"_s << 7 << false << QList<Sel>{{10, 13}, {0, 3}, {6, 9}};
+        QTest::newRow("up from inside a match") << abc << u"abc"_s << 7 << true << QList<Sel>{{0, 3}, {10, 13}, {6, 9}};
         QTest::newRow("no match") << abc << u"abcd"_s << 5 << false << QList<Sel>{};
         QTest::newRow("empty") << abc << QString() << 5 << false << QList<Sel>{};
         QTest::newRow("CR LF") << lines << u"b\r\nc"_s << 0 << false << QList<Sel>{{1, 4}, {7, 10}};
         QTest::newRow("LF") << lines << u"b\nc"_s << 0 << false << QList<Sel>{{1, 4}, {7, 10}};
     }
 
-    void findWalksWithoutWrapping()
+    void findGoesRoundOnce()
     {
         QFETCH(QString, what);
         QFETCH(QList<Sel>, found);
@@ -193,9 +201,11 @@ private slots:
         QFETCH(bool, up);
         edit.setPosition(caret);
         TextFinder finder(&edit);
+        TextFinder::Run run;
         QList<Sel> seen;
-        while (finder.FindText(what, {}, up ? Dir::Up : Dir::Down))
+        while (finder.FindText(what, {}, up ? Dir::Up : Dir::Down, run))
             seen << selectionOf(edit);
+        QCOMPARE(run.origin, -1);  // ended
         QCOMPARE(seen, found);
         QCOMPARE(selectionOf(edit), found.isEmpty() ? Sel(caret, caret) : found.last());
         if (what.isEmpty())
@@ -339,25 +349,36 @@ private slots:
     // Scripted dialog use, steps split by ';', each an action or a "?" check: find/replace
     // (open the dialog), repeat, hide, undo, enter (in the search text), what/with (the texts),
     // check/click (a control), select, limit, other (a second editor of the window), close
-    // (the editor goes).
+    // (the editor goes). "said?" is what the status bar says of a search that found nothing
+    // (nothing once something is found again); no message box ever comes up.
     void dialogScript_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("script");
         // a one-line selection is the search text; over a line break the last search comes back
         QTest::newRow("takes selection") << u"alpha beta\ngamma"_s << u"select 6,10;find;what? beta;click findNextButton;hide;select 0,13;find;what? beta;hide;select 3,3;replace;what? beta"_s;
-        QTest::newRow("find next") << u"cat concat Cat"_s << u"find;what cat;check wholeWordCheck;click findNextButton;sel? 0,3;enter;sel? 11,14;shown?;click findNextButton;shown? cat;sel? 11,14;check matchCaseCheck;check upRadio;click findNextButton;sel? 0,3"_s;
+        QTest::newRow("find next") << u"cat concat Cat"_s << u"find;what cat;check wholeWordCheck;click findNextButton;sel? 0,3;enter;sel? 11,14;said?;click findNextButton;said? cat;sel? 11,14;check matchCaseCheck;check upRadio;click findNextButton;sel? 0,3"_s;
         // a selection that is no match is only moved to the next match; replace all is one undo step
-        QTest::newRow("replace") << u"one two one two one"_s << u"replace;what one;with 1;click replaceButton;text? one two one two one;sel? 0,3;click replaceButton;text? 1 two one two one;sel? 6,9;with 一;click replaceAllButton;text? 1 two 一 two 一;shown?;undo;text? 1 two one two one;what three;click replaceAllButton;shown? three;text? 1 two one two one"_s;
-        // "cat" in "concat" is no whole word: selected, it is only moved off; the caret goes after a replacement
-        QTest::newRow("replace next") << u"cat concat cat"_s << u"replace;what cat;check wholeWordCheck;with dog;select 7,10;click replaceButton;text? cat concat cat;sel? 11,14;click replaceButton;text? cat concat dog;sel? 14,14;select 0,3;what CAT;with a\nb;click replaceButton;text? a\nb concat dog;undo;text? cat concat dog"_s;
+        QTest::newRow("replace") << u"one two one two one"_s << u"replace;what one;with 1;click replaceButton;text? one two one two one;sel? 0,3;click replaceButton;text? 1 two one two one;sel? 6,9;with 一;click replaceAllButton;text? 1 two 一 two 一;said?;undo;text? 1 two one two one;what three;click replaceAllButton;said? three;text? 1 two one two one"_s;
+        // "cat" in "concat" is no whole word: selected, it is only moved off; after the last replacement
+        // the search goes on from the start
+        QTest::newRow("replace next") << u"cat concat cat"_s << u"replace;what cat;check wholeWordCheck;with dog;select 7,10;click replaceButton;text? cat concat cat;sel? 11,14;click replaceButton;text? cat concat dog;sel? 0,3;what CAT;with a\nb;click replaceButton;text? a\nb concat dog;undo;text? cat concat dog"_s;
         // over the control's limit or read-only nothing is replaced; exactly at the limit, or shrinking, is allowed
         // a replacement equal to the match leaves an unchanged text unmodified, with nothing to undo
         QTest::newRow("replace by itself") << u"ab ab"_s << u"replace;what ab;with ab;check matchCaseCheck;click replaceAllButton;text? ab ab;undo? 0;modified? 0;select 0,2;click replaceButton;undo? 0;modified? 0;with AB;click replaceAllButton;text? AB AB;modified? 1"_s;
-        QTest::newRow("refused") << u"ab ab"_s << u"limit 6;replace;what ab;with abc;click replaceAllButton;text? ab ab;undo? 0;shown?;select 0,2;with abcd;click replaceButton;text? ab ab;with abc;click replaceButton;text? abc ab;limit 2;what b;with ;click replaceAllButton;text? ac a;readonly;limit 0;what a;with z;click replaceAllButton;select 0,1;click replaceButton;text? ac a"_s;
+        QTest::newRow("refused") << u"ab ab"_s << u"limit 6;replace;what ab;with abc;click replaceAllButton;text? ab ab;undo? 0;said?;select 0,2;with abcd;click replaceButton;text? ab ab;with abc;click replaceButton;text? abc ab;limit 2;what b;with ;click replaceAllButton;text? ac a;readonly;limit 0;what a;with z;click replaceAllButton;select 0,1;click replaceButton;text? ac a"_s;
         // nothing searched yet: repeat opens the find dialog; then it repeats the window's last search in any editor
-        QTest::newRow("repeat") << u"ab AB ab"_s << u"repeat;shows? find;sel? 0,0;what ab;check matchCaseCheck;click findNextButton;sel? 0,2;hide;repeat;shows? none;sel? 6,8;repeat;shown? ab;other xx ab;repeat;sel? 3,5;shows? none"_s;
-        QTest::newRow("closes with its editor") << u"abc"_s << u"replace;what b;close;shows? none;click findNextButton;click replaceButton;click replaceAllButton;repeat;find;shows? none;shown?"_s;
+        QTest::newRow("repeat") << u"ab AB ab"_s << u"repeat;shows? find;sel? 0,0;what ab;check matchCaseCheck;click findNextButton;sel? 0,2;hide;repeat;shows? none;sel? 6,8;repeat;said? ab;other xx ab;repeat;sel? 3,5;shows? none"_s;
+        // going round: on from the other end up to where the search began, then not found, said in
+        // the status bar; the next search is a new round
+        QTest::newRow("round, down") << u"ab x ab x ab"_s << u"select 5,5;find;what ab;click findNextButton;sel? 5,7;click findNextButton;sel? 10,12;click findNextButton;sel? 0,2;said?;click findNextButton;sel? 0,2;said? ab;click findNextButton;sel? 5,7;said?"_s;
+        QTest::newRow("round, up") << u"ab x ab x ab"_s << u"select 5,5;find;what ab;check upRadio;click findNextButton;sel? 0,2;click findNextButton;sel? 10,12;click findNextButton;sel? 5,7;click findNextButton;said? ab;sel? 5,7"_s;
+        QTest::newRow("round, F3") << u"ab x ab"_s << u"select 3,3;find;what ab;click findNextButton;sel? 5,7;hide;repeat;sel? 0,2;repeat;said? ab;sel? 0,2"_s;
+        // moving the selection begins a new round there
+        QTest::newRow("round begins anew") << u"ab x ab x ab"_s << u"select 5,5;find;what ab;click findNextButton;sel? 5,7;select 11,11;click findNextButton;sel? 0,2;click findNextButton;sel? 5,7;click findNextButton;sel? 10,12;click findNextButton;said? ab"_s;
+        // Replace at the last match goes on from the start, up to where the replacing began
+        QTest::newRow("replace goes round") << u"one two one two one"_s << u"select 8,8;replace;what one;with 1;click replaceButton;sel? 8,11;click replaceButton;text? one two 1 two one;sel? 14,17;click replaceButton;text? one two 1 two 1;sel? 0,3;click replaceButton;text? 1 two 1 two 1;said? one;sel? 1,1"_s;
+        QTest::newRow("closes with its editor") << u"abc"_s << u"replace;what b;close;shows? none;click findNextButton;click replaceButton;click replaceAllButton;repeat;find;shows? none;said?"_s;
     }
 
     void dialogScript()
@@ -388,13 +409,14 @@ private slots:
             else if (op == u"text?") QVERIFY2(textOf(*f.edit) == arg, at);
             else if (op == u"what?")  // selected, to be typed over
                 QVERIFY2(f.findEdit()->text() == arg && f.findEdit()->selectedText() == arg, at);
-            else if (op == u"shown?")
-                QVERIFY2(std::exchange(m_shown, {}) == (arg.isEmpty() ? QStringList() : QStringList{u"「%1」が見つかりません。"_s.arg(arg)}), at);
+            else if (op == u"said?")
+                QVERIFY2(m_shown.isEmpty() && f.said() == (arg.isEmpty() ? QString() : u"「%1」が見つかりません。"_s.arg(arg)), at);
             else if (op == u"shows?")
                 QVERIFY2(f.dialog->isVisible() == (arg != u"none") && f.dialog->GetTarget() == f.edit &&
                              (arg != u"find" || !f.replaceEdit()->isVisible()), at);
             else QFAIL(at);
         }
+        QVERIFY(m_shown.isEmpty());
     }
 
     void dialogMovesOffTheSelection()
