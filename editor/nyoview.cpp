@@ -565,8 +565,8 @@ void CNYOView::OnWarningDue()
     SetBackgroundColor(uint32_t(Keys::JBK.read()));
 }
 
-// The dialog has no parent window. While it is open this view neither saves nor warns; after
-// Cancel it stays so.
+// Made without an owner, the dialog belongs to the main window. While it is open this view
+// neither saves nor warns; after Cancel it stays so.
 void CNYOView::OnSettingsAutoSave()
 {
     m_pAutoSave->StopAll();

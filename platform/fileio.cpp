@@ -118,11 +118,16 @@ bool folderRefuses(int error)
 }
 
 // A missing folder on the way is the path's fault, a missing file in it is not.
-FileError openFailure(const QString &path, int error)
+FileError openFailure(const QByteArray &path, int error)
 {
-    if (error == ENOENT && !QFileInfo(QFileInfo(path).absolutePath()).isDir())
+    if (error != ENOENT)
+        return FileErrorFromErrno(error);
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    struct stat st {};
+    if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return FileError::BadPath;
-    return FileErrorFromErrno(error);
+    return FileError::FileNotFound;
 }
 
 // Only regular files are read or replaced: a FIFO, socket or device would block the caller
@@ -239,19 +244,28 @@ FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *t
         *tooLarge = false;
     if (path.isEmpty() || path.contains(QChar(0)))
         return FileError::BadPath;
-    const QByteArray name = native(path);
+    return ReadAllNative(native(path), out, maxBytes, tooLarge);
+}
+
+FileError ReadAllNative(const QByteArray &name, QByteArray &out, qint64 maxBytes, bool *tooLarge)
+{
+    out.clear();
+    if (tooLarge)
+        *tooLarge = false;
+    if (name.isEmpty() || name.contains('\0'))
+        return FileError::BadPath;
     // Asked before opening, since opening a device can already do something; the descriptor
     // is checked again, as the name may have changed hands in between.
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
-        return openFailure(path, errno);
+        return openFailure(name, errno);
     if (const FileError kind = regularFileOnly(st); kind != FileError::None)
         return kind;
     Fd f;
     // Without O_NONBLOCK, opening a FIFO waits for a writer for ever.
     f.fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (f.fd < 0)
-        return openFailure(path, errno);
+        return openFailure(name, errno);
     if (::fstat(f.fd, &st) != 0)
         return FileErrorFromErrno(errno);
     if (const FileError kind = regularFileOnly(st); kind != FileError::None)

@@ -11,6 +11,9 @@ namespace FileIO {
 // FileError::None returned with out empty. Only a regular file is read: a FIFO, socket or
 // device is refused (NotRegularFile) without waiting on it, a folder is AccessDenied.
 FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *tooLarge = nullptr);
+// The same for a path given as the file system's bytes, which need not be valid UTF-8 (a name
+// copied from another system): no QString stands between the caller and the file.
+FileError ReadAllNative(const QByteArray &path, QByteArray &out, qint64 maxBytes, bool *tooLarge = nullptr);
 
 // Replaces the file's content with bytes so that either the old or the new content is on
 // disk whatever happens: the bytes go to a temporary file in the same folder, which is

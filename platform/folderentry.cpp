@@ -64,25 +64,6 @@ struct Fd {
     ~Fd() { if (fd >= 0) ::close(fd); }
 };
 
-// Reads fd to its end, giving up once more than maxBytes came.
-int readAtMost(int fd, qint64 maxBytes, QByteArray *out, bool *tooLarge)
-{
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : 0;
-        if (out->size() + n > maxBytes) {
-            out->clear();
-            *tooLarge = true;
-            return 0;
-        }
-        out->append(buffer, n);
-    }
-}
-
 // A new empty file under a temporary name in the folder, for Write() to fill and rename.
 FileError makeStagingFile(const QString &folder, QByteArray *staging)
 {
@@ -128,30 +109,7 @@ bool IsReadOnly(const QString &folder, const QByteArray &name)
 
 FileError Read(const QString &folder, const QByteArray &name, QByteArray &out, qint64 maxBytes, bool *tooLarge)
 {
-    out.clear();
-    *tooLarge = false;
-    const QByteArray path = pathOf(folder, name);
-    // Looked at before it is opened: opening a device can act on it, opening a FIFO without a
-    // writer waits for one.
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0)
-        return lookUpError(errno, folder);
-    if (!S_ISREG(st.st_mode))
-        return FileError::AccessDenied;
-    Fd file;
-    file.fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (file.fd < 0)
-        return lookUpError(errno, folder);
-    // Whatever was put at the name meanwhile is looked at again, now that it is open.
-    if (::fstat(file.fd, &st) != 0)
-        return FileErrorFromErrno(errno);
-    if (!S_ISREG(st.st_mode))
-        return FileError::AccessDenied;
-    if (st.st_size > maxBytes) {
-        *tooLarge = true;
-        return FileError::None;
-    }
-    return FileErrorFromErrno(readAtMost(file.fd, maxBytes, &out, tooLarge));
+    return FileIO::ReadAllNative(pathOf(folder, name), out, maxBytes, tooLarge);
 }
 
 FileError Write(const QString &folder, const QByteArray &name, const QByteArray &bytes)

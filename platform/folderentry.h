@@ -29,10 +29,9 @@ Kind KindOf(const QString &folder, const QByteArray &name);
 // file made read-only stays so even for a user whom the file system lets write anything).
 bool IsReadOnly(const QString &folder, const QByteArray &name);
 
-// Reads the regular file at name; a link there is followed to it. Anything else (a folder,
-// a FIFO, a device, a socket) is refused with FileError::AccessDenied, without being opened
-// for longer than it takes to see what it is. A file larger than maxBytes is not read:
-// tooLarge is set and FileError::None returned with out empty.
+// Reads the regular file at name as FileIO::ReadAllNative does; a link there is followed to
+// it. A folder is refused with AccessDenied, a FIFO, a device or a socket with NotRegularFile,
+// without waiting on it.
 FileError Read(const QString &folder, const QByteArray &name, QByteArray &out, qint64 maxBytes, bool *tooLarge);
 
 // Makes bytes the whole content of a regular file at name, made when missing. A link, a
