@@ -1,6 +1,6 @@
 #include "app/childframe.h"
 
-#include "platform/showcmd.h"
+#include "platform/framework/showcmd.h"
 #include "res/resources.h"
 #include "res/resource.h"
 #include "settings/keyindex.h"

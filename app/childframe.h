@@ -1,6 +1,6 @@
 #pragma once
 // A document window: comes up maximised, normal or minimised as the settings ask.
-#include "platform/mdichildwnd.h"
+#include "platform/framework/mdichildwnd.h"
 
 class CChildFrame : public MDIChildWnd {
     Q_OBJECT

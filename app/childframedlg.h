@@ -2,7 +2,7 @@
 // Dialog 131: the state in which new document windows come up, maximised, normal or
 // minimised. It shows the stored state when it opens and leaves the choice in m_nFrameMode;
 // the command that runs it stores the choice.
-#include "platform/templatedialog.h"
+#include "platform/framework/templatedialog.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "app/historydlg.h"
 
-#include "platform/ddx.h"
+#include "platform/framework/ddx.h"
 #include "settings/keyindex.h"
 
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 // Dialog 135: the number of entries of the recent-file list, 0 to 10. It shows the stored
 // number when it opens and leaves the choice in m_nRecentCount; the command that runs it
 // stores it.
-#include "platform/templatedialog.h"
+#include "platform/framework/templatedialog.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 #include "app/nyoapp.h"
-#include "platform/dialogunits.h"
+#include "platform/dialogs/dialogunits.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

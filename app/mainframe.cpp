@@ -1,9 +1,9 @@
 #include "app/mainframe.h"
 
-#include "platform/commandrouter.h"
-#include "platform/mdichildwnd.h"
-#include "platform/recentfilelist.h"
-#include "platform/winapp.h"
+#include "platform/framework/commandrouter.h"
+#include "platform/framework/mdichildwnd.h"
+#include "platform/framework/recentfilelist.h"
+#include "platform/framework/winapp.h"
 #include "res/resource.h"
 #include "res/resources.h"
 #include "settings/keyindex.h"

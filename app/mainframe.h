@@ -3,7 +3,7 @@
 // windows. The menu bar shows the frame's own menus while no document window is open and
 // the document menus while one is. It comes back where it was closed when the settings ask
 // for it, and it moves between, hides and shows the document windows.
-#include "platform/mdiframewnd.h"
+#include "platform/framework/mdiframewnd.h"
 
 #include <QList>
 #include <QPointer>

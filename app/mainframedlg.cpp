@@ -1,6 +1,6 @@
 #include "app/mainframedlg.h"
 
-#include "platform/ddx.h"
+#include "platform/framework/ddx.h"
 #include "settings/keyindex.h"
 
 #include <QCheckBox>

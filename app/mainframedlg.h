@@ -3,7 +3,7 @@
 // minimised, normal (with or without saving its placement on exit) or fixed at a rectangle
 // given here. It shows the stored settings when it opens and leaves the choice in its members;
 // the command that runs it stores them.
-#include "platform/templatedialog.h"
+#include "platform/framework/templatedialog.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The application: start-up with the single-instance hand-off, the document template, the
 // main window, File-Open with the program's filter list, and the About box.
-#include "platform/winapp.h"
+#include "platform/framework/winapp.h"
 
 #include <QStringList>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "autosave/autosavedlg.h"
 
-#include "platform/colordialog.h"
-#include "platform/colorref.h"
-#include "platform/ddx.h"
-#include "platform/msgbox.h"
-#include "platform/winapp.h"
+#include "platform/dialogs/colordialog.h"
+#include "platform/base/colorref.h"
+#include "platform/framework/ddx.h"
+#include "platform/dialogs/msgbox.h"
+#include "platform/framework/winapp.h"
 #include "settings/keyindex.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The auto-save settings dialog (136): off or on, the interval, the question before each
 // save, and the warning colour with its lead time.
-#include "platform/templatedialog.h"
+#include "platform/framework/templatedialog.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 // iconv), so the page faults of the output count on both. iconv decodes to UTF-16LE and
 // encodes from UTF-16LE, the form a QString holds. MB/s is 10^6 bytes of CP932 per second in
 // both directions; each figure is the best of several runs.
-#include "platform/codepage.h"
+#include "platform/base/codepage.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

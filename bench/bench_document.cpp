@@ -3,8 +3,8 @@
 // a new whole-text font, and counted in displayed rows. Goals: open well under 1.5 s, save
 // well under 0.3 s, font change well under 1 s. Run with QT_QPA_PLATFORM=offscreen.
 #include "benchtext.h"
-#include "platform/codepage.h"
-#include "platform/richedit.h"
+#include "platform/base/codepage.h"
+#include "platform/engine/richedit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,11 +3,11 @@
 // longest slice of the idle count, and one screen of 50 rows laid out and painted.
 // Run with QT_QPA_PLATFORM=offscreen.
 #include "benchtext.h"
-#include "platform/codepage.h"
-#include "platform/linelayout.h"
-#include "platform/textbuffer.h"
-#include "platform/textstyle.h"
-#include "platform/wrapindex.h"
+#include "platform/base/codepage.h"
+#include "platform/engine/linelayout.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/engine/textstyle.h"
+#include "platform/engine/wrapindex.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,8 +6,8 @@
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "editor/nyoview.h"
-#include "platform/commandrouter.h"
-#include "platform/mdichildwnd.h"
+#include "platform/framework/commandrouter.h"
+#include "platform/framework/mdichildwnd.h"
 #include "res/resource.h"
 #include "settings/keyindex.h"
 

@@ -6,7 +6,7 @@
 #include "app/nyoapp.h"
 #include "pkl/pkllistbox.h"
 #include "pkl/pklstore.h"
-#include "platform/commandrouter.h"
+#include "platform/framework/commandrouter.h"
 #include "res/resource.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 // within 2 s, and each page printed to PDF within 20 ms on average.
 // Run with QT_QPA_PLATFORM=offscreen.
 #include "benchtext.h"
-#include "platform/pagelayout.h"
-#include "platform/textbuffer.h"
+#include "platform/engine/pagelayout.h"
+#include "platform/engine/textbuffer.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 // line lookups. Times are the best of several runs.
 #include "benchtext.h"
 
-#include "platform/textbuffer.h"
-#include "platform/textbytes.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/engine/textbytes.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

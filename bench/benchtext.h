@@ -1,6 +1,6 @@
 #pragma once
 // The text the benchmarks load: a generated 16 MiB CP932 file.
-#include "platform/codepage.h"
+#include "platform/base/codepage.h"
 
 #include <QByteArray>
 #include <QRandomGenerator>

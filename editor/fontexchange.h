@@ -1,8 +1,8 @@
 #pragma once
 // Conversions between the character format that fonts are kept in and the font description
 // and size the font dialog works on.
-#include "platform/charformat.h"
-#include "platform/logfont.h"
+#include "platform/engine/charformat.h"
+#include "platform/base/logfont.h"
 
 #include <cstdint>
 

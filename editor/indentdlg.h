@@ -1,6 +1,6 @@
 #pragma once
 // The indent settings dialog (133): whether Enter indents the new line, and how.
-#include "platform/templatedialog.h"
+#include "platform/framework/templatedialog.h"
 
 class QRadioButton;
 

@@ -1,7 +1,7 @@
 #include "editor/jumpdlg.h"
 
-#include "platform/ddx.h"
-#include "platform/msgbox.h"
+#include "platform/framework/ddx.h"
+#include "platform/dialogs/msgbox.h"
 
 #include <QLineEdit>
 #include <QRadioButton>

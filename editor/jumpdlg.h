@@ -1,6 +1,6 @@
 #pragma once
 // The jump dialog (130): a line number or a character position, counted from 1.
-#include "platform/templatedialog.h"
+#include "platform/framework/templatedialog.h"
 #include "res/resource.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 // The text document: one open text file, read and written as CP932 plain text.
-#include "platform/richeditdoc.h"
+#include "platform/framework/richeditdoc.h"
 
 class CNYODoc : public RichEditDoc {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #pragma once
 // The editing view of a text document: the control inside a document window, and most of
 // the program's commands.
-#include "platform/richeditview.h"
+#include "platform/framework/richeditview.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // What the Paste Key List dialogs add to a template dialog: every key press in the dialog or
 // any of its controls is offered to PreTranslateMessage before the control or the dialog acts
 // on it.
-#include "platform/templatedialog.h"
+#include "platform/framework/templatedialog.h"
 
 class QKeyEvent;
 

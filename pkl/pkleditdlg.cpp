@@ -3,7 +3,7 @@
 #include "pkl/pkllistbox.h"
 #include "pkl/pklregisterdlg.h"
 #include "pkl/pklstore.h"
-#include "platform/msgbox.h"
+#include "platform/dialogs/msgbox.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "pkl/pklentryname.h"
 
-#include "platform/codepage.h"
-#include "platform/folderentry.h"
+#include "platform/base/codepage.h"
+#include "platform/base/folderentry.h"
 
 #include <QStringDecoder>
 

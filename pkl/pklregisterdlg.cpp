@@ -1,9 +1,9 @@
 #include "pkl/pklregisterdlg.h"
 
 #include "pkl/pklstore.h"
-#include "platform/codepage.h"
-#include "platform/ddx.h"
-#include "platform/msgbox.h"
+#include "platform/base/codepage.h"
+#include "platform/framework/ddx.h"
+#include "platform/dialogs/msgbox.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

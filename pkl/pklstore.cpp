@@ -2,8 +2,8 @@
 
 #include "pkl/modulepath.h"
 #include "pkl/pklentryname.h"
-#include "platform/codepage.h"
-#include "platform/profile.h"
+#include "platform/base/codepage.h"
+#include "platform/base/profile.h"
 
 #include <QDir>
 #include <QFile>

@@ -23,8 +23,8 @@
 // hold up the program.
 //
 // Every operation returns what went wrong; none shows anything.
-#include "platform/fileerror.h"
-#include "platform/folderentry.h"
+#include "platform/base/fileerror.h"
+#include "platform/base/folderentry.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -4,7 +4,7 @@
 #include "res/resources.h"
 #include "res/resource.h"
 
-#include "platform/syscommands.h"
+#include "platform/framework/syscommands.h"
 
 #include <QMenu>
 

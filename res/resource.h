@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/afxres.h"
+#include "platform/framework/afxres.h"
 
 // Command and resource identifiers. The numbers are part of the program's interface: menus,
 // accelerators, the toolbar, status-bar prompts and command routing all key on them.

@@ -3,7 +3,7 @@
 #include "res/resources.h"
 #include "res/resource.h"
 
-#include "platform/syscommands.h"
+#include "platform/framework/syscommands.h"
 
 #include <QHash>
 

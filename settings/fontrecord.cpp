@@ -1,6 +1,6 @@
 #include "settings/fontrecord.h"
 
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 #include "settings/numberstring.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // A character format persisted as nine text values named after its fields, in section
 // "FONT" (display font) or "PFONT" (print font).
-#include "platform/charformat.h"
+#include "platform/engine/charformat.h"
 #include <QString>
 
 void WriteFontRecord(const QString &section, const CharFormat &format);

@@ -1,6 +1,6 @@
 #include "settings/keyindex.h"
 
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 
 int IntKey::read() const
 {

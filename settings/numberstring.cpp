@@ -1,6 +1,6 @@
 #include "settings/numberstring.h"
 
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
-#include "platform/commandrouter.h"
-#include "platform/mdichildwnd.h"
-#include "platform/msgbox.h"
-#include "platform/multidoctemplate.h"
-#include "platform/richeditdoc.h"
+#include "platform/framework/commandrouter.h"
+#include "platform/framework/mdichildwnd.h"
+#include "platform/dialogs/msgbox.h"
+#include "platform/framework/multidoctemplate.h"
+#include "platform/framework/richeditdoc.h"
 #include "settings/keyindex.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 // The About box: its texts, its layout from the dialog template, and OK.
 #include "app/aboutdlg.h"
-#include "platform/dialogunits.h"
+#include "platform/dialogs/dialogunits.h"
 #include "res/resources.h"
 
 #include <QLabel>

@@ -3,8 +3,8 @@
 #include "app_helper.h"
 
 #include "app/nyoapp.h"
-#include "platform/multidoctemplate.h"
-#include "platform/singleinstance.h"
+#include "platform/framework/multidoctemplate.h"
+#include "platform/desktop/singleinstance.h"
 
 #include <QDir>
 #include <QLocalServer>

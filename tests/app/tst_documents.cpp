@@ -5,10 +5,10 @@
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
-#include "platform/fileio.h"
-#include "platform/msgbox.h"
-#include "platform/recentfilelist.h"
-#include "platform/saveasdialog.h"
+#include "platform/base/fileio.h"
+#include "platform/dialogs/msgbox.h"
+#include "platform/framework/recentfilelist.h"
+#include "platform/dialogs/saveasdialog.h"
 #include "res/resource.h"
 
 #include <QFile>

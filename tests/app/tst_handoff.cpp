@@ -4,8 +4,8 @@
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
-#include "platform/multidoctemplate.h"
-#include "platform/richeditdoc.h"
+#include "platform/framework/multidoctemplate.h"
+#include "platform/framework/richeditdoc.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 
 #include "app/nyoapp.h"
 #include "editor/nyoview.h"
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 #include "res/resource.h"
 #include "settings/fontrecord.h"
 #include "settings/keyindex.h"

@@ -6,7 +6,7 @@
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
-#include "platform/mail.h"
+#include "platform/desktop/mail.h"
 #include "res/resource.h"
 
 #include <QApplication>

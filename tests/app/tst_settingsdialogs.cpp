@@ -5,9 +5,9 @@
 
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
-#include "platform/dialogunits.h"
-#include "platform/msgbox.h"
-#include "platform/profile.h"
+#include "platform/dialogs/dialogunits.h"
+#include "platform/dialogs/msgbox.h"
+#include "platform/base/profile.h"
 #include "res/resource.h"
 
 #include <QLineEdit>

@@ -5,8 +5,8 @@
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "editor/nyoview.h"
-#include "platform/commandrouter.h"
-#include "platform/shell.h"
+#include "platform/framework/commandrouter.h"
+#include "platform/desktop/shell.h"
 #include "res/resource.h"
 
 #include <QAction>

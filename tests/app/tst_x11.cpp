@@ -5,7 +5,7 @@
 
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
-#include "platform/afxres.h"
+#include "platform/framework/afxres.h"
 #include "res/resource.h"
 #include "settings/keyindex.h"
 

@@ -2,7 +2,7 @@
 // size, and the dialog run on a format.
 #include "editor/fontexchange.h"
 #include "editor/nyoview.h"
-#include "platform/fontdialog.h"
+#include "platform/dialogs/fontdialog.h"
 
 #include <QLineEdit>
 #include <QtTest>

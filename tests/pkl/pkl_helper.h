@@ -2,7 +2,7 @@
 // What the Paste Key List tests share: a temporary key folder the store is pointed at, a
 // throw-away settings store, message boxes answered and recorded instead of shown, work done
 // in a modal dialog as soon as it shows, and the dialogs' controls found by id.
-#include "platform/msgbox.h"
+#include "platform/dialogs/msgbox.h"
 
 #include <QListWidget>
 #include <QTemporaryDir>

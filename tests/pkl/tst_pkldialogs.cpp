@@ -4,7 +4,7 @@
 #include "pkl/pkleditdlg.h"
 #include "pkl/pkllistbox.h"
 #include "pkl/pklregisterdlg.h"
-#include "platform/fileio.h"
+#include "platform/base/fileio.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -4,7 +4,7 @@
 
 #include "editor/nyoview.h"
 #include "pkl/pkllistbox.h"
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 #include "res/resource.h"
 
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 
 #include "pkl/modulepath.h"
 #include "pkl/pklstore.h"
-#include "platform/fileio.h"
+#include "platform/base/fileio.h"
 
 #include <QScopeGuard>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The CP932 codec, checked against glibc's iconv "CP932" (a table of its own, not the python
 // codec the codec's tables are generated from) for every byte, pair and BMP character.
-#include "platform/codepage.h"
+#include "platform/base/codepage.h"
 
 #include <QRandomGenerator>
 #include <QSet>

@@ -1,6 +1,6 @@
 // The colour dialog's custom colours live as long as the process: they start white, whatever
 // other programs left in Qt's shared settings file, and that file is never written.
-#include "platform/colordialog.h"
+#include "platform/dialogs/colordialog.h"
 
 #include <QApplication>
 #include <QColorDialog>

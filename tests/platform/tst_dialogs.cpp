@@ -1,8 +1,8 @@
 // Dialog building blocks: dialog units, data exchange with its messages, the font dialog.
-#include "platform/ddx.h"
-#include "platform/dialogunits.h"
-#include "platform/fontdialog.h"
-#include "platform/msgbox.h"
+#include "platform/framework/ddx.h"
+#include "platform/dialogs/dialogunits.h"
+#include "platform/dialogs/fontdialog.h"
+#include "platform/dialogs/msgbox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

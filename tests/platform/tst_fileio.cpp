@@ -1,6 +1,6 @@
 // Reading and crash-safe writing of whole files, and the message for each cause of failure.
-#include "platform/fileerror.h"
-#include "platform/fileio.h"
+#include "platform/base/fileerror.h"
+#include "platform/base/fileio.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
 // Find and replace: the search's rules, finding and replacing in an editor (replace all
 // against one edit per match on random texts), and the find and replace dialog.
-#include "platform/codepage.h"
-#include "platform/findreplacedialog.h"
-#include "platform/msgbox.h"
-#include "platform/richedit.h"
-#include "platform/textbuffer.h"
-#include "platform/textfinder.h"
-#include "platform/textview.h"
+#include "platform/base/codepage.h"
+#include "platform/dialogs/findreplacedialog.h"
+#include "platform/dialogs/msgbox.h"
+#include "platform/engine/richedit.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/engine/textfinder.h"
+#include "platform/engine/textview.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

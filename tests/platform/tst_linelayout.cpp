@@ -2,8 +2,8 @@
 // tables and against QTextLayout's own breaking), positions and hit tests, and painting.
 // The font is IPAGothic at 16 pixels: ASCII and half-width kana advance 8, full-width
 // characters 16, a tab stop every 64.
-#include "platform/linelayout.h"
-#include "platform/textstyle.h"
+#include "platform/engine/linelayout.h"
+#include "platform/engine/textstyle.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,5 +1,5 @@
 // The message box as the user sees it: caption, button labels, and which answer each gives.
-#include "platform/msgbox.h"
+#include "platform/dialogs/msgbox.h"
 
 #include <QApplication>
 #include <QMessageBox>

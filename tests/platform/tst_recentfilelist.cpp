@@ -1,6 +1,6 @@
 // The recent-file list: order and size, its section in the store, display names, menu entries.
-#include "platform/profile.h"
-#include "platform/recentfilelist.h"
+#include "platform/base/profile.h"
+#include "platform/framework/recentfilelist.h"
 
 #include <QAction>
 #include <QMenu>

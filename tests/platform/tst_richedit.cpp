@@ -1,7 +1,7 @@
 // The editing control: file bytes in and out, edits by every road keeping the file's line
 // breaks and byte forms, the text limit, line and selection operations with wrap on and off,
 // the whole-text format. The byte rules themselves are tried at length in tst_textbuffer.
-#include "platform/richedit.h"
+#include "platform/engine/richedit.h"
 
 #include <QMimeData>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // Hand-off between two real processes: this executable starts copies of itself that act as
 // the first or the later instance.
-#include "platform/singleinstance.h"
+#include "platform/desktop/singleinstance.h"
 
 #include <QCoreApplication>
 #include <QDir>

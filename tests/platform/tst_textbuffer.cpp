@@ -2,8 +2,8 @@
 // every step (text, line index, break kinds, byte forms, history, signals and the bytes
 // written); then the undo grouping rules. The kinds typed breaks are written with are
 // tabled, through the keys that type them, in tst_richedit.
-#include "platform/textbuffer.h"
-#include "platform/textbytes.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/engine/textbytes.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // Dragging selected text with the mouse, on a private X server (Xvfb, started here) where a drag
 // is a real one: within a view, to another window of the same text, to a window of another
 // text. The text moves once, in one undo step, or, dropped onto itself, stays.
-#include "platform/textbuffer.h"
-#include "platform/textview.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/engine/textview.h"
 
 #include <QApplication>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // The view a user edits: several views of one text, the keys that move the caret, the mouse,
 // input methods and what a screen reader is told.
-#include "platform/textbuffer.h"
-#include "platform/textview.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/engine/textview.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>

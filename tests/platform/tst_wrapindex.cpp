@@ -1,11 +1,11 @@
 // The rows of a whole text: a view's row index (counted while idle, exact when asked, kept
 // under edits) against rows counted line by line, and pages for printing, which must hold
 // every row of the text once (what a page shows, at a printer's resolution: tst_printing).
-#include "platform/linelayout.h"
-#include "platform/pagelayout.h"
-#include "platform/textbuffer.h"
-#include "platform/textstyle.h"
-#include "platform/wrapindex.h"
+#include "platform/engine/linelayout.h"
+#include "platform/engine/pagelayout.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/engine/textstyle.h"
+#include "platform/engine/wrapindex.h"
 
 #include <QElapsedTimer>
 #include <QImage>

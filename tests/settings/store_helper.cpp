@@ -1,6 +1,6 @@
 #include "store_helper.h"
 
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,5 +1,5 @@
 // The font record: nine values per section, their stored texts, defaults and odd contents.
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 #include "settings/fontrecord.h"
 #include "store_helper.h"
 

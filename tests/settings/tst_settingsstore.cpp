@@ -1,6 +1,6 @@
 // The settings store: location, defaults of every key, value encodings, names, garbage and
 // broken files, numeric text.
-#include "platform/profile.h"
+#include "platform/base/profile.h"
 #include "settings/keyindex.h"
 #include "settings/numberstring.h"
 #include "store_helper.h"

@@ -1,0 +1,161 @@
+#include "platform/base/filename.h"
+
+#include "platform/base/fileio.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace FileName {
+namespace {
+
+QString absolute(const QDir &base, const QString &name)
+{
+    return QDir::cleanPath(base.absoluteFilePath(name));
+}
+
+// "a b.txt" -> a b.txt, "a.txt" x -> a.txt: the leading quote and everything from the last one.
+QString unquoted(const QString &name)
+{
+    QString inner = name.mid(1);
+    const qsizetype quote = inner.lastIndexOf(QLatin1Char('"'));
+    if (quote >= 0)
+        inner.truncate(quote);
+    return inner;
+}
+
+// Launchers are small; anything bigger is not one.
+constexpr qint64 kMaxLauncherBytes = 64 * 1024;
+
+// A string value of a desktop entry with its escapes \s \n \t \r and \\ undone; a backslash
+// before anything else stays as it is.
+QString unescaped(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        const QChar next = i + 1 < value.size() ? value.at(i + 1) : QChar();
+        const char16_t plain = next == u's' ? u' ' : next == u'n' ? u'\n' : next == u't' ? u'\t'
+                             : next == u'r' ? u'\r' : next == u'\\' ? u'\\' : 0;
+        if (c == u'\\' && plain) {
+            out += QChar(plain);
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The value of a hexadecimal digit, -1 for any other character.
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+        return (c | 0x20) - 'a' + 10;
+    return -1;
+}
+
+// The path of an absolute local file URL without a host ("file:///a/b" or "file:/a/b"),
+// percent escapes decoded; empty for anything else. An escaped separator or NUL is refused
+// rather than decoded, as it would make other names out of one, and so is a query or a
+// fragment. The decoded bytes are the file name as the file system has it.
+QString localFilePath(const QString &url)
+{
+    if (!url.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return {};
+    QByteArray rest = url.mid(5).toUtf8();
+    if (rest.startsWith("//")) {
+        rest.remove(0, 2);  // the authority must be empty: a host is another machine
+        if (!rest.startsWith('/'))
+            return {};
+    }
+    if (!rest.startsWith('/') || rest.contains('?') || rest.contains('#') || rest.contains('\0'))
+        return {};
+    QByteArray bytes;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        if (rest.at(i) != '%') {
+            bytes += rest.at(i);
+            continue;
+        }
+        const int high = i + 2 < rest.size() ? hexValue(rest.at(i + 1)) : -1;
+        const int low = i + 2 < rest.size() ? hexValue(rest.at(i + 2)) : -1;
+        if (high < 0 || low < 0)
+            return {};
+        const int byte = high << 4 | low;
+        if (byte == '/' || byte == 0)
+            return {};
+        bytes += char(byte);
+        i += 2;
+    }
+    const QString path = QFile::decodeName(bytes);
+    return QFile::encodeName(path) == bytes ? QDir::cleanPath(path) : QString();
+}
+
+// The local file a launcher of type Link points at; empty for any other file. Only a regular
+// file is read, so that a FIFO named like a launcher does not hold the caller.
+QString launcherTarget(const QString &path)
+{
+    if (!path.endsWith(QLatin1String(".desktop")))
+        return {};
+    QByteArray bytes;
+    bool tooLarge = false;
+    if (FileIO::ReadAll(path, bytes, kMaxLauncherBytes, &tooLarge) != FileError::None || tooLarge)
+        return {};
+    bool inEntry = false;
+    bool isLink = false;
+    QString url;
+    const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inEntry = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        if (!inEntry)
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        const QString key = line.left(eq).trimmed();
+        const QString value = line.mid(eq + 1).trimmed();
+        if (eq > 0 && key == QLatin1String("Type"))
+            isLink = value == QLatin1String("Link");
+        else if (eq > 0 && key == QLatin1String("URL"))
+            url = unescaped(value);
+    }
+    return isLink ? localFilePath(url) : QString();
+}
+
+} // namespace
+
+QString FollowLink(const QString &path, bool *viaLauncher)
+{
+    if (viaLauncher)
+        *viaLauncher = false;
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();
+        return target.isEmpty() ? path : target;
+    }
+    const QString target = launcherTarget(path);
+    if (target.isEmpty())
+        return path;
+    if (viaLauncher)
+        *viaLauncher = true;
+    return target;
+}
+
+QString Resolve(const QString &name, const QString &baseDir)
+{
+    if (name.isEmpty())
+        return {};
+    const QDir base(baseDir.isEmpty() ? QDir::currentPath() : baseDir);
+    const QString asGiven = absolute(base, name);
+    if (!name.startsWith(QLatin1Char('"')) || QFileInfo::exists(asGiven))
+        return asGiven;
+    const QString inner = unquoted(name);
+    return inner.isEmpty() ? QString() : absolute(base, inner);
+}
+
+} // namespace FileName

@@ -1,0 +1,1271 @@
+#include "platform/engine/textview.h"
+
+#include "platform/engine/linelayout.h"
+#include "platform/engine/textstyle.h"
+#include "platform/engine/textviewaccessible.h"
+#include "platform/engine/wrapindex.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDrag>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QAccessible>
+#include <QtMath>
+
+#include <algorithm>
+
+namespace {
+
+// Space between the viewport's edge and the text, and at the left the selection bar: a strip
+// where a click selects a row and a drag selects rows.
+constexpr int kMargin = 4;
+constexpr int kSelectionBar = 8;
+constexpr int kAutoScrollMs = 50;
+
+// Kinds of characters that make up a word for word-wise moves: a run of one kind is a word,
+// so Japanese moves by runs of kanji, of hiragana and of katakana.
+enum class CharKind { Space, Break, Latin, Kanji, Hiragana, Katakana, Other };
+
+CharKind kindOf(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u == TextBuffer::kBreak)
+        return CharKind::Break;
+    if (u == u' ' || u == u'\t' || u == 0x3000)
+        return CharKind::Space;
+    if ((u >= 0x3041 && u <= 0x309F))
+        return CharKind::Hiragana;
+    if ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0xFF66 && u <= 0xFF9F))
+        return CharKind::Katakana;
+    if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) ||
+        u == 0x3005)
+        return CharKind::Kanji;
+    if (c.isLetterOrNumber() || u == u'_' || c.isMark() || c.isSurrogate())
+        return CharKind::Latin;
+    return CharKind::Other;
+}
+
+// The selection bar's pointer: the usual arrow turned to point up and to the right, its hot
+// spot at the tip.
+QCursor selectionBarCursor()
+{
+    static const QPoint arrow[] = {{0, 0}, {0, 15}, {4, 11}, {7, 17}, {9, 16}, {6, 10}, {11, 10}};
+    constexpr int width = 13;
+    QPolygon mirrored;
+    for (const QPoint &p : arrow)
+        mirrored << QPoint(width - 1 - p.x(), p.y());
+    QPixmap pixmap(width, 19);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(mirrored);
+    painter.end();
+    return QCursor(pixmap, width - 1, 0);
+}
+
+bool isPrintableInput(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c == u'\t')
+            continue;
+        if (!c.isPrint() && !c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);  // the pointer changes over the selection bar
+    m_barCursor = selectionBarCursor();
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setSingleStep(1);
+    TextViewAccessible::install();
+    m_ownBuffer = std::make_unique<TextBuffer>();
+    rebuildStyle();
+    setBuffer(m_ownBuffer.get());
+}
+
+TextView::~TextView() = default;
+
+void TextView::setBuffer(TextBuffer *buffer)
+{
+    if (!buffer)
+        buffer = m_ownBuffer.get();
+    if (buffer == m_buffer)
+        return;
+    if (m_buffer)
+        disconnect(m_buffer, nullptr, this, nullptr);
+    m_buffer = buffer;
+    delete m_index;
+    m_index = new WrapIndex(m_buffer, this);
+    m_index->setStyle(m_style.get());
+    m_index->setWidth(layoutWidth());
+    m_index->setWrap(true);
+    connect(m_index, &WrapIndex::rowsChanged, this, &TextView::updateScrollBars);
+    connect(m_buffer, &TextBuffer::changed, this, &TextView::onBufferChanged);
+    connect(m_buffer, &TextBuffer::undoAvailable, this, &TextView::undoAvailable);
+    connect(m_buffer, &TextBuffer::modificationChanged, this, &TextView::modificationChanged);
+    if (m_buffer != m_ownBuffer.get())
+        m_ownBuffer->load(QStringView(), {});  // the text of its own is no longer shown
+    m_layouts.clear();
+    m_anchor = m_pos = 0;
+    m_topLine = 0;
+    m_topSubRow = 0;
+    updateScrollBars();
+    viewport()->update();
+}
+
+// --- layout ------------------------------------------------------------------------------
+
+void TextView::rebuildStyle()
+{
+    m_style = std::make_unique<TextStyle>(font());
+    m_layouts.clear();
+    m_widestRow = 0;
+    if (m_index)
+        m_index->setStyle(m_style.get());
+}
+
+qreal TextView::layoutWidth() const
+{
+    return std::max(1, viewport()->width() - kSelectionBar - kMargin);
+}
+
+int TextView::rowHeight() const
+{
+    return std::max(1, qCeil(m_style->lineHeight()));
+}
+
+int TextView::visibleRows() const
+{
+    return std::max(1, (viewport()->height() - kMargin) / rowHeight());
+}
+
+const LineLayout &TextView::layoutOf(qsizetype line) const
+{
+    return *layoutPtr(line);
+}
+
+// The cache may be emptied by a later call: a caller that keeps a layout across other calls
+// holds it by this pointer.
+std::shared_ptr<LineLayout> TextView::layoutPtr(qsizetype line) const
+{
+    auto it = m_layouts.constFind(line);
+    if (it != m_layouts.constEnd())
+        return *it;
+    // A screenful and some: lines far from the view go again.
+    if (m_layouts.size() > 4 * visibleRows() + 64)
+        m_layouts.clear();
+    QString scratch;
+    const QStringView text = m_buffer->lineView(line, scratch);
+    auto layout = std::make_shared<LineLayout>(*m_style, text, layoutWidth(), m_index->wrap());
+    if (!m_index->wrap()) {
+        auto *self = const_cast<TextView *>(this);
+        const qreal width = layout->rowWidth(0);
+        if (width > self->m_widestRow) {
+            self->m_widestRow = width;
+            QMetaObject::invokeMethod(self, &TextView::updateScrollBars, Qt::QueuedConnection);
+        }
+    }
+    m_layouts.insert(line, layout);
+    return layout;
+}
+
+TextView::Row TextView::rowOf(qsizetype pos) const
+{
+    const qsizetype line = m_buffer->lineOf(pos);
+    return Row{line, layoutOf(line).rowOfOffset(int(pos - m_buffer->lineStart(line)))};
+}
+
+// The row `by` rows after (or before) row, stopping at the first and the last.
+TextView::Row TextView::step(Row row, qsizetype by) const
+{
+    while (by > 0) {
+        if (row.row + 1 < layoutOf(row.line).rowCount()) {
+            ++row.row;
+        } else if (row.line + 1 < m_buffer->lineCount()) {
+            ++row.line;
+            row.row = 0;
+        } else {
+            break;
+        }
+        --by;
+    }
+    while (by < 0) {
+        if (row.row > 0) {
+            --row.row;
+        } else if (row.line > 0) {
+            --row.line;
+            row.row = layoutOf(row.line).rowCount() - 1;
+        } else {
+            break;
+        }
+        ++by;
+    }
+    return row;
+}
+
+TextView::Row TextView::rowAtY(int y) const
+{
+    const qsizetype rows = qFloor(qreal(y - kMargin) / rowHeight());
+    return step(Row{m_topLine, m_topSubRow}, rows);
+}
+
+// Where the view's top stands among all rows: exact once the row count has passed it, an
+// estimate before (the view itself keeps its top as a line and a row in it).
+qsizetype TextView::topRow() const
+{
+    return m_index->estimatedFirstRowOfLine(m_topLine) + m_topSubRow;
+}
+
+void TextView::setTop(Row top)
+{
+    m_topLine = top.line;
+    m_topSubRow = std::max(0, top.row);
+    updateScrollBars();
+    viewport()->update();
+}
+
+// Rows from `from` to `to`, counted on the layouts when they are near each other, else as
+// the row index has them.
+qsizetype TextView::rowsBetween(Row from, Row to) const
+{
+    const qsizetype near = 4 * visibleRows();
+    if (std::abs(to.line - from.line) > near)
+        return m_index->estimatedFirstRowOfLine(to.line) + to.row - m_index->estimatedFirstRowOfLine(from.line) -
+               from.row;
+    const int sign = to.line < from.line ? -1 : 1;
+    if (sign < 0)
+        std::swap(from, to);
+    qsizetype rows = to.row - from.row;
+    for (qsizetype line = from.line; line < to.line; ++line)
+        rows += layoutOf(line).rowCount();
+    return sign * rows;
+}
+
+void TextView::updateScrollBars()
+{
+    QScrollBar *v = verticalScrollBar();
+    const QSignalBlocker blockV(v);
+    const qsizetype rows = m_index->estimatedRowCount();
+    const int page = visibleRows();
+    v->setRange(0, int(std::clamp<qsizetype>(rows - page, 0, INT_MAX)));
+    v->setPageStep(page);
+    v->setValue(int(std::min<qsizetype>(topRow(), INT_MAX)));
+    QScrollBar *h = horizontalScrollBar();
+    const QSignalBlocker blockH(h);
+    const int range = m_index->wrap() ? 0 : std::max(0, qCeil(m_widestRow) + kSelectionBar + kMargin - viewport()->width());
+    h->setRange(0, range);
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(std::max(1, qRound(m_style->metrics().averageCharWidth())));
+}
+
+void TextView::scrollContentsBy(int dx, int dy)
+{
+    if (dy != 0 && verticalScrollBar()->value() != topRow()) {
+        const qsizetype row = verticalScrollBar()->value();
+        const qsizetype line = m_index->estimatedLineOfRow(row);
+        m_topLine = line;
+        m_topSubRow = int(std::min<qsizetype>(row - m_index->estimatedFirstRowOfLine(line),
+                                             layoutOf(line).rowCount() - 1));
+    }
+    (void)dx;
+    viewport()->update();
+    updateMicroFocus();
+}
+
+void TextView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_index->wrap()) {
+        m_layouts.clear();
+        m_index->setWidth(layoutWidth());
+        m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
+    }
+    updateScrollBars();
+}
+
+void TextView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        rebuildStyle();
+        m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
+        updateScrollBars();
+        viewport()->update();
+    } else if (event->type() == QEvent::PaletteChange) {
+        viewport()->update();
+    }
+}
+
+void TextView::setWordWrap(bool wrap)
+{
+    if (wrap == m_index->wrap())
+        return;
+    m_layouts.clear();
+    m_widestRow = 0;
+    m_index->setWrap(wrap);
+    m_topSubRow = 0;
+    horizontalScrollBar()->setValue(0);
+    updateScrollBars();
+    ensureCaretVisible();
+    viewport()->update();
+}
+
+bool TextView::wordWrap() const
+{
+    return m_index->wrap();
+}
+
+qsizetype TextView::displayRowCount() const
+{
+    return m_index->rowCount();
+}
+
+qsizetype TextView::rowOfPosition(qsizetype pos) const
+{
+    return m_index->rowOfPosition(std::clamp<qsizetype>(pos, 0, m_buffer->length()));
+}
+
+qsizetype TextView::rowStart(qsizetype row) const
+{
+    return m_index->rowStart(row);
+}
+
+// A change by any view: layouts of the lines it touched go, marks move along.
+void TextView::onBufferChanged(const TextBuffer::Change &change)
+{
+    if (change.linesAdded == change.linesRemoved) {
+        for (qsizetype line = change.firstLine; line <= change.firstLine + change.linesAdded; ++line)
+            m_layouts.remove(line);
+    } else {
+        for (auto it = m_layouts.begin(); it != m_layouts.end();)
+            it = it.key() >= change.firstLine ? m_layouts.erase(it) : std::next(it);
+        if (m_topLine > change.firstLine + change.linesRemoved)
+            m_topLine += change.linesAdded - change.linesRemoved;
+        else if (m_topLine > change.firstLine)
+            m_topLine = change.firstLine;
+    }
+    m_topLine = std::clamp<qsizetype>(m_topLine, 0, m_buffer->lineCount() - 1);
+    m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
+    const qsizetype oldAnchor = m_anchor;
+    const qsizetype oldPos = m_pos;
+    m_anchor = mapThroughChange(m_anchor, change);
+    m_pos = mapThroughChange(m_pos, change);
+    updateScrollBars();
+    viewport()->update();
+    emit textChanged();
+    emitSelectionSignals(oldAnchor, oldPos);
+}
+
+// A mark at an insertion, or in or at the start of replaced text, ends after the new text.
+qsizetype TextView::mapThroughChange(qsizetype pos, const TextBuffer::Change &change) const
+{
+    if (pos < change.pos)
+        return pos;
+    if (pos >= change.pos + change.removed)
+        return pos + change.added - change.removed;
+    return change.pos + change.added;
+}
+
+// --- caret and selection -------------------------------------------------------------------
+
+void TextView::setSelection(qsizetype anchor, qsizetype position)
+{
+    const qsizetype length = m_buffer->length();
+    const auto fit = [this, length](qsizetype p) {
+        p = std::clamp<qsizetype>(p, 0, length);
+        if (p > 0 && p < length && m_buffer->at(p).isLowSurrogate() && m_buffer->at(p - 1).isHighSurrogate())
+            --p;
+        return p;
+    };
+    const qsizetype oldAnchor = m_anchor;
+    const qsizetype oldPos = m_pos;
+    m_anchor = fit(anchor);
+    m_pos = fit(position);
+    m_desiredX = -1;
+    emitSelectionSignals(oldAnchor, oldPos);
+    restartBlink();
+    viewport()->update();
+    updateMicroFocus();
+}
+
+void TextView::emitSelectionSignals(qsizetype oldAnchor, qsizetype oldPos)
+{
+    if (QAccessible::isActive() && (oldPos != m_pos || oldAnchor != m_anchor)) {
+        QAccessibleTextCursorEvent moved(this, int(m_pos));
+        QAccessible::updateAccessibility(&moved);
+        if (m_anchor != m_pos || oldAnchor != oldPos) {
+            QAccessibleTextSelectionEvent selected(this, int(selectionStart()), int(selectionEnd()));
+            QAccessible::updateAccessibility(&selected);
+        }
+    }
+    if (oldPos != m_pos)
+        emit cursorPositionChanged();
+    if (oldAnchor != m_anchor || oldPos != m_pos) {
+        if (oldAnchor != oldPos || m_anchor != m_pos)
+            emit selectionChanged();
+    }
+}
+
+QString TextView::selectedText() const
+{
+    return m_buffer->text(selectionStart(), selectionEnd());
+}
+
+void TextView::selectAll()
+{
+    setSelection(0, m_buffer->length());
+}
+
+void TextView::moveCaret(qsizetype pos, bool extend)
+{
+    const qreal desired = m_desiredX;
+    setSelection(extend ? m_anchor : pos, pos);
+    m_desiredX = desired;
+    ensureCaretVisible();
+}
+
+qsizetype TextView::previousCharacter(qsizetype pos) const
+{
+    if (pos <= 0)
+        return 0;
+    --pos;
+    if (pos > 0 && m_buffer->at(pos).isLowSurrogate() && m_buffer->at(pos - 1).isHighSurrogate())
+        --pos;
+    return pos;
+}
+
+qsizetype TextView::nextCharacter(qsizetype pos) const
+{
+    const qsizetype length = m_buffer->length();
+    if (pos >= length)
+        return length;
+    ++pos;
+    if (pos < length && m_buffer->at(pos).isLowSurrogate() && m_buffer->at(pos - 1).isHighSurrogate())
+        ++pos;
+    return pos;
+}
+
+// The start of the next word: past the rest of this run, then past spaces.
+qsizetype TextView::nextWord(qsizetype pos) const
+{
+    const qsizetype length = m_buffer->length();
+    if (pos >= length)
+        return length;
+    const CharKind kind = kindOf(m_buffer->at(pos));
+    if (kind == CharKind::Break)
+        return pos + 1;
+    if (kind != CharKind::Space) {
+        while (pos < length && kindOf(m_buffer->at(pos)) == kind)
+            ++pos;
+    }
+    while (pos < length && kindOf(m_buffer->at(pos)) == CharKind::Space)
+        ++pos;
+    return pos;
+}
+
+// The start of this word, or of the one before when already at a start.
+qsizetype TextView::previousWord(qsizetype pos) const
+{
+    if (pos <= 0)
+        return 0;
+    while (pos > 0 && kindOf(m_buffer->at(pos - 1)) == CharKind::Space)
+        --pos;
+    if (pos == 0)
+        return 0;
+    const CharKind kind = kindOf(m_buffer->at(pos - 1));
+    if (kind == CharKind::Break)
+        return pos - 1;
+    while (pos > 0 && kindOf(m_buffer->at(pos - 1)) == kind)
+        --pos;
+    return pos;
+}
+
+// The run of one kind of characters (a word as word moves see it) that holds the character at
+// pos: where it starts and where it ends. A line break is a run of its own.
+qsizetype TextView::runStart(qsizetype pos) const
+{
+    if (pos >= m_buffer->length())
+        return m_buffer->length();
+    const CharKind kind = kindOf(m_buffer->at(pos));
+    if (kind != CharKind::Break) {
+        while (pos > 0 && kindOf(m_buffer->at(pos - 1)) == kind)
+            --pos;
+    }
+    return pos;
+}
+
+qsizetype TextView::runEnd(qsizetype pos) const
+{
+    const qsizetype length = m_buffer->length();
+    if (pos < 0 || pos >= length)
+        return std::clamp<qsizetype>(pos, 0, length);
+    const CharKind kind = kindOf(m_buffer->at(pos));
+    if (kind == CharKind::Break)
+        return pos + 1;
+    while (pos < length && kindOf(m_buffer->at(pos)) == kind)
+        ++pos;
+    return pos;
+}
+
+void TextView::selectWordAt(qsizetype pos)
+{
+    const qsizetype length = m_buffer->length();
+    if (length == 0)
+        return;
+    if (pos >= length || kindOf(m_buffer->at(pos)) == CharKind::Break)
+        pos = std::max<qsizetype>(0, pos - 1);
+    if (kindOf(m_buffer->at(pos)) == CharKind::Break)
+        setSelection(pos, pos);
+    else
+        setSelection(runStart(pos), runEnd(pos));
+}
+
+qreal TextView::xOfPosition(qsizetype pos) const
+{
+    const Row row = rowOf(pos);
+    return layoutOf(row.line).xOfOffset(row.row, int(pos - m_buffer->lineStart(row.line)));
+}
+
+qsizetype TextView::positionInRow(Row row, qreal x) const
+{
+    return m_buffer->lineStart(row.line) + layoutOf(row.line).offsetAtX(row.row, x);
+}
+
+bool TextView::moveByKey(QKeyEvent *event)
+{
+    const auto is = [event](QKeySequence::StandardKey move, QKeySequence::StandardKey select, bool *extend) {
+        if (event->matches(move))
+            return *extend = false, true;
+        if (event->matches(select))
+            return *extend = true, true;
+        return false;
+    };
+    bool extend = false;
+    qsizetype target = -1;
+    bool vertical = false;
+    if (is(QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, &extend)) {
+        target = hasSelection() && !extend ? selectionStart() : previousCharacter(m_pos);
+    } else if (is(QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, &extend)) {
+        target = hasSelection() && !extend ? selectionEnd() : nextCharacter(m_pos);
+    } else if (is(QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, &extend)) {
+        target = previousWord(m_pos);
+    } else if (is(QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, &extend)) {
+        target = nextWord(m_pos);
+    } else if (is(QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, &extend)) {
+        const Row row = rowOf(m_pos);
+        target = m_buffer->lineStart(row.line) + layoutOf(row.line).rowStart(row.row);
+    } else if (is(QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, &extend)) {
+        const Row row = rowOf(m_pos);
+        const LineLayout &layout = layoutOf(row.line);
+        int end = layout.rowEnd(row.row);
+        // The end of a wrapped row is the next row's start: stay before its last character.
+        if (row.row + 1 < layout.rowCount())
+            end = std::max(layout.rowStart(row.row), end - 1);
+        target = m_buffer->lineStart(row.line) + end;
+    } else if (is(QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, &extend)) {
+        target = 0;
+    } else if (is(QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, &extend)) {
+        target = m_buffer->length();
+    } else {
+        qsizetype rows = 0;
+        if (is(QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, &extend))
+            rows = -1;
+        else if (is(QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, &extend))
+            rows = 1;
+        else if (is(QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, &extend))
+            rows = -visibleRows();
+        else if (is(QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, &extend))
+            rows = visibleRows();
+        else
+            return false;
+        vertical = true;
+        if (m_desiredX < 0)
+            m_desiredX = xOfPosition(m_pos);
+        const Row from = rowOf(m_pos);
+        const Row to = step(from, rows);
+        target = positionInRow(to, m_desiredX);
+        if (std::abs(rows) > 1)
+            setTop(step(Row{m_topLine, m_topSubRow}, rows));
+    }
+    if (vertical)
+        moveCaret(target, extend);
+    else {
+        setSelection(extend ? m_anchor : target, target);
+        ensureCaretVisible();
+    }
+    return true;
+}
+
+void TextView::ensureCaretVisible()
+{
+    const Row caret = rowOf(m_pos);
+    const Row top{m_topLine, m_topSubRow};
+    const int rows = visibleRows();
+    const qsizetype below = rowsBetween(top, caret);
+    if (below < 0)
+        setTop(caret);
+    else if (below >= rows)
+        setTop(step(caret, -(rows - 1)));
+    if (!m_index->wrap()) {
+        QScrollBar *h = horizontalScrollBar();
+        const int x = qRound(xOfPosition(m_pos));
+        const int width = viewport()->width() - kSelectionBar - kMargin;
+        if (x > m_widestRow) {
+            m_widestRow = x;
+            updateScrollBars();
+        }
+        if (x < h->value())
+            h->setValue(std::max(0, x - width / 4));
+        else if (x > h->value() + width - 1)
+            h->setValue(x - width + width / 4);
+    }
+    updateMicroFocus();
+}
+
+QRect TextView::cursorRect(qsizetype pos) const
+{
+    pos = std::clamp<qsizetype>(pos, 0, m_buffer->length());
+    const qsizetype rows = rowsBetween(Row{m_topLine, m_topSubRow}, rowOf(pos));
+    const int x = kSelectionBar - horizontalScrollBar()->value() + qRound(xOfPosition(pos));
+    const qsizetype y = kMargin + rows * rowHeight();
+    return QRect(x, int(std::clamp<qsizetype>(y, INT_MIN / 2, INT_MAX / 2)), 1, rowHeight());
+}
+
+qsizetype TextView::positionAt(QPoint point) const
+{
+    const Row row = rowAtY(point.y());
+    const qreal x = point.x() - kSelectionBar + horizontalScrollBar()->value();
+    return positionInRow(row, x);
+}
+
+// --- editing -----------------------------------------------------------------------------
+
+bool TextView::acceptEdit(qsizetype, qsizetype, QStringView)
+{
+    return true;
+}
+
+bool TextView::replaceSelection(QStringView text, TextBuffer::Undo undo)
+{
+    const qsizetype from = selectionStart();
+    const qsizetype to = selectionEnd();
+    if (text.isEmpty() && from == to)
+        return true;
+    if (!acceptEdit(from, to, text))
+        return false;
+    const qsizetype before = m_buffer->length();
+    m_buffer->replace(from, to, text, undo);
+    const qsizetype caret = from + m_buffer->length() - before + (to - from);
+    setSelection(caret, caret);
+    ensureCaretVisible();
+    return true;
+}
+
+void TextView::cut()
+{
+    if (!hasSelection() || m_readOnly)
+        return;
+    copy();
+    removeSelectedText();
+}
+
+void TextView::copy() const
+{
+    if (!hasSelection())
+        return;
+    QApplication::clipboard()->setMimeData(createMimeDataFromSelection());
+}
+
+void TextView::paste()
+{
+    if (m_readOnly)
+        return;
+    if (const QMimeData *data = QApplication::clipboard()->mimeData())
+        insertFromMimeData(data);
+}
+
+void TextView::undo()
+{
+    const qsizetype caret = m_buffer->undo();
+    if (caret >= 0) {
+        setPosition(caret);
+        ensureCaretVisible();
+    }
+}
+
+void TextView::redo()
+{
+    const qsizetype caret = m_buffer->redo();
+    if (caret >= 0) {
+        setPosition(caret);
+        ensureCaretVisible();
+    }
+}
+
+void TextView::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
+    viewport()->update();
+}
+
+bool TextView::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source && source->hasText();
+}
+
+QMimeData *TextView::createMimeDataFromSelection() const
+{
+    auto *data = new QMimeData;
+    data->setText(selectedText());
+    return data;
+}
+
+void TextView::insertFromMimeData(const QMimeData *source)
+{
+    if (!canInsertFromMimeData(source))
+        return;
+    replaceSelection(source->text());
+}
+
+// Keys that change the text. Read-only lets none of them through.
+bool TextView::editByKey(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+        return true;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        return true;
+    }
+    const bool cutKey = event->matches(QKeySequence::Cut);
+    const bool pasteKey = event->matches(QKeySequence::Paste);
+    const bool undoKey = event->matches(QKeySequence::Undo);
+    const bool redoKey = event->matches(QKeySequence::Redo);
+    const bool backspace = event->key() == Qt::Key_Backspace && !(event->modifiers() & ~(Qt::ShiftModifier | Qt::ControlModifier));
+    const bool del = event->matches(QKeySequence::Delete) || event->matches(QKeySequence::DeleteEndOfWord);
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool text = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+                      isPrintableInput(event->text());
+    if (!(cutKey || pasteKey || undoKey || redoKey || backspace || del || enter || text))
+        return false;
+    if (m_readOnly)
+        return true;  // taken, but nothing changes
+    if (cutKey)
+        cut();
+    else if (pasteKey)
+        paste();
+    else if (undoKey)
+        undo();
+    else if (redoKey)
+        redo();
+    else if (enter && !(event->modifiers() & Qt::ControlModifier))
+        replaceSelection(u"\n", TextBuffer::Undo::Typing);
+    else if (backspace || del) {
+        if (!hasSelection()) {
+            const bool word = event->modifiers() & Qt::ControlModifier;
+            const qsizetype to = backspace ? (word ? previousWord(m_pos) : previousCharacter(m_pos))
+                                           : (word ? nextWord(m_pos) : nextCharacter(m_pos));
+            setSelection(m_pos, to);
+        }
+        removeSelectedText();
+    } else if (text) {
+        replaceSelection(event->text(), TextBuffer::Undo::Typing);
+    }
+    return true;
+}
+
+void TextView::keyPressEvent(QKeyEvent *event)
+{
+    if (editByKey(event) || moveByKey(event)) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+bool TextView::focusNextPrevChild(bool)
+{
+    return false;  // Tab is text
+}
+
+bool TextView::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // Text and the editing keys belong to the text; Alt keys stay with the menus.
+        const bool plainText = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+                               isPrintableInput(key->text());
+        if (plainText || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste) ||
+            key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Undo) ||
+            key->matches(QKeySequence::Redo) || key->matches(QKeySequence::SelectAll)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+// --- input methods -------------------------------------------------------------------------
+
+void TextView::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (m_readOnly) {
+        event->ignore();
+        return;
+    }
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        if (event->replacementLength() > 0) {
+            const qsizetype from = m_pos + event->replacementStart();
+            setSelection(from, from + event->replacementLength());
+        }
+        replaceSelection(event->commitString(), TextBuffer::Undo::Typing);
+    }
+    m_preedit = event->preeditString();
+    m_preeditCursor = int(m_preedit.size());
+    for (const QInputMethodEvent::Attribute &a : event->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor)
+            m_preeditCursor = std::clamp(a.start, 0, int(m_preedit.size()));
+    }
+    m_layouts.remove(m_buffer->lineOf(m_pos));
+    viewport()->update();
+    updateMicroFocus();
+    event->accept();
+}
+
+QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const qsizetype line = m_buffer->lineOf(m_pos);
+    const qsizetype lineStart = m_buffer->lineStart(line);
+    switch (query) {
+    case Qt::ImEnabled:
+        return !m_readOnly;
+    case Qt::ImCursorRectangle: {
+        QRect rect = cursorRect();
+        if (!m_preedit.isEmpty())
+            rect.translate(qRound(m_style->metrics().horizontalAdvance(m_preedit.left(m_preeditCursor))), 0);
+        return rect.translated(viewport()->pos());
+    }
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorPosition:
+        return int(m_pos - lineStart);
+    case Qt::ImAnchorPosition:
+        return int(std::clamp(m_anchor, lineStart, m_buffer->lineEnd(line)) - lineStart);
+    case Qt::ImSurroundingText:
+        return m_buffer->lineText(line);
+    case Qt::ImCurrentSelection:
+        return selectedText();
+    case Qt::ImAbsolutePosition:
+        return qlonglong(m_pos);
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+// --- mouse -----------------------------------------------------------------------------------
+
+bool TextView::inSelectionBar(QPoint point) const
+{
+    return point.x() < kSelectionBar;
+}
+
+// The characters of a displayed row, its line break included when it ends a line.
+std::pair<qsizetype, qsizetype> TextView::rowRange(Row row) const
+{
+    const qsizetype lineStart = m_buffer->lineStart(row.line);
+    const LineLayout &layout = layoutOf(row.line);
+    const qsizetype from = lineStart + layout.rowStart(row.row);
+    if (row.row + 1 < layout.rowCount())
+        return {from, lineStart + layout.rowEnd(row.row)};
+    const qsizetype end = m_buffer->lineEnd(row.line);
+    return {from, row.line + 1 < m_buffer->lineCount() ? end + 1 : end};
+}
+
+// A selection of whole units (words or rows) from the one pressed on, [from, to), to the one
+// the mouse has reached: before it, from its end to the start of the unit reached; after it,
+// from its start to the end of the unit reached; on it, just that unit.
+void TextView::selectUnits(qsizetype from, qsizetype to, qsizetype reachedStart, qsizetype reachedEnd)
+{
+    if (reachedStart < from)
+        setSelection(to, reachedStart);
+    else if (reachedEnd > to)
+        setSelection(from, reachedEnd);
+    else
+        setSelection(from, to);
+}
+
+// Selects from the press to a point of the viewport (held inside it), by the unit the press
+// chose. A plain press selects by character within the word it was in and by whole words once
+// the mouse leaves that word, the pressed word becoming whole too.
+void TextView::selectTo(QPoint point)
+{
+    const QPoint inside(point.x(), std::clamp(point.y(), 0, viewport()->height() - 1));
+    if (m_selecting == Selecting::Rows) {
+        const auto [from, to] = rowRange(rowAtY(inside.y()));
+        selectUnits(m_unitFrom, m_unitTo, from, to);
+        return;
+    }
+    const qsizetype pos = positionAt(inside);
+    const qsizetype pressed = m_unitFrom;
+    if (m_selecting == Selecting::Words)
+        selectUnits(m_unitFrom, m_unitTo, runStart(pos), runEnd(pos - 1));
+    else if (m_selecting == Selecting::Characters)
+        setSelection(m_anchor, pos);
+    else if (pos > pressed && pos > runEnd(pressed))
+        selectUnits(runStart(pressed), runEnd(pressed), runStart(pos), runEnd(pos - 1));
+    else if (pos < pressed && pos < runStart(pressed - 1))
+        selectUnits(runStart(pressed - 1), runEnd(pressed - 1), runStart(pos), runEnd(pos - 1));
+    else
+        setSelection(pressed, pos);
+}
+
+// A press in the selection bar selects the row; with Shift, from the anchor to the row.
+void TextView::pressInSelectionBar(QPoint point, bool extend)
+{
+    const auto [from, to] = rowRange(rowAtY(point.y()));
+    m_selecting = Selecting::Rows;
+    m_unitFrom = extend ? m_anchor : from;
+    m_unitTo = extend ? m_anchor : to;
+    selectUnits(m_unitFrom, m_unitTo, from, to);
+}
+
+void TextView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    m_pressPoint = point;
+    m_lastMouse = point;
+    if (inSelectionBar(point)) {
+        pressInSelectionBar(point, extend);
+        return;
+    }
+    const qsizetype pos = positionAt(point);
+    if (hasSelection() && !extend && pos >= selectionStart() && pos < selectionEnd()) {
+        m_mayDrag = true;  // a click that does not move puts the caret there on release
+        return;
+    }
+    m_selecting = extend ? Selecting::Characters : Selecting::Automatic;
+    m_unitFrom = m_unitTo = pos;
+    setSelection(extend ? m_anchor : pos, pos);
+}
+
+void TextView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    m_lastMouse = point;
+    if (inSelectionBar(point)) {
+        pressInSelectionBar(point, false);
+        return;
+    }
+    selectWordAt(positionAt(point));
+    m_unitFrom = selectionStart();
+    m_unitTo = selectionEnd();
+    m_selecting = Selecting::Words;
+}
+
+void TextView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton)) {
+        const bool bar = inSelectionBar(point);
+        if (bar != (viewport()->cursor().shape() == Qt::BitmapCursor))
+            viewport()->setCursor(bar ? m_barCursor : QCursor(Qt::IBeamCursor));
+        return;
+    }
+    if (m_mayDrag) {
+        if ((point - m_pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
+            m_mayDrag = false;
+            startDrag();
+        }
+        return;
+    }
+    if (m_selecting == Selecting::None)
+        return;
+    m_lastMouse = point;
+    const bool outside = point.y() < 0 || point.y() > viewport()->height();
+    if (outside && !m_autoScrollTimer.isActive())
+        m_autoScrollTimer.start(kAutoScrollMs, this);
+    else if (!outside)
+        m_autoScrollTimer.stop();
+    selectTo(point);
+    ensureCaretVisible();
+}
+
+void TextView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    if (m_mayDrag) {
+        m_mayDrag = false;
+        setPosition(positionAt(event->position().toPoint()));
+    }
+    m_selecting = Selecting::None;
+    m_autoScrollTimer.stop();
+    if (hasSelection() && QApplication::clipboard()->supportsSelection())
+        QApplication::clipboard()->setMimeData(createMimeDataFromSelection(), QClipboard::Selection);
+}
+
+void TextView::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_blinkTimer.timerId()) {
+        m_caretVisible = !m_caretVisible;
+        viewport()->update(cursorRect().adjusted(-1, 0, 1, 0));
+        return;
+    }
+    if (event->timerId() == m_autoScrollTimer.timerId()) {
+        const int y = m_lastMouse.y();
+        if (y < 0)
+            setTop(step(Row{m_topLine, m_topSubRow}, -std::max(1, -y / rowHeight())));
+        else if (y > viewport()->height())
+            setTop(step(Row{m_topLine, m_topSubRow}, std::max(1, (y - viewport()->height()) / rowHeight())));
+        selectTo(m_lastMouse);
+        return;
+    }
+    QAbstractScrollArea::timerEvent(event);
+}
+
+void TextView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    restartBlink();
+}
+
+void TextView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    m_blinkTimer.stop();
+    m_caretVisible = false;
+    viewport()->update();
+}
+
+void TextView::restartBlink()
+{
+    m_caretVisible = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        m_blinkTimer.start(flash / 2, this);
+    else
+        m_blinkTimer.stop();
+}
+
+// --- drag and drop -------------------------------------------------------------------------
+
+void TextView::startDrag()
+{
+    auto *drag = new QDrag(this);
+    drag->setMimeData(createMimeDataFromSelection());
+    const qsizetype from = selectionStart();
+    const qsizetype to = selectionEnd();
+    const QString dragged = selectedText();
+    const Qt::DropActions actions = m_readOnly ? Qt::CopyAction : (Qt::CopyAction | Qt::MoveAction);
+    const Qt::DropAction done = drag->exec(actions, m_readOnly ? Qt::CopyAction : Qt::MoveAction);
+    // Moved into another text or program: the text leaves this one, if it is still there. A
+    // drop into this text, in any view of it, made the whole move itself and answered a copy.
+    if (done == Qt::MoveAction && m_buffer->text(from, to) == dragged) {
+        setSelection(from, to);
+        removeSelectedText();
+    }
+}
+
+// What a drop answers the drag's source: what it proposes, except that data naming files is
+// only ever copied, so that the source does not move or delete the user's files.
+Qt::DropAction TextView::dropAnswer(const QDropEvent *event)
+{
+    return event->mimeData()->hasUrls() ? Qt::CopyAction : event->proposedAction();
+}
+
+void TextView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_readOnly || !canInsertFromMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(dropAnswer(event));
+    event->accept();
+}
+
+void TextView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (m_readOnly || !canInsertFromMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    m_dropPos = positionAt(event->position().toPoint());
+    viewport()->update();
+    event->setDropAction(dropAnswer(event));
+    event->accept();
+}
+
+void TextView::dragLeaveEvent(QDragLeaveEvent *)
+{
+    m_dropPos = -1;
+    viewport()->update();
+}
+
+// Text dragged from a view of this same text (this view or another window of the document)
+// is moved by the drop itself, in one undo step, and the drop answers a copy: the source must
+// remove nothing afterwards, as its selection, moved along by the edit, no longer holds just
+// the dragged text.
+void TextView::dropEvent(QDropEvent *event)
+{
+    m_dropPos = -1;
+    if (m_readOnly || !canInsertFromMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    const qsizetype pos = positionAt(event->position().toPoint());
+    const auto *source = qobject_cast<const TextView *>(event->source());
+    if (source && source->m_buffer == m_buffer) {
+        if (event->dropAction() == Qt::MoveAction && !(event->modifiers() & Qt::ControlModifier))
+            moveText(source->selectionStart(), source->selectionEnd(), pos);
+        else
+            insertDropped(event->mimeData(), pos);
+        event->setDropAction(Qt::CopyAction);
+    } else {
+        insertDropped(event->mimeData(), pos);
+        event->setDropAction(dropAnswer(event));
+    }
+    event->accept();
+    viewport()->update();
+}
+
+void TextView::insertDropped(const QMimeData *data, qsizetype pos)
+{
+    setPosition(pos);
+    insertFromMimeData(data);
+}
+
+// Moves [from, to) to pos as one undo step and selects it there. Dropped onto itself (pos
+// within it or at either end) it stays. The copy goes in first, so that an insertion the view
+// refuses leaves the text as it was.
+void TextView::moveText(qsizetype from, qsizetype to, qsizetype pos)
+{
+    if (pos >= from && pos <= to)
+        return;
+    const QString text = m_buffer->text(from, to);
+    m_buffer->beginGroup();
+    setPosition(pos);
+    const bool inserted = replaceSelection(text);
+    if (inserted) {
+        const qsizetype shift = pos < from ? text.size() : 0;
+        setSelection(from + shift, to + shift);
+        removeSelectedText();
+    }
+    m_buffer->endGroup();
+    const qsizetype at = pos < from ? pos : pos - text.size();
+    if (inserted)
+        setSelection(at, at + text.size());
+}
+
+// --- painting ---------------------------------------------------------------------------------
+
+void TextView::paintRow(QPainter &painter, const LineLayout &layout, qsizetype line, int row, int y) const
+{
+    const qsizetype lineStart = m_buffer->lineStart(line);
+    const qsizetype lineEnd = m_buffer->lineEnd(line);
+    const qreal left = kSelectionBar - horizontalScrollBar()->value();
+    QList<LineLayout::Highlight> highlights;
+    const QPalette &pal = palette();
+    const qsizetype selFrom = selectionStart();
+    const qsizetype selTo = selectionEnd();
+    if (selFrom < selTo && selFrom <= lineEnd && selTo > lineStart) {
+        LineLayout::Highlight h;
+        h.from = int(std::max(selFrom, lineStart) - lineStart);
+        h.to = int(std::min(selTo, lineEnd) - lineStart);
+        h.text = pal.color(QPalette::HighlightedText);
+        h.background = pal.color(QPalette::Highlight);
+        highlights.append(h);
+        // A selected line break shows as a selected space after the line's last row.
+        if (selTo > lineEnd && row == layout.rowCount() - 1) {
+            const qreal x = left + layout.rowWidth(row);
+            painter.fillRect(QRectF(x, y, m_style->advance(u' '), rowHeight()), pal.color(QPalette::Highlight));
+        }
+    }
+    layout.paintRow(painter, row, QPointF(left, y), highlights);
+}
+
+void TextView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    const QPalette &pal = palette();
+    painter.fillRect(event->rect(), pal.color(QPalette::Base));
+    // Text scrolled to the left goes under the selection bar, out of sight.
+    painter.setClipRect(QRect(kSelectionBar, 0, viewport()->width() - kSelectionBar, viewport()->height()));
+    painter.setPen(pal.color(QPalette::Text));
+    painter.setFont(m_style->font());
+    const int height = viewport()->height();
+    const int lineHeight = rowHeight();
+    const qsizetype caretLine = m_buffer->lineOf(m_pos);
+    Row row{m_topLine, m_topSubRow};
+    int y = kMargin;
+    while (y < height && row.line < m_buffer->lineCount()) {
+        const bool composing = !m_preedit.isEmpty() && row.line == caretLine;
+        std::unique_ptr<LineLayout> composed;
+        const std::shared_ptr<LineLayout> cached = layoutPtr(row.line);
+        const LineLayout *layout = cached.get();
+        int preeditAt = 0;
+        if (composing) {
+            // The text being composed shows at the caret, underlined, before it is committed.
+            QString text = m_buffer->lineText(row.line);
+            preeditAt = int(m_pos - m_buffer->lineStart(row.line));
+            text.insert(preeditAt, m_preedit);
+            composed = std::make_unique<LineLayout>(*m_style, text, layoutWidth(), m_index->wrap());
+            layout = composed.get();
+        }
+        for (; row.row < layout->rowCount() && y < height; ++row.row, y += lineHeight) {
+            if (y + lineHeight < event->rect().top() || y > event->rect().bottom())
+                continue;
+            if (composing) {
+                LineLayout::Highlight underline;
+                underline.from = preeditAt;
+                underline.to = preeditAt + int(m_preedit.size());
+                underline.underline = true;
+                layout->paintRow(painter, row.row, QPointF(kSelectionBar - horizontalScrollBar()->value(), y),
+                                 {underline});
+            } else {
+                paintRow(painter, *layout, row.line, row.row, y);
+            }
+        }
+        ++row.line;
+        row.row = 0;
+    }
+    const bool showCaret = hasFocus() && m_caretVisible;
+    if (showCaret || m_dropPos >= 0) {
+        QRect caret = cursorRect(m_dropPos >= 0 ? m_dropPos : m_pos);
+        if (!m_preedit.isEmpty() && m_dropPos < 0)
+            caret.translate(qRound(m_style->metrics().horizontalAdvance(m_preedit.left(m_preeditCursor))), 0);
+        painter.fillRect(caret, pal.color(QPalette::Text));
+    }
+}

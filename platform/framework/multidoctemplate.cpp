@@ -1,0 +1,97 @@
+#include "platform/framework/multidoctemplate.h"
+
+#include "platform/framework/mdichildwnd.h"
+#include "platform/framework/richeditdoc.h"
+#include "platform/framework/richeditview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+
+MultiDocTemplate::MultiDocTemplate(const QString &docString, Factories factories,
+                                   QObject *parent)
+    : QObject(parent), m_docFields(docString.split(QLatin1Char('\n'))),
+      m_factories(std::move(factories))
+{
+}
+
+MultiDocTemplate::~MultiDocTemplate()
+{
+    for (RichEditDoc *doc : std::as_const(m_docList))
+        doc->SetDocTemplate(nullptr);
+}
+
+QString MultiDocTemplate::GetDocString(int field) const
+{
+    return m_docFields.value(field);
+}
+
+QString MultiDocTemplate::NextUntitledTitle()
+{
+    return GetDocString(1) + QString::number(++m_nUntitledCount);
+}
+
+MDIChildWnd *MultiDocTemplate::CreateNewFrame(RichEditDoc *document)
+{
+    MDIChildWnd *frame = m_factories.frame();
+    RichEditView *view = m_factories.view();
+    view->SetDocument(document);
+    document->AddView(view);
+    frame->Attach(document, view);
+    if (m_pMdiArea)
+        m_pMdiArea->addSubWindow(frame);
+    if (view->OnCreate() == -1) {
+        frame->CloseWithoutPrompt();
+        return nullptr;
+    }
+    return frame;
+}
+
+RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
+{
+    RichEditDoc *doc = m_factories.document();
+    doc->SetDocTemplate(this);
+    m_docList.append(doc);
+    MDIChildWnd *frame = CreateNewFrame(doc);
+    if (!frame)
+        return nullptr;  // the frame's closing took the document with it
+
+    const bool ok = path.isEmpty() ? doc->OnNewDocument() : doc->OnOpenDocument(path);
+    if (!ok) {
+        frame->CloseWithoutPrompt();
+        return nullptr;
+    }
+    if (path.isEmpty())
+        doc->SetTitle(NextUntitledTitle());
+    else
+        doc->SetPathName(path);
+    InitialUpdateFrame(frame);
+    return doc;
+}
+
+void MultiDocTemplate::InitialUpdateFrame(MDIChildWnd *frame)
+{
+    frame->GetActiveView()->OnInitialUpdate();
+    frame->ActivateFrame(-1);
+}
+
+RichEditDoc *MultiDocTemplate::FindDocument(const QString &path) const
+{
+    const QFileInfo wanted(path);
+    const QString canonical = wanted.canonicalFilePath();
+    for (RichEditDoc *doc : m_docList) {
+        const QString &docPath = doc->GetPathName();
+        if (docPath.isEmpty())
+            continue;
+        if (docPath == wanted.absoluteFilePath())
+            return doc;
+        if (!canonical.isEmpty() && QFileInfo(docPath).canonicalFilePath() == canonical)
+            return doc;
+    }
+    return nullptr;
+}
+
+void MultiDocTemplate::RemoveDocument(RichEditDoc *document)
+{
+    m_docList.removeAll(document);
+}

@@ -1,0 +1,288 @@
+#include "platform/framework/richeditview.h"
+
+#include "platform/framework/afxres.h"
+#include "platform/base/colorref.h"
+#include "platform/dialogs/findreplacedialog.h"
+#include "platform/dialogs/msgbox.h"
+#include "platform/engine/pagelayout.h"
+#include "platform/framework/winapp.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFont>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+
+#include <algorithm>
+#include <climits>
+
+const CommandMap<RichEditView> &RichEditView::messageMap()
+{
+    using V = RichEditView;
+    static const CommandMap<V> map{
+        OnCommand<V>(ID_EDIT_UNDO, &V::OnEditUndo),
+        OnUpdateCommand<V>(ID_EDIT_UNDO, &V::OnUpdateEditUndo),
+        OnCommand<V>(ID_EDIT_CUT, &V::OnEditCut),
+        OnUpdateCommand<V>(ID_EDIT_CUT, &V::OnUpdateNeedSel),
+        OnCommand<V>(ID_EDIT_COPY, &V::OnEditCopy),
+        OnUpdateCommand<V>(ID_EDIT_COPY, &V::OnUpdateNeedSel),
+        OnCommand<V>(ID_EDIT_PASTE, &V::OnEditPaste),
+        OnUpdateCommand<V>(ID_EDIT_PASTE, &V::OnUpdateEditPaste),
+        OnCommand<V>(ID_EDIT_CLEAR, &V::OnEditClear),
+        OnUpdateCommand<V>(ID_EDIT_CLEAR, &V::OnUpdateNeedSel),
+        OnCommand<V>(ID_EDIT_SELECT_ALL, &V::OnEditSelectAll),
+        OnCommand<V>(ID_EDIT_FIND, &V::OnEditFind),
+        OnUpdateCommand<V>(ID_EDIT_FIND, &V::OnUpdateNeedFind),
+        OnCommand<V>(ID_EDIT_REPLACE, &V::OnEditReplace),
+        OnUpdateCommand<V>(ID_EDIT_REPLACE, &V::OnUpdateNeedFind),
+        OnCommand<V>(ID_EDIT_REPEAT, &V::OnEditRepeat),
+        OnUpdateCommand<V>(ID_EDIT_REPEAT, &V::OnUpdateNeedFind),
+        OnCommand<V>(ID_FILE_PRINT, &V::OnFilePrint),
+        OnCommand<V>(ID_FILE_PRINT_DIRECT, &V::OnFilePrintDirect),
+        OnCommand<V>(ID_FILE_PRINT_PREVIEW, &V::OnFilePrintPreview),
+    };
+    return map;
+}
+
+RichEditView::RichEditView(QWidget *parent) : RichEdit(parent)
+{
+    // Until a display font is chosen the text shows in the fixed-pitch Japanese gothic.
+    setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 10));
+    connect(this, &TextView::selectionChanged, this, &RichEditView::commandStateChanged);
+    connect(this, &TextView::undoAvailable, this, &RichEditView::commandStateChanged);
+    connect(this, &TextView::textChanged, this, &RichEditView::commandStateChanged);
+}
+
+RichEditView::~RichEditView() = default;
+
+bool RichEditView::OnCmdMsg(int id, CmdUI *ui)
+{
+    return messageMap().Dispatch(this, id, ui);
+}
+
+int RichEditView::OnCreate()
+{
+    LimitText(kDefaultTextLimit);
+    SetWordWrap(true);
+    return 0;
+}
+
+void RichEditView::OnEditUndo() { undo(); }
+void RichEditView::OnEditCut() { cut(); }
+void RichEditView::OnEditCopy() { copy(); }
+void RichEditView::OnEditPaste() { paste(); }
+void RichEditView::OnEditClear() { removeSelectedText(); }
+void RichEditView::OnEditSelectAll() { selectAll(); }
+
+void RichEditView::OnUpdateNeedSel(CmdUI *ui)
+{
+    ui->Enable(hasSelection());
+}
+
+void RichEditView::OnUpdateEditUndo(CmdUI *ui)
+{
+    ui->Enable(buffer()->canUndo());
+}
+
+void RichEditView::OnUpdateEditPaste(CmdUI *ui)
+{
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    ui->Enable(HasPlainText(data) && !isReadOnly());
+}
+
+void RichEditView::OnEditFind()
+{
+    FindReplaceDialog::ForWindow(window())->OnEditFindReplace(this, true);
+}
+
+void RichEditView::OnEditReplace()
+{
+    FindReplaceDialog::ForWindow(window())->OnEditFindReplace(this, false);
+}
+
+void RichEditView::OnEditRepeat()
+{
+    FindReplaceDialog::ForWindow(window())->OnEditRepeat(this);
+}
+
+void RichEditView::OnUpdateNeedFind(CmdUI *ui)
+{
+    ui->Enable(buffer()->length() != 0);
+}
+
+// --- printing ------------------------------------------------------------------------
+
+QPrinter *RichEditView::Printer()
+{
+    if (WinApp *app = WinApp::Get())
+        return app->GetPrinter();
+    static QPrinter printer(QPrinter::HighResolution);
+    return &printer;
+}
+
+bool RichEditView::OnPreparePrinting(PrintInfo *info)
+{
+    return DoPreparePrinting(info);
+}
+
+bool RichEditView::DoPreparePrinting(PrintInfo *info)
+{
+    if (info->m_bPreview || info->m_bDirect)
+        return true;
+    QPrintDialog dialog(info->m_pPrinter, this);
+    dialog.setWindowTitle(QStringLiteral("印刷"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void RichEditView::OnBeginPrinting(QPrinter *, PrintInfo *)
+{
+    m_aPageStart.clear();
+}
+
+void RichEditView::OnEndPrinting(QPrinter *, PrintInfo *)
+{
+    m_aPageStart.clear();
+}
+
+namespace {
+constexpr int kInch = 1440;  // twips
+} // namespace
+
+QMargins RichEditView::MaxMargins() const
+{
+    const QSize paper = GetPaperSize();
+    const int across = (paper.width() - kInch) / 2, down = (paper.height() - kInch) / 2;
+    return QMargins(across, down, across, down);
+}
+
+// Margins that would leave less than an inch to print in are cut down to leave that inch:
+// a stored margin of any size still prints the text on pages that hold some of it.
+QRectF RichEditView::PrintArea(const QPrinter *printer) const
+{
+    const QMargins most = MaxMargins();
+    const QSize paper = GetPaperSize();
+    const int left = std::clamp(m_rectMargin.left(), 0, most.left());
+    const int right = std::clamp(m_rectMargin.right(), 0, most.right());
+    const int top = std::clamp(m_rectMargin.top(), 0, most.top());
+    const int bottom = std::clamp(m_rectMargin.bottom(), 0, most.bottom());
+    const qreal x = printer->logicalDpiX() / qreal(kInch);
+    const qreal y = printer->logicalDpiY() / qreal(kInch);
+    return QRectF(left * x, top * y, (paper.width() - left - right) * x, (paper.height() - top - bottom) * y);
+}
+
+// Pages are laid out in order, each from where the one before it ended.
+void RichEditView::OnPrint(QPainter *painter, PrintInfo *info)
+{
+    const CharFormat format = GetWholeTextFormat();
+    const bool autoColor = format.dwEffects & CharFormat::CFE_AUTOCOLOR;
+    painter->setPen(autoColor ? QColor(Qt::black) : ColorFromRef(format.crTextColor));
+    LayOutPage(painter, info);
+}
+
+// Lays out the page info names, drawing it when painter is given; records where the next
+// page starts.
+void RichEditView::LayOutPage(QPainter *painter, PrintInfo *info)
+{
+    const qsizetype length = buffer()->length();
+    const int page = info->m_nCurPage;
+    const qsizetype from = page <= m_aPageStart.size() ? m_aPageStart.at(page - 1) : length;
+    const qsizetype next = PageLayout::drawPage(*buffer(), from, painter, info->m_pPrinter,
+                                                PrintArea(info->m_pPrinter), font());
+    if (page == m_aPageStart.size())
+        m_aPageStart.append(next);
+    info->m_bContinuePrinting = next < length;
+}
+
+// The pages the print dialog asked for, all of them unless a range was chosen; the first page
+// printed always comes out, so an empty text prints one empty page. Pages before the range
+// are laid out only, to know where the range begins.
+void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
+{
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        MsgBox::show(this, QStringLiteral("印刷を開始できませんでした。"));
+        return;
+    }
+    m_aPageStart = {0};
+    info->m_pPrinter = printer;
+    const bool range = printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0;
+    const int first = range ? printer->fromPage() : 1;
+    const int last = range && printer->toPage() >= first ? printer->toPage() : INT_MAX;
+    for (info->m_nCurPage = 1; info->m_nCurPage <= last; ++info->m_nCurPage) {
+        if (info->m_nCurPage < first) {
+            LayOutPage(nullptr, info);
+        } else {
+            if (info->m_nCurPage > first && !printer->newPage())
+                break;
+            OnPrint(&painter, info);
+        }
+        if (!info->m_bContinuePrinting)
+            break;
+    }
+    painter.end();
+}
+
+void RichEditView::Print(bool direct)
+{
+    PrintInfo info;
+    info.m_bDirect = direct;
+    info.m_pPrinter = Printer();
+    if (!OnPreparePrinting(&info))
+        return;
+    info.m_pPrinter->setFullPage(true);  // margins count from the paper's edge
+    if (direct)
+        info.m_pPrinter->setPrintRange(QPrinter::AllPages);
+    OnBeginPrinting(info.m_pPrinter, &info);
+    PrintPages(info.m_pPrinter, &info);
+    OnEndPrinting(info.m_pPrinter, &info);
+    // A range chosen in the dialog is for this run only.
+    info.m_pPrinter->setPrintRange(QPrinter::AllPages);
+}
+
+void RichEditView::OnFilePrint()
+{
+    Print(false);
+}
+
+void RichEditView::OnFilePrintDirect()
+{
+    Print(true);
+}
+
+// The preview shows one page or two side by side, as it was last closed.
+void RichEditView::OnFilePrintPreview()
+{
+    PrintInfo info;
+    info.m_bPreview = true;
+    info.m_pPrinter = Printer();
+    if (!OnPreparePrinting(&info))
+        return;
+    info.m_pPrinter->setFullPage(true);
+    info.m_pPrinter->setPrintRange(QPrinter::AllPages);  // the preview shows every page
+    QPrintPreviewDialog dialog(info.m_pPrinter, this);
+    dialog.setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
+    dialog.setGeometry(window()->geometry());
+    // Its own page setup would change margins the pages are not laid out with.
+    const QString pageSetup = QCoreApplication::translate("QPrintPreviewDialog", "Page setup");
+    for (QAction *action : dialog.findChildren<QAction *>())
+        if (action->text() == pageSetup)
+            action->setVisible(false);
+    WinApp *app = WinApp::Get();
+    const bool facing = app && app->GetNumPreviewPages() == 2;
+    if (QAction *mode = dialog.findChild<QAction *>(facing ? QStringLiteral("facingModeAction")
+                                                           : QStringLiteral("singleModeAction")))
+        mode->trigger();
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this, &info](QPrinter *printer) { PrintPages(printer, &info); });
+    OnBeginPrinting(info.m_pPrinter, &info);
+    dialog.exec();
+    const auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+    if (app && preview)
+        app->SetNumPreviewPages(preview->viewMode() == QPrintPreviewWidget::SinglePageView ? 1 : 2);
+    OnEndPrinting(info.m_pPrinter, &info);
+}

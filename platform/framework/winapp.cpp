@@ -1,0 +1,171 @@
+#include "platform/framework/winapp.h"
+
+#include "platform/framework/afxres.h"
+#include "platform/base/fileerror.h"
+#include "platform/base/filename.h"
+#include "platform/framework/mdichildwnd.h"
+#include "platform/dialogs/msgbox.h"
+#include "platform/framework/multidoctemplate.h"
+#include "platform/framework/recentfilelist.h"
+#include "platform/framework/richeditdoc.h"
+#include "platform/framework/richeditview.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+WinApp *g_app = nullptr;
+} // namespace
+
+const CommandMap<WinApp> &WinApp::messageMap()
+{
+    static const CommandMap<WinApp> map{
+        OnCommand<WinApp>(ID_FILE_NEW, &WinApp::OnFileNew),
+        OnCommand<WinApp>(ID_FILE_PRINT_SETUP, &WinApp::OnFilePrintSetup),
+        OnCommandRange<WinApp>(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &WinApp::OnOpenRecentFile),
+        OnUpdateCommandRange<WinApp>(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &WinApp::OnUpdateRecentFileMenu),
+    };
+    return map;
+}
+
+WinApp::WinApp()
+{
+    g_app = this;
+}
+
+WinApp::~WinApp()
+{
+    if (g_app == this)
+        g_app = nullptr;
+    delete m_pRecentFileList;
+}
+
+WinApp *WinApp::Get()
+{
+    return g_app;
+}
+
+bool WinApp::OnCmdMsg(int id, CmdUI *ui)
+{
+    return messageMap().Dispatch(this, id, ui);
+}
+
+QString WinApp::NormalizePath(const QString &path)
+{
+    return FileName::Resolve(path);
+}
+
+RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
+{
+    if (!m_pDocTemplate)
+        return nullptr;
+    const QString given = NormalizePath(path);
+    bool viaLauncher = false;
+    const QString name = FileName::FollowLink(given, &viaLauncher);
+    if (name.isEmpty())
+        return nullptr;
+    if (RichEditDoc *open = m_pDocTemplate->FindDocument(name)) {
+        if (RichEditView *view = open->GetView())
+            if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
+                frame->ActivateFrame(-1);
+        if (m_pMainWnd) {
+            if (m_pMainWnd->isMinimized())
+                m_pMainWnd->showNormal();
+            m_pMainWnd->activateWindow();
+        }
+        return open;
+    }
+    // The open would report the missing target alone, as if the user had named it.
+    if (viaLauncher && !QFileInfo::exists(name)) {
+        MsgBox::show(m_pMainWnd, LinkTargetMissingMessage(given, name), QString(), MsgBox::Buttons::Ok,
+                     MsgBox::Icon::Exclamation);
+        return nullptr;
+    }
+    return m_pDocTemplate->OpenDocumentFile(name);
+}
+
+void WinApp::OnFileNew()
+{
+    if (m_pDocTemplate)
+        m_pDocTemplate->OpenDocumentFile(QString());
+}
+
+void WinApp::LoadStdProfileSettings(int size)
+{
+    delete m_pRecentFileList;
+    m_pRecentFileList = nullptr;
+    if (size <= 0)
+        return;
+    m_pRecentFileList = new RecentFileList(QStringLiteral("Recent File List"), QStringLiteral("File%d"), size,
+                                           kRecentDisplayLength);
+    m_pRecentFileList->load();
+}
+
+// An entry that can no longer be opened has told the user why and leaves the list.
+void WinApp::OnOpenRecentFile(int id)
+{
+    const int index = id - ID_FILE_MRU_FIRST;
+    if (!m_pRecentFileList || index >= m_pRecentFileList->count())
+        return;
+    const QString path = m_pRecentFileList->paths().at(index);
+    if (!OpenDocumentFile(path) && m_pRecentFileList)
+        m_pRecentFileList->remove(int(m_pRecentFileList->paths().indexOf(path)));
+}
+
+void WinApp::AddToRecentFileList(const QString &path)
+{
+    if (m_pRecentFileList)
+        m_pRecentFileList->add(path);
+}
+
+void WinApp::SaveStdProfileSettings()
+{
+    if (m_pRecentFileList)
+        m_pRecentFileList->save();
+}
+
+bool WinApp::SaveAllModified()
+{
+    if (!m_pDocTemplate)
+        return true;
+    for (RichEditDoc *doc : m_pDocTemplate->GetDocuments()) {
+        if (!doc->SaveModified())
+            return false;
+    }
+    return true;
+}
+
+void WinApp::CloseAllDocuments()
+{
+    if (!m_pDocTemplate)
+        return;
+    const QList<RichEditDoc *> docs = m_pDocTemplate->GetDocuments();
+    for (RichEditDoc *doc : docs) {
+        const QList<RichEditView *> views = doc->GetViews();
+        for (RichEditView *view : views)
+            if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
+                frame->CloseWithoutPrompt();
+    }
+}
+
+void WinApp::OnUpdateRecentFileMenu(CmdUI *ui)
+{
+    ui->Enable(m_pRecentFileList && ui->id() - ID_FILE_MRU_FIRST < m_pRecentFileList->count());
+}
+
+QPrinter *WinApp::GetPrinter()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_pPrinter.get();
+}
+
+void WinApp::OnFilePrintSetup()
+{
+    QPrintDialog dialog(GetPrinter(), m_pMainWnd);
+    dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    dialog.exec();
+}
