@@ -14,6 +14,7 @@
 // limit of the editing control (RichEdit); one that would exceed it, or that a read-only
 // editor refuses, only beeps.
 #include "platform/engine/textfinder.h"
+#include "platform/engine/textview.h"  // complete for the QPointer the getter converts
 
 #include <QDialog>
 #include <QMetaObject>
@@ -23,7 +24,6 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class TextView;
 class QPushButton;
 class QRadioButton;
 
