@@ -1,21 +1,11 @@
 #include "editor/jumpdlg.h"
 
+#include "platform/base/numberscan.h"
 #include "platform/framework/ddx.h"
 #include "platform/dialogs/msgbox.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
-
-#include <climits>
-
-namespace {
-constexpr int kReadChars = 31;
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-} // namespace
 
 CJumpDlg::CJumpDlg(QWidget *parent) : TemplateDialog(parent)
 {
@@ -43,38 +33,11 @@ void CJumpDlg::FocusEdit()
     m_edit->selectAll();
 }
 
-std::optional<int32_t> CJumpDlg::ParseValue(QStringView text)
-{
-    text = text.left(kReadChars);
-    qsizetype i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    const bool writtenAsZero = i < text.size() && text[i] == u'0';
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    const qsizetype digitsFrom = i;
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min<int64_t>(value * 10 + (text[i].unicode() - u'0'), int64_t(INT_MAX) + 1);
-    if (i == digitsFrom)
-        return std::nullopt;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    if (i < text.size())
-        return std::nullopt;
-    if (value == 0 && !writtenAsZero)
-        return std::nullopt;
-    if (negative)
-        return int32_t(std::max<int64_t>(-value, INT_MIN));
-    return int32_t(std::min<int64_t>(value, INT_MAX));
-}
-
 // A number of 1 or more ends the dialog; anything else keeps it open, with a message only
 // when the text is not a number at all.
 void CJumpDlg::OnOK()
 {
-    const std::optional<int32_t> value = ParseValue(m_edit->text());
+    const std::optional<int32_t> value = NumberScan::jump(m_edit->text());
     if (!value) {
         MsgBox::show(this, Ddx::parseIntMessage(), QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
         FocusEdit();

@@ -3,8 +3,6 @@
 #include "platform/framework/templatedialog.h"
 #include "res/resource.h"
 
-#include <optional>
-
 class QLineEdit;
 class QRadioButton;
 
@@ -18,11 +16,6 @@ public:
     // 0: m_nValue is a line number; 1: a character position.
     int m_nMode = 0;
     int32_t m_nValue = 1;
-
-    // The number in a field's text as the dialog reads it: at most the first 31 characters,
-    // blanks around an optional sign and digits; 0 only when written with a leading "0"; a
-    // number beyond 32 bits counts as the nearest limit. Nothing when it is not a number.
-    static std::optional<int32_t> ParseValue(QStringView text);
 
 protected:
     void OnOK() override;

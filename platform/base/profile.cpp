@@ -1,5 +1,7 @@
 #include "platform/base/profile.h"
 
+#include "platform/base/numberscan.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -121,37 +123,11 @@ private:
     QSettings m_settings;
 };
 
-std::optional<int> parseIntText(QStringView text)
-{
-    text = text.trimmed();
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i == text.size())
-        return std::nullopt;
-    qint64 magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        magnitude = magnitude * 10 + (c - u'0');
-        if (magnitude > qint64(std::numeric_limits<int>::max()) + 1)
-            return std::nullopt;   // stop before the number grows past any 64-bit limit
-    }
-    const qint64 value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(value);
-}
-
 std::optional<int> toStoredInt(const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::QString:
-        return parseIntText(value.toString());
+        return NumberScan::settingsInt(value.toString());
     case QMetaType::Int:
         return value.toInt();
     case QMetaType::UInt: {

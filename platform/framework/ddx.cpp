@@ -1,6 +1,7 @@
 #include "platform/framework/ddx.h"
 
 #include "platform/base/codepage.h"
+#include "platform/base/numberscan.h"
 #include "platform/dialogs/msgbox.h"
 
 #include <QAbstractButton>
@@ -9,50 +10,9 @@
 #include <QValidator>
 #include <QWidget>
 
-#include <algorithm>
 #include <utility>
 
 namespace {
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-// Splits "  -123  " into sign and digits; nullopt when anything else is there. A magnitude
-// beyond any 32-bit value stops at 2^32, so that a long number still counts as a number.
-struct Number {
-    bool negative = false;
-    bool hadSign = false;
-    uint64_t magnitude = 0;
-};
-
-std::optional<Number> scanNumber(QStringView text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
-    Number num;
-    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
-        num.negative = text[i] == u'-';
-        num.hadSign = true;
-        ++i;
-    }
-    const qsizetype firstDigit = i;
-    constexpr uint64_t kBeyond = uint64_t(UINT32_MAX) + 1;
-    while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-        num.magnitude = std::min(num.magnitude * 10 + uint64_t(text[i].unicode() - u'0'), kBeyond);
-        ++i;
-    }
-    if (i == firstDigit)
-        return std::nullopt;
-    while (i < n && isBlank(text[i]))
-        ++i;
-    if (i != n)
-        return std::nullopt;
-    return num;
-}
 
 // Refuses edits that would make the text longer than the limit in code-page bytes. A text
 // that is already longer (set by the program) can still be shortened: the line edit keeps
@@ -123,7 +83,7 @@ Ddx &Ddx::text(QLineEdit *edit, int32_t &value)
     }
     if (const auto parsed = parseInt(edit->text()))
         value = *parsed;
-    else if (scanNumber(edit->text()))
+    else if (NumberScan::isTransferNumber(edit->text(), false))
         m_strOutside32Bits = parseIntMessage();
     else
         fail(parseIntMessage());
@@ -140,10 +100,9 @@ Ddx &Ddx::text(QLineEdit *edit, uint32_t &value)
         edit->setText(QString::number(value));
         return *this;
     }
-    const auto number = scanNumber(edit->text());
     if (const auto parsed = parseUInt(edit->text()))
         value = *parsed;
-    else if (number && !number->negative)
+    else if (NumberScan::isTransferNumber(edit->text(), true))
         m_strOutside32Bits = parseUIntMessage();
     else
         fail(parseUIntMessage());
@@ -217,25 +176,12 @@ Ddx &Ddx::maxChars(const QString &value, int maxBytes)
 
 std::optional<int32_t> Ddx::parseInt(QStringView text)
 {
-    const auto num = scanNumber(text);
-    if (!num)
-        return std::nullopt;
-    if (num->negative) {
-        if (num->magnitude > uint64_t(INT32_MAX) + 1)
-            return std::nullopt;
-        return int32_t(-int64_t(num->magnitude));
-    }
-    if (num->magnitude > uint64_t(INT32_MAX))
-        return std::nullopt;
-    return int32_t(num->magnitude);
+    return NumberScan::transferInt(text);
 }
 
 std::optional<uint32_t> Ddx::parseUInt(QStringView text)
 {
-    const auto num = scanNumber(text);
-    if (!num || num->negative || num->magnitude > UINT32_MAX)
-        return std::nullopt;
-    return uint32_t(num->magnitude);
+    return NumberScan::transferUInt(text);
 }
 
 QString Ddx::parseIntMessage()

@@ -52,8 +52,8 @@ public:
     // limits typing in the field transferred last, on loading and on saving.
     Ddx &maxChars(const QString &value, int maxBytes);
 
-    // The parsers behind the integer transfers: blanks (space, tab) around the number are
-    // allowed, nothing else; a value outside 32 bits has no result.
+    // The parsers behind the integer transfers (NumberScan's transfer rule): blanks (space,
+    // tab) around the number are allowed, nothing else; a value outside 32 bits has no result.
     static std::optional<int32_t> parseInt(QStringView text);
     static std::optional<uint32_t> parseUInt(QStringView text);
 

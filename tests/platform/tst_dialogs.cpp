@@ -1,4 +1,5 @@
 // Dialog building blocks: dialog units, data exchange with its messages, the font dialog.
+#include "platform/base/numberscan.h"
 #include "platform/framework/ddx.h"
 #include "platform/dialogs/dialogunits.h"
 #include "platform/dialogs/fontdialog.h"
@@ -159,6 +160,37 @@ private slots:
         QCOMPARE(isUnsigned ? u.has_value() : s.has_value(), valid);
         if (valid)
             QTEST(isUnsigned ? qint64(*u) : qint64(*s), "value");
+    }
+
+    // The scanner's rules side by side where they part: which blanks count, what may follow
+    // the number, and what a number beyond the type becomes. "-" is no number.
+    void numberRulesDiffer_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("transfer");
+        QTest::addColumn<QString>("jump");
+        QTest::addColumn<QString>("settingsInt");
+        QTest::addColumn<QString>("storedText");
+        QTest::newRow("space and tab: all agree") << " \t-7\t " << "-7" << "-7" << "-7" << "-7";
+        QTest::newRow("line breaks around") << "\r\n5\n" << "-" << "-" << "5" << "5";
+        QTest::newRow("ideographic space") << QStringLiteral("\u3000 5\u3000") << "-" << "-" << "5" << "0";
+        QTest::newRow("no-break space") << QStringLiteral("\u00a05") << "-" << "-" << "5" << "0";
+        QTest::newRow("letters after") << "12ab" << "-" << "-" << "-" << "12";
+        QTest::newRow("sign only") << "+" << "-" << "-" << "-" << "0";
+        QTest::newRow("zero with a sign") << "+0" << "0" << "-" << "0" << "0";
+        QTest::newRow("beyond 32 bits") << "4294967297" << "-" << "2147483647" << "-" << "1";
+        QTest::newRow("below 32 bits") << "-2147483649" << "-" << "-2147483648" << "-" << "2147483647";
+        QTest::newRow("past 31 characters") << "5" + QString(30, u' ') + "x" << "-" << "5" << "-" << "5";
+    }
+
+    void numberRulesDiffer()
+    {
+        QFETCH(QString, text);
+        const auto shown = [](std::optional<int32_t> v) { return v ? QString::number(*v) : QStringLiteral("-"); };
+        QTEST(shown(NumberScan::transferInt(text)), "transfer");
+        QTEST(shown(NumberScan::jump(text)), "jump");
+        QTEST(shown(NumberScan::settingsInt(text)), "settingsInt");
+        QTEST(shown(NumberScan::storedText(text)), "storedText");
     }
 
     void loadFillsControlsWithoutChecks()
