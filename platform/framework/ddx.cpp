@@ -10,6 +10,7 @@
 #include <QValidator>
 #include <QWidget>
 
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -71,8 +72,12 @@ void Ddx::fail(const QString &message)
         static_cast<QLineEdit *>(m_lastControl)->selectAll();
 }
 
-Ddx &Ddx::text(QLineEdit *edit, int32_t &value)
+// Signed and unsigned fields differ only in their rule and message. A number that is too large
+// for the type is left to a range check that may follow (see settle()).
+template <typename T>
+Ddx &Ddx::number(QLineEdit *edit, T &value)
 {
+    constexpr bool isUnsigned = std::is_unsigned_v<T>;
     settle();
     if (!active())
         return *this;
@@ -81,32 +86,30 @@ Ddx &Ddx::text(QLineEdit *edit, int32_t &value)
         edit->setText(QString::number(value));
         return *this;
     }
-    if (const auto parsed = parseInt(edit->text()))
-        value = *parsed;
-    else if (NumberScan::isTransferNumber(edit->text(), false))
-        m_strOutside32Bits = parseIntMessage();
+    const QString text = edit->text();
+    std::optional<T> parsed;
+    if constexpr (isUnsigned)
+        parsed = parseUInt(text);
     else
-        fail(parseIntMessage());
+        parsed = parseInt(text);
+    const QString message = isUnsigned ? parseUIntMessage() : parseIntMessage();
+    if (parsed)
+        value = *parsed;
+    else if (NumberScan::isTransferNumber(text, isUnsigned))
+        m_strOutside32Bits = message;
+    else
+        fail(message);
     return *this;
+}
+
+Ddx &Ddx::text(QLineEdit *edit, int32_t &value)
+{
+    return number(edit, value);
 }
 
 Ddx &Ddx::text(QLineEdit *edit, uint32_t &value)
 {
-    settle();
-    if (!active())
-        return *this;
-    prepare(edit, true);
-    if (!m_save) {
-        edit->setText(QString::number(value));
-        return *this;
-    }
-    if (const auto parsed = parseUInt(edit->text()))
-        value = *parsed;
-    else if (NumberScan::isTransferNumber(edit->text(), true))
-        m_strOutside32Bits = parseUIntMessage();
-    else
-        fail(parseUIntMessage());
-    return *this;
+    return number(edit, value);
 }
 
 Ddx &Ddx::text(QLineEdit *edit, QString &value)
@@ -143,7 +146,8 @@ Ddx &Ddx::check(QAbstractButton *box, int32_t &value)
 }
 
 // A number beyond 32 bits is outside any range these bounds can give.
-Ddx &Ddx::minMaxInt(int32_t value, int32_t minValue, int32_t maxValue)
+template <typename T>
+Ddx &Ddx::range(T value, T minValue, T maxValue)
 {
     const bool outside32Bits = !std::exchange(m_strOutside32Bits, QString()).isEmpty();
     if (active() && m_save && (outside32Bits || value < minValue || value > maxValue))
@@ -151,12 +155,14 @@ Ddx &Ddx::minMaxInt(int32_t value, int32_t minValue, int32_t maxValue)
     return *this;
 }
 
+Ddx &Ddx::minMaxInt(int32_t value, int32_t minValue, int32_t maxValue)
+{
+    return range(value, minValue, maxValue);
+}
+
 Ddx &Ddx::minMaxUInt(uint32_t value, uint32_t minValue, uint32_t maxValue)
 {
-    const bool outside32Bits = !std::exchange(m_strOutside32Bits, QString()).isEmpty();
-    if (active() && m_save && (outside32Bits || value < minValue || value > maxValue))
-        fail(rangeMessage(QString::number(minValue), QString::number(maxValue)));
-    return *this;
+    return range(value, minValue, maxValue);
 }
 
 Ddx &Ddx::maxChars(const QString &value, int maxBytes)

@@ -66,6 +66,11 @@ public:
 private:
     bool active() const { return !m_failed; }
     void prepare(QWidget *control, bool isEdit);
+    // The one integer transfer and the one range check behind the signed and unsigned calls.
+    template <typename T>
+    Ddx &number(QLineEdit *edit, T &value);
+    template <typename T>
+    Ddx &range(T value, T minValue, T maxValue);
     // Fails a number beyond 32 bits that no range check took up, with the message given.
     void settle();
     // Shows the message, puts the focus on the last field and stops further exchange.
