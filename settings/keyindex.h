@@ -1,6 +1,7 @@
 #pragma once
 // Every key of the settings store, declared once with its section, type and default. Readers
 // and writers go through these declarations; nothing is cached.
+#include "platform/framework/recentfilelist.h"
 #include "settings/numberstring.h"
 #include <QString>
 
@@ -27,8 +28,9 @@ namespace Keys {
 inline const char *const kSettings = "Settings";
 inline const char *const kFont = "FONT";
 inline const char *const kPrintFont = "PFONT";
-inline const char *const kRecentFileList = "Recent File List";
-inline const char *const kRecentFileEntry = "File%d";
+// The recent-file list is kept by the framework, which declares its keys.
+inline const char *const kRecentFileList = RecentFileList::kSection;
+inline const char *const kRecentFileEntry = RecentFileList::kEntryFormat;
 
 inline constexpr IntKey WindowMode{"Settings", "WindowMode", 1};
 inline constexpr IntKey WindowMode2{"Settings", "WindowMode2", 3};

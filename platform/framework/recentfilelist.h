@@ -1,6 +1,7 @@
 #pragma once
 // The recent-file list of the File menu: full paths, most recent first, kept in the settings
-// store as one text value per entry ("File1", "File2"... in section "Recent File List").
+// store as one text value per entry ("File1", "File2"... in section "Recent File List", as
+// kSection and kEntryFormat below declare them for every reader and writer of those keys).
 //
 // The list has a fixed size for its whole life. A size of 0 means no list: the application
 // then constructs no RecentFileList at all, so the stored section is neither read nor written
@@ -31,6 +32,10 @@ class RecentFileList : public QObject
 public:
     static constexpr int kFirstCommandId = 57616;   // command of the first entry
     static constexpr int kMaxSize = 16;             // commands 57616..57631
+
+    // The application's list in the settings store: its section and the entry names.
+    static constexpr const char *kSection = "Recent File List";
+    static constexpr const char *kEntryFormat = "File%d";
 
     // entryFormat holds "%d" where the entry number (from 1) goes. A size outside 0..kMaxSize
     // is clamped to that range.

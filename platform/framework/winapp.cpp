@@ -99,8 +99,8 @@ void WinApp::LoadStdProfileSettings(int size)
     m_pRecentFileList = nullptr;
     if (size <= 0)
         return;
-    m_pRecentFileList = new RecentFileList(QStringLiteral("Recent File List"), QStringLiteral("File%d"), size,
-                                           kRecentDisplayLength);
+    m_pRecentFileList = new RecentFileList(QLatin1String(RecentFileList::kSection),
+                                           QLatin1String(RecentFileList::kEntryFormat), size, kRecentDisplayLength);
     m_pRecentFileList->load();
 }
 
