@@ -1,6 +1,7 @@
 // Menu bars 128 (no document open), 129 (a document window active) and 6 (an embedded object
 // active in place), and the texts of a document window's system menu. Key names follow a tab
-// in the item text.
+// in the item text. The main window shows 128 and 129 only; bar 6 stays with its keyboard
+// table as part of the resources, whose checks cover it. The bars share their pieces.
 #include "res/resources.h"
 #include "res/resource.h"
 
@@ -44,6 +45,38 @@ MenuItem recentFilePlaceholder()
     return item;
 }
 
+// The File menu of every bar: new and open, the printer, the recent files and leaving. The
+// bars differ only in what they offer for an active document.
+struct FileMenuParts {
+    bool documentCommands;   // close, save and print the active document
+    bool pageSetupAndMail;   // page setup before printing, sending by mail before leaving
+    bool previewKey;         // the preview's key name, where the bar's keyboard table has it
+};
+
+MenuItem fileMenu(const FileMenuParts &parts)
+{
+    QList<MenuItem> items{
+        cmd(ID_FILE_NEW, u"新規作成(&N)\tCtrl+N"),
+        cmd(ID_FILE_OPEN, u"開く(&O)...\tCtrl+O"),
+    };
+    if (parts.documentCommands) {
+        items << cmd(ID_FILE_CLOSE, u"閉じる(&C)") << cmd(ID_FILE_SAVE, u"上書き保存(&S)\tCtrl+S")
+              << cmd(ID_FILE_SAVE_AS, u"名前を付けて保存(&A)...");
+    }
+    items << sep();
+    if (parts.pageSetupAndMail)
+        items << cmd(ID_FILE_PAGE_SETUP, u"ページ設定(&U)...");
+    if (parts.documentCommands) {
+        items << cmd(ID_FILE_PRINT, u"印刷(&P)...\tCtrl+P")
+              << cmd(ID_FILE_PRINT_PREVIEW, parts.previewKey ? u"印刷ﾌﾟﾚﾋﾞｭｰ(&V)\tCtrl+Shift+P" : u"印刷ﾌﾟﾚﾋﾞｭｰ(&V)");
+    }
+    items << cmd(ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀの設定(&R)...") << sep() << recentFilePlaceholder() << sep();
+    if (parts.pageSetupAndMail)
+        items << cmd(ID_FILE_SEND_MAIL, u"送信(&D)...") << sep();
+    items << cmd(ID_APP_EXIT, u"終了(&X)");
+    return popup(u"ﾌｧｲﾙ(&F)", std::move(items));
+}
+
 MenuItem helpMenu()
 {
     return popup(u"ﾍﾙﾌﾟ(&H)", {
@@ -60,19 +93,11 @@ MenuItem toolbarItem() { return cmd(ID_VIEW_TOOLBAR, u"ﾂｰﾙ ﾊﾞｰ(&T)")
 MenuItem statusBarItem() { return cmd(ID_VIEW_STATUS_BAR, u"ｽﾃｰﾀｽ ﾊﾞｰ(&S)"); }
 MenuItem topMostItem() { return cmd(ID_VIEW_TOPMOST, u"常に手前に表示(&M)"); }
 
+// No document open: only what needs none.
 QList<MenuItem> mainFrameMenu()
 {
     return {
-        popup(u"ﾌｧｲﾙ(&F)", {
-            cmd(ID_FILE_NEW, u"新規作成(&N)\tCtrl+N"),
-            cmd(ID_FILE_OPEN, u"開く(&O)...\tCtrl+O"),
-            sep(),
-            cmd(ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀの設定(&R)..."),
-            sep(),
-            recentFilePlaceholder(),
-            sep(),
-            cmd(ID_APP_EXIT, u"終了(&X)"),
-        }),
+        fileMenu({false, false, false}),
         popup(u"表示(&V)", {toolbarItem(), statusBarItem(), topMostItem()}),
         helpMenu(),
     };
@@ -81,24 +106,7 @@ QList<MenuItem> mainFrameMenu()
 QList<MenuItem> documentMenu()
 {
     return {
-        popup(u"ﾌｧｲﾙ(&F)", {
-            cmd(ID_FILE_NEW, u"新規作成(&N)\tCtrl+N"),
-            cmd(ID_FILE_OPEN, u"開く(&O)...\tCtrl+O"),
-            cmd(ID_FILE_CLOSE, u"閉じる(&C)"),
-            cmd(ID_FILE_SAVE, u"上書き保存(&S)\tCtrl+S"),
-            cmd(ID_FILE_SAVE_AS, u"名前を付けて保存(&A)..."),
-            sep(),
-            cmd(ID_FILE_PAGE_SETUP, u"ページ設定(&U)..."),
-            cmd(ID_FILE_PRINT, u"印刷(&P)...\tCtrl+P"),
-            cmd(ID_FILE_PRINT_PREVIEW, u"印刷ﾌﾟﾚﾋﾞｭｰ(&V)\tCtrl+Shift+P"),
-            cmd(ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀの設定(&R)..."),
-            sep(),
-            recentFilePlaceholder(),
-            sep(),
-            cmd(ID_FILE_SEND_MAIL, u"送信(&D)..."),
-            sep(),
-            cmd(ID_APP_EXIT, u"終了(&X)"),
-        }),
+        fileMenu({true, true, true}),
         popup(u"編集(&E)", {
             cmd(ID_EDIT_UNDO, u"元に戻す(&U)\tCtrl+Z"),
             sep(),
@@ -172,21 +180,7 @@ QList<MenuItem> documentMenu()
 QList<MenuItem> inPlaceMenu()
 {
     return {
-        popup(u"ﾌｧｲﾙ(&F)", {
-            cmd(ID_FILE_NEW, u"新規作成(&N)\tCtrl+N"),
-            cmd(ID_FILE_OPEN, u"開く(&O)...\tCtrl+O"),
-            cmd(ID_FILE_CLOSE, u"閉じる(&C)"),
-            cmd(ID_FILE_SAVE, u"上書き保存(&S)\tCtrl+S"),
-            cmd(ID_FILE_SAVE_AS, u"名前を付けて保存(&A)..."),
-            sep(),
-            cmd(ID_FILE_PRINT, u"印刷(&P)...\tCtrl+P"),
-            cmd(ID_FILE_PRINT_PREVIEW, u"印刷ﾌﾟﾚﾋﾞｭｰ(&V)"),
-            cmd(ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀの設定(&R)..."),
-            sep(),
-            recentFilePlaceholder(),
-            sep(),
-            cmd(ID_APP_EXIT, u"終了(&X)"),
-        }),
+        fileMenu({true, false, false}),
         popup(u"ｳｨﾝﾄﾞｳ(&W)", {
             cmd(ID_WINDOW_NEW, u"新しいｳｨﾝﾄﾞｳを開く(&N)"),
             cmd(ID_WINDOW_CASCADE, u"重ねて表示(&C)"),
