@@ -92,6 +92,9 @@ MenuItem helpMenu()
 MenuItem toolbarItem() { return cmd(ID_VIEW_TOOLBAR, u"ﾂｰﾙ ﾊﾞｰ(&T)"); }
 MenuItem statusBarItem() { return cmd(ID_VIEW_STATUS_BAR, u"ｽﾃｰﾀｽ ﾊﾞｰ(&S)"); }
 MenuItem topMostItem() { return cmd(ID_VIEW_TOPMOST, u"常に手前に表示(&M)"); }
+MenuItem newWindowItem() { return cmd(ID_WINDOW_NEW, u"新しいｳｨﾝﾄﾞｳを開く(&N)"); }
+MenuItem cascadeItem() { return cmd(ID_WINDOW_CASCADE, u"重ねて表示(&C)"); }
+MenuItem arrangeItem() { return cmd(ID_WINDOW_ARRANGE, u"ｱｲｺﾝの整列(&A)"); }
 
 // No document open: only what needs none.
 QList<MenuItem> mainFrameMenu()
@@ -160,9 +163,9 @@ QList<MenuItem> documentMenu()
             }),
         }),
         popup(u"ｳｨﾝﾄﾞｳ(&W)", {
-            cmd(ID_WINDOW_NEW, u"新しいｳｨﾝﾄﾞｳを開く(&N)"),
-            cmd(ID_WINDOW_CASCADE, u"重ねて表示(&C)"),
-            cmd(ID_WINDOW_ARRANGE, u"ｱｲｺﾝの整列(&A)"),
+            newWindowItem(),
+            cascadeItem(),
+            arrangeItem(),
             sep(),
             cmd(ID_WINDOW_TILE_VERT, u"垂直タイル表示(&V)\tF11"),
             cmd(ID_WINDOW_TILE_HORZ, u"水平タイル表示(&W)\tF12"),
@@ -182,10 +185,10 @@ QList<MenuItem> inPlaceMenu()
     return {
         fileMenu({true, false, false}),
         popup(u"ｳｨﾝﾄﾞｳ(&W)", {
-            cmd(ID_WINDOW_NEW, u"新しいｳｨﾝﾄﾞｳを開く(&N)"),
-            cmd(ID_WINDOW_CASCADE, u"重ねて表示(&C)"),
+            newWindowItem(),
+            cascadeItem(),
             cmd(ID_WINDOW_TILE_HORZ, u"並べて表示(&T)"),
-            cmd(ID_WINDOW_ARRANGE, u"ｱｲｺﾝの整列(&A)"),
+            arrangeItem(),
         }),
     };
 }
