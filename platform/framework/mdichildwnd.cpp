@@ -1,6 +1,6 @@
 #include "platform/framework/mdichildwnd.h"
 
-#include "platform/framework/mdiframewnd.h"
+#include "platform/framework/mdiclientframe.h"
 #include "platform/framework/richeditdoc.h"
 #include "platform/framework/richeditview.h"
 #include "platform/framework/showcmd.h"
@@ -48,7 +48,7 @@ void MDIChildWnd::BuildSystemMenu()
     nextWindow->setData(AFX_IDS_SCNEXTWINDOW);
     nextWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6));
     connect(nextWindow, &QAction::triggered, this, [this] {
-        if (auto *frame = qobject_cast<MDIFrameWnd *>(window()))
+        if (auto *frame = dynamic_cast<MDIClientFrame *>(window()))
             frame->MDINext();
     });
     connect(menu, &QMenu::hovered, this, [this](QAction *item) { ShowPrompt(item->statusTip()); });
@@ -83,6 +83,7 @@ void MDIChildWnd::Attach(RichEditDoc *document, RichEditView *view)
     m_pView = view;
     setWidget(view);
     connect(document, &RichEditDoc::titleChanged, this, &MDIChildWnd::OnUpdateFrameTitle);
+    connect(document, &RichEditDoc::closeRequested, this, &MDIChildWnd::CloseWithoutPrompt);
     OnUpdateFrameTitle();
 }
 
@@ -99,7 +100,7 @@ void MDIChildWnd::OnUpdateFrameTitle()
 
 MDIChildWnd *MDIChildWnd::ActiveSibling() const
 {
-    auto *frame = qobject_cast<MDIFrameWnd *>(window());
+    auto *frame = dynamic_cast<const MDIClientFrame *>(window());
     return frame ? frame->MDIGetActive() : nullptr;
 }
 

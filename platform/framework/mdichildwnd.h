@@ -2,6 +2,8 @@
 // A document window inside the main frame: it frames one view of one document, asks before
 // its document's last window closes, and carries the document's title. Its system menu has
 // the framework's items, each with the id of its status-bar prompt (platform/framework/syscommands.h).
+// It closes with the others of its document when the document asks (closeRequested), and
+// reaches the main window only through MDIClientFrame.
 #include "platform/framework/commandtarget.h"
 
 #include <QMdiSubWindow>

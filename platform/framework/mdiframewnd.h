@@ -9,6 +9,7 @@
 // another active window, the active view's text or selection, the focus, the clipboard and the
 // lock keys. Nothing polls.
 #include "platform/framework/commandtarget.h"
+#include "platform/framework/mdiclientframe.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -21,7 +22,7 @@ class QKeyEvent;
 class QMdiArea;
 class QMenu;
 
-class MDIFrameWnd : public QMainWindow, public CommandTarget {
+class MDIFrameWnd : public QMainWindow, public CommandTarget, public MDIClientFrame {
     Q_OBJECT
 public:
     explicit MDIFrameWnd(QWidget *parent = nullptr);
@@ -30,7 +31,7 @@ public:
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
     QMdiArea *MDIClient() const { return m_pMdiClient; }
-    MDIChildWnd *MDIGetActive() const;
+    MDIChildWnd *MDIGetActive() const override;
     CommandRouter *Router() const { return m_pRouter; }
 
     // The document windows, hidden ones included: from the top of the stack to the bottom,
@@ -41,7 +42,7 @@ public:
     void MDIActivate(MDIChildWnd *child);
     // Activates the nearest visible window below the active one and moves the one that was
     // active to the bottom, so that repeating it goes round every visible window.
-    void MDINext();
+    void MDINext() override;
 
     // The frame's rectangle in its normal state, also while it is maximised or minimised:
     // left and top are the outer corner of the frame, right and bottom add the size of its

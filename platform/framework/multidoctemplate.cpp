@@ -17,8 +17,10 @@ MultiDocTemplate::MultiDocTemplate(const QString &docString, Factories factories
 
 MultiDocTemplate::~MultiDocTemplate()
 {
-    for (RichEditDoc *doc : std::as_const(m_docList))
+    for (RichEditDoc *doc : std::as_const(m_docList)) {
         doc->SetDocTemplate(nullptr);
+        doc->SetHost(nullptr);  // the host may go with the template's owner
+    }
 }
 
 QString MultiDocTemplate::GetDocString(int field) const
@@ -35,6 +37,7 @@ MDIChildWnd *MultiDocTemplate::CreateNewFrame(RichEditDoc *document)
 {
     MDIChildWnd *frame = m_factories.frame();
     RichEditView *view = m_factories.view();
+    view->SetPrintSettings(m_pPrintSettings);
     view->SetDocument(document);
     document->AddView(view);
     frame->Attach(document, view);
@@ -51,7 +54,12 @@ RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
 {
     RichEditDoc *doc = m_factories.document();
     doc->SetDocTemplate(this);
+    doc->SetHost(m_pHost);
     m_docList.append(doc);
+    // A document leaves the list as its last window closes, or when deleted otherwise.
+    connect(doc, &RichEditDoc::closed, this, [this, doc] { RemoveDocument(doc); });
+    connect(doc, &QObject::destroyed, this, [this, doc] { RemoveDocument(doc); });
+    emit documentAdded(doc);
     MDIChildWnd *frame = CreateNewFrame(doc);
     if (!frame)
         return nullptr;  // the frame's closing took the document with it
@@ -94,4 +102,13 @@ RichEditDoc *MultiDocTemplate::FindDocument(const QString &path) const
 void MultiDocTemplate::RemoveDocument(RichEditDoc *document)
 {
     m_docList.removeAll(document);
+}
+
+QList<MDIChildWnd *> MultiDocTemplate::GetFrames(const RichEditDoc *document) const
+{
+    QList<MDIChildWnd *> frames;
+    for (RichEditView *view : document->GetViews())
+        if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
+            frames.append(frame);
+    return frames;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The one document template: makes a document, its frame and its view for New and Open,
-// numbers untitled documents, and finds an open document by its path.
+// numbers untitled documents, finds an open document by its path and a document's windows. It
+// gives each document and view what the application hands it: the host of the documents'
+// questions and the print settings.
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -10,6 +12,8 @@ class RichEditDoc;
 class RichEditView;
 class MDIChildWnd;
 class QMdiArea;
+class DocumentHost;
+class PrintSettings;
 
 class MultiDocTemplate : public QObject {
     Q_OBJECT
@@ -28,6 +32,10 @@ public:
     QString GetDocString(int field) const;
 
     void SetMdiArea(QMdiArea *area) { m_pMdiArea = area; }
+    // Given to every document made from now on.
+    void SetDocumentHost(DocumentHost *host) { m_pHost = host; }
+    // Given to every view made from now on.
+    void SetPrintSettings(PrintSettings *settings) { m_pPrintSettings = settings; }
 
     // Opens path in a new window, or a new empty document when path is empty. Returns the
     // document, or null when it could not be opened (the user has been told why).
@@ -42,6 +50,12 @@ public:
     RichEditDoc *FindDocument(const QString &path) const;
     const QList<RichEditDoc *> &GetDocuments() const { return m_docList; }
     void RemoveDocument(RichEditDoc *document);
+    // The windows showing a document, in the order its views were made.
+    QList<MDIChildWnd *> GetFrames(const RichEditDoc *document) const;
+
+signals:
+    // A document joined the open ones, before it is opened or made new.
+    void documentAdded(RichEditDoc *document);
 
 private:
     QString NextUntitledTitle();
@@ -49,6 +63,8 @@ private:
     QStringList m_docFields;
     Factories m_factories;
     QMdiArea *m_pMdiArea = nullptr;
+    DocumentHost *m_pHost = nullptr;
+    PrintSettings *m_pPrintSettings = nullptr;
     QList<RichEditDoc *> m_docList;
     int m_nUntitledCount = 0;
 };

@@ -3,16 +3,11 @@
 #include "platform/framework/afxres.h"
 #include "platform/base/fileio.h"
 #include "platform/desktop/mail.h"
-#include "platform/framework/mdichildwnd.h"
-#include "platform/dialogs/msgbox.h"
-#include "platform/framework/multidoctemplate.h"
+#include "platform/engine/textbytes.h"
 #include "platform/framework/richeditview.h"
-#include "platform/dialogs/saveasdialog.h"
-#include "platform/framework/winapp.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMainWindow>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -33,16 +28,16 @@ RichEditDoc::SaveAsPrompt &saveAsPrompt()
 constexpr int kUnencodableShown = 5;
 constexpr qsizetype kPlacesShown = 5;
 
-void ReportSendFailure(QWidget *parent, Mail::Result result)
+// What the user is told when a send fails; empty when it did not.
+QString SendFailureMessage(Mail::Result result)
 {
-    QString text;
     switch (result) {
-    case Mail::Result::NoMailSystem: text = QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ ｻﾎﾟｰﾄを読み込めません。"); break;
-    case Mail::Result::BadMailSystem: text = QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ DLL が無効です。"); break;
-    case Mail::Result::Failed: text = QStringLiteral("ﾒｰﾙの送信に失敗しました。"); break;
-    case Mail::Result::Sent: return;
+    case Mail::Result::NoMailSystem: return QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ ｻﾎﾟｰﾄを読み込めません。");
+    case Mail::Result::BadMailSystem: return QStringLiteral("ﾒｰﾙ ｼｽﾃﾑ DLL が無効です。");
+    case Mail::Result::Failed: return QStringLiteral("ﾒｰﾙの送信に失敗しました。");
+    case Mail::Result::Sent: break;
     }
-    MsgBox::show(parent, text, QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+    return QString();
 }
 } // namespace
 
@@ -57,13 +52,9 @@ const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
     return map;
 }
 
-RichEditDoc::RichEditDoc(QObject *parent) : QObject(parent) {}
+RichEditDoc::RichEditDoc(QObject *parent) : QObject(parent), m_nLimit(RichEdit::kDefaultTextLimit) {}
 
-RichEditDoc::~RichEditDoc()
-{
-    if (m_pDocTemplate)
-        m_pDocTemplate->RemoveDocument(this);
-}
+RichEditDoc::~RichEditDoc() = default;
 
 bool RichEditDoc::OnCmdMsg(int id, CmdUI *ui)
 {
@@ -75,8 +66,7 @@ void RichEditDoc::SetPathName(const QString &path, bool addToMRU)
     m_strPathName = path;
     SetTitle(QFileInfo(path).fileName());
     if (addToMRU)
-        if (WinApp *app = WinApp::Get())
-            app->AddToRecentFileList(path);
+        emit recentFileNamed(path);
 }
 
 void RichEditDoc::SetTitle(const QString &title)
@@ -95,6 +85,7 @@ void RichEditDoc::AddView(RichEditView *view)
     m_views.append(view);
     view->SetDocument(this);
     view->setBuffer(&m_text);
+    view->LimitText(m_nLimit);
     if (m_views.size() > 1)
         emit titleChanged();  // the windows are numbered from now on
 }
@@ -105,8 +96,7 @@ void RichEditDoc::RemoveView(RichEditView *view)
     view->SetDocument(nullptr);
     view->setBuffer(nullptr);
     if (m_views.isEmpty()) {
-        if (m_pDocTemplate)
-            m_pDocTemplate->RemoveDocument(this);
+        emit closed();
         m_pDocTemplate = nullptr;
         deleteLater();
     } else {
@@ -124,10 +114,37 @@ void RichEditDoc::SetModifiedFlag(bool modified)
     m_text.setModified(modified);
 }
 
+void RichEditDoc::SetLimitText(qsizetype maxChars)
+{
+    m_nLimit = maxChars > 0 ? maxChars : RichEdit::kDefaultTextLimit;
+    for (RichEditView *view : std::as_const(m_views))
+        view->LimitText(m_nLimit);
+}
+
 void RichEditDoc::DeleteContents()
 {
-    if (RichEditView *view = GetView())
-        view->StreamIn(QByteArray());
+    TextBytes::read(m_text, QByteArrayView(), m_nLimit);
+    ShowStartInViews();
+}
+
+void RichEditDoc::ShowStartInViews()
+{
+    for (RichEditView *view : std::as_const(m_views)) {
+        view->setPosition(0);
+        view->ensureCaretVisible();
+        view->viewport()->update();
+    }
+}
+
+int RichEditDoc::Ask(const QString &question, MsgBox::Buttons buttons) const
+{
+    return m_pHost ? m_pHost->Ask(this, question, buttons) : int(MsgBox::IDCANCEL);
+}
+
+void RichEditDoc::Tell(const QString &message) const
+{
+    if (m_pHost)
+        m_pHost->Tell(this, message);
 }
 
 bool RichEditDoc::OnNewDocument()
@@ -137,26 +154,32 @@ bool RichEditDoc::OnNewDocument()
     return true;
 }
 
-bool RichEditDoc::OnOpenDocument(const QString &path)
+RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path)
 {
-    RichEditView *view = GetView();
-    if (!view)
-        return false;
     QByteArray bytes;
     bool tooLarge = false;
     const FileError error = FileIO::ReadAll(path, bytes, kMaxFileBytes, &tooLarge);
-    if (error != FileError::None) {
-        ReportSaveLoadException(path, error, false);
+    if (error != FileError::None)
+        return {error, false};
+    if (tooLarge || !TextBytes::read(m_text, bytes, m_nLimit))
+        return {FileError::None, true};
+    return {};
+}
+
+bool RichEditDoc::OnOpenDocument(const QString &path)
+{
+    const ReadOutcome outcome = ReadFile(path);
+    if (outcome.error != FileError::None) {
+        ReportSaveLoadException(path, outcome.error, false);
         return false;
     }
-    if (tooLarge || !view->StreamIn(bytes)) {
-        MsgBox::show(view, QStringLiteral("%1 は大きすぎるため開けません。1 つの文書に入る文字数は %2 文字までです。")
-                               .arg(path)
-                               .arg(view->GetLimitText()),
-                     QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+    if (outcome.tooLarge) {
+        Tell(QStringLiteral("%1 は大きすぎるため開けません。1 つの文書に入る文字数は %2 文字までです。")
+                 .arg(path)
+                 .arg(m_nLimit));
         return false;
     }
-    view->viewport()->update();
+    ShowStartInViews();
     SetModifiedFlag(false);
     return true;
 }
@@ -171,13 +194,10 @@ bool RichEditDoc::OnSaveDocument(const QString &path)
 
 bool RichEditDoc::WriteTo(const QString &path)
 {
-    RichEditView *view = GetView();
-    if (!view)
-        return false;
     QList<qsizetype> unencodable;
     QList<qsizetype> changed;
-    const QByteArray bytes = view->StreamOut(&unencodable, &changed);
-    if (!unencodable.isEmpty() && !ConfirmUnencodable(view->toPlainText(), unencodable))
+    const QByteArray bytes = TextBytes::write(m_text, &unencodable, &changed);
+    if (!unencodable.isEmpty() && !ConfirmUnencodable(unencodable))
         return false;
     if (!changed.isEmpty() && !ConfirmChangedOnReadBack(changed))
         return false;
@@ -190,8 +210,9 @@ bool RichEditDoc::WriteTo(const QString &path)
 }
 
 // Characters the code page cannot hold would turn into "?" on disk: the user decides.
-bool RichEditDoc::ConfirmUnencodable(const QString &text, const QList<qsizetype> &positions) const
+bool RichEditDoc::ConfirmUnencodable(const QList<qsizetype> &positions) const
 {
+    const QString text = m_text.text();
     QString shown;
     int count = 0;
     for (qsizetype pos : positions) {
@@ -213,8 +234,7 @@ bool RichEditDoc::ConfirmUnencodable(const QString &text, const QList<qsizetype>
         QStringLiteral("%1 には Shift-JIS で保存できない文字が含まれています:\n%2\n\n"
                        "保存すると、これらの文字は「?」に置き換わります。このまま保存しますか?")
             .arg(DisplayName(), shown.trimmed());
-    return MsgBox::show(GetView(), text2, QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Question) ==
-           MsgBox::IDYES;
+    return Ask(text2, MsgBox::Buttons::YesNo) == MsgBox::IDYES;
 }
 
 // Places that would reopen as other text: the user decides, shown where it happens. Two line
@@ -222,25 +242,24 @@ bool RichEditDoc::ConfirmUnencodable(const QString &text, const QList<qsizetype>
 // were not valid Shift-JIS and now join a neighbour.
 bool RichEditDoc::ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const
 {
-    RichEditView *view = GetView();
     QList<qsizetype> breaks;
     QList<qsizetype> bytes;
     for (qsizetype pos : positions)
         (m_text.at(pos) == TextBuffer::kBreak ? breaks : bytes).append(pos);
-    const auto places = [view](const QList<qsizetype> &at, bool lineEnds) {
+    const auto places = [this](const QList<qsizetype> &at, bool lineEnds) {
         QStringList shown;
         for (qsizetype pos : at.first(std::min<qsizetype>(at.size(), kPlacesShown))) {
-            const RichEdit::FilePosition place = view->FilePositionFromChar(pos);
-            shown.append(lineEnds ? QStringLiteral("%1 行の行末").arg(place.line)
-                                  : QStringLiteral("%1 行 %2 桁").arg(place.line).arg(place.column));
+            // Line and column as a file counts them, both from 1.
+            const qsizetype line = m_text.lineOf(pos);
+            const qsizetype column = pos - m_text.lineStart(line) + 1;
+            shown.append(lineEnds ? QStringLiteral("%1 行の行末").arg(line + 1)
+                                  : QStringLiteral("%1 行 %2 桁").arg(line + 1).arg(column));
         }
         if (at.size() > kPlacesShown)
             shown.append(QStringLiteral("ほか %1 箇所").arg(at.size() - kPlacesShown));
         return shown.join(QStringLiteral("、"));
     };
-    const auto saveAnyway = [view](const QString &text) {
-        return MsgBox::show(view, text, QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Question) == MsgBox::IDYES;
-    };
+    const auto saveAnyway = [this](const QString &text) { return Ask(text, MsgBox::Buttons::YesNo) == MsgBox::IDYES; };
     if (!breaks.isEmpty() &&
         !saveAnyway(QStringLiteral("%1 には、CR だけの改行のすぐ後に LF だけの改行が続く箇所があります:\n%2\n\n"
                                    "保存して開き直すと、この 2 つの改行は 1 つの改行 (CR LF) として読まれ、"
@@ -266,7 +285,7 @@ void RichEditDoc::ReportSaveLoadException(const QString &path, FileError cause, 
         text = saving ? FailedToSaveMessage() : FailedToOpenMessage();
     else
         text = FileErrorMessage(cause, path);
-    MsgBox::show(GetView(), text, QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Exclamation);
+    Tell(text);
 }
 
 QString RichEditDoc::ProposedFileName() const
@@ -290,10 +309,7 @@ QString RichEditDoc::PromptForSaveName() const
     const QString proposed = ProposedFileName();
     if (saveAsPrompt())
         return saveAsPrompt()(proposed);
-    SaveAsDialog dialog(GetView() ? GetView()->window() : nullptr, proposed);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return m_pHost ? m_pHost->AskSaveName(this, proposed) : QString();
 }
 
 bool RichEditDoc::DoSave(const QString &path, bool replace)
@@ -324,8 +340,7 @@ bool RichEditDoc::SaveModified()
 {
     if (!IsModified())
         return true;
-    switch (MsgBox::show(GetView(), QStringLiteral("%1 への変更を保存しますか?").arg(DisplayName()), QString(),
-                         MsgBox::Buttons::YesNoCancel, MsgBox::Icon::Question)) {
+    switch (Ask(QStringLiteral("%1 への変更を保存しますか?").arg(DisplayName()), MsgBox::Buttons::YesNoCancel)) {
     case MsgBox::IDYES: return DoFileSave();
     case MsgBox::IDNO: return true;
     default: return false;
@@ -344,12 +359,8 @@ void RichEditDoc::OnFileSaveAs()
 
 void RichEditDoc::OnFileClose()
 {
-    if (!SaveModified())
-        return;
-    const QList<RichEditView *> views = m_views;
-    for (RichEditView *view : views)
-        if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
-            frame->CloseWithoutPrompt();
+    if (SaveModified())
+        emit closeRequested();
 }
 
 // The copy of a modified or untitled document goes to a folder of its own, named as the
@@ -370,7 +381,7 @@ void RichEditDoc::OnFileSendMail()
     const QString tool = Mail::FindTool();
     if (tool.isEmpty()) {
         endWait();
-        ReportSendFailure(GetView(), Mail::Result::NoMailSystem);
+        Tell(SendFailureMessage(Mail::Result::NoMailSystem));
         return;
     }
     QString file = m_strPathName;
@@ -393,15 +404,15 @@ void RichEditDoc::OnFileSendMail()
 
     // The tool runs on its own: the editor stays in use while the mail program is open, and
     // the document may even be closed before the tool ends. The sending belongs to the
-    // application, so it ends with the program at the latest; a failure is told to the
-    // document's window, or to the main window once the document has gone.
+    // host, so it ends with the host at the latest; a failure is told over the document's
+    // window, or the host's own once the document has gone.
     const QPointer<RichEditDoc> self(this);
-    const QPointer<QWidget> mainWindow = WinApp::Get() && WinApp::Get()->GetMainWnd()
-                                             ? static_cast<QWidget *>(WinApp::Get()->GetMainWnd())
-                                             : (GetView() ? GetView()->window() : nullptr);
-    QObject *owner = WinApp::Get() ? static_cast<QObject *>(WinApp::Get()) : QCoreApplication::instance();
+    DocumentHost *host = m_pHost;
+    QObject *owner = host ? host->WorkOwner() : QCoreApplication::instance();
     endWait();
-    Mail::SendAttachment(tool, file, std::move(copyFolder), owner, [self, mainWindow](Mail::Result result) {
-        ReportSendFailure(self && self->GetView() ? self->GetView() : mainWindow.data(), result);
+    Mail::SendAttachment(tool, file, std::move(copyFolder), owner, [self, host](Mail::Result result) {
+        const QString message = SendFailureMessage(result);
+        if (host && !message.isEmpty())
+            host->Tell(self && self->GetView() ? self.data() : nullptr, message);
     });
 }

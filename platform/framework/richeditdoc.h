@@ -1,8 +1,11 @@
 #pragma once
-// A document: its text (shared by all its views), the path and title, the modified flag,
-// open and save as CP932 plain text, Save As, the question
-// before closing a modified document and the messages for failed file operations.
+// A document: its text (shared by all its views) and the most characters it may hold, the path
+// and title, the modified flag, open and save as CP932 plain text, Save As, the question before
+// closing a modified document and the messages for failed file operations. The document words
+// its questions and messages; its host (DocumentHost) shows them. Joining the recent-file list
+// and closing its windows are signals: the document knows neither the application nor frames.
 #include "platform/framework/commandtarget.h"
+#include "platform/framework/documenthost.h"
 #include "platform/base/fileerror.h"
 #include "platform/engine/textbuffer.h"
 
@@ -24,7 +27,8 @@ public:
 
     const QString &GetPathName() const { return m_strPathName; }
     const QString &GetTitle() const { return m_strTitle; }
-    // Sets the path and the title (its file name); adds it to the recent-file list when asked.
+    // Sets the path and the title (its file name); asks to join the recent-file list when told
+    // to (recentFileNamed).
     void SetPathName(const QString &path, bool addToMRU = true);
     void SetTitle(const QString &title);
 
@@ -37,6 +41,15 @@ public:
     MultiDocTemplate *GetDocTemplate() const { return m_pDocTemplate; }
     void SetDocTemplate(MultiDocTemplate *docTemplate) { m_pDocTemplate = docTemplate; }
 
+    // Who shows the document's questions and messages; none asks nobody.
+    void SetHost(DocumentHost *host) { m_pHost = host; }
+    DocumentHost *GetHost() const { return m_pHost; }
+
+    // The most characters the text may hold: a file with more does not open, and the views
+    // refuse edits beyond it.
+    qsizetype GetLimitText() const { return m_nLimit; }
+    void SetLimitText(qsizetype maxChars);
+
     bool IsModified() const;
     void SetModifiedFlag(bool modified = true);
 
@@ -48,7 +61,7 @@ public:
     // Save as the framework does it: path empty means Save As. On success with replace the
     // document takes the new path and is no longer modified; without replace the file is a
     // copy and the document keeps its path, title and modified state. Returns false when
-    // cancelled or failed (a failure has been reported).
+    // cancelled or failed (the host has told the user of a failure).
     bool DoSave(const QString &path, bool replace = true);
     // Save to the document's own file, or Save As when it has none, is read-only or is gone.
     bool DoFileSave();
@@ -66,7 +79,7 @@ public:
     // document has no file yet or is modified. The document stays as it is.
     void OnFileSendMail();
 
-    // Reports a failed open or save with the message for its cause.
+    // Tells the host of a failed open or save with the message for its cause.
     void ReportSaveLoadException(const QString &path, FileError cause, bool saving) const;
 
     // Replaces the Save As dialog (tests): returns the chosen path, empty for Cancel.
@@ -78,17 +91,34 @@ public:
 
 signals:
     void titleChanged();
+    // The document took this path and asks for it to head the recent-file list.
+    void recentFileNamed(const QString &path);
+    // Close asked and answered: every window of the document closes without asking again.
+    void closeRequested();
+    // The last view has gone: the document is no longer open, and deletes itself soon.
+    void closed();
 
 protected:
     void OnFileSaveAs();
     void OnFileClose();
 
 private:
+    // What reading a file into the text came to; the text is unchanged unless both are unset.
+    struct ReadOutcome {
+        FileError error = FileError::None;
+        bool tooLarge = false;  // more bytes or characters than the document holds
+    };
+    ReadOutcome ReadFile(const QString &path);
     QString PromptForSaveName() const;
     // Writes the text to path; the modified state is left alone.
     bool WriteTo(const QString &path);
-    bool ConfirmUnencodable(const QString &text, const QList<qsizetype> &positions) const;
+    bool ConfirmUnencodable(const QList<qsizetype> &positions) const;
     bool ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const;
+    // A question to the host; without one the answer is Cancel.
+    int Ask(const QString &question, MsgBox::Buttons buttons) const;
+    void Tell(const QString &message) const;
+    // Every view shows the text from its start, as after opening a file.
+    void ShowStartInViews();
     // The file-name part of the path, or the title while there is none.
     QString DisplayName() const;
 
@@ -97,6 +127,8 @@ private:
     QString m_strTitle;
     QList<RichEditView *> m_views;
     MultiDocTemplate *m_pDocTemplate = nullptr;
+    DocumentHost *m_pHost = nullptr;
+    qsizetype m_nLimit;
 
     static const CommandMap<RichEditDoc> &messageMap();
 };

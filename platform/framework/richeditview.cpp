@@ -5,7 +5,7 @@
 #include "platform/dialogs/findreplacedialog.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/engine/pagelayout.h"
-#include "platform/framework/winapp.h"
+#include "platform/framework/printsettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,7 +67,6 @@ bool RichEditView::OnCmdMsg(int id, CmdUI *ui)
 
 int RichEditView::OnCreate()
 {
-    LimitText(kDefaultTextLimit);
     SetWordWrap(true);
     return 0;
 }
@@ -119,8 +118,8 @@ void RichEditView::OnUpdateNeedFind(CmdUI *ui)
 
 QPrinter *RichEditView::Printer()
 {
-    if (WinApp *app = WinApp::Get())
-        return app->GetPrinter();
+    if (m_pPrintSettings)
+        return m_pPrintSettings->Printer();
     static QPrinter printer(QPrinter::HighResolution);
     return &printer;
 }
@@ -272,8 +271,8 @@ void RichEditView::OnFilePrintPreview()
     for (QAction *action : dialog.findChildren<QAction *>())
         if (action->text() == pageSetup)
             action->setVisible(false);
-    WinApp *app = WinApp::Get();
-    const bool facing = app && app->GetNumPreviewPages() == 2;
+    PrintSettings *settings = m_pPrintSettings;
+    const bool facing = settings && settings->PreviewPages() == 2;
     if (QAction *mode = dialog.findChild<QAction *>(facing ? QStringLiteral("facingModeAction")
                                                            : QStringLiteral("singleModeAction")))
         mode->trigger();
@@ -282,7 +281,7 @@ void RichEditView::OnFilePrintPreview()
     OnBeginPrinting(info.m_pPrinter, &info);
     dialog.exec();
     const auto *preview = dialog.findChild<QPrintPreviewWidget *>();
-    if (app && preview)
-        app->SetNumPreviewPages(preview->viewMode() == QPrintPreviewWidget::SinglePageView ? 1 : 2);
+    if (settings && preview)
+        settings->SetPreviewPages(preview->viewMode() == QPrintPreviewWidget::SinglePageView ? 1 : 2);
     OnEndPrinting(info.m_pPrinter, &info);
 }

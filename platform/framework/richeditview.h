@@ -13,6 +13,7 @@
 class QPainter;
 class QPrinter;
 class QRectF;
+class PrintSettings;
 class RichEditDoc;
 
 class RichEditView : public RichEdit, public CommandTarget {
@@ -26,7 +27,8 @@ public:
     RichEditDoc *GetDocument() const { return m_pDocument; }
     void SetDocument(RichEditDoc *document) { m_pDocument = document; }
 
-    // Called once the view is placed in its frame; -1 fails the window's creation.
+    // Called once the view is placed in its frame; -1 fails the window's creation. The text
+    // limit is the document's, set as the view joins it.
     virtual int OnCreate();
     // Called after the document has been loaded or made new.
     virtual void OnInitialUpdate() {}
@@ -35,6 +37,11 @@ public:
 
     // Where the state of this view's commands can change.
     Q_SIGNAL void commandStateChanged();
+
+    // The printer and preview settings the view's print runs use and keep; without them a run
+    // uses a printer of the view's own and the preview shows one page.
+    void SetPrintSettings(PrintSettings *settings) { m_pPrintSettings = settings; }
+    PrintSettings *GetPrintSettings() const { return m_pPrintSettings; }
 
     // Print margins in twips, 0 on every side until set.
     void SetMargins(const QMargins &twips) { m_rectMargin = twips; }
@@ -82,6 +89,7 @@ private:
     void LayOutPage(QPainter *painter, PrintInfo *info);
 
     RichEditDoc *m_pDocument = nullptr;
+    PrintSettings *m_pPrintSettings = nullptr;
     QMargins m_rectMargin;
     QList<qsizetype> m_aPageStart;  // where each page laid out so far starts
 

@@ -9,6 +9,7 @@
 #include "platform/framework/recentfilelist.h"
 #include "platform/framework/richeditdoc.h"
 #include "platform/framework/richeditview.h"
+#include "platform/dialogs/saveasdialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -68,9 +69,8 @@ RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
     if (name.isEmpty())
         return nullptr;
     if (RichEditDoc *open = m_pDocTemplate->FindDocument(name)) {
-        if (RichEditView *view = open->GetView())
-            if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
-                frame->ActivateFrame(-1);
+        if (MDIChildWnd *frame = m_pDocTemplate->GetFrames(open).value(0))
+            frame->ActivateFrame(-1);
         if (m_pMainWnd) {
             if (m_pMainWnd->isMinimized())
                 m_pMainWnd->showNormal();
@@ -143,12 +143,9 @@ void WinApp::CloseAllDocuments()
     if (!m_pDocTemplate)
         return;
     const QList<RichEditDoc *> docs = m_pDocTemplate->GetDocuments();
-    for (RichEditDoc *doc : docs) {
-        const QList<RichEditView *> views = doc->GetViews();
-        for (RichEditView *view : views)
-            if (auto *frame = qobject_cast<MDIChildWnd *>(view->parentWidget()))
-                frame->CloseWithoutPrompt();
-    }
+    for (RichEditDoc *doc : docs)
+        for (MDIChildWnd *frame : m_pDocTemplate->GetFrames(doc))
+            frame->CloseWithoutPrompt();
 }
 
 void WinApp::OnUpdateRecentFileMenu(CmdUI *ui)
@@ -156,11 +153,45 @@ void WinApp::OnUpdateRecentFileMenu(CmdUI *ui)
     ui->Enable(m_pRecentFileList && ui->id() - ID_FILE_MRU_FIRST < m_pRecentFileList->count());
 }
 
-QPrinter *WinApp::GetPrinter()
+void WinApp::AddDocTemplate(MultiDocTemplate *docTemplate)
 {
-    if (!m_pPrinter)
-        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return m_pPrinter.get();
+    m_pDocTemplate = docTemplate;
+    docTemplate->SetDocumentHost(this);
+    docTemplate->SetPrintSettings(&m_printSettings);
+    connect(docTemplate, &MultiDocTemplate::documentAdded, this, [this](RichEditDoc *doc) {
+        connect(doc, &RichEditDoc::recentFileNamed, this, &WinApp::AddToRecentFileList);
+    });
+}
+
+namespace {
+// A document's boxes show over its first view; one that has gone, or has none, over the
+// main window.
+QWidget *DocumentWindow(const RichEditDoc *doc, QWidget *mainWnd)
+{
+    if (!doc)
+        return mainWnd;
+    return doc->GetView();
+}
+} // namespace
+
+int WinApp::Ask(const RichEditDoc *doc, const QString &question, MsgBox::Buttons buttons)
+{
+    return MsgBox::show(DocumentWindow(doc, m_pMainWnd), question, QString(), buttons, MsgBox::Icon::Question);
+}
+
+void WinApp::Tell(const RichEditDoc *doc, const QString &message)
+{
+    MsgBox::show(DocumentWindow(doc, m_pMainWnd), message, QString(), MsgBox::Buttons::Ok,
+                 MsgBox::Icon::Exclamation);
+}
+
+QString WinApp::AskSaveName(const RichEditDoc *doc, const QString &proposed)
+{
+    QWidget *view = doc ? doc->GetView() : nullptr;
+    SaveAsDialog dialog(view ? view->window() : m_pMainWnd, proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 void WinApp::OnFilePrintSetup()

@@ -1,7 +1,11 @@
 #pragma once
 // The application object of the framework: the document template, the main window, the
-// recent-file list and the open-document operation through which every document opens.
+// recent-file list, the print settings and the open-document operation through which every
+// document opens. It is the host of the documents: their questions and messages show over their
+// windows, and the files they name join the recent-file list.
 #include "platform/framework/commandtarget.h"
+#include "platform/framework/documenthost.h"
+#include "platform/framework/printsettings.h"
 
 #include <QObject>
 #include <QString>
@@ -13,7 +17,7 @@ class RichEditDoc;
 class QMainWindow;
 class QPrinter;
 
-class WinApp : public QObject, public CommandTarget {
+class WinApp : public QObject, public CommandTarget, public DocumentHost {
     Q_OBJECT
 public:
     WinApp();
@@ -24,7 +28,9 @@ public:
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
-    void AddDocTemplate(MultiDocTemplate *docTemplate) { m_pDocTemplate = docTemplate; }
+    // The template of every document; its documents and views get this application's host and
+    // print settings.
+    void AddDocTemplate(MultiDocTemplate *docTemplate);
     MultiDocTemplate *GetDocTemplate() const { return m_pDocTemplate; }
     QMainWindow *GetMainWnd() const { return m_pMainWnd; }
     void SetMainWnd(QMainWindow *mainWnd) { m_pMainWnd = mainWnd; }
@@ -36,10 +42,18 @@ public:
     // Chooses the printer and its settings for later print runs.
     void OnFilePrintSetup();
     // The printer print runs use; made on first use.
-    QPrinter *GetPrinter();
+    QPrinter *GetPrinter() { return m_printSettings.Printer(); }
     // Pages the print preview shows side by side (1 or 2; 0 until a preview has closed).
-    int GetNumPreviewPages() const { return m_nNumPreviewPages; }
-    void SetNumPreviewPages(int pages) { m_nNumPreviewPages = pages; }
+    int GetNumPreviewPages() const { return m_printSettings.PreviewPages(); }
+    void SetNumPreviewPages(int pages) { m_printSettings.SetPreviewPages(pages); }
+    PrintSettings *GetPrintSettings() { return &m_printSettings; }
+
+    // DocumentHost: boxes over the document's first view (the main window once it has gone),
+    // the Save As dialog over its window; the application owns what outlasts a document.
+    int Ask(const RichEditDoc *doc, const QString &question, MsgBox::Buttons buttons) override;
+    void Tell(const RichEditDoc *doc, const QString &message) override;
+    QString AskSaveName(const RichEditDoc *doc, const QString &proposed) override;
+    QObject *WorkOwner() override { return this; }
 
     // The recent-file list with `size` entries (none when 0), read from the store.
     void LoadStdProfileSettings(int size);
@@ -70,8 +84,7 @@ private:
     MultiDocTemplate *m_pDocTemplate = nullptr;
     QMainWindow *m_pMainWnd = nullptr;
     RecentFileList *m_pRecentFileList = nullptr;
-    std::unique_ptr<QPrinter> m_pPrinter;
-    int m_nNumPreviewPages = 0;
+    PrintSettings m_printSettings;
 
     static const CommandMap<WinApp> &messageMap();
 };

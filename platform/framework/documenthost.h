@@ -1,0 +1,27 @@
+#pragma once
+// What a document asks of the program it lives in: the questions the user answers, the failures
+// the user is told of, the name a Save As takes. The document words them and acts on the
+// answers; the host shows them. The template gives each document its host; a document without
+// one asks nobody (every question is cancelled, nothing is told).
+#include "platform/dialogs/msgbox.h"
+
+#include <QString>
+
+class QObject;
+class RichEditDoc;
+
+class DocumentHost {
+public:
+    virtual ~DocumentHost() = default;
+
+    // A question with these buttons, asked over the document's window; returns MsgBox's
+    // IDYES, IDNO or IDCANCEL.
+    virtual int Ask(const RichEditDoc *doc, const QString &question, MsgBox::Buttons buttons) = 0;
+    // Tells of a failure, over the document's window; doc is null when it has gone meanwhile.
+    virtual void Tell(const RichEditDoc *doc, const QString &message) = 0;
+    // The name to save the document as, proposed first; empty when the user cancelled.
+    virtual QString AskSaveName(const RichEditDoc *doc, const QString &proposed) = 0;
+    // The owner of work a document starts that may outlast the document (a mail hand-off):
+    // it ends with the host at the latest.
+    virtual QObject *WorkOwner() = 0;
+};

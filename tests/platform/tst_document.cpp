@@ -1,0 +1,242 @@
+// The document on its own, with a host of the test's: it reads and writes its file's bytes
+// itself, holds the text limit its views keep, asks its questions and tells its failures to
+// its host only (never a message box of its own), and announces the recent file and closing
+// as signals. The template finds a document's windows.
+#include "platform/base/fileerror.h"
+#include "platform/framework/afxres.h"
+#include "platform/framework/documenthost.h"
+#include "platform/framework/mdichildwnd.h"
+#include "platform/framework/multidoctemplate.h"
+#include "platform/framework/richeditdoc.h"
+#include "platform/framework/richeditview.h"
+
+#include <QFile>
+#include <QMdiArea>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Answers the document's questions from a list (Cancel once it runs out) and keeps what
+// it was asked and told.
+class TestHost : public DocumentHost {
+public:
+    QList<int> answers;
+    QStringList asked;
+    QStringList told;
+    QString saveName;
+    QObject owner;
+
+    int Ask(const RichEditDoc *, const QString &question, MsgBox::Buttons) override
+    {
+        asked.append(question);
+        return answers.isEmpty() ? int(MsgBox::IDCANCEL) : answers.takeFirst();
+    }
+    void Tell(const RichEditDoc *, const QString &message) override { told.append(message); }
+    QString AskSaveName(const RichEditDoc *, const QString &) override { return saveName; }
+    QObject *WorkOwner() override { return &owner; }
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestDocument : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_dir;
+    int m_boxes = 0;
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        qRegisterMetaType<RichEditDoc *>();
+        MsgBox::setResponder([this](const QString &, const QString &, MsgBox::Buttons, MsgBox::Icon) {
+            ++m_boxes;
+            return int(MsgBox::IDCANCEL);
+        });
+    }
+    void init() { m_boxes = 0; }
+    void cleanup() { QCOMPARE(m_boxes, 0); }  // the document shows nothing itself
+
+    // A document without any view opens a file and saves it back as the same bytes.
+    void readsAndWritesItsOwnBytes()
+    {
+        const QByteArray bytes = "a\r\nb\nc\rd\xED\x40\xFE"_ba;
+        const QString in = m_dir.filePath(u"own-in.txt"_s), out = m_dir.filePath(u"own-out.txt"_s);
+        QVERIFY(writeFile(in, bytes));
+        RichEditDoc doc;
+        QVERIFY(doc.OnOpenDocument(in));
+        QVERIFY(!doc.IsModified());
+        QVERIFY(doc.OnSaveDocument(out));
+        QCOMPARE(readFile(out), bytes);
+    }
+
+    // What opening a file that cannot be opened tells the host, the text left as it was.
+    void openFailuresAreToldToTheHost_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // empty: no such file
+        QTest::addColumn<qsizetype>("limit");
+        QTest::addColumn<QString>("message");  // %1 the path
+        QTest::newRow("missing") << QByteArray() << qsizetype(0) << FileErrorMessage(FileError::FileNotFound, u"%1"_s);
+        QTest::newRow("over the document's limit")
+            << "abc\r\nd"_ba << qsizetype(4)
+            << u"%1 は大きすぎるため開けません。1 つの文書に入る文字数は 4 文字までです。"_s;
+        QTest::newRow("at the limit opens") << "abc\r\nd"_ba << qsizetype(5) << QString();
+    }
+    void openFailuresAreToldToTheHost()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qsizetype, limit);
+        QFETCH(QString, message);
+        const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+        if (!bytes.isEmpty())
+            QVERIFY(writeFile(path, bytes));
+        TestHost host;
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        view.ReplaceSel(u"before"_s);
+        doc.SetLimitText(limit);
+        QCOMPARE(doc.OnOpenDocument(path), message.isEmpty());
+        QCOMPARE(host.told, message.isEmpty() ? QStringList() : QStringList{message.arg(path)});
+        QCOMPARE(view.toPlainText(), message.isEmpty() ? u"abc\nd"_s : u"before"_s);
+    }
+
+    // The views of a document keep the document's limit, also one that joins later.
+    void viewsKeepTheDocumentsLimit()
+    {
+        RichEditDoc doc;
+        RichEditView first, second;
+        doc.AddView(&first);
+        QCOMPARE(first.GetLimitText(), RichEdit::kDefaultTextLimit);
+        doc.SetLimitText(3);
+        doc.AddView(&second);
+        QCOMPARE(first.GetLimitText(), qsizetype(3));
+        QCOMPARE(second.GetLimitText(), qsizetype(3));
+        second.ReplaceSel(u"abcd"_s);
+        QCOMPARE(first.toPlainText(), QString());
+    }
+
+    // Saving text the code page cannot hold asks the host first; declined, nothing is written.
+    void savingAsksTheHost_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<QByteArray>("written");  // "<none>": no file
+        QTest::newRow("encodable, no question") << u"aあ"_s << QList<int>{} << 0 << "a\x82\xA0"_ba;
+        QTest::newRow("unencodable, declined") << u"aé"_s << QList<int>{MsgBox::IDNO} << 1 << "<none>"_ba;
+        QTest::newRow("unencodable, accepted") << u"aé"_s << QList<int>{MsgBox::IDYES} << 1 << "a?"_ba;
+        QTest::newRow("unencodable, no host") << u"aé"_s << QList<int>{} << -1 << "<none>"_ba;
+    }
+    void savingAsksTheHost()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, questions);
+        QFETCH(QByteArray, written);
+        const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+        TestHost host;
+        host.answers = answers;
+        RichEditDoc doc;
+        RichEditView view;
+        if (questions >= 0)
+            doc.SetHost(&host);
+        doc.AddView(&view);
+        view.ReplaceSel(text);
+        QCOMPARE(doc.DoSave(path), written != "<none>");
+        QCOMPARE(host.asked.size(), std::max(questions, 0));
+        QCOMPARE(readFile(path), written);
+    }
+
+    // Close asks the host about a modified document, then asks its windows to close.
+    void closeAsksThenSignals_data()
+    {
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("closes");
+        QTest::newRow("unmodified") << false << int(MsgBox::IDCANCEL) << 1;
+        QTest::newRow("modified, not saved") << true << int(MsgBox::IDNO) << 1;
+        QTest::newRow("modified, cancelled") << true << int(MsgBox::IDCANCEL) << 0;
+    }
+    void closeAsksThenSignals()
+    {
+        QFETCH(bool, modified);
+        QFETCH(int, answer);
+        QFETCH(int, closes);
+        TestHost host;
+        host.answers = {answer};
+        RichEditDoc doc;
+        doc.SetHost(&host);
+        doc.SetTitle(u"無題1"_s);
+        doc.SetModifiedFlag(modified);
+        QSignalSpy closing(&doc, &RichEditDoc::closeRequested);
+        QVERIFY(doc.OnCmdMsg(ID_FILE_CLOSE, nullptr));
+        QCOMPARE(closing.size(), closes);
+        QCOMPARE(host.asked, modified ? QStringList{u"無題1 への変更を保存しますか?"_s} : QStringList());
+    }
+
+    // A path joins the recent-file list by a signal, unless told not to.
+    void recentFileIsASignal()
+    {
+        RichEditDoc doc;
+        QSignalSpy named(&doc, &RichEditDoc::recentFileNamed);
+        doc.SetPathName(u"/tmp/a.txt"_s, false);
+        QCOMPARE(named.size(), 0);
+        doc.SetPathName(u"/tmp/b.txt"_s);
+        QCOMPARE(named.size(), 1);
+        QCOMPARE(named.at(0).at(0).toString(), u"/tmp/b.txt"_s);
+        QCOMPARE(doc.GetTitle(), u"b.txt"_s);
+    }
+
+    // The template gives its host to each document, finds each document's windows, and lets
+    // a document go as its last window closes.
+    void templateFindsFramesAndHandsHost()
+    {
+        QMdiArea area;
+        TestHost host;
+        MultiDocTemplate::Factories factories;
+        factories.document = [] { return new RichEditDoc; };
+        factories.frame = [] { return new MDIChildWnd; };
+        factories.view = [] { return new RichEditView; };
+        MultiDocTemplate docTemplate(u"\nText\n"_s, factories);
+        docTemplate.SetMdiArea(&area);
+        docTemplate.SetDocumentHost(&host);
+        QSignalSpy added(&docTemplate, &MultiDocTemplate::documentAdded);
+        RichEditDoc *doc = docTemplate.OpenDocumentFile(QString());
+        QVERIFY(doc);
+        QCOMPARE(added.size(), 1);
+        QCOMPARE(doc->GetHost(), &host);
+        QCOMPARE(doc->GetTitle(), u"Text1"_s);
+        MDIChildWnd *second = docTemplate.CreateNewFrame(doc);
+        QVERIFY(second);
+        const QList<MDIChildWnd *> frames = docTemplate.GetFrames(doc);
+        QCOMPARE(frames.size(), 2);
+        QCOMPARE(frames.at(1), second);
+        QCOMPARE(frames.at(0)->GetActiveDocument(), doc);
+        QVERIFY(doc->OnCmdMsg(ID_FILE_CLOSE, nullptr));  // unmodified: no question
+        QVERIFY(host.asked.isEmpty());
+        QVERIFY(docTemplate.GetDocuments().isEmpty());
+        QCOMPARE(docTemplate.FindDocument(QString()), nullptr);
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "tst_document.moc"
