@@ -2,7 +2,7 @@
 
 #include "autosave/autosavescheduler.h"
 #include "editor/autoindent.h"
-#include "editor/fontexchange.h"
+#include "editor/fontcommands.h"
 #include "editor/indentdlg.h"
 #include "editor/jumpcommands.h"
 #include "editor/nyodoc.h"
@@ -11,10 +11,7 @@
 #include "pkl/pklpickdlg.h"
 #include "pkl/pklregisterdlg.h"
 #include "pkl/pklstore.h"
-#include "platform/dialogs/colordialog.h"
-#include "platform/base/colorref.h"
 #include "platform/framework/commandrouter.h"
-#include "platform/dialogs/fontdialog.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/desktop/windowpos.h"
 #include "platform/framework/winapp.h"
@@ -44,12 +41,7 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
     static const CommandMap<V> map{
         OnCommand<V>(ID_VIEW_WORDWRAP, &V::OnViewWordWrap),
         OnUpdateCommand<V>(ID_VIEW_WORDWRAP, &V::OnUpdateViewWordWrap),
-        OnCommand<V>(ID_VIEW_REDRAW, &V::ApplyDisplayFont),
-        OnUpdateCommand<V>(ID_VIEW_REDRAW, &V::OnUpdateNeedText),
         OnCommand<V>(ID_FILE_SEND_MAIL, &V::OnFileSendMail),
-        OnCommand<V>(ID_FORMAT_FONT, &V::OnFormatFont),
-        OnCommand<V>(ID_FORMAT_BACKCOLOR, &V::OnFormatBackColor),
-        OnUpdateCommand<V>(ID_FORMAT_BACKCOLOR, &V::OnUpdateFormatBackColor),
         OnCommand<V>(ID_VIEW_TOPMOST, &V::OnViewTopMost),
         OnUpdateCommand<V>(ID_VIEW_TOPMOST, &V::OnUpdateViewTopMost),
         OnCommand<V>(ID_SETTINGS_INDENT, &V::OnIndentSettings),
@@ -64,7 +56,8 @@ CNYOView::CNYOView(QWidget *parent)
     : RichEditView(parent), m_pAutoSave(new CAutoSaveScheduler(this)),
       m_pShortcuts(std::make_unique<CShortcutCommands>(this)),
       m_pHelpPages(std::make_unique<CHelpPageCommands>(this)),
-      m_pPrintSetup(std::make_unique<CPrintSetup>(this)), m_pJumps(std::make_unique<CJumpCommands>(this))
+      m_pPrintSetup(std::make_unique<CPrintSetup>(this)), m_pJumps(std::make_unique<CJumpCommands>(this)),
+      m_pFonts(std::make_unique<CFontCommands>(this))
 {
 }
 
@@ -84,7 +77,7 @@ bool CNYOView::OnCmdMsg(int id, CmdUI *ui)
 
 QList<CommandTarget *> CNYOView::Rooms() const
 {
-    return {m_pJumps.get(), m_pAutoSave, m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()};
+    return {m_pFonts.get(), m_pJumps.get(), m_pAutoSave, m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()};
 }
 
 CNYODoc *CNYOView::GetDocument() const
@@ -124,11 +117,6 @@ void CNYOView::OnUpdateViewWordWrap(CmdUI *ui)
     ui->SetCheck(m_bWordWrap);
 }
 
-void CNYOView::OnUpdateNeedText(CmdUI *ui)
-{
-    ui->Enable(GetTextLength() != 0);
-}
-
 void CNYOView::OnFileSendMail()
 {
     if (CNYODoc *doc = GetDocument())
@@ -152,42 +140,6 @@ void CNYOView::ApplyDisplayFont()
 void CNYOView::ApplyBackColor()
 {
     SetBackgroundColor(uint32_t(Keys::BackColor.read()));
-}
-
-std::optional<CharFormat> CNYOView::RunFontDialog(const CharFormat &start, QWidget *parent)
-{
-    FontDialog dialog(FontExchange::toLogFont(start), start.crTextColor, parent,
-                      FontExchange::sizeTenths(start));
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return FontExchange::fromDialog(start, dialog.logFont(), dialog.color(), dialog.pointSizeTenths());
-}
-
-void CNYOView::OnFormatFont()
-{
-    const std::optional<CharFormat> chosen = RunFontDialog(GetWholeTextFormat(), this);
-    if (!chosen)
-        return;
-    ApplyFormatToAll(*chosen);
-    CharFormat stored = *chosen;
-    stored.cbSize = CharFormat::kSize;
-    WriteFontRecord(QString::fromLatin1(Keys::kFont), stored);
-    viewport()->update();
-}
-
-void CNYOView::OnFormatBackColor()
-{
-    const std::optional<QColor> chosen = ColorDialog::Choose(Qt::white, this);
-    if (!chosen)
-        return;
-    const uint32_t color = RefFromColor(*chosen);
-    SetBackgroundColor(color);
-    Keys::BackColor.write(int32_t(color));
-}
-
-void CNYOView::OnUpdateFormatBackColor(CmdUI *ui)
-{
-    ui->Enable(true);
 }
 
 // The print font and margins are in place from the beginning of a run to its end.

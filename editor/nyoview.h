@@ -9,6 +9,7 @@
 
 
 class CAutoSaveScheduler;
+class CFontCommands;
 class CHelpPageCommands;
 class CShortcutCommands;
 class CJumpCommands;
@@ -27,7 +28,6 @@ public:
     CNYODoc *GetDocument() const;
 
     // Fonts and colours of the whole text.
-    static std::optional<CharFormat> RunFontDialog(const CharFormat &start, QWidget *parent);
     void ApplyFormatToAll(CharFormat format);
     void ApplyDisplayFont();
     void ApplyBackColor();
@@ -47,11 +47,7 @@ public:
     // Commands.
     void OnViewWordWrap();
     void OnUpdateViewWordWrap(CmdUI *ui);
-    void OnUpdateNeedText(CmdUI *ui);
     void OnFileSendMail();
-    void OnFormatFont();
-    void OnFormatBackColor();
-    void OnUpdateFormatBackColor(CmdUI *ui);
     // Always on top, for the main window.
     void OnViewTopMost();
     void OnUpdateViewTopMost(CmdUI *ui);
@@ -95,6 +91,7 @@ private:
     std::unique_ptr<CHelpPageCommands> m_pHelpPages;
     std::unique_ptr<CPrintSetup> m_pPrintSetup;
     std::unique_ptr<CJumpCommands> m_pJumps;
+    std::unique_ptr<CFontCommands> m_pFonts;
 
     static const CommandMap<CNYOView> &messageMap();
 };

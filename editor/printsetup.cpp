@@ -1,5 +1,6 @@
 #include "editor/printsetup.h"
 
+#include "editor/fontcommands.h"
 #include "editor/nyoview.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/framework/winapp.h"
@@ -78,7 +79,7 @@ void CPrintSetup::EndRun()
 void CPrintSetup::OnFormatPrintFont()
 {
     const QString section = QString::fromLatin1(Keys::kPrintFont);
-    const std::optional<CharFormat> chosen = CNYOView::RunFontDialog(ReadFontRecord(section), m_pView);
+    const std::optional<CharFormat> chosen = CFontCommands::RunFontDialog(ReadFontRecord(section), m_pView);
     if (!chosen)
         return;
     CharFormat stored = *chosen;
