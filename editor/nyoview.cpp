@@ -1,9 +1,8 @@
 #include "editor/nyoview.h"
 
 #include "autosave/autosavescheduler.h"
-#include "editor/autoindent.h"
 #include "editor/fontcommands.h"
-#include "editor/indentdlg.h"
+#include "editor/indentcommands.h"
 #include "editor/jumpcommands.h"
 #include "editor/nyodoc.h"
 #include "editor/printsetup.h"
@@ -44,7 +43,6 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_FILE_SEND_MAIL, &V::OnFileSendMail),
         OnCommand<V>(ID_VIEW_TOPMOST, &V::OnViewTopMost),
         OnUpdateCommand<V>(ID_VIEW_TOPMOST, &V::OnUpdateViewTopMost),
-        OnCommand<V>(ID_SETTINGS_INDENT, &V::OnIndentSettings),
         OnCommand<V>(ID_PKL_REGISTER, &V::OnPklRegister),
         OnCommand<V>(ID_PKL_EDIT, &V::OnPklEdit),
         OnCommand<V>(ID_PKL_PICK, &V::OnPklPick),
@@ -57,7 +55,7 @@ CNYOView::CNYOView(QWidget *parent)
       m_pShortcuts(std::make_unique<CShortcutCommands>(this)),
       m_pHelpPages(std::make_unique<CHelpPageCommands>(this)),
       m_pPrintSetup(std::make_unique<CPrintSetup>(this)), m_pJumps(std::make_unique<CJumpCommands>(this)),
-      m_pFonts(std::make_unique<CFontCommands>(this))
+      m_pFonts(std::make_unique<CFontCommands>(this)), m_pIndent(std::make_unique<CIndentCommands>(this))
 {
 }
 
@@ -77,7 +75,7 @@ bool CNYOView::OnCmdMsg(int id, CmdUI *ui)
 
 QList<CommandTarget *> CNYOView::Rooms() const
 {
-    return {m_pFonts.get(), m_pJumps.get(), m_pAutoSave, m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()};
+    return {m_pFonts.get(), m_pIndent.get(), m_pJumps.get(), m_pAutoSave, m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()};
 }
 
 CNYODoc *CNYOView::GetDocument() const
@@ -168,31 +166,7 @@ void CNYOView::keyPressEvent(QKeyEvent *event)
     // selection and the caret where they were.
     const bool broke = !hasSelection() && position() == start + 1 && buffer()->at(start) == TextBuffer::kBreak;
     if (enter && broke)
-        OnChar(u'\r', event->modifiers() & Qt::ShiftModifier);
-}
-
-// After the control's own processing of a character: Enter gives the new line the indent of
-// the line before, as the settings (read at every character) ask. The indent joins the
-// break's undo step, so one undo takes both back.
-void CNYOView::OnChar(char16_t ch, bool shift)
-{
-    if (shift || Keys::Indent.read() != 2 || ch != u'\r')
-        return;
-    const int kind = Keys::Indent2.read();
-    if (kind != AutoIndent::Tabs && kind != AutoIndent::Spaces && kind != AutoIndent::Copy)
-        return;
-    const QString previous = GetLine(LineFromChar(-1) - 1, AutoIndent::kLookedAt);
-    replaceSelection(AutoIndent::IndentFor(previous, kind), TextBuffer::Undo::Typing);
-}
-
-void CNYOView::OnIndentSettings()
-{
-    CIndentDlg dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    Keys::Indent.write(dialog.m_nIndent);
-    if (dialog.m_nIndent == 2)
-        Keys::Indent2.write(dialog.m_nIndent2);
+        m_pIndent->OnChar(u'\r', event->modifiers() & Qt::ShiftModifier);
 }
 
 // The command always runs after its state handler, so it toggles what is stored.

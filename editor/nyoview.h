@@ -11,6 +11,7 @@
 class CAutoSaveScheduler;
 class CFontCommands;
 class CHelpPageCommands;
+class CIndentCommands;
 class CShortcutCommands;
 class CJumpCommands;
 class CNYODoc;
@@ -51,7 +52,6 @@ public:
     // Always on top, for the main window.
     void OnViewTopMost();
     void OnUpdateViewTopMost(CmdUI *ui);
-    void OnIndentSettings();
     // Paste Key List: register the selection, edit the entries, pick one into the text.
     void OnPklRegister();
     void OnPklEdit();
@@ -78,7 +78,6 @@ protected:
 
 private:
     void ApplyWrapMode();
-    void OnChar(char16_t ch, bool shift);
     // The objects that hold the commands of one concern each, asked after the view's own table.
     QList<CommandTarget *> Rooms() const;
 
@@ -92,6 +91,7 @@ private:
     std::unique_ptr<CPrintSetup> m_pPrintSetup;
     std::unique_ptr<CJumpCommands> m_pJumps;
     std::unique_ptr<CFontCommands> m_pFonts;
+    std::unique_ptr<CIndentCommands> m_pIndent;
 
     static const CommandMap<CNYOView> &messageMap();
 };
