@@ -6,10 +6,7 @@
 #include "editor/jumpcommands.h"
 #include "editor/nyodoc.h"
 #include "editor/printsetup.h"
-#include "pkl/pkleditdlg.h"
-#include "pkl/pklpickdlg.h"
-#include "pkl/pklregisterdlg.h"
-#include "pkl/pklstore.h"
+#include "editor/snippetcommands.h"
 #include "platform/framework/commandrouter.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/desktop/windowpos.h"
@@ -43,9 +40,6 @@ const CommandMap<CNYOView> &CNYOView::messageMap()
         OnCommand<V>(ID_FILE_SEND_MAIL, &V::OnFileSendMail),
         OnCommand<V>(ID_VIEW_TOPMOST, &V::OnViewTopMost),
         OnUpdateCommand<V>(ID_VIEW_TOPMOST, &V::OnUpdateViewTopMost),
-        OnCommand<V>(ID_PKL_REGISTER, &V::OnPklRegister),
-        OnCommand<V>(ID_PKL_EDIT, &V::OnPklEdit),
-        OnCommand<V>(ID_PKL_PICK, &V::OnPklPick),
     };
     return map;
 }
@@ -55,7 +49,8 @@ CNYOView::CNYOView(QWidget *parent)
       m_pShortcuts(std::make_unique<CShortcutCommands>(this)),
       m_pHelpPages(std::make_unique<CHelpPageCommands>(this)),
       m_pPrintSetup(std::make_unique<CPrintSetup>(this)), m_pJumps(std::make_unique<CJumpCommands>(this)),
-      m_pFonts(std::make_unique<CFontCommands>(this)), m_pIndent(std::make_unique<CIndentCommands>(this))
+      m_pFonts(std::make_unique<CFontCommands>(this)), m_pIndent(std::make_unique<CIndentCommands>(this)),
+      m_pSnippets(std::make_unique<CSnippetCommands>(this))
 {
 }
 
@@ -75,7 +70,7 @@ bool CNYOView::OnCmdMsg(int id, CmdUI *ui)
 
 QList<CommandTarget *> CNYOView::Rooms() const
 {
-    return {m_pFonts.get(), m_pIndent.get(), m_pJumps.get(), m_pAutoSave, m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()};
+    return {m_pFonts.get(), m_pIndent.get(), m_pSnippets.get(), m_pJumps.get(), m_pAutoSave, m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()};
 }
 
 CNYODoc *CNYOView::GetDocument() const
@@ -185,45 +180,6 @@ void CNYOView::OnViewTopMost()
     if (!m_bTopMost)
         WindowPos::SetForegroundWindow(frame);
     Keys::TUNE.write(m_bTopMost ? 1 : 0);
-}
-
-// --- Paste Key List ----------------------------------------------------------------------
-
-// The dialogs belong to the main window, like every dialog of the program.
-void CNYOView::OnPklRegister()
-{
-    CPklRegisterDlg dialog(window());
-    dialog.m_strText = GetSelText();
-    dialog.exec();
-}
-
-void CNYOView::OnPklEdit()
-{
-    CPklEditDlg dialog(window());
-    dialog.exec();
-}
-
-// The list opens one line below the selection's first character. That character's place is
-// taken in the client area and offset by the corner of the whole view window, frame included,
-// so the popup sits the frame's width up and left of where the character is. The entry
-// replaces the selection without an undo step; a list closed without a name, or an entry that
-// cannot be read, inserts nothing.
-void CNYOView::OnPklPick()
-{
-    CPklPickDlg dialog(window());
-    qsizetype start = 0;
-    qsizetype end = 0;
-    GetSel(start, end);
-    dialog.m_ptCaret = PosFromChar(start) - viewport()->pos();
-    dialog.m_ptViewOrigin = mapToGlobal(QPoint(0, 0));
-    dialog.exec();
-
-    m_strLastPick = dialog.m_strName;
-    QString text;
-    if (PklStore::ReadEntry(m_strLastPick, &text) != FileError::None)
-        return;
-    ReplaceSel(text, false);
-    viewport()->update();
 }
 
 // Every item is offered, whatever the state of the text; the chosen one goes through the

@@ -16,6 +16,7 @@ class CShortcutCommands;
 class CJumpCommands;
 class CNYODoc;
 class CPrintSetup;
+class CSnippetCommands;
 
 class CNYOView : public RichEditView {
     Q_OBJECT
@@ -52,16 +53,12 @@ public:
     // Always on top, for the main window.
     void OnViewTopMost();
     void OnUpdateViewTopMost(CmdUI *ui);
-    // Paste Key List: register the selection, edit the entries, pick one into the text.
-    void OnPklRegister();
-    void OnPklEdit();
-    void OnPklPick();
 
     // Auto-save's settings and timers for this view.
     CAutoSaveScheduler *AutoSave() const { return m_pAutoSave; }
 
-    // The name the last pick list closed with (empty when it closed without one).
-    const QString &LastPickedName() const { return m_strLastPick; }
+    // The Paste Key List's commands and the name its pick list last closed with.
+    CSnippetCommands *Snippets() const { return m_pSnippets.get(); }
 
     // The jump commands and their mark.
     CJumpCommands *Jumps() const { return m_pJumps.get(); }
@@ -83,7 +80,6 @@ private:
 
     bool m_bWordWrap = true;
     bool m_bTopMost = false;  // as stored; read again before each use of the command
-    QString m_strLastPick;
 
     CAutoSaveScheduler *m_pAutoSave;  // a child of the view
     std::unique_ptr<CShortcutCommands> m_pShortcuts;
@@ -92,6 +88,7 @@ private:
     std::unique_ptr<CJumpCommands> m_pJumps;
     std::unique_ptr<CFontCommands> m_pFonts;
     std::unique_ptr<CIndentCommands> m_pIndent;
+    std::unique_ptr<CSnippetCommands> m_pSnippets;
 
     static const CommandMap<CNYOView> &messageMap();
 };
