@@ -7,16 +7,15 @@
 #include "editor/nyodoc.h"
 #include "editor/printsetup.h"
 #include "editor/snippetcommands.h"
-#include "platform/framework/commandrouter.h"
-#include "platform/dialogs/msgbox.h"
 #include "platform/desktop/windowpos.h"
+#include "platform/framework/commandrouter.h"
 #include "platform/framework/winapp.h"
 #include "res/resource.h"
 #include "res/resources.h"
 #include "settings/fontrecord.h"
+#include "settings/keyindex.h"
 #include "shell/helppagecommands.h"
 #include "shell/shortcutcommands.h"
-#include "settings/keyindex.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -26,9 +25,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPageSetupDialog>
-#include <QPrinter>
-#include <QPointer>
 #include <QUrl>
 
 const CommandMap<CNYOView> &CNYOView::messageMap()
@@ -50,7 +46,9 @@ CNYOView::CNYOView(QWidget *parent)
       m_pHelpPages(std::make_unique<CHelpPageCommands>(this)),
       m_pPrintSetup(std::make_unique<CPrintSetup>(this)), m_pJumps(std::make_unique<CJumpCommands>(this)),
       m_pFonts(std::make_unique<CFontCommands>(this)), m_pIndent(std::make_unique<CIndentCommands>(this)),
-      m_pSnippets(std::make_unique<CSnippetCommands>(this))
+      m_pSnippets(std::make_unique<CSnippetCommands>(this)),
+      m_rooms{m_pFonts.get(), m_pIndent.get(), m_pJumps.get(), m_pSnippets.get(), m_pAutoSave,
+              m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()}
 {
 }
 
@@ -62,15 +60,10 @@ bool CNYOView::OnCmdMsg(int id, CmdUI *ui)
 {
     if (messageMap().Dispatch(this, id, ui))
         return true;
-    for (CommandTarget *room : Rooms())
+    for (CommandTarget *room : m_rooms)
         if (room->OnCmdMsg(id, ui))
             return true;
     return RichEditView::OnCmdMsg(id, ui);
-}
-
-QList<CommandTarget *> CNYOView::Rooms() const
-{
-    return {m_pFonts.get(), m_pIndent.get(), m_pSnippets.get(), m_pJumps.get(), m_pAutoSave, m_pPrintSetup.get(), m_pShortcuts.get(), m_pHelpPages.get()};
 }
 
 CNYODoc *CNYOView::GetDocument() const
@@ -148,8 +141,7 @@ void CNYOView::OnEndPrinting(QPrinter *printer, PrintInfo *info)
     RichEditView::OnEndPrinting(printer, info);
 }
 
-// --- auto-indent -----------------------------------------------------------------------
-
+// Enter's break, once the control has put it in, is handed to auto-indent.
 void CNYOView::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

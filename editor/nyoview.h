@@ -1,21 +1,20 @@
 #pragma once
-// The editing view of a text document: the control inside a document window, and most of
-// the program's commands.
+// The editing view of a text document: the control inside a document window. Its commands
+// stand in rooms by concern, each a command target with its own table that the view asks after
+// its own; a command id stands in one table only.
 #include "platform/framework/richeditview.h"
 
 #include <QList>
-#include <cstdint>
 #include <memory>
-
 
 class CAutoSaveScheduler;
 class CFontCommands;
 class CHelpPageCommands;
 class CIndentCommands;
-class CShortcutCommands;
 class CJumpCommands;
 class CNYODoc;
 class CPrintSetup;
+class CShortcutCommands;
 class CSnippetCommands;
 
 class CNYOView : public RichEditView {
@@ -25,6 +24,8 @@ public:
     ~CNYOView() override;
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
+    // The rooms, in the order they are asked after the view's own table.
+    const QList<CommandTarget *> &Rooms() const { return m_rooms; }
     int OnCreate() override;
 
     CNYODoc *GetDocument() const;
@@ -72,11 +73,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
-
 private:
     void ApplyWrapMode();
-    // The objects that hold the commands of one concern each, asked after the view's own table.
-    QList<CommandTarget *> Rooms() const;
 
     bool m_bWordWrap = true;
     bool m_bTopMost = false;  // as stored; read again before each use of the command
@@ -89,6 +87,7 @@ private:
     std::unique_ptr<CFontCommands> m_pFonts;
     std::unique_ptr<CIndentCommands> m_pIndent;
     std::unique_ptr<CSnippetCommands> m_pSnippets;
+    QList<CommandTarget *> m_rooms;
 
     static const CommandMap<CNYOView> &messageMap();
 };
