@@ -12,7 +12,7 @@ CAutoSaveTimers::CAutoSaveTimers(QObject *parent)
     : QObject(parent), m_save(new QTimer(this)), m_warning(new QTimer(this))
 {
     for (QTimer *timer : {m_save, m_warning}) {
-        // The view stops and restarts each timer itself; a repeating timer could fire again
+        // The scheduler stops and restarts each timer itself; a repeating timer could fire again
         // while the save question is still open.
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);

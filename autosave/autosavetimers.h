@@ -1,7 +1,7 @@
 #pragma once
 // The two auto-save timers of one editor view: timer 2 saves, timer 3 shows the warning
-// colour. Both are used one-shot: the view stops the one that fired and starts the next cycle
-// itself. Periods are given in seconds; tests shrink them with the time scale.
+// colour. Both are used one-shot: the view's auto-save scheduler stops the one that fired and
+// starts the next cycle itself. Periods are given in seconds; tests shrink them with the time scale.
 #include <QObject>
 #include <QTimer>
 #include <cstdint>

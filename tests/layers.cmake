@@ -10,11 +10,12 @@ set(platform platform/framework platform/desktop platform/dialogs platform/engin
 set(uses_settings ${platform})
 set(uses_res ${platform})
 set(uses_pkl settings ${platform})
-set(uses_autosave settings ${platform})
-set(uses_editor autosave pkl settings res ${platform})
-set(uses_app editor autosave pkl settings res ${platform})
+set(uses_autosave settings res ${platform})
+set(uses_shell pkl res ${platform})
+set(uses_editor shell autosave pkl settings res ${platform})
+set(uses_app editor shell autosave pkl settings res ${platform})
 set(folders platform/base platform/engine platform/dialogs platform/desktop platform/framework
-            settings res pkl autosave editor app)
+            settings res pkl autosave shell editor app)
 
 set(faults "")
 foreach(folder IN LISTS folders)

@@ -5,6 +5,7 @@
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "autosave/autosavedlg.h"
+#include "autosave/autosavescheduler.h"
 #include "autosave/autosavetimers.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
@@ -46,10 +47,12 @@ uint32_t background(CNYOView *view) { return RefFromColor(view->palette().color(
 // "every 5, lead 2, ask 0; save 5000, warn 3000; warned".
 QString timing(CNYOView *view)
 {
-    const CAutoSaveTimers *timers = view->AutoSaveTimers();
+    const CAutoSaveScheduler *autoSave = view->AutoSave();
+    const CAutoSaveTimers *timers = autoSave->Timers();
     const auto period = [timers](int id) { return timers->IsActive(id) ? QString::number(timers->Interval(id)) : "-"; };
     return QStringLiteral("every %1, lead %2, ask %3; save %4, warn %5")
-               .arg(view->SaveInterval()).arg(view->WarnLead()).arg(view->AskSave()).arg(period(kSave), period(kWarn)) +
+               .arg(autoSave->SaveInterval()).arg(autoSave->WarnLead()).arg(autoSave->AskSave())
+               .arg(period(kSave), period(kWarn)) +
            (background(view) == kWarnRef ? "; warned" : background(view) == kNormalRef ? "" : "; other colour");
 }
 } // namespace
@@ -128,7 +131,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(readFile(m_path), QByteArray("doc"), 3000);
             if (!atOnce)
                 QCOMPARE(background(view), kNormalRef);
-            QVERIFY(view->AutoSaveTimers()->IsActive(kSave));
+            QVERIFY(view->AutoSave()->Timers()->IsActive(kSave));
         }
         QVERIFY(boxes().texts.isEmpty());
         QVERIFY(!view->GetDocument()->IsModified());

@@ -2,6 +2,7 @@
 #include "app_helper.h"
 
 #include "app/nyoapp.h"
+#include "editor/jumpcommands.h"
 #include "editor/nyoview.h"
 #include "res/resource.h"
 #include "settings/keyindex.h"
@@ -73,7 +74,7 @@ private slots:
                 view->SetSel(step.from, step.from);
             QTest::keySequence(view, QKeySequence(QString::fromLatin1(step.keys)));
             QCOMPARE(caret(view), step.caret);
-            QCOMPARE(view->MarkPos(), step.mark);
+            QCOMPARE(view->Jumps()->MarkPos(), step.mark);
         }
         // With a final line break the last line is the empty one after it.
         view->SetSel(view->GetTextLength(), view->GetTextLength());
@@ -130,11 +131,11 @@ private slots:
         QFETCH(int, caret);
         CNYOView *view = viewWith(m_app.get(), QStringLiteral("ab\n").repeated(20), 7);
         view->SetWordWrap(false);
-        const qsizetype mark = view->MarkPos();
+        const qsizetype mark = view->Jumps()->MarkPos();
         const QString end = runDialog(m_app.get(), ID_JUMP_GOTO, steps.split(u'|'));
         QTEST(boxes().texts + (end.isEmpty() ? QStringList() : QStringList{end}), "events");
         QCOMPARE(::caret(view), caret < 0 ? 7 : caret);
-        QCOMPARE(view->MarkPos(), caret < 0 ? mark : 6);
+        QCOMPARE(view->Jumps()->MarkPos(), caret < 0 ? mark : 6);
     }
 
     void enterIndents_data()

@@ -4,6 +4,7 @@
 
 #include "app/nyoapp.h"
 #include "editor/nyoview.h"
+#include "editor/printsetup.h"
 #include "platform/base/profile.h"
 #include "res/resource.h"
 #include "settings/fontrecord.h"
@@ -259,17 +260,17 @@ private slots:
         const QMargins tenMM(1000, 1000, 1000, 1000), inch(2540, 2540, 2540, 2540);
         setMargins(30, false);
         QVERIFY(Profile::ProfileKeys(QString::fromLatin1(Keys::kPrintFont)).isEmpty());  // where margins go
-        QCOMPARE(first->PageMargin(), tenMM);
+        QCOMPARE(first->PrintSetup()->PageMargin(), tenMM);
 
         execute(m_app.get(), ID_FILE_NEW);
         CNYOView *second = activeView(m_app.get());
         setMargins(25.4, true);
-        QCOMPARE(second->PageMargin(), inch);
+        QCOMPARE(second->PrintSetup()->PageMargin(), inch);
         for (const IntKey &key : kMargins)
             QCOMPARE(key.read(), 2540);
-        QCOMPARE(first->PageMargin(), tenMM);
+        QCOMPARE(first->PrintSetup()->PageMargin(), tenMM);
         execute(m_app.get(), ID_FILE_NEW);
-        QCOMPARE(activeView(m_app.get())->PageMargin(), inch);
+        QCOMPARE(activeView(m_app.get())->PrintSetup()->PageMargin(), inch);
     }
 
     void pageSetupKeepsWhatPrintingLaysOut_data()
@@ -304,7 +305,7 @@ private slots:
         for (const IntKey &key : kMargins)
             inStore << key.read();
         QCOMPARE(inStore, stored);
-        QCOMPARE(activeView(m_app.get())->PageMargin(), QMargins(stored[0], stored[1], stored[2], stored[3]));
+        QCOMPARE(activeView(m_app.get())->PrintSetup()->PageMargin(), QMargins(stored[0], stored[1], stored[2], stored[3]));
         QTEST(boxes().texts.value(0), "told");
         QVERIFY(boxes().texts.size() <= 1);
     }

@@ -1,7 +1,7 @@
 // Conversions between the stored character format and the font dialog's description and
 // size, and the dialog run on a format.
+#include "editor/fontcommands.h"
 #include "editor/fontexchange.h"
-#include "editor/nyoview.h"
 #include "platform/dialogs/fontdialog.h"
 
 #include <QLineEdit>
@@ -146,7 +146,7 @@ private slots:
             }
         });
         poll.start(10);
-        const std::optional<CharFormat> chosen = CNYOView::RunFontDialog(start, nullptr);
+        const std::optional<CharFormat> chosen = CFontCommands::RunFontDialog(start, nullptr);
         QTEST(sizeShown, "shown");
         QVERIFY(chosen);
         QCOMPARE(*chosen, start);

@@ -3,6 +3,7 @@
 #include "pkl_helper.h"
 
 #include "editor/nyoview.h"
+#include "editor/snippetcommands.h"
 #include "pkl/pkllistbox.h"
 #include "platform/base/profile.h"
 #include "res/resource.h"
@@ -138,7 +139,7 @@ private slots:
         QVERIFY(!undo || (m_view->GetModify() && m_view->OnCmdMsg(ID_EDIT_UNDO, nullptr)));
         QTEST(m_view->toPlainText(), "text");
         QTEST(int(m_view->position()), "caret");
-        QTEST(m_view->LastPickedName(), "lastPicked");
+        QTEST(m_view->Snippets()->LastPickedName(), "lastPicked");
         QVERIFY(!key.unblocked());
     }
 
