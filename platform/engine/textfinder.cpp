@@ -1,5 +1,6 @@
 #include "platform/engine/textfinder.h"
 
+#include "platform/engine/charclass.h"
 #include "platform/engine/textview.h"
 
 #include <QApplication>
@@ -8,15 +9,6 @@
 #include <algorithm>
 
 namespace {
-
-bool IsWordChar(char32_t cp)
-{
-    if (cp < 0x80)
-        return (cp >= '0' && cp <= '9') || (cp >= 'A' && cp <= 'Z') || (cp >= 'a' && cp <= 'z')
-               || cp == '_';
-    // Marks too, so that a combining sound mark stays with its kana.
-    return QChar::isLetterOrNumber(cp) || QChar::isMark(cp);
-}
 
 // The code point that ends just before pos (0 at the start of the text).
 char32_t CodePointBefore(QStringView text, qsizetype pos)
@@ -48,7 +40,7 @@ bool SplitsSurrogatePair(QStringView text, qsizetype pos)
 
 bool IsWordBoundary(QStringView text, qsizetype pos)
 {
-    return !(IsWordChar(CodePointBefore(text, pos)) && IsWordChar(CodePointAt(text, pos)));
+    return !(CharClass::isWordChar(CodePointBefore(text, pos)) && CharClass::isWordChar(CodePointAt(text, pos)));
 }
 
 // Whether an occurrence of the search text at [start, end) counts as a match.

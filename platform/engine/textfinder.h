@@ -6,11 +6,10 @@
 //
 // Rules of a match:
 // - Match case off compares with Unicode case folding (also full-width letters).
-// - Whole word: the match must not continue a word on either side. Word characters are
-//   A-Z, a-z, 0-9 and '_' in ASCII, and beyond ASCII every letter, digit and combining mark
-//   (kanji, kana, the long vowel mark, full-width letters and digits, characters outside the
-//   BMP). So a run of Japanese letters counts as one word: "日本" is not a whole word in
-//   "日本語" but is in "日本、" or "日本 ".
+// - Whole word: the match must not continue a word on either side, word characters as
+//   CharClass has them (letters, digits, marks and '_', scripts not told apart): so a run of
+//   Japanese letters counts as one word, "日本" is not a whole word in "日本語" but is in
+//   "日本、" or "日本 ".
 // - A match never starts or ends inside a surrogate pair.
 // - Replacement text is new text, as pasted text is: its characters take their usual byte
 //   form and its line breaks the kind of the breaks around them.
