@@ -1,6 +1,7 @@
 #include "platform/engine/textfinder.h"
 
 #include "platform/engine/charclass.h"
+#include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 
 #include <QApplication>
@@ -10,63 +11,182 @@
 
 namespace {
 
+// The text searched, read in place: as the pieces that lie contiguous in memory, one for a
+// string, the two sides of the storage's edit gap for a buffer. Occurrences inside a piece are
+// found by the library's search on the piece itself; those across the seam between two pieces,
+// in a copy of the few characters around it.
+class Haystack {
+public:
+    explicit Haystack(QStringView text) : m_text(text), m_size(text.size())
+    {
+        if (!text.isEmpty())
+            m_pieces.append({0, text});
+    }
+    explicit Haystack(const TextBuffer &buffer) : m_buffer(&buffer), m_size(buffer.length())
+    {
+        for (qsizetype pos = 0; pos < m_size; pos += m_pieces.last().text.size())
+            m_pieces.append({pos, buffer.chunkAt(pos)});
+    }
+
+    qsizetype size() const { return m_size; }
+    QChar at(qsizetype pos) const { return m_buffer ? m_buffer->at(pos) : m_text[pos]; }
+    QString copy(qsizetype from, qsizetype to) const
+    {
+        return m_buffer ? m_buffer->text(from, to) : m_text.mid(from, to - from).toString();
+    }
+
+    // Down: the first acceptable occurrence starting at from or later; up: the last one
+    // starting at top or earlier. -1 for none.
+    template <typename Acceptable>
+    qsizetype find(QStringView what, Qt::CaseSensitivity cs, qsizetype from, bool down,
+                   Acceptable acceptable) const;
+
+private:
+    struct Piece {
+        qsizetype start;
+        QStringView text;
+    };
+    // Occurrences in text (which starts at offset) that start in [lo, hi], in the direction.
+    template <typename Acceptable>
+    static qsizetype findIn(QStringView text, qsizetype offset, qsizetype lo, qsizetype hi, QStringView what,
+                            Qt::CaseSensitivity cs, bool down, Acceptable acceptable);
+
+    const TextBuffer *m_buffer = nullptr;
+    QStringView m_text;
+    qsizetype m_size;
+    QList<Piece> m_pieces;
+};
+
+template <typename Acceptable>
+qsizetype Haystack::findIn(QStringView text, qsizetype offset, qsizetype lo, qsizetype hi, QStringView what,
+                           Qt::CaseSensitivity cs, bool down, Acceptable acceptable)
+{
+    if (lo > hi)
+        return -1;
+    if (down) {
+        for (qsizetype at = text.indexOf(what, lo - offset, cs); at >= 0 && offset + at <= hi;
+             at = text.indexOf(what, at + 1, cs)) {
+            if (acceptable(offset + at))
+                return offset + at;
+        }
+        return -1;
+    }
+    for (qsizetype at = text.lastIndexOf(what, hi - offset, cs); at >= 0 && offset + at >= lo;
+         at = at == 0 ? -1 : text.lastIndexOf(what, at - 1, cs)) {
+        if (acceptable(offset + at))
+            return offset + at;
+    }
+    return -1;
+}
+
+// Each start lies in one piece: an occurrence from it ends in that piece or crosses the seam
+// after it. So each piece is searched for the first kind and, up to the next piece, a window
+// over its seam for the second; down, the piece before its seam, up, the other way round.
+template <typename Acceptable>
+qsizetype Haystack::find(QStringView what, Qt::CaseSensitivity cs, qsizetype from, bool down,
+                         Acceptable acceptable) const
+{
+    const qsizetype len = what.size();
+    const qsizetype count = m_pieces.size();
+    for (qsizetype k = 0; k < count; ++k) {
+        const Piece &piece = m_pieces[down ? k : count - 1 - k];
+        const qsizetype end = piece.start + piece.text.size();
+        // Starts in this piece, limited by from.
+        const qsizetype lo = down ? std::max(piece.start, from) : piece.start;
+        const qsizetype hi = down ? end - 1 : std::min(end - 1, from);
+        const auto inPiece = [&] {
+            return findIn(piece.text, piece.start, lo, std::min(hi, end - len), what, cs, down, acceptable);
+        };
+        const auto acrossSeam = [&]() -> qsizetype {
+            const qsizetype first = std::max(lo, end - len + 1);
+            if (end == m_size || first > hi)
+                return -1;
+            const QString window = copy(first, std::min(m_size, end + len - 1));
+            return findIn(window, first, first, hi, what, cs, down, acceptable);
+        };
+        qsizetype at = down ? inPiece() : acrossSeam();
+        if (at < 0)
+            at = down ? acrossSeam() : inPiece();
+        if (at >= 0)
+            return at;
+    }
+    return -1;
+}
+
 // The code point that ends just before pos (0 at the start of the text).
-char32_t CodePointBefore(QStringView text, qsizetype pos)
+char32_t CodePointBefore(const Haystack &text, qsizetype pos)
 {
     if (pos <= 0)
         return 0;
-    const QChar last = text[pos - 1];
-    if (last.isLowSurrogate() && pos >= 2 && text[pos - 2].isHighSurrogate())
-        return QChar::surrogateToUcs4(text[pos - 2], last);
+    const QChar last = text.at(pos - 1);
+    if (last.isLowSurrogate() && pos >= 2 && text.at(pos - 2).isHighSurrogate())
+        return QChar::surrogateToUcs4(text.at(pos - 2), last);
     return last.unicode();
 }
 
 // The code point that starts at pos (0 at the end of the text).
-char32_t CodePointAt(QStringView text, qsizetype pos)
+char32_t CodePointAt(const Haystack &text, qsizetype pos)
 {
     if (pos >= text.size())
         return 0;
-    const QChar first = text[pos];
-    if (first.isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate())
-        return QChar::surrogateToUcs4(first, text[pos + 1]);
+    const QChar first = text.at(pos);
+    if (first.isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(first, text.at(pos + 1));
     return first.unicode();
 }
 
-bool SplitsSurrogatePair(QStringView text, qsizetype pos)
+bool SplitsSurrogatePair(const Haystack &text, qsizetype pos)
 {
-    return pos > 0 && pos < text.size() && text[pos - 1].isHighSurrogate()
-           && text[pos].isLowSurrogate();
+    return pos > 0 && pos < text.size() && text.at(pos - 1).isHighSurrogate() && text.at(pos).isLowSurrogate();
 }
 
-bool IsWordBoundary(QStringView text, qsizetype pos)
+bool IsWordBoundary(const Haystack &text, qsizetype pos)
 {
     return !(CharClass::isWordChar(CodePointBefore(text, pos)) && CharClass::isWordChar(CodePointAt(text, pos)));
 }
 
 // Whether an occurrence of the search text at [start, end) counts as a match.
-bool IsAcceptable(QStringView text, qsizetype start, qsizetype end, TextFinder::Options options)
+bool IsAcceptable(const Haystack &text, qsizetype start, qsizetype end, TextFinder::Options options)
 {
     if (SplitsSurrogatePair(text, start) || SplitsSurrogatePair(text, end))
         return false;
     return !options.wholeWord || (IsWordBoundary(text, start) && IsWordBoundary(text, end));
 }
 
-bool MatchesAt(QStringView text, QStringView what, qsizetype pos, TextFinder::Options options)
+Qt::CaseSensitivity CaseOf(TextFinder::Options options)
+{
+    return options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+}
+
+qsizetype SearchIn(const Haystack &text, QStringView what, qsizetype from, TextFinder::Options options,
+                   TextFinder::Direction direction)
+{
+    const qsizetype len = what.size();
+    if (len == 0 || len > text.size())
+        return -1;
+    const bool down = direction == TextFinder::Direction::Down;
+    // Down: starts at from or later; up: matches ending at from or earlier.
+    const qsizetype limit = down ? std::max<qsizetype>(from, 0) : std::min(from, text.size()) - len;
+    if (limit < 0)
+        return -1;
+    return text.find(what, CaseOf(options), limit, down,
+                     [&](qsizetype at) { return IsAcceptable(text, at, at + len, options); });
+}
+
+bool MatchesAt(const Haystack &text, QStringView what, qsizetype pos, TextFinder::Options options)
 {
     if (pos < 0 || pos + what.size() > text.size())
         return false;
-    const Qt::CaseSensitivity cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    return text.mid(pos, what.size()).compare(what, cs) == 0
+    return QStringView(text.copy(pos, pos + what.size())).compare(what, CaseOf(options)) == 0
            && IsAcceptable(text, pos, pos + what.size(), options);
 }
 
 // Every match from the start, none overlapping the one before.
-QList<qsizetype> FindAll(QStringView text, QStringView what, TextFinder::Options options)
+QList<qsizetype> FindAll(const Haystack &text, QStringView what, TextFinder::Options options)
 {
     QList<qsizetype> starts;
-    for (qsizetype at = TextFinder::Search(text, what, 0, options, TextFinder::Direction::Down);
-         at >= 0;
-         at = TextFinder::Search(text, what, at + what.size(), options, TextFinder::Direction::Down))
+    for (qsizetype at = SearchIn(text, what, 0, options, TextFinder::Direction::Down); at >= 0;
+         at = SearchIn(text, what, at + what.size(), options, TextFinder::Direction::Down))
         starts.append(at);
     return starts;
 }
@@ -81,18 +201,16 @@ struct MatchGroup {
 // one edit per match, at a fraction of the cost for dense matches. A group also ends at each
 // mark (caret, anchor; marks ascending), so that a mark moves as it would with one edit per
 // match.
-QList<MatchGroup> GroupMatches(QStringView text, const QList<CodePage::Variant> &variants,
-                               const QList<qsizetype> &starts, qsizetype len,
+QList<MatchGroup> GroupMatches(const TextBuffer &text, const QList<qsizetype> &starts, qsizetype len,
                                const QList<qsizetype> &marks)
 {
     QList<MatchGroup> groups;
+    const QList<CodePage::Variant> variants = text.variants();
     auto variant = variants.cbegin();
     for (qsizetype i = 0; i < starts.size(); ++i) {
         // The group may run up to the next line break, variant or mark after this match.
         const qsizetype matchEnd = starts[i] + len;
-        qsizetype limit = text.indexOf(u'\n', matchEnd);
-        if (limit < 0)
-            limit = text.size();
+        qsizetype limit = text.lineEnd(text.lineOf(matchEnd));
         while (variant != variants.cend() && variant->pos < matchEnd)
             ++variant;
         if (variant != variants.cend())
@@ -141,31 +259,13 @@ QString TextFinder::ReplacementForm(const QString &with)
 qsizetype TextFinder::Search(QStringView text, QStringView what, qsizetype from,
                              Options options, Direction direction)
 {
-    const qsizetype len = what.size();
-    if (len == 0 || len > text.size())
-        return -1;
-    const Qt::CaseSensitivity cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    if (direction == Direction::Down) {
-        for (qsizetype at = text.indexOf(what, qMax<qsizetype>(from, 0), cs); at >= 0;
-             at = text.indexOf(what, at + 1, cs)) {
-            if (IsAcceptable(text, at, at + len, options))
-                return at;
-        }
-        return -1;
-    }
-    // lastIndexOf takes a negative start as counted from the end: stop before that.
-    const qsizetype last = qMin(from, text.size()) - len;
-    for (qsizetype at = last < 0 ? -1 : text.lastIndexOf(what, last, cs); at >= 0;
-         at = at == 0 ? -1 : text.lastIndexOf(what, at - 1, cs)) {
-        if (IsAcceptable(text, at, at + len, options))
-            return at;
-    }
-    return -1;
+    return SearchIn(Haystack(text), what, from, options, direction);
 }
 
-QString TextFinder::DocumentText() const
+qsizetype TextFinder::Search(const TextBuffer &buffer, QStringView what, qsizetype from,
+                             Options options, Direction direction)
 {
-    return m_edit->buffer()->text();
+    return SearchIn(Haystack(buffer), what, from, options, direction);
 }
 
 bool TextFinder::IsEditable() const
@@ -202,12 +302,12 @@ bool TextFinder::FindText(const QString &what, Options options, Direction direct
     const qsizetype from = down ? m_edit->selectionEnd() : m_edit->selectionStart();
     if (!Continues(run, direction))
         Begin(run, direction, from);
-    const QString text = DocumentText();
-    qsizetype at = Search(text, form, from, options, direction);
+    const Haystack text(*m_edit->buffer());
+    qsizetype at = SearchIn(text, form, from, options, direction);
     if (at < 0 && !run.wrapped) {
         run.wrapped = true;
         run.origin = text.size() - run.origin;
-        at = Search(text, form, down ? 0 : text.size(), options, direction);
+        at = SearchIn(text, form, down ? 0 : text.size(), options, direction);
     }
     // After wrapping, a match at or past where the run began was found before.
     const qsizetype origin = text.size() - run.origin;
@@ -229,7 +329,7 @@ bool TextFinder::SameAsSelected(const QString &what, Options options) const
     const qsizetype start = m_edit->selectionStart();
     if (form.isEmpty() || m_edit->selectionEnd() - start != form.size())
         return false;
-    return MatchesAt(DocumentText(), form, start, options);
+    return MatchesAt(Haystack(*m_edit->buffer()), form, start, options);
 }
 
 TextFinder::ReplaceResult TextFinder::ReplaceNext(const QString &what, const QString &with,
@@ -264,28 +364,27 @@ qsizetype TextFinder::ReplaceAll(const QString &what, const QString &with, Optio
     if (form.isEmpty())
         return 0;
     const QString replacement = ReplacementForm(with);
-    const QString text = DocumentText();
+    TextBuffer *buffer = m_edit->buffer();
     // Matches are decided on the text as it was: a replacement is not searched again.
-    const QList<qsizetype> starts = FindAll(text, form, options);
+    const QList<qsizetype> starts = FindAll(Haystack(*buffer), form, options);
     if (starts.isEmpty())
         return 0;
     const qsizetype len = form.size();
-    const qsizetype newLength = text.size() + starts.size() * (replacement.size() - len);
-    if (!IsEditable() || (newLength > text.size() && newLength > m_limit))
+    const qsizetype length = buffer->length();
+    const qsizetype newLength = length + starts.size() * (replacement.size() - len);
+    if (!IsEditable() || (newLength > length && newLength > m_limit))
         return -1;
 
     // Only matched characters change: the rest keeps its byte forms and line-break kinds. A
     // mark inside or at either end of a match ends after its replacement.
-    TextBuffer *buffer = m_edit->buffer();
-    const QList<MatchGroup> groups = GroupMatches(text, buffer->variants(), starts, len,
-                                                  MarksOfViews(m_edit));
+    const QList<MatchGroup> groups = GroupMatches(*buffer, starts, len, MarksOfViews(m_edit));
     buffer->beginGroup();
-    // Last group first: the positions before it stay as they were.
+    // Last group first: the positions before it stay as they were, the text between the
+    // matches of a group too.
     for (auto group = groups.crbegin(); group != groups.crend(); ++group) {
         QString composed = replacement;
         for (qsizetype k = group->first + 1; k <= group->last; ++k) {
-            const qsizetype gap = starts[k - 1] + len;
-            composed += QStringView(text).mid(gap, starts[k] - gap);
+            composed += buffer->text(starts[k - 1] + len, starts[k]);
             composed += replacement;
         }
         buffer->replace(starts[group->first], starts[group->last] + len, composed);

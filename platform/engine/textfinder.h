@@ -15,10 +15,12 @@
 //   form and its line breaks the kind of the breaks around them.
 // - A line break in the search or replacement text (CR LF, CR or LF) stands for one line
 //   break of the text.
+// - The text is searched where the buffer keeps it, without a copy of the whole.
 #include <QString>
 #include <QStringView>
 #include <limits>
 
+class TextBuffer;
 class TextView;
 
 class TextFinder {
@@ -80,6 +82,9 @@ public:
     // Returns the start of the match or -1.
     static qsizetype Search(QStringView text, QStringView what, qsizetype from,
                             Options options, Direction direction);
+    // The same on a buffer's text, read in place.
+    static qsizetype Search(const TextBuffer &buffer, QStringView what, qsizetype from,
+                            Options options, Direction direction);
 
     // The search or replacement text with each line break (CR LF, CR or LF) turned into the
     // buffer's own, '\n'.
@@ -87,7 +92,6 @@ public:
     static QString ReplacementForm(const QString &with);
 
 private:
-    QString DocumentText() const;
     bool IsEditable() const;
     // Whether run goes on from the selection in direction; a new run from origin otherwise.
     bool Continues(const Run &run, Direction direction) const;
