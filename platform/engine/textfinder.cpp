@@ -1,6 +1,7 @@
 #include "platform/engine/textfinder.h"
 
 #include "platform/engine/charclass.h"
+#include "platform/engine/searchtext.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 
@@ -11,110 +12,8 @@
 
 namespace {
 
-// The text searched, read in place: as the pieces that lie contiguous in memory, one for a
-// string, the two sides of the storage's edit gap for a buffer. Occurrences inside a piece are
-// found by the library's search on the piece itself; those across the seam between two pieces,
-// in a copy of the few characters around it.
-class Haystack {
-public:
-    explicit Haystack(QStringView text) : m_text(text), m_size(text.size())
-    {
-        if (!text.isEmpty())
-            m_pieces.append({0, text});
-    }
-    explicit Haystack(const TextBuffer &buffer) : m_buffer(&buffer), m_size(buffer.length())
-    {
-        for (qsizetype pos = 0; pos < m_size; pos += m_pieces.last().text.size())
-            m_pieces.append({pos, buffer.chunkAt(pos)});
-    }
-
-    qsizetype size() const { return m_size; }
-    QChar at(qsizetype pos) const { return m_buffer ? m_buffer->at(pos) : m_text[pos]; }
-    QString copy(qsizetype from, qsizetype to) const
-    {
-        return m_buffer ? m_buffer->text(from, to) : m_text.mid(from, to - from).toString();
-    }
-
-    // Down: the first acceptable occurrence starting at from or later; up: the last one
-    // starting at top or earlier. -1 for none.
-    template <typename Acceptable>
-    qsizetype find(QStringView what, Qt::CaseSensitivity cs, qsizetype from, bool down,
-                   Acceptable acceptable) const;
-
-private:
-    struct Piece {
-        qsizetype start;
-        QStringView text;
-    };
-    // Occurrences in text (which starts at offset) that start in [lo, hi], in the direction.
-    template <typename Acceptable>
-    static qsizetype findIn(QStringView text, qsizetype offset, qsizetype lo, qsizetype hi, QStringView what,
-                            Qt::CaseSensitivity cs, bool down, Acceptable acceptable);
-
-    const TextBuffer *m_buffer = nullptr;
-    QStringView m_text;
-    qsizetype m_size;
-    QList<Piece> m_pieces;
-};
-
-template <typename Acceptable>
-qsizetype Haystack::findIn(QStringView text, qsizetype offset, qsizetype lo, qsizetype hi, QStringView what,
-                           Qt::CaseSensitivity cs, bool down, Acceptable acceptable)
-{
-    if (lo > hi)
-        return -1;
-    if (down) {
-        for (qsizetype at = text.indexOf(what, lo - offset, cs); at >= 0 && offset + at <= hi;
-             at = text.indexOf(what, at + 1, cs)) {
-            if (acceptable(offset + at))
-                return offset + at;
-        }
-        return -1;
-    }
-    for (qsizetype at = text.lastIndexOf(what, hi - offset, cs); at >= 0 && offset + at >= lo;
-         at = at == 0 ? -1 : text.lastIndexOf(what, at - 1, cs)) {
-        if (acceptable(offset + at))
-            return offset + at;
-    }
-    return -1;
-}
-
-// Each start lies in one piece: an occurrence from it ends in that piece or crosses the seam
-// after it. So each piece is searched for the first kind and, up to the next piece, a window
-// over its seam for the second; down, the piece before its seam, up, the other way round.
-template <typename Acceptable>
-qsizetype Haystack::find(QStringView what, Qt::CaseSensitivity cs, qsizetype from, bool down,
-                         Acceptable acceptable) const
-{
-    const qsizetype len = what.size();
-    const qsizetype count = m_pieces.size();
-    for (qsizetype k = 0; k < count; ++k) {
-        const Piece &piece = m_pieces[down ? k : count - 1 - k];
-        const qsizetype end = piece.start + piece.text.size();
-        // Starts in this piece, limited by from.
-        const qsizetype lo = down ? std::max(piece.start, from) : piece.start;
-        const qsizetype hi = down ? end - 1 : std::min(end - 1, from);
-        const auto inPiece = [&] {
-            return findIn(piece.text, piece.start, lo, std::min(hi, end - len), what, cs, down, acceptable);
-        };
-        const auto acrossSeam = [&]() -> qsizetype {
-            const qsizetype first = std::max(lo, end - len + 1);
-            if (end == m_size || first > hi)
-                return -1;
-            const QString window = copy(first, std::min(m_size, end + len - 1));
-            return findIn(window, first, first, hi, what, cs, down, acceptable);
-        };
-        qsizetype at = down ? inPiece() : acrossSeam();
-        if (at < 0)
-            at = down ? acrossSeam() : inPiece();
-        if (at >= 0)
-            return at;
-    }
-    return -1;
-}
-
 // The code point that ends just before pos (0 at the start of the text).
-char32_t CodePointBefore(const Haystack &text, qsizetype pos)
+char32_t CodePointBefore(const SearchText &text, qsizetype pos)
 {
     if (pos <= 0)
         return 0;
@@ -125,7 +24,7 @@ char32_t CodePointBefore(const Haystack &text, qsizetype pos)
 }
 
 // The code point that starts at pos (0 at the end of the text).
-char32_t CodePointAt(const Haystack &text, qsizetype pos)
+char32_t CodePointAt(const SearchText &text, qsizetype pos)
 {
     if (pos >= text.size())
         return 0;
@@ -135,18 +34,18 @@ char32_t CodePointAt(const Haystack &text, qsizetype pos)
     return first.unicode();
 }
 
-bool SplitsSurrogatePair(const Haystack &text, qsizetype pos)
+bool SplitsSurrogatePair(const SearchText &text, qsizetype pos)
 {
     return pos > 0 && pos < text.size() && text.at(pos - 1).isHighSurrogate() && text.at(pos).isLowSurrogate();
 }
 
-bool IsWordBoundary(const Haystack &text, qsizetype pos)
+bool IsWordBoundary(const SearchText &text, qsizetype pos)
 {
     return !(CharClass::isWordChar(CodePointBefore(text, pos)) && CharClass::isWordChar(CodePointAt(text, pos)));
 }
 
 // Whether an occurrence of the search text at [start, end) counts as a match.
-bool IsAcceptable(const Haystack &text, qsizetype start, qsizetype end, TextFinder::Options options)
+bool IsAcceptable(const SearchText &text, qsizetype start, qsizetype end, TextFinder::Options options)
 {
     if (SplitsSurrogatePair(text, start) || SplitsSurrogatePair(text, end))
         return false;
@@ -158,7 +57,7 @@ Qt::CaseSensitivity CaseOf(TextFinder::Options options)
     return options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
 }
 
-qsizetype SearchIn(const Haystack &text, QStringView what, qsizetype from, TextFinder::Options options,
+qsizetype SearchIn(const SearchText &text, QStringView what, qsizetype from, TextFinder::Options options,
                    TextFinder::Direction direction)
 {
     const qsizetype len = what.size();
@@ -173,7 +72,7 @@ qsizetype SearchIn(const Haystack &text, QStringView what, qsizetype from, TextF
                      [&](qsizetype at) { return IsAcceptable(text, at, at + len, options); });
 }
 
-bool MatchesAt(const Haystack &text, QStringView what, qsizetype pos, TextFinder::Options options)
+bool MatchesAt(const SearchText &text, QStringView what, qsizetype pos, TextFinder::Options options)
 {
     if (pos < 0 || pos + what.size() > text.size())
         return false;
@@ -182,7 +81,7 @@ bool MatchesAt(const Haystack &text, QStringView what, qsizetype pos, TextFinder
 }
 
 // Every match from the start, none overlapping the one before.
-QList<qsizetype> FindAll(const Haystack &text, QStringView what, TextFinder::Options options)
+QList<qsizetype> FindAll(const SearchText &text, QStringView what, TextFinder::Options options)
 {
     QList<qsizetype> starts;
     for (qsizetype at = SearchIn(text, what, 0, options, TextFinder::Direction::Down); at >= 0;
@@ -259,13 +158,13 @@ QString TextFinder::ReplacementForm(const QString &with)
 qsizetype TextFinder::Search(QStringView text, QStringView what, qsizetype from,
                              Options options, Direction direction)
 {
-    return SearchIn(Haystack(text), what, from, options, direction);
+    return SearchIn(SearchText(text), what, from, options, direction);
 }
 
 qsizetype TextFinder::Search(const TextBuffer &buffer, QStringView what, qsizetype from,
                              Options options, Direction direction)
 {
-    return SearchIn(Haystack(buffer), what, from, options, direction);
+    return SearchIn(SearchText(buffer), what, from, options, direction);
 }
 
 bool TextFinder::IsEditable() const
@@ -302,7 +201,7 @@ bool TextFinder::FindText(const QString &what, Options options, Direction direct
     const qsizetype from = down ? m_edit->selectionEnd() : m_edit->selectionStart();
     if (!Continues(run, direction))
         Begin(run, direction, from);
-    const Haystack text(*m_edit->buffer());
+    const SearchText text(*m_edit->buffer());
     qsizetype at = SearchIn(text, form, from, options, direction);
     if (at < 0 && !run.wrapped) {
         run.wrapped = true;
@@ -329,7 +228,7 @@ bool TextFinder::SameAsSelected(const QString &what, Options options) const
     const qsizetype start = m_edit->selectionStart();
     if (form.isEmpty() || m_edit->selectionEnd() - start != form.size())
         return false;
-    return MatchesAt(Haystack(*m_edit->buffer()), form, start, options);
+    return MatchesAt(SearchText(*m_edit->buffer()), form, start, options);
 }
 
 TextFinder::ReplaceResult TextFinder::ReplaceNext(const QString &what, const QString &with,
@@ -366,7 +265,7 @@ qsizetype TextFinder::ReplaceAll(const QString &what, const QString &with, Optio
     const QString replacement = ReplacementForm(with);
     TextBuffer *buffer = m_edit->buffer();
     // Matches are decided on the text as it was: a replacement is not searched again.
-    const QList<qsizetype> starts = FindAll(Haystack(*buffer), form, options);
+    const QList<qsizetype> starts = FindAll(SearchText(*buffer), form, options);
     if (starts.isEmpty())
         return 0;
     const qsizetype len = form.size();
