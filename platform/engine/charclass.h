@@ -46,18 +46,19 @@ public:
     static bool isBlank(char16_t unit) { return unit == u' ' || unit == u'\t' || unit == 0x3000; }
 
     // --- rows ---
+    // Bits 0x01 and 0x40 are left free, for a user's own flags beside these in one table.
     enum BreakFlag : quint8 {
-        kBlank = 0x01,          // hangs past a row's end; a row may break after a run of them
-        kCjk = 0x02,            // a row may break before or after it
-        kNoBreakBefore = 0x04,  // closing punctuation, small kana, prolonged sound mark: goes
+        kBlank = 0x02,          // hangs past a row's end; a row may break after a run of them
+        kCjk = 0x04,            // a row may break before or after it
+        kNoBreakBefore = 0x08,  // closing punctuation, small kana, prolonged sound mark: goes
                                 // with the character before
-        kNoBreakAfter = 0x08,   // opening punctuation: goes with the character after
-        kGlue = 0x10,           // never parted from the character before, not even in a word
+        kNoBreakAfter = 0x10,   // opening punctuation: goes with the character after
+        kGlue = 0x20,           // never parted from the character before, not even in a word
                                 // broken anywhere (QTextLayout keeps it in that cluster)
-        kJoin = 0x20,           // quotation mark of either side, no-break space: goes with
+        kJoin = 0x80,           // quotation mark of either side, no-break space: goes with
                                 // both neighbours
     };
-    static constexpr quint8 kBreakFlags = 0x3F;  // the bits the flags above take
+    static constexpr quint8 kBreakFlags = kBlank | kCjk | kNoBreakBefore | kNoBreakAfter | kGlue | kJoin;
     static quint8 breakFlags(char16_t unit);
     // Whether a row may end between a character with flags a and one with flags b. After
     // blanks a row may always break, whatever comes next (QTextLayout does the same).

@@ -23,8 +23,8 @@ namespace {
 enum CharFlag : quint8 {
     kSpace = CharClass::kBlank,
     kGlue = CharClass::kGlue,
-    kSimple = 0x40,  // measured with cached advances (TextStyle::isSimple)
-    kCell = 0x80,    // painted on its own at its cell: an escape (a box) or a private-use
+    kSimple = 0x01,  // measured with cached advances (TextStyle::isSimple)
+    kCell = 0x40,    // painted on its own at its cell: an escape (a box) or a private-use
                      // character (a drawn run would give it no width)
 };
 static_assert(((kSimple | kCell) & CharClass::kBreakFlags) == 0, "painting flags clash with break classes");
