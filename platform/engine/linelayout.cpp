@@ -1,5 +1,6 @@
 #include "platform/engine/linelayout.h"
 
+#include "platform/engine/charclass.h"
 #include "platform/engine/textstyle.h"
 
 #include <QFontMetricsF>
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 #include <limits>
 #include <vector>
 
@@ -18,28 +18,18 @@ namespace {
 
 // --- what each character does to breaking and painting ---------------------------------
 
+// A character's row-break classes (CharClass) and, in the bits they leave free, what it does
+// to measuring and painting.
 enum CharFlag : quint8 {
-    kSimple = 0x01,         // measured with cached advances (TextStyle::isSimple)
-    kSpace = 0x02,          // blank: hangs past a row's end; a row may break after a run of them
-    kCjk = 0x04,            // a row may break before or after it
-    kNoBreakBefore = 0x08,  // closing punctuation, small kana, prolonged sound mark: goes with
-                            // the character before
-    kNoBreakAfter = 0x10,   // opening punctuation: goes with the character after
-    kGlue = 0x20,           // never parted from the character before, not even in a word
-                            // broken anywhere (QTextLayout keeps it in that character's cluster)
-    kCell = 0x40,           // painted on its own at its cell: an escape (a box) or a
-                            // private-use character (a drawn run would give it no width)
-    kJoin = 0x80,           // quotation mark of either side, no-break space: goes with both
-                            // neighbours
+    kSpace = CharClass::kBlank,
+    kGlue = CharClass::kGlue,
+    kSimple = 0x01,  // measured with cached advances (TextStyle::isSimple)
+    kCell = 0x40,    // painted on its own at its cell: an escape (a box) or a private-use
+                     // character (a drawn run would give it no width)
 };
+static_assert(((kSimple | kCell) & CharClass::kBreakFlags) == 0, "painting flags clash with break classes");
 
 using FlagTable = std::array<quint8, 0x10000>;
-
-void markAll(FlagTable &table, std::initializer_list<char16_t> chars, quint8 flags)
-{
-    for (const char16_t c : chars)
-        table[c] |= flags;
-}
 
 void markRange(FlagTable &table, char16_t first, char16_t last, quint8 flags)
 {
@@ -47,51 +37,11 @@ void markRange(FlagTable &table, char16_t first, char16_t last, quint8 flags)
         table[c] |= flags;
 }
 
-// The classes follow the usual line-breaking classes closely enough that a line of these
-// characters breaks where QTextLayout would break it, save for breaks after hyphens, slashes
-// and marks inside a word, which rows here do not take, and tabs in a run, which all hang
-// here where QTextLayout may put the last of them on the next row.
-void markBreakClasses(FlagTable &t)
-{
-    markAll(t, {u' ', u'\t', 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2008,
-                0x2009, 0x200A, 0x205F, 0x3000}, kSpace);
-    markRange(t, 0x2E80, 0x9FFF, kCjk);
-    markRange(t, 0xAC00, 0xD7A3, kCjk);
-    markRange(t, 0xF900, 0xFAFF, kCjk);
-    markRange(t, 0xFE30, 0xFE4F, kCjk);
-    markRange(t, 0xFF01, 0xFFEF, kCjk);
-    markAll(t, {0x2026, 0x2025}, kCjk);  // … and ‥ may end a row before anything
-
-    markAll(t, {u')', u']', u'}', u',', u'.', u':', u';', u'!', u'?', 0x2010, 0x2013, 0x203C,
-                0x2047, 0x2048, 0x2049, 0x2025, 0x2026,
-                0x3001, 0x3002, 0x3005, 0x3009, 0x300B, 0x300D, 0x300F, 0x3011, 0x3015, 0x3017,
-                0x3019, 0x301B, 0x301C, 0x301E, 0x301F, 0x303B,
-                0x3041, 0x3043, 0x3045, 0x3047, 0x3049, 0x3063, 0x3083, 0x3085, 0x3087, 0x308E,
-                0x3095, 0x3096, 0x309B, 0x309C, 0x309D, 0x309E, 0x30A0,
-                0x30A1, 0x30A3, 0x30A5, 0x30A7, 0x30A9, 0x30C3, 0x30E3, 0x30E5, 0x30E7, 0x30EE,
-                0x30F5, 0x30F6, 0x30FB, 0x30FC, 0x30FD, 0x30FE,
-                0xFF01, 0xFF09, 0xFF0C, 0xFF0E, 0xFF1A, 0xFF1B, 0xFF1F, 0xFF3D, 0xFF5D, 0xFF60,
-                0xFF61, 0xFF63, 0xFF64, 0xFF65, 0xFF70, 0xFF9E, 0xFF9F},
-            kNoBreakBefore);
-    markRange(t, 0x31F0, 0x31FF, kNoBreakBefore);  // small katakana extension
-    markRange(t, 0xFF67, 0xFF6F, kNoBreakBefore);  // small half-width katakana
-    markAll(t, {u'(', u'[', u'{', 0x3008, 0x300A, 0x300C, 0x300E, 0x3010, 0x3014, 0x3016,
-                0x3018, 0x301A, 0x301D, 0xFF08, 0xFF3B, 0xFF5B, 0xFF5F, 0xFF62},
-            kNoBreakAfter);
-    markAll(t, {u'"', u'\'', 0x00AB, 0x00BB, 0x2018, 0x2019, 0x201C, 0x201D, 0x00A0, 0x2007,
-                0x2011, 0x202F},
-            kJoin);
-    markAll(t, {0xFF9E, 0xFF9F}, kGlue);
-}
-
 FlagTable buildFlags()
 {
     FlagTable table{};
-    for (char32_t c = 0; c < 0x10000; ++c) {
-        if (TextStyle::isSimple(char16_t(c)))
-            table[c] = kSimple;
-    }
-    markBreakClasses(table);
+    for (char32_t c = 0; c < 0x10000; ++c)
+        table[c] = CharClass::breakFlags(char16_t(c)) | (TextStyle::isSimple(char16_t(c)) ? kSimple : 0);
     markRange(table, 0xE000, 0xE757, kCell);
     markRange(table, 0xEF80, 0xEFFF, kCell);
     markRange(table, 0xF8F0, 0xF8F3, kCell);
@@ -107,19 +57,6 @@ const quint8 *charFlags()
 inline bool isEscape(char16_t c)
 {
     return c >= 0xEF80 && c <= 0xEFFF;
-}
-
-// Whether a row may end between a character with flags a and one with flags b.
-// After blanks a row may always break, whatever comes next (QTextLayout does the same).
-inline bool breakBetween(quint8 a, quint8 b)
-{
-    if (b & kSpace)
-        return false;
-    if (a & kSpace)
-        return true;
-    if ((b & (kNoBreakBefore | kGlue | kJoin)) || (a & (kNoBreakAfter | kJoin)))
-        return false;
-    return (a | b) & kCjk;
 }
 
 inline qreal tabAdvance(qreal x, qreal tabWidth)
@@ -167,7 +104,7 @@ bool breakSimple(const TextStyle &style, const char16_t *s, int n, qreal width, 
         const quint8 f = flags[c];
         if (Q_UNLIKELY(!(f & kSimple)))
             return false;
-        if (i > start && breakBetween(prev, f))
+        if (i > start && CharClass::breakBetween(prev, f))
             lastBreak = i;
         const qreal a = c == u'\t' ? tabAdvance(x, tab) : style.advance(c);
         if (x + a > width && i > start && !(f & kSpace)) {

@@ -2,9 +2,9 @@
 // One line of text laid out at a width: where its rows start, where each offset stands, which
 // offset a point hits, and painting a row. Lines of simple characters (TextStyle::isSimple)
 // are measured with cached advances; others go through QTextLayout. Both break rows the
-// same way: after a run of spaces or tabs, between two CJK characters or next to one, and
-// anywhere in a word longer than the width; a row holds at least one character, and spaces at
-// its end may hang past the width.
+// same way, where CharClass lets a row break (after blanks, at CJK characters, with the
+// rules of Japanese line breaking), and anywhere in a word longer than the width; a row holds
+// at least one character, and blanks at its end may hang past the width.
 //
 // Offsets count code units from the start of the line (0..length). An offset at a row
 // boundary belongs to the later row, except the line's end, which belongs to its last row.

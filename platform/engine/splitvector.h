@@ -80,6 +80,12 @@ public:
         return nullptr;
     }
 
+    // How many elements from pos on lie contiguous in memory: up to the gap, or to the end.
+    qsizetype contiguousFrom(qsizetype pos) const {
+        Q_ASSERT(pos >= 0 && pos <= length());
+        return pos < m_part1 ? m_part1 - pos : length() - pos;
+    }
+
     // Adds delta to the elements [from, to); for the lazily moved starts of Partitioning.
     void rangeAdd(qsizetype from, qsizetype to, T delta) {
         Q_ASSERT(from >= 0 && from <= to && to <= length());

@@ -378,6 +378,15 @@ QStringView TextBuffer::lineView(qsizetype line, QString &scratch) const
     return scratch;
 }
 
+QStringView TextBuffer::chunkAt(qsizetype pos) const
+{
+    Q_ASSERT(pos >= 0 && pos <= length());
+    const qsizetype count = d->text.contiguousFrom(pos);
+    if (count == 0)
+        return {};
+    return QStringView(d->text.contiguous(pos, count), count);
+}
+
 QString TextBuffer::lineText(qsizetype line) const { return text(lineStart(line), lineEnd(line)); }
 
 TextBuffer::Break TextBuffer::breakAfter(qsizetype line) const

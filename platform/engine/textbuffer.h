@@ -61,6 +61,10 @@ public:
     // there, else into scratch, which it fills; it stays valid until the next edit.
     QStringView lineView(qsizetype line, QString &scratch) const;
     QString lineText(qsizetype line) const;
+    // The text from pos on as far as it lies in one piece in the storage (an edit leaves it
+    // in two): a read that copies nothing, for a search that walks the text piece by piece.
+    // Empty at length(); valid until the next edit.
+    QStringView chunkAt(qsizetype pos) const;
     // The kind of the break that ends a line; Typed for the last line.
     Break breakAfter(qsizetype line) const;
     // The byte form a character was read from, 0 for its default form.

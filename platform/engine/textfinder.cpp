@@ -1,5 +1,8 @@
 #include "platform/engine/textfinder.h"
 
+#include "platform/engine/charclass.h"
+#include "platform/engine/searchtext.h"
+#include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 
 #include <QApplication>
@@ -9,72 +12,80 @@
 
 namespace {
 
-bool IsWordChar(char32_t cp)
-{
-    if (cp < 0x80)
-        return (cp >= '0' && cp <= '9') || (cp >= 'A' && cp <= 'Z') || (cp >= 'a' && cp <= 'z')
-               || cp == '_';
-    // Marks too, so that a combining sound mark stays with its kana.
-    return QChar::isLetterOrNumber(cp) || QChar::isMark(cp);
-}
-
 // The code point that ends just before pos (0 at the start of the text).
-char32_t CodePointBefore(QStringView text, qsizetype pos)
+char32_t CodePointBefore(const SearchText &text, qsizetype pos)
 {
     if (pos <= 0)
         return 0;
-    const QChar last = text[pos - 1];
-    if (last.isLowSurrogate() && pos >= 2 && text[pos - 2].isHighSurrogate())
-        return QChar::surrogateToUcs4(text[pos - 2], last);
+    const QChar last = text.at(pos - 1);
+    if (last.isLowSurrogate() && pos >= 2 && text.at(pos - 2).isHighSurrogate())
+        return QChar::surrogateToUcs4(text.at(pos - 2), last);
     return last.unicode();
 }
 
 // The code point that starts at pos (0 at the end of the text).
-char32_t CodePointAt(QStringView text, qsizetype pos)
+char32_t CodePointAt(const SearchText &text, qsizetype pos)
 {
     if (pos >= text.size())
         return 0;
-    const QChar first = text[pos];
-    if (first.isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate())
-        return QChar::surrogateToUcs4(first, text[pos + 1]);
+    const QChar first = text.at(pos);
+    if (first.isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(first, text.at(pos + 1));
     return first.unicode();
 }
 
-bool SplitsSurrogatePair(QStringView text, qsizetype pos)
+bool SplitsSurrogatePair(const SearchText &text, qsizetype pos)
 {
-    return pos > 0 && pos < text.size() && text[pos - 1].isHighSurrogate()
-           && text[pos].isLowSurrogate();
+    return pos > 0 && pos < text.size() && text.at(pos - 1).isHighSurrogate() && text.at(pos).isLowSurrogate();
 }
 
-bool IsWordBoundary(QStringView text, qsizetype pos)
+bool IsWordBoundary(const SearchText &text, qsizetype pos)
 {
-    return !(IsWordChar(CodePointBefore(text, pos)) && IsWordChar(CodePointAt(text, pos)));
+    return !(CharClass::isWordChar(CodePointBefore(text, pos)) && CharClass::isWordChar(CodePointAt(text, pos)));
 }
 
 // Whether an occurrence of the search text at [start, end) counts as a match.
-bool IsAcceptable(QStringView text, qsizetype start, qsizetype end, TextFinder::Options options)
+bool IsAcceptable(const SearchText &text, qsizetype start, qsizetype end, TextFinder::Options options)
 {
     if (SplitsSurrogatePair(text, start) || SplitsSurrogatePair(text, end))
         return false;
     return !options.wholeWord || (IsWordBoundary(text, start) && IsWordBoundary(text, end));
 }
 
-bool MatchesAt(QStringView text, QStringView what, qsizetype pos, TextFinder::Options options)
+Qt::CaseSensitivity CaseOf(TextFinder::Options options)
+{
+    return options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+}
+
+qsizetype SearchIn(const SearchText &text, QStringView what, qsizetype from, TextFinder::Options options,
+                   TextFinder::Direction direction)
+{
+    const qsizetype len = what.size();
+    if (len == 0 || len > text.size())
+        return -1;
+    const bool down = direction == TextFinder::Direction::Down;
+    // Down: starts at from or later; up: matches ending at from or earlier.
+    const qsizetype limit = down ? std::max<qsizetype>(from, 0) : std::min(from, text.size()) - len;
+    if (limit < 0)
+        return -1;
+    return text.find(what, CaseOf(options), limit, down,
+                     [&](qsizetype at) { return IsAcceptable(text, at, at + len, options); });
+}
+
+bool MatchesAt(const SearchText &text, QStringView what, qsizetype pos, TextFinder::Options options)
 {
     if (pos < 0 || pos + what.size() > text.size())
         return false;
-    const Qt::CaseSensitivity cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    return text.mid(pos, what.size()).compare(what, cs) == 0
+    return QStringView(text.copy(pos, pos + what.size())).compare(what, CaseOf(options)) == 0
            && IsAcceptable(text, pos, pos + what.size(), options);
 }
 
 // Every match from the start, none overlapping the one before.
-QList<qsizetype> FindAll(QStringView text, QStringView what, TextFinder::Options options)
+QList<qsizetype> FindAll(const SearchText &text, QStringView what, TextFinder::Options options)
 {
     QList<qsizetype> starts;
-    for (qsizetype at = TextFinder::Search(text, what, 0, options, TextFinder::Direction::Down);
-         at >= 0;
-         at = TextFinder::Search(text, what, at + what.size(), options, TextFinder::Direction::Down))
+    for (qsizetype at = SearchIn(text, what, 0, options, TextFinder::Direction::Down); at >= 0;
+         at = SearchIn(text, what, at + what.size(), options, TextFinder::Direction::Down))
         starts.append(at);
     return starts;
 }
@@ -89,18 +100,16 @@ struct MatchGroup {
 // one edit per match, at a fraction of the cost for dense matches. A group also ends at each
 // mark (caret, anchor; marks ascending), so that a mark moves as it would with one edit per
 // match.
-QList<MatchGroup> GroupMatches(QStringView text, const QList<CodePage::Variant> &variants,
-                               const QList<qsizetype> &starts, qsizetype len,
+QList<MatchGroup> GroupMatches(const TextBuffer &text, const QList<qsizetype> &starts, qsizetype len,
                                const QList<qsizetype> &marks)
 {
     QList<MatchGroup> groups;
+    const QList<CodePage::Variant> variants = text.variants();
     auto variant = variants.cbegin();
     for (qsizetype i = 0; i < starts.size(); ++i) {
         // The group may run up to the next line break, variant or mark after this match.
         const qsizetype matchEnd = starts[i] + len;
-        qsizetype limit = text.indexOf(u'\n', matchEnd);
-        if (limit < 0)
-            limit = text.size();
+        qsizetype limit = text.lineEnd(text.lineOf(matchEnd));
         while (variant != variants.cend() && variant->pos < matchEnd)
             ++variant;
         if (variant != variants.cend())
@@ -149,31 +158,13 @@ QString TextFinder::ReplacementForm(const QString &with)
 qsizetype TextFinder::Search(QStringView text, QStringView what, qsizetype from,
                              Options options, Direction direction)
 {
-    const qsizetype len = what.size();
-    if (len == 0 || len > text.size())
-        return -1;
-    const Qt::CaseSensitivity cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    if (direction == Direction::Down) {
-        for (qsizetype at = text.indexOf(what, qMax<qsizetype>(from, 0), cs); at >= 0;
-             at = text.indexOf(what, at + 1, cs)) {
-            if (IsAcceptable(text, at, at + len, options))
-                return at;
-        }
-        return -1;
-    }
-    // lastIndexOf takes a negative start as counted from the end: stop before that.
-    const qsizetype last = qMin(from, text.size()) - len;
-    for (qsizetype at = last < 0 ? -1 : text.lastIndexOf(what, last, cs); at >= 0;
-         at = at == 0 ? -1 : text.lastIndexOf(what, at - 1, cs)) {
-        if (IsAcceptable(text, at, at + len, options))
-            return at;
-    }
-    return -1;
+    return SearchIn(SearchText(text), what, from, options, direction);
 }
 
-QString TextFinder::DocumentText() const
+qsizetype TextFinder::Search(const TextBuffer &buffer, QStringView what, qsizetype from,
+                             Options options, Direction direction)
 {
-    return m_edit->buffer()->text();
+    return SearchIn(SearchText(buffer), what, from, options, direction);
 }
 
 bool TextFinder::IsEditable() const
@@ -210,12 +201,12 @@ bool TextFinder::FindText(const QString &what, Options options, Direction direct
     const qsizetype from = down ? m_edit->selectionEnd() : m_edit->selectionStart();
     if (!Continues(run, direction))
         Begin(run, direction, from);
-    const QString text = DocumentText();
-    qsizetype at = Search(text, form, from, options, direction);
+    const SearchText text(*m_edit->buffer());
+    qsizetype at = SearchIn(text, form, from, options, direction);
     if (at < 0 && !run.wrapped) {
         run.wrapped = true;
         run.origin = text.size() - run.origin;
-        at = Search(text, form, down ? 0 : text.size(), options, direction);
+        at = SearchIn(text, form, down ? 0 : text.size(), options, direction);
     }
     // After wrapping, a match at or past where the run began was found before.
     const qsizetype origin = text.size() - run.origin;
@@ -237,7 +228,7 @@ bool TextFinder::SameAsSelected(const QString &what, Options options) const
     const qsizetype start = m_edit->selectionStart();
     if (form.isEmpty() || m_edit->selectionEnd() - start != form.size())
         return false;
-    return MatchesAt(DocumentText(), form, start, options);
+    return MatchesAt(SearchText(*m_edit->buffer()), form, start, options);
 }
 
 TextFinder::ReplaceResult TextFinder::ReplaceNext(const QString &what, const QString &with,
@@ -272,28 +263,27 @@ qsizetype TextFinder::ReplaceAll(const QString &what, const QString &with, Optio
     if (form.isEmpty())
         return 0;
     const QString replacement = ReplacementForm(with);
-    const QString text = DocumentText();
+    TextBuffer *buffer = m_edit->buffer();
     // Matches are decided on the text as it was: a replacement is not searched again.
-    const QList<qsizetype> starts = FindAll(text, form, options);
+    const QList<qsizetype> starts = FindAll(SearchText(*buffer), form, options);
     if (starts.isEmpty())
         return 0;
     const qsizetype len = form.size();
-    const qsizetype newLength = text.size() + starts.size() * (replacement.size() - len);
-    if (!IsEditable() || (newLength > text.size() && newLength > m_limit))
+    const qsizetype length = buffer->length();
+    const qsizetype newLength = length + starts.size() * (replacement.size() - len);
+    if (!IsEditable() || (newLength > length && newLength > m_limit))
         return -1;
 
     // Only matched characters change: the rest keeps its byte forms and line-break kinds. A
     // mark inside or at either end of a match ends after its replacement.
-    TextBuffer *buffer = m_edit->buffer();
-    const QList<MatchGroup> groups = GroupMatches(text, buffer->variants(), starts, len,
-                                                  MarksOfViews(m_edit));
+    const QList<MatchGroup> groups = GroupMatches(*buffer, starts, len, MarksOfViews(m_edit));
     buffer->beginGroup();
-    // Last group first: the positions before it stay as they were.
+    // Last group first: the positions before it stay as they were, the text between the
+    // matches of a group too.
     for (auto group = groups.crbegin(); group != groups.crend(); ++group) {
         QString composed = replacement;
         for (qsizetype k = group->first + 1; k <= group->last; ++k) {
-            const qsizetype gap = starts[k - 1] + len;
-            composed += QStringView(text).mid(gap, starts[k] - gap);
+            composed += buffer->text(starts[k - 1] + len, starts[k]);
             composed += replacement;
         }
         buffer->replace(starts[group->first], starts[group->last] + len, composed);

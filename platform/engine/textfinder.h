@@ -6,20 +6,21 @@
 //
 // Rules of a match:
 // - Match case off compares with Unicode case folding (also full-width letters).
-// - Whole word: the match must not continue a word on either side. Word characters are
-//   A-Z, a-z, 0-9 and '_' in ASCII, and beyond ASCII every letter, digit and combining mark
-//   (kanji, kana, the long vowel mark, full-width letters and digits, characters outside the
-//   BMP). So a run of Japanese letters counts as one word: "日本" is not a whole word in
-//   "日本語" but is in "日本、" or "日本 ".
+// - Whole word: the match must not continue a word on either side, word characters as
+//   CharClass has them (letters, digits, marks and '_', scripts not told apart): so a run of
+//   Japanese letters counts as one word, "日本" is not a whole word in "日本語" but is in
+//   "日本、" or "日本 ".
 // - A match never starts or ends inside a surrogate pair.
 // - Replacement text is new text, as pasted text is: its characters take their usual byte
 //   form and its line breaks the kind of the breaks around them.
 // - A line break in the search or replacement text (CR LF, CR or LF) stands for one line
 //   break of the text.
+// - The text is searched where the buffer keeps it, without a copy of the whole.
 #include <QString>
 #include <QStringView>
 #include <limits>
 
+class TextBuffer;
 class TextView;
 
 class TextFinder {
@@ -81,6 +82,9 @@ public:
     // Returns the start of the match or -1.
     static qsizetype Search(QStringView text, QStringView what, qsizetype from,
                             Options options, Direction direction);
+    // The same on a buffer's text, read in place.
+    static qsizetype Search(const TextBuffer &buffer, QStringView what, qsizetype from,
+                            Options options, Direction direction);
 
     // The search or replacement text with each line break (CR LF, CR or LF) turned into the
     // buffer's own, '\n'.
@@ -88,7 +92,6 @@ public:
     static QString ReplacementForm(const QString &with);
 
 private:
-    QString DocumentText() const;
     bool IsEditable() const;
     // Whether run goes on from the selection in direction; a new run from origin otherwise.
     bool Continues(const Run &run, Direction direction) const;

@@ -1,5 +1,6 @@
 #include "platform/engine/textview.h"
 
+#include "platform/engine/charclass.h"
 #include "platform/engine/linelayout.h"
 #include "platform/engine/textstyle.h"
 #include "platform/engine/textviewaccessible.h"
@@ -27,27 +28,12 @@ constexpr int kMargin = 4;
 constexpr int kSelectionBar = 8;
 constexpr int kAutoScrollMs = 50;
 
-// Kinds of characters that make up a word for word-wise moves: a run of one kind is a word,
-// so Japanese moves by runs of kanji, of hiragana and of katakana.
-enum class CharKind { Space, Break, Latin, Kanji, Hiragana, Katakana, Other };
+// A run of one kind of characters is a word for moves by word (CharClass::kindOf).
+using CharKind = CharClass::Kind;
 
 CharKind kindOf(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u == TextBuffer::kBreak)
-        return CharKind::Break;
-    if (u == u' ' || u == u'\t' || u == 0x3000)
-        return CharKind::Space;
-    if ((u >= 0x3041 && u <= 0x309F))
-        return CharKind::Hiragana;
-    if ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0xFF66 && u <= 0xFF9F))
-        return CharKind::Katakana;
-    if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) ||
-        u == 0x3005)
-        return CharKind::Kanji;
-    if (c.isLetterOrNumber() || u == u'_' || c.isMark() || c.isSurrogate())
-        return CharKind::Latin;
-    return CharKind::Other;
+    return CharClass::kindOf(c.unicode());
 }
 
 // The selection bar's pointer: the usual arrow turned to point up and to the right, its hot
@@ -472,11 +458,11 @@ qsizetype TextView::nextWord(qsizetype pos) const
     const CharKind kind = kindOf(m_buffer->at(pos));
     if (kind == CharKind::Break)
         return pos + 1;
-    if (kind != CharKind::Space) {
+    if (kind != CharKind::Blank) {
         while (pos < length && kindOf(m_buffer->at(pos)) == kind)
             ++pos;
     }
-    while (pos < length && kindOf(m_buffer->at(pos)) == CharKind::Space)
+    while (pos < length && kindOf(m_buffer->at(pos)) == CharKind::Blank)
         ++pos;
     return pos;
 }
@@ -486,7 +472,7 @@ qsizetype TextView::previousWord(qsizetype pos) const
 {
     if (pos <= 0)
         return 0;
-    while (pos > 0 && kindOf(m_buffer->at(pos - 1)) == CharKind::Space)
+    while (pos > 0 && kindOf(m_buffer->at(pos - 1)) == CharKind::Blank)
         --pos;
     if (pos == 0)
         return 0;

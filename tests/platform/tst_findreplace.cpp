@@ -165,6 +165,55 @@ private slots:
         QTEST(int(TextFinder::Search(text, what, from, o, options.contains(u'u') ? Dir::Up : Dir::Down)), "expected");
     }
 
+    // The buffer's text is searched where it lies, in two pieces either side of the point of
+    // the last edit: wherever that point is, from wherever the search starts, up and down, it
+    // finds what the search of the whole text as one string finds, matches across the point
+    // and the context of whole words and surrogate pairs around it included.
+    void searchInPlaceAcrossTheGap_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("options");
+        const QString kichi = u"\U00020BB7"_s;
+        QTest::newRow("plain") << u"abcabc abc"_s << u"abc"_s << QString();
+        QTest::newRow("one character") << u"abab"_s << u"b"_s << QString();
+        QTest::newRow("overlapping") << u"aaaaaaaa"_s << u"aaaaa"_s << QString();
+        QTest::newRow("case off") << u"xABcAbCabc"_s << u"abc"_s << QString();
+        QTest::newRow("case on") << u"xABcAbCabc"_s << u"abc"_s << u"c"_s;
+        QTest::newRow("full-width case off") << u"ＡＢＣａｂｃ"_s << u"ａｂｃ"_s << QString();
+        QTest::newRow("whole word") << u"cat concat cat_ cat"_s << u"cat"_s << u"w"_s;
+        QTest::newRow("whole word ja") << u"日本語、日本。日本"_s << u"日本"_s << u"w"_s;
+        QTest::newRow("line breaks") << u"ab\ncd\nab\ncd"_s << u"b\nc"_s << QString();
+        QTest::newRow("pairs") << u"a"_s + kichi + u"b"_s + kichi + kichi << kichi << QString();
+        QTest::newRow("low half") << kichi + kichi + u"x"_s << kichi.mid(1) << QString();
+        QTest::newRow("high half") << kichi + kichi + u"x"_s << kichi.left(1) << QString();
+        QTest::newRow("pair whole word") << u"野"_s + kichi + u" "_s + kichi << kichi << u"w"_s;
+    }
+
+    void searchInPlaceAcrossTheGap()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, what);
+        QFETCH(QString, options);
+        const TextFinder::Options o{options.contains(u'c'), options.contains(u'w')};
+        const qsizetype size = text.size();
+        for (qsizetype gap = 0; gap <= size; ++gap) {
+            TextBuffer buffer;
+            buffer.load(text, {});
+            buffer.replace(gap, gap, u"-"_s);  // an edit leaves the gap where it ended
+            buffer.replace(gap, gap + 1, QString());
+            QCOMPARE(buffer.text(), text);
+            QCOMPARE(buffer.chunkAt(0).size(), gap == 0 ? size : gap);
+            for (qsizetype from = -1; from <= size + 1; ++from) {
+                for (const Dir dir : {Dir::Down, Dir::Up}) {
+                    const qsizetype expected = TextFinder::Search(text, what, from, o, dir);
+                    QVERIFY2(TextFinder::Search(buffer, what, from, o, dir) == expected,
+                             qPrintable(u"gap %1, from %2 %3"_s.arg(gap).arg(from).arg(dir == Dir::Up ? "up" : "down")));
+                }
+            }
+        }
+    }
+
     // Down or up from the caret to the end of the text, then once from the other end up to where
     // the run began: every match once, the last one found stays selected; with nothing to find
     // the selection stays. A line break in the search text, CR LF or LF, finds one line break of

@@ -231,6 +231,19 @@ QString difference(const TextBuffer &buffer, const Model &model, const SignalLog
         }
         start = end + 1;
     }
+    // The storage read in place: at most two pieces, either side of the edit gap, that make up
+    // the text.
+    QString pieces;
+    int pieceCount = 0;
+    for (qsizetype pos = 0; pos < buffer.length() && pieceCount <= 2; ++pieceCount) {
+        const QStringView piece = buffer.chunkAt(pos);
+        if (piece.isEmpty())
+            return u"no piece at %1"_s.arg(pos);
+        pieces += piece;
+        pos += piece.size();
+    }
+    if (pieces != s.text || pieceCount > 2 || !buffer.chunkAt(buffer.length()).isEmpty())
+        return u"%1 pieces \"%2\""_s.arg(pieceCount).arg(show(pieces));
     QList<CodePage::Variant> forms;
     for (const auto &[pos, code] : s.forms)
         forms.append(CodePage::Variant{pos, code});
