@@ -4,6 +4,7 @@
 // piece of storage, as loaded, and in two, after an edit in the middle. Times are the best of
 // several runs.
 #include "benchtext.h"
+#include "besttime.h"
 
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textbytes.h"
@@ -20,22 +21,7 @@
 
 namespace {
 
-constexpr int kRuns = 5;
 constexpr int kSteps = 200;
-
-double bestMs(const std::function<void()> &run, const std::function<void()> &setUp = {})
-{
-    double best = std::numeric_limits<double>::max();
-    for (int i = 0; i < kRuns; ++i) {
-        if (setUp)
-            setUp();
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 // Finds downwards from the start, steps times or until nothing more is found; how many were.
 int stepThrough(TextView &view, const QString &what, TextFinder::Options options, int steps)

@@ -2,6 +2,7 @@
 // loaded buffer holds in memory, 10,000 characters typed at the end and at the start, and
 // line lookups. Times are the best of several runs.
 #include "benchtext.h"
+#include "besttime.h"
 
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textbytes.h"
@@ -17,23 +18,8 @@
 
 namespace {
 
-constexpr int kRuns = 5;
 constexpr int kTyped = 10000;
 constexpr int kLookups = 1000000;
-
-double bestMs(const std::function<void()> &run, const std::function<void()> &setUp = {})
-{
-    double best = std::numeric_limits<double>::max();
-    for (int i = 0; i < kRuns; ++i) {
-        if (setUp)
-            setUp();
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 // Bytes allocated, large blocks (mapped on their own) included.
 size_t heapInUse()
