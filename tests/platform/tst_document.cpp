@@ -1,7 +1,8 @@
 // The document on its own, with a host of the test's: it reads and writes its file's bytes
 // itself, holds the text limit its views keep, asks its questions and tells its failures to
 // its host only (never a message box of its own), and announces the recent file and closing
-// as signals. The template finds a document's windows.
+// as signals. A write returns what it came to and tells nothing; the save commands tell.
+// The template finds a document's windows.
 #include "platform/base/fileerror.h"
 #include "platform/framework/afxres.h"
 #include "platform/framework/documenthost.h"
@@ -10,6 +11,7 @@
 #include "platform/framework/richeditdoc.h"
 #include "platform/framework/richeditview.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QSignalSpy>
@@ -17,6 +19,9 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(FileError)
+Q_DECLARE_METATYPE(SaveOutcome::Status)
 
 namespace {
 
@@ -83,7 +88,7 @@ private slots:
         RichEditDoc doc;
         QVERIFY(doc.OnOpenDocument(in));
         QVERIFY(!doc.IsModified());
-        QVERIFY(doc.OnSaveDocument(out));
+        QVERIFY(doc.OnSaveDocument(out).IsSaved());
         QCOMPARE(readFile(out), bytes);
     }
 
@@ -161,9 +166,83 @@ private slots:
             doc.SetHost(&host);
         doc.AddView(&view);
         view.ReplaceSel(text);
-        QCOMPARE(doc.DoSave(path), written != "<none>");
+        QCOMPARE(doc.DoSave(path).IsSaved(), written != "<none>");
         QCOMPARE(host.asked.size(), std::max(questions, 0));
         QCOMPARE(readFile(path), written);
+    }
+
+    // A write returns what it came to, with the file and the cause of a failure; the document
+    // tells nothing of it, whoever asked for the save does.
+    void writeComesBackAsAValue_data()
+    {
+        QTest::addColumn<QString>("name");  // under the test's folder; empty: Save As
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("answer");  // to the question about unencodable text
+        QTest::addColumn<SaveOutcome::Status>("status");
+        QTest::addColumn<FileError>("cause");
+        using S = SaveOutcome::Status;
+        QTest::newRow("saved") << u"saved.txt"_s << u"a"_s << 0 << S::Saved << FileError::None;
+        QTest::newRow("folder missing") << u"none/a.txt"_s << u"a"_s << 0 << S::Failed << FileError::BadPath;
+        QTest::newRow("a folder") << u"."_s << u"a"_s << 0 << S::Failed << FileError::AccessDenied;
+        QTest::newRow("question declined") << u"declined.txt"_s << u"é"_s << int(MsgBox::IDNO) << S::Cancelled
+                                           << FileError::None;
+        QTest::newRow("no Save As name") << QString() << u"a"_s << 0 << S::Cancelled << FileError::None;
+    }
+    void writeComesBackAsAValue()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(int, answer);
+        QFETCH(SaveOutcome::Status, status);
+        QFETCH(FileError, cause);
+        const QString path = name.isEmpty() ? QString() : QDir::cleanPath(m_dir.filePath(name));
+        TestHost host;
+        host.answers = {answer};
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        view.ReplaceSel(text);
+        const SaveOutcome outcome = doc.DoSave(path);
+        QCOMPARE(outcome.status(), status);
+        QCOMPARE(outcome.cause(), cause);
+        QCOMPARE(doc.IsModified(), status != SaveOutcome::Status::Saved);
+        QVERIFY(host.told.isEmpty());
+        const QString message = SaveFailureMessage(outcome);
+        QCOMPARE(message, status == SaveOutcome::Status::Failed ? FileErrorMessage(cause, path) : QString());
+    }
+
+    // The save commands and the save before closing tell the host the failure's message once;
+    // a cancelled save tells nothing.
+    void saveCommandsTellFailures_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("saveName");  // under the test's folder; empty: cancelled
+        QTest::addColumn<bool>("told");
+        QTest::addColumn<int>("closes");
+        QTest::newRow("Save As, folder missing") << int(ID_FILE_SAVE_AS) << u"none/b.txt"_s << true << 0;
+        QTest::newRow("Save As, cancelled") << int(ID_FILE_SAVE_AS) << QString() << false << 0;
+        QTest::newRow("Save, untitled, folder missing") << int(ID_FILE_SAVE) << u"none/c.txt"_s << true << 0;
+        QTest::newRow("close, saved") << int(ID_FILE_CLOSE) << u"closed.txt"_s << false << 1;
+        QTest::newRow("close, save failed") << int(ID_FILE_CLOSE) << u"none/d.txt"_s << true << 0;
+    }
+    void saveCommandsTellFailures()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, saveName);
+        QFETCH(bool, told);
+        QFETCH(int, closes);
+        TestHost host;
+        host.answers = {MsgBox::IDYES};  // to "save the changes?" before closing
+        host.saveName = saveName.isEmpty() ? QString() : m_dir.filePath(saveName);
+        RichEditDoc doc;
+        doc.SetHost(&host);
+        doc.SetTitle(u"無題1"_s);
+        doc.SetModifiedFlag(true);
+        QSignalSpy closing(&doc, &RichEditDoc::closeRequested);
+        QVERIFY(doc.OnCmdMsg(command, nullptr));
+        QCOMPARE(host.told, told ? QStringList{FileErrorMessage(FileError::BadPath, host.saveName)} : QStringList());
+        QCOMPARE(closing.size(), closes);
     }
 
     // Close asks the host about a modified document, then asks its windows to close.
