@@ -1,6 +1,6 @@
 #pragma once
 // What a document asks of the program it lives in: the questions the user answers, the failures
-// the user is told of, the name a Save As takes. The
+// the user is told of, the name a Save As takes, the wait shown while a command works. The
 // document words its questions and acts on the answers; a save returns its outcome, and the
 // command that saved tells it through the host. The template gives each document its host; a
 // document without one asks nobody (every question is cancelled, nothing is told).
@@ -34,4 +34,9 @@ public:
     // The owner of work a document starts that may outlast the document (a mail hand-off):
     // it ends with the host at the latest.
     virtual QObject *WorkOwner() = 0;
+    // A command that makes the user wait shows it from BeginWait to EndWait; the wait ends
+    // before anything is told, so that a box shows the ordinary pointer. Shown nowhere unless
+    // the host shows it.
+    virtual void BeginWait() {}
+    virtual void EndWait() {}
 };

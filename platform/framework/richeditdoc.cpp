@@ -6,7 +6,7 @@
 #include "platform/engine/textbytes.h"
 #include "platform/framework/richeditview.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
@@ -366,12 +366,14 @@ void RichEditDoc::OnFileClose()
 // hand-off failed goes at once.
 void RichEditDoc::OnFileSendMail()
 {
-    // The wait cursor ends before a report, so that the box shows the ordinary one.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool waiting = true;
-    const auto endWait = [&waiting] {
+    // The wait ends before a report, so that the box shows the ordinary pointer.
+    DocumentHost *host = m_pHost;
+    if (host)
+        host->BeginWait();
+    bool waiting = host != nullptr;
+    const auto endWait = [&waiting, host] {
         if (std::exchange(waiting, false))
-            QApplication::restoreOverrideCursor();
+            host->EndWait();
     };
     const auto restoreCursor = qScopeGuard(endWait);
 
@@ -408,7 +410,6 @@ void RichEditDoc::OnFileSendMail()
     // host, so it ends with the host at the latest; a failure is told over the document's
     // window, or the host's own once the document has gone.
     const QPointer<RichEditDoc> self(this);
-    DocumentHost *host = m_pHost;
     QObject *owner = host ? host->WorkOwner() : QCoreApplication::instance();
     endWait();
     Mail::SendAttachment(tool, file, std::move(copyFolder), owner, [self, host](Mail::Result result) {

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QMdiArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -32,15 +33,23 @@ public:
     QList<int> answers;
     QStringList asked;
     QStringList told;
+    QStringList events;  // "ask", "tell", "begin wait", "end wait" in their order
     QString saveName;
     QObject owner;
 
     int Ask(const RichEditDoc *, const QString &question, MsgBox::Buttons) override
     {
         asked.append(question);
+        events.append(u"ask"_s);
         return answers.isEmpty() ? int(MsgBox::IDCANCEL) : answers.takeFirst();
     }
-    void Tell(const RichEditDoc *, const QString &message) override { told.append(message); }
+    void Tell(const RichEditDoc *, const QString &message) override
+    {
+        told.append(message);
+        events.append(u"tell"_s);
+    }
+    void BeginWait() override { events.append(u"begin wait"_s); }
+    void EndWait() override { events.append(u"end wait"_s); }
     QString AskSaveName(const RichEditDoc *, const QString &) override { return saveName; }
     QObject *WorkOwner() override { return &owner; }
 };
@@ -243,6 +252,21 @@ private slots:
         QVERIFY(doc.OnCmdMsg(command, nullptr));
         QCOMPARE(host.told, told ? QStringList{FileErrorMessage(FileError::BadPath, host.saveName)} : QStringList());
         QCOMPARE(closing.size(), closes);
+    }
+
+    // Send shows its wait through the host, and ends it before telling of a failure (here,
+    // that there is no mail program).
+    void sendWaitsThroughTheHost()
+    {
+        const QByteArray path = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", m_dir.filePath(u"no-programs"_s).toLocal8Bit());  // no mail program
+        TestHost host;
+        RichEditDoc doc;
+        doc.SetHost(&host);
+        doc.OnFileSendMail();
+        QCOMPARE(host.events, (QStringList{u"begin wait"_s, u"end wait"_s, u"tell"_s}));
+        QCOMPARE(host.told.size(), 1);
     }
 
     // Close asks the host about a modified document, then asks its windows to close.
