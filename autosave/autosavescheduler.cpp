@@ -84,8 +84,8 @@ void CAutoSaveScheduler::OnAutoSaveDue()
                             MsgBox::Buttons::YesNo, MsgBox::Icon::None) == MsgBox::IDYES;
     if (!self)
         return;
-    if (save && m_pView->GetDocument())
-        m_pView->GetDocument()->OnFileSave();
+    if (save)
+        SaveDocument();
     if (!self)
         return;
     if (m_nWarnLead != 0) {
@@ -93,6 +93,19 @@ void CAutoSaveScheduler::OnAutoSaveDue()
         m_pTimers->Start(CAutoSaveTimers::ID_TIMER_WARNING, int64_t(m_nSaveInterval) - m_nWarnLead);
     }
     m_pTimers->Start(CAutoSaveTimers::ID_TIMER_AUTOSAVE, m_nSaveInterval);
+}
+
+// Saves as Save does, and tells a failure as Save does: over the document's window, or the
+// main window once the document has gone during a Save As dialog.
+void CAutoSaveScheduler::SaveDocument()
+{
+    const QPointer<RichEditDoc> doc(m_pView->GetDocument());
+    if (!doc)
+        return;
+    DocumentHost *host = doc->GetHost();
+    const SaveOutcome outcome = doc->DoFileSave();
+    if (host)
+        host->TellSaveOutcome(doc.data(), outcome);
 }
 
 // The colour is read now, so a colour chosen in any view's dialog shows at the next warning.
@@ -132,8 +145,7 @@ void CAutoSaveScheduler::OnSettingsAutoSave()
         Keys::Jidou2.write(int32_t(dialog.m_nLead));
     }
     m_bAskSave = dialog.m_nSaveMode == 3 ? 1 : 0;
-    if (m_pView->GetDocument())
-        m_pView->GetDocument()->OnFileSave();
+    SaveDocument();
     if (self)
         ArmTimers();
 }

@@ -35,6 +35,8 @@ private:
     void OnWarningDue();
     void ApplyBackColor();
     void OnSettingsAutoSave();
+    // Saves the view's document, telling its host of a failure.
+    void SaveDocument();
 
     RichEditView *m_pView;
     CAutoSaveTimers *m_pTimers;

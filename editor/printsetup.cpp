@@ -3,7 +3,7 @@
 #include "editor/fontcommands.h"
 #include "editor/nyoview.h"
 #include "platform/dialogs/msgbox.h"
-#include "platform/framework/winapp.h"
+#include "platform/framework/printsettings.h"
 #include "res/resource.h"
 #include "settings/fontrecord.h"
 #include "settings/keyindex.h"
@@ -95,8 +95,8 @@ void CPrintSetup::OnFormatPrintFont()
 void CPrintSetup::OnFilePageSetup()
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (WinApp *app = WinApp::Get())
-        printer.setPrinterName(app->GetPrinter()->printerName());
+    if (PrintSettings *settings = m_pView->GetPrintSettings())
+        printer.setPrinterName(settings->Printer()->printerName());
     printer.setFullPage(true);
     const QMargins &m = m_rectPageMargin;
     printer.setPageMargins(QMarginsF(m.left(), m.top(), m.right(), m.bottom()) / 100.0, QPageLayout::Millimeter);

@@ -6,7 +6,7 @@
 #include "platform/engine/textbytes.h"
 #include "platform/framework/richeditview.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
@@ -147,6 +147,12 @@ void RichEditDoc::Tell(const QString &message) const
         m_pHost->Tell(this, message);
 }
 
+void RichEditDoc::TellSaveOutcome(const SaveOutcome &outcome) const
+{
+    if (m_pHost)
+        m_pHost->TellSaveOutcome(this, outcome);
+}
+
 bool RichEditDoc::OnNewDocument()
 {
     DeleteContents();
@@ -170,7 +176,7 @@ bool RichEditDoc::OnOpenDocument(const QString &path)
 {
     const ReadOutcome outcome = ReadFile(path);
     if (outcome.error != FileError::None) {
-        ReportSaveLoadException(path, outcome.error, false);
+        Tell(FileErrorMessage(outcome.error, path));
         return false;
     }
     if (outcome.tooLarge) {
@@ -184,29 +190,27 @@ bool RichEditDoc::OnOpenDocument(const QString &path)
     return true;
 }
 
-bool RichEditDoc::OnSaveDocument(const QString &path)
+SaveOutcome RichEditDoc::OnSaveDocument(const QString &path)
 {
-    if (!WriteTo(path))
-        return false;
-    SetModifiedFlag(false);
-    return true;
+    const SaveOutcome outcome = WriteTo(path);
+    if (outcome.IsSaved())
+        SetModifiedFlag(false);
+    return outcome;
 }
 
-bool RichEditDoc::WriteTo(const QString &path)
+SaveOutcome RichEditDoc::WriteTo(const QString &path)
 {
     QList<qsizetype> unencodable;
     QList<qsizetype> changed;
     const QByteArray bytes = TextBytes::write(m_text, &unencodable, &changed);
     if (!unencodable.isEmpty() && !ConfirmUnencodable(unencodable))
-        return false;
+        return SaveOutcome::Cancelled();
     if (!changed.isEmpty() && !ConfirmChangedOnReadBack(changed))
-        return false;
+        return SaveOutcome::Cancelled();
     const FileError error = FileIO::WriteAtomic(path, bytes);
-    if (error != FileError::None) {
-        ReportSaveLoadException(path, error, true);
-        return false;
-    }
-    return true;
+    if (error != FileError::None)
+        return SaveOutcome::Failed(path, error);
+    return SaveOutcome::Saved();
 }
 
 // Characters the code page cannot hold would turn into "?" on disk: the user decides.
@@ -278,16 +282,6 @@ QString RichEditDoc::DisplayName() const
     return m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
 }
 
-void RichEditDoc::ReportSaveLoadException(const QString &path, FileError cause, bool saving) const
-{
-    QString text;
-    if (cause == FileError::None)
-        text = saving ? FailedToSaveMessage() : FailedToOpenMessage();
-    else
-        text = FileErrorMessage(cause, path);
-    Tell(text);
-}
-
 QString RichEditDoc::ProposedFileName() const
 {
     if (!m_strPathName.isEmpty())
@@ -312,24 +306,23 @@ QString RichEditDoc::PromptForSaveName() const
     return m_pHost ? m_pHost->AskSaveName(this, proposed) : QString();
 }
 
-bool RichEditDoc::DoSave(const QString &path, bool replace)
+SaveOutcome RichEditDoc::DoSave(const QString &path, bool replace)
 {
     QString name = path;
     if (name.isEmpty()) {
         name = PromptForSaveName();
         if (name.isEmpty())
-            return false;
+            return SaveOutcome::Cancelled();
     }
     if (!replace)
         return WriteTo(name);
-    if (!OnSaveDocument(name))
-        return false;
-    if (name != m_strPathName)
+    const SaveOutcome outcome = OnSaveDocument(name);
+    if (outcome.IsSaved() && name != m_strPathName)
         SetPathName(name);
-    return true;
+    return outcome;
 }
 
-bool RichEditDoc::DoFileSave()
+SaveOutcome RichEditDoc::DoFileSave()
 {
     if (m_strPathName.isEmpty() || !FileIO::Exists(m_strPathName) || FileIO::IsReadOnly(m_strPathName))
         return DoSave(QString());
@@ -341,7 +334,11 @@ bool RichEditDoc::SaveModified()
     if (!IsModified())
         return true;
     switch (Ask(QStringLiteral("%1 への変更を保存しますか?").arg(DisplayName()), MsgBox::Buttons::YesNoCancel)) {
-    case MsgBox::IDYES: return DoFileSave();
+    case MsgBox::IDYES: {
+        const SaveOutcome outcome = DoFileSave();
+        TellSaveOutcome(outcome);
+        return outcome.IsSaved();
+    }
     case MsgBox::IDNO: return true;
     default: return false;
     }
@@ -349,12 +346,12 @@ bool RichEditDoc::SaveModified()
 
 void RichEditDoc::OnFileSave()
 {
-    DoFileSave();
+    TellSaveOutcome(DoFileSave());
 }
 
 void RichEditDoc::OnFileSaveAs()
 {
-    DoSave(QString());
+    TellSaveOutcome(DoSave(QString()));
 }
 
 void RichEditDoc::OnFileClose()
@@ -369,12 +366,14 @@ void RichEditDoc::OnFileClose()
 // hand-off failed goes at once.
 void RichEditDoc::OnFileSendMail()
 {
-    // The wait cursor ends before a report, so that the box shows the ordinary one.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool waiting = true;
-    const auto endWait = [&waiting] {
+    // The wait ends before a report, so that the box shows the ordinary pointer.
+    DocumentHost *host = m_pHost;
+    if (host)
+        host->BeginWait();
+    bool waiting = host != nullptr;
+    const auto endWait = [&waiting, host] {
         if (std::exchange(waiting, false))
-            QApplication::restoreOverrideCursor();
+            host->EndWait();
     };
     const auto restoreCursor = qScopeGuard(endWait);
 
@@ -390,7 +389,7 @@ void RichEditDoc::OnFileSendMail()
         copyFolder = Mail::NewAttachmentFolder();
         if (!copyFolder->isValid()) {
             endWait();
-            ReportSaveLoadException(QString(), FileError::None, true);
+            TellSaveOutcome(SaveOutcome::Failed(QString(), FileError::None));
             return;
         }
         // A title is no file name: it may hold a slash, or be "." or "..".
@@ -398,8 +397,12 @@ void RichEditDoc::OnFileSendMail()
         if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
             name = QStringLiteral("_") + name;
         file = copyFolder->filePath(name);
-        if (!DoSave(file, false))
+        const SaveOutcome outcome = DoSave(file, false);
+        if (!outcome.IsSaved()) {
+            endWait();
+            TellSaveOutcome(outcome);
             return;
+        }
     }
 
     // The tool runs on its own: the editor stays in use while the mail program is open, and
@@ -407,7 +410,6 @@ void RichEditDoc::OnFileSendMail()
     // host, so it ends with the host at the latest; a failure is told over the document's
     // window, or the host's own once the document has gone.
     const QPointer<RichEditDoc> self(this);
-    DocumentHost *host = m_pHost;
     QObject *owner = host ? host->WorkOwner() : QCoreApplication::instance();
     endWait();
     Mail::SendAttachment(tool, file, std::move(copyFolder), owner, [self, host](Mail::Result result) {

@@ -2,10 +2,13 @@
 // A document: its text (shared by all its views) and the most characters it may hold, the path
 // and title, the modified flag, open and save as CP932 plain text, Save As, the question before
 // closing a modified document and the messages for failed file operations. The document words
-// its questions and messages; its host (DocumentHost) shows them. Joining the recent-file list
-// and closing its windows are signals: the document knows neither the application nor frames.
+// its questions; its host (DocumentHost) shows them. Writing returns what it came to (a
+// SaveOutcome); the command that wrote tells a failure through the host. Joining the
+// recent-file list and closing its windows are signals: the document knows neither the
+// application nor frames.
 #include "platform/framework/commandtarget.h"
 #include "platform/framework/documenthost.h"
+#include "platform/framework/saveoutcome.h"
 #include "platform/base/fileerror.h"
 #include "platform/engine/textbuffer.h"
 
@@ -55,32 +58,27 @@ public:
 
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const QString &path);
-    virtual bool OnSaveDocument(const QString &path);
+    // Writes the text to path; once written the document is no longer modified.
+    virtual SaveOutcome OnSaveDocument(const QString &path);
     virtual void DeleteContents();
 
     // Save as the framework does it: path empty means Save As. On success with replace the
     // document takes the new path and is no longer modified; without replace the file is a
-    // copy and the document keeps its path, title and modified state. Returns false when
-    // cancelled or failed (the host has told the user of a failure).
-    bool DoSave(const QString &path, bool replace = true);
+    // copy and the document keeps its path, title and modified state. Nothing is told: the
+    // caller tells the user of a failure (DocumentHost::TellSaveOutcome).
+    SaveOutcome DoSave(const QString &path, bool replace = true);
     // Save to the document's own file, or Save As when it has none, is read-only or is gone.
-    bool DoFileSave();
-    // Asks whether to save a modified document; false means the close is cancelled.
+    SaveOutcome DoFileSave();
+    // Asks whether to save a modified document, saves it on Yes and tells the host of a failed
+    // save; false means the close is cancelled (at the question, at the save, or by a failure).
     virtual bool SaveModified();
 
     // The name a Save As proposes.
     QString ProposedFileName() const;
 
-    // Save: to the document's own file, or Save As when it has none, is read-only or is gone.
-    // Auto-save calls it too.
-    void OnFileSave();
-
     // Send: hands the document's file to the mail program, or a copy of the text when the
     // document has no file yet or is modified. The document stays as it is.
     void OnFileSendMail();
-
-    // Tells the host of a failed open or save with the message for its cause.
-    void ReportSaveLoadException(const QString &path, FileError cause, bool saving) const;
 
     // Replaces the Save As dialog (tests): returns the chosen path, empty for Cancel.
     using SaveAsPrompt = std::function<QString(const QString &proposed)>;
@@ -99,6 +97,8 @@ signals:
     void closed();
 
 protected:
+    // Save: to the document's own file, or Save As when it has none, is read-only or is gone.
+    void OnFileSave();
     void OnFileSaveAs();
     void OnFileClose();
 
@@ -110,13 +110,16 @@ private:
     };
     ReadOutcome ReadFile(const QString &path);
     QString PromptForSaveName() const;
-    // Writes the text to path; the modified state is left alone.
-    bool WriteTo(const QString &path);
+    // Writes the text to path after the questions about what would not read back as it is;
+    // the modified state is left alone.
+    SaveOutcome WriteTo(const QString &path);
     bool ConfirmUnencodable(const QList<qsizetype> &positions) const;
     bool ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const;
     // A question to the host; without one the answer is Cancel.
     int Ask(const QString &question, MsgBox::Buttons buttons) const;
     void Tell(const QString &message) const;
+    // A command's save outcome to the host; nothing without one.
+    void TellSaveOutcome(const SaveOutcome &outcome) const;
     // Every view shows the text from its start, as after opening a file.
     void ShowStartInViews();
     // The file-name part of the path, or the title while there is none.

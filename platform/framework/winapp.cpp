@@ -11,6 +11,7 @@
 #include "platform/framework/richeditview.h"
 #include "platform/dialogs/saveasdialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -192,6 +193,16 @@ QString WinApp::AskSaveName(const RichEditDoc *doc, const QString &proposed)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+void WinApp::BeginWait()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void WinApp::EndWait()
+{
+    QApplication::restoreOverrideCursor();
 }
 
 void WinApp::OnFilePrintSetup()

@@ -49,11 +49,14 @@ public:
     PrintSettings *GetPrintSettings() { return &m_printSettings; }
 
     // DocumentHost: boxes over the document's first view (the main window once it has gone),
-    // the Save As dialog over its window; the application owns what outlasts a document.
+    // the Save As dialog over its window, the wait cursor over the whole program; the
+    // application owns what outlasts a document.
     int Ask(const RichEditDoc *doc, const QString &question, MsgBox::Buttons buttons) override;
     void Tell(const RichEditDoc *doc, const QString &message) override;
     QString AskSaveName(const RichEditDoc *doc, const QString &proposed) override;
     QObject *WorkOwner() override { return this; }
+    void BeginWait() override;
+    void EndWait() override;
 
     // The recent-file list with `size` entries (none when 0), read from the store.
     void LoadStdProfileSettings(int size);

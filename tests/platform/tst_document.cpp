@@ -1,7 +1,8 @@
 // The document on its own, with a host of the test's: it reads and writes its file's bytes
 // itself, holds the text limit its views keep, asks its questions and tells its failures to
 // its host only (never a message box of its own), and announces the recent file and closing
-// as signals. The template finds a document's windows.
+// as signals. A write returns what it came to and tells nothing; the save commands tell.
+// The template finds a document's windows.
 #include "platform/base/fileerror.h"
 #include "platform/framework/afxres.h"
 #include "platform/framework/documenthost.h"
@@ -10,13 +11,18 @@
 #include "platform/framework/richeditdoc.h"
 #include "platform/framework/richeditview.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QMdiArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(FileError)
+Q_DECLARE_METATYPE(SaveOutcome::Status)
 
 namespace {
 
@@ -27,15 +33,23 @@ public:
     QList<int> answers;
     QStringList asked;
     QStringList told;
+    QStringList events;  // "ask", "tell", "begin wait", "end wait" in their order
     QString saveName;
     QObject owner;
 
     int Ask(const RichEditDoc *, const QString &question, MsgBox::Buttons) override
     {
         asked.append(question);
+        events.append(u"ask"_s);
         return answers.isEmpty() ? int(MsgBox::IDCANCEL) : answers.takeFirst();
     }
-    void Tell(const RichEditDoc *, const QString &message) override { told.append(message); }
+    void Tell(const RichEditDoc *, const QString &message) override
+    {
+        told.append(message);
+        events.append(u"tell"_s);
+    }
+    void BeginWait() override { events.append(u"begin wait"_s); }
+    void EndWait() override { events.append(u"end wait"_s); }
     QString AskSaveName(const RichEditDoc *, const QString &) override { return saveName; }
     QObject *WorkOwner() override { return &owner; }
 };
@@ -83,7 +97,7 @@ private slots:
         RichEditDoc doc;
         QVERIFY(doc.OnOpenDocument(in));
         QVERIFY(!doc.IsModified());
-        QVERIFY(doc.OnSaveDocument(out));
+        QVERIFY(doc.OnSaveDocument(out).IsSaved());
         QCOMPARE(readFile(out), bytes);
     }
 
@@ -161,9 +175,98 @@ private slots:
             doc.SetHost(&host);
         doc.AddView(&view);
         view.ReplaceSel(text);
-        QCOMPARE(doc.DoSave(path), written != "<none>");
+        QCOMPARE(doc.DoSave(path).IsSaved(), written != "<none>");
         QCOMPARE(host.asked.size(), std::max(questions, 0));
         QCOMPARE(readFile(path), written);
+    }
+
+    // A write returns what it came to, with the file and the cause of a failure; the document
+    // tells nothing of it, whoever asked for the save does.
+    void writeComesBackAsAValue_data()
+    {
+        QTest::addColumn<QString>("name");  // under the test's folder; empty: Save As
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("answer");  // to the question about unencodable text
+        QTest::addColumn<SaveOutcome::Status>("status");
+        QTest::addColumn<FileError>("cause");
+        using S = SaveOutcome::Status;
+        QTest::newRow("saved") << u"saved.txt"_s << u"a"_s << 0 << S::Saved << FileError::None;
+        QTest::newRow("folder missing") << u"none/a.txt"_s << u"a"_s << 0 << S::Failed << FileError::BadPath;
+        QTest::newRow("a folder") << u"."_s << u"a"_s << 0 << S::Failed << FileError::AccessDenied;
+        QTest::newRow("question declined") << u"declined.txt"_s << u"é"_s << int(MsgBox::IDNO) << S::Cancelled
+                                           << FileError::None;
+        QTest::newRow("no Save As name") << QString() << u"a"_s << 0 << S::Cancelled << FileError::None;
+    }
+    void writeComesBackAsAValue()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(int, answer);
+        QFETCH(SaveOutcome::Status, status);
+        QFETCH(FileError, cause);
+        const QString path = name.isEmpty() ? QString() : QDir::cleanPath(m_dir.filePath(name));
+        TestHost host;
+        host.answers = {answer};
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        view.ReplaceSel(text);
+        const SaveOutcome outcome = doc.DoSave(path);
+        QCOMPARE(outcome.status(), status);
+        QCOMPARE(outcome.cause(), cause);
+        QCOMPARE(doc.IsModified(), status != SaveOutcome::Status::Saved);
+        QVERIFY(host.told.isEmpty());
+        const QString message = SaveFailureMessage(outcome);
+        QCOMPARE(message, status == SaveOutcome::Status::Failed ? FileErrorMessage(cause, path) : QString());
+    }
+
+    // The save commands and the save before closing tell the host the failure's message once;
+    // a cancelled save tells nothing.
+    void saveCommandsTellFailures_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("saveName");  // under the test's folder; empty: cancelled
+        QTest::addColumn<bool>("told");
+        QTest::addColumn<int>("closes");
+        QTest::newRow("Save As, folder missing") << int(ID_FILE_SAVE_AS) << u"none/b.txt"_s << true << 0;
+        QTest::newRow("Save As, cancelled") << int(ID_FILE_SAVE_AS) << QString() << false << 0;
+        QTest::newRow("Save, untitled, folder missing") << int(ID_FILE_SAVE) << u"none/c.txt"_s << true << 0;
+        QTest::newRow("close, saved") << int(ID_FILE_CLOSE) << u"closed.txt"_s << false << 1;
+        QTest::newRow("close, save failed") << int(ID_FILE_CLOSE) << u"none/d.txt"_s << true << 0;
+    }
+    void saveCommandsTellFailures()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, saveName);
+        QFETCH(bool, told);
+        QFETCH(int, closes);
+        TestHost host;
+        host.answers = {MsgBox::IDYES};  // to "save the changes?" before closing
+        host.saveName = saveName.isEmpty() ? QString() : m_dir.filePath(saveName);
+        RichEditDoc doc;
+        doc.SetHost(&host);
+        doc.SetTitle(u"無題1"_s);
+        doc.SetModifiedFlag(true);
+        QSignalSpy closing(&doc, &RichEditDoc::closeRequested);
+        QVERIFY(doc.OnCmdMsg(command, nullptr));
+        QCOMPARE(host.told, told ? QStringList{FileErrorMessage(FileError::BadPath, host.saveName)} : QStringList());
+        QCOMPARE(closing.size(), closes);
+    }
+
+    // Send shows its wait through the host, and ends it before telling of a failure (here,
+    // that there is no mail program).
+    void sendWaitsThroughTheHost()
+    {
+        const QByteArray path = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", m_dir.filePath(u"no-programs"_s).toLocal8Bit());  // no mail program
+        TestHost host;
+        RichEditDoc doc;
+        doc.SetHost(&host);
+        doc.OnFileSendMail();
+        QCOMPARE(host.events, (QStringList{u"begin wait"_s, u"end wait"_s, u"tell"_s}));
+        QCOMPARE(host.told.size(), 1);
     }
 
     // Close asks the host about a modified document, then asks its windows to close.

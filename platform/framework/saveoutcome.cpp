@@ -1,0 +1,10 @@
+#include "platform/framework/saveoutcome.h"
+
+QString SaveFailureMessage(const SaveOutcome &outcome)
+{
+    if (outcome.status() != SaveOutcome::Status::Failed)
+        return QString();
+    if (outcome.cause() == FileError::None)
+        return FailedToSaveMessage();
+    return FileErrorMessage(outcome.cause(), outcome.path());
+}
