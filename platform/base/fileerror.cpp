@@ -68,11 +68,6 @@ QString LinkTargetMissingMessage(const QString &launcher, const QString &target)
     return QStringLiteral("%1 が指すﾌｧｲﾙ %2 が見つかりませんでした。").arg(launcher, target);
 }
 
-QString FailedToOpenMessage()
-{
-    return QStringLiteral("ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。");
-}
-
 QString FailedToSaveMessage()
 {
     return QStringLiteral("ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。");

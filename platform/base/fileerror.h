@@ -31,6 +31,5 @@ QString FileErrorMessage(FileError cause, const QString &path);
 // is what the user chose.
 QString LinkTargetMissingMessage(const QString &launcher, const QString &target);
 
-// Messages for failures without a specific cause.
-QString FailedToOpenMessage();
+// The message for a save that failed without a specific cause (opening always has one).
 QString FailedToSaveMessage();
