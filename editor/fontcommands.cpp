@@ -1,7 +1,7 @@
 #include "editor/fontcommands.h"
 
 #include "editor/fontexchange.h"
-#include "editor/nyoview.h"
+#include "platform/framework/richeditview.h"
 #include "platform/base/colorref.h"
 #include "platform/dialogs/colordialog.h"
 #include "platform/dialogs/fontdialog.h"
@@ -38,7 +38,7 @@ std::optional<CharFormat> CFontCommands::RunFontDialog(const CharFormat &start, 
 
 void CFontCommands::OnViewRedraw()
 {
-    m_pView->ApplyDisplayFont();
+    ApplyDisplayFont();
 }
 
 void CFontCommands::OnUpdateViewRedraw(CmdUI *ui)
@@ -51,7 +51,7 @@ void CFontCommands::OnFormatFont()
     const std::optional<CharFormat> chosen = RunFontDialog(m_pView->GetWholeTextFormat(), m_pView);
     if (!chosen)
         return;
-    m_pView->ApplyFormatToAll(*chosen);
+    ApplyFormatToAll(*m_pView, *chosen);
     CharFormat stored = *chosen;
     stored.cbSize = CharFormat::kSize;
     WriteFontRecord(QString::fromLatin1(Keys::kFont), stored);
@@ -71,4 +71,23 @@ void CFontCommands::OnFormatBackColor()
 void CFontCommands::OnUpdateFormatBackColor(CmdUI *ui)
 {
     ui->Enable(true);
+}
+
+// The format goes to the whole text at once; the selection is not touched by it, so it
+// stays exactly as it was.
+void CFontCommands::ApplyFormatToAll(RichEditView &view, CharFormat format)
+{
+    format.cbSize = CharFormat::kSize;
+    view.SetWholeTextFormat(format);
+}
+
+void CFontCommands::ApplyDisplayFont()
+{
+    ApplyFormatToAll(*m_pView, ReadFontRecord(QString::fromLatin1(Keys::kFont)));
+    m_pView->viewport()->update();
+}
+
+void CFontCommands::ApplyBackColor()
+{
+    m_pView->SetBackgroundColor(uint32_t(Keys::BackColor.read()));
 }

@@ -6,14 +6,20 @@
 
 #include <optional>
 
-class CNYOView;
+class RichEditView;
 class QWidget;
 
 class CFontCommands : public CommandTarget {
 public:
-    explicit CFontCommands(CNYOView *view) : m_pView(view) {}
+    explicit CFontCommands(RichEditView *view) : m_pView(view) {}
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
+
+    // The whole text of a view in a format; in the stored display font; on the stored
+    // background colour.
+    static void ApplyFormatToAll(RichEditView &view, CharFormat format);
+    void ApplyDisplayFont();
+    void ApplyBackColor();
 
     // The font dialog started from a format; the chosen format, or nothing when cancelled.
     static std::optional<CharFormat> RunFontDialog(const CharFormat &start, QWidget *parent);
@@ -25,7 +31,7 @@ private:
     void OnFormatBackColor();
     void OnUpdateFormatBackColor(CmdUI *ui);
 
-    CNYOView *m_pView;
+    RichEditView *m_pView;
 
     static const CommandMap<CFontCommands> &messageMap();
 };

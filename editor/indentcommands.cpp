@@ -2,7 +2,7 @@
 
 #include "editor/autoindent.h"
 #include "editor/indentdlg.h"
-#include "editor/nyoview.h"
+#include "platform/framework/richeditview.h"
 #include "res/resource.h"
 #include "settings/keyindex.h"
 

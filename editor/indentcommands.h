@@ -3,11 +3,11 @@
 // settings command.
 #include "platform/framework/commandtarget.h"
 
-class CNYOView;
+class RichEditView;
 
 class CIndentCommands : public CommandTarget {
 public:
-    explicit CIndentCommands(CNYOView *view) : m_pView(view) {}
+    explicit CIndentCommands(RichEditView *view) : m_pView(view) {}
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
@@ -17,7 +17,7 @@ public:
 private:
     void OnIndentSettings();
 
-    CNYOView *m_pView;
+    RichEditView *m_pView;
 
     static const CommandMap<CIndentCommands> &messageMap();
 };

@@ -1,7 +1,7 @@
 #include "editor/jumpcommands.h"
 
 #include "editor/jumpdlg.h"
-#include "editor/nyoview.h"
+#include "platform/framework/richeditview.h"
 #include "res/resource.h"
 
 const CommandMap<CJumpCommands> &CJumpCommands::messageMap()

@@ -5,11 +5,11 @@
 
 #include <QtGlobal>
 
-class CNYOView;
+class RichEditView;
 
 class CJumpCommands : public CommandTarget {
 public:
-    explicit CJumpCommands(CNYOView *view) : m_pView(view) {}
+    explicit CJumpCommands(RichEditView *view) : m_pView(view) {}
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
@@ -26,7 +26,7 @@ private:
     qsizetype CaretLineStart() const;
     void PlaceCaret(qsizetype pos);
 
-    CNYOView *m_pView;
+    RichEditView *m_pView;
     qsizetype m_nMarkPos = 0;
 
     static const CommandMap<CJumpCommands> &messageMap();

@@ -12,7 +12,6 @@
 #include "platform/framework/winapp.h"
 #include "res/resource.h"
 #include "res/resources.h"
-#include "settings/fontrecord.h"
 #include "settings/keyindex.h"
 #include "shell/helppagecommands.h"
 #include "shell/shortcutcommands.h"
@@ -75,8 +74,8 @@ int CNYOView::OnCreate()
 {
     if (RichEditView::OnCreate() == -1)
         return -1;
-    ApplyBackColor();
-    ApplyDisplayFont();
+    m_pFonts->ApplyBackColor();
+    m_pFonts->ApplyDisplayFont();
     m_bWordWrap = Keys::WordWrap.read() != 0;
     ApplyWrapMode();
     m_pAutoSave->ArmWhenOn();
@@ -107,25 +106,6 @@ void CNYOView::OnFileSendMail()
 {
     if (CNYODoc *doc = GetDocument())
         doc->OnFileSendMail();
-}
-
-// The format goes to the whole text at once; the selection is not touched by it, so it
-// stays exactly as it was.
-void CNYOView::ApplyFormatToAll(CharFormat format)
-{
-    format.cbSize = CharFormat::kSize;
-    SetWholeTextFormat(format);
-}
-
-void CNYOView::ApplyDisplayFont()
-{
-    ApplyFormatToAll(ReadFontRecord(QString::fromLatin1(Keys::kFont)));
-    viewport()->update();
-}
-
-void CNYOView::ApplyBackColor()
-{
-    SetBackgroundColor(uint32_t(Keys::BackColor.read()));
 }
 
 // The print font and margins are in place from the beginning of a run to its end.

@@ -30,11 +30,6 @@ public:
 
     CNYODoc *GetDocument() const;
 
-    // Fonts and colours of the whole text.
-    void ApplyFormatToAll(CharFormat format);
-    void ApplyDisplayFont();
-    void ApplyBackColor();
-
     // Printing: the print font and margins are in place from the beginning of a print or
     // preview run to its end, then the display font comes back.
     void OnBeginPrinting(QPrinter *printer, PrintInfo *info) override;

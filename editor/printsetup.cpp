@@ -1,7 +1,7 @@
 #include "editor/printsetup.h"
 
 #include "editor/fontcommands.h"
-#include "editor/nyoview.h"
+#include "platform/framework/richeditview.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/framework/printsettings.h"
 #include "res/resource.h"
@@ -24,7 +24,7 @@ const CommandMap<CPrintSetup> &CPrintSetup::messageMap()
     return map;
 }
 
-CPrintSetup::CPrintSetup(CNYOView *view)
+CPrintSetup::CPrintSetup(RichEditView *view)
     : m_pView(view),
       m_rectPageMargin(Keys::MarginLeft.read(), Keys::MarginTop.read(), Keys::MarginRight.read(),
                        Keys::MarginBottom.read())
@@ -64,15 +64,15 @@ void CPrintSetup::BeginRun()
                                  TwipsFromHundredthsMM(m.right()), TwipsFromHundredthsMM(m.bottom()));
     m_pView->SetMargins(m_rectPrintMargin);
     m_cfBeforePrinting = m_pView->GetWholeTextFormat();
-    m_pView->ApplyFormatToAll(printFont);
+    CFontCommands::ApplyFormatToAll(*m_pView, printFont);
 }
 
 // The stored display font goes over the format the text had before the run, so a store
 // without a display font leaves the text as it was rather than in the print font.
 void CPrintSetup::EndRun()
 {
-    m_pView->ApplyFormatToAll(m_cfBeforePrinting);
-    m_pView->ApplyFormatToAll(ReadFontRecord(QString::fromLatin1(Keys::kFont)));
+    CFontCommands::ApplyFormatToAll(*m_pView, m_cfBeforePrinting);
+    CFontCommands::ApplyFormatToAll(*m_pView, ReadFontRecord(QString::fromLatin1(Keys::kFont)));
 }
 
 // The dialog starts from the stored print font, not from the text; the text keeps its font.

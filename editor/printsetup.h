@@ -7,12 +7,12 @@
 
 #include <QMargins>
 
-class CNYOView;
+class RichEditView;
 
 class CPrintSetup : public CommandTarget {
 public:
     // The page margins start as stored.
-    explicit CPrintSetup(CNYOView *view);
+    explicit CPrintSetup(RichEditView *view);
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
@@ -27,7 +27,7 @@ private:
     void OnFormatPrintFont();
     void OnFilePageSetup();
 
-    CNYOView *m_pView;
+    RichEditView *m_pView;
     QMargins m_rectPageMargin;
     QMargins m_rectPrintMargin;  // in twips, as the last run printed
     // The format the text had as the run began, for a store that holds no display font.

@@ -1,6 +1,6 @@
 #include "editor/snippetcommands.h"
 
-#include "editor/nyoview.h"
+#include "platform/framework/richeditview.h"
 #include "pkl/pkleditdlg.h"
 #include "pkl/pklpickdlg.h"
 #include "pkl/pklregisterdlg.h"

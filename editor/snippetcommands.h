@@ -5,11 +5,11 @@
 
 #include <QString>
 
-class CNYOView;
+class RichEditView;
 
 class CSnippetCommands : public CommandTarget {
 public:
-    explicit CSnippetCommands(CNYOView *view) : m_pView(view) {}
+    explicit CSnippetCommands(RichEditView *view) : m_pView(view) {}
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
 
@@ -21,7 +21,7 @@ private:
     void OnPklEdit();
     void OnPklPick();
 
-    CNYOView *m_pView;
+    RichEditView *m_pView;
     QString m_strLastPick;
 
     static const CommandMap<CSnippetCommands> &messageMap();
