@@ -1,5 +1,7 @@
 #include "platform/base/fileio.h"
 
+#include "platform/base/filename.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,9 +25,10 @@ struct Fd {
     int release() { int f = fd; fd = -1; return f; }
 };
 
+// The bytes the system knows the file by, escapes of a name that is not UTF-8 included.
 QByteArray native(const QString &path)
 {
-    return QFile::encodeName(path);
+    return FileName::ToNative(path);
 }
 
 // Writes all bytes; an injected failure strikes only where injectable (never when old

@@ -1,10 +1,15 @@
 #include "platform/base/filename.h"
 
+#include "platform/base/codepage.h"
 #include "platform/base/fileio.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sys/stat.h>
 
 namespace FileName {
 namespace {
@@ -90,8 +95,7 @@ QString localFilePath(const QString &url)
         bytes += char(byte);
         i += 2;
     }
-    const QString path = QFile::decodeName(bytes);
-    return QFile::encodeName(path) == bytes ? QDir::cleanPath(path) : QString();
+    return QDir::cleanPath(FromNative(bytes));
 }
 
 // The local file a launcher of type Link points at; empty for any other file. Only a regular
@@ -127,17 +131,119 @@ QString launcherTarget(const QString &path)
     return isLink ? localFilePath(url) : QString();
 }
 
+// The length of the valid UTF-8 sequence at bytes[i] (1 to 4), 0 when none starts there.
+// Overlong forms, surrogates and values above U+10FFFF are not valid.
+int utf8Length(const QByteArray &bytes, qsizetype i)
+{
+    const auto at = [&bytes](qsizetype k) { return k < bytes.size() ? uchar(bytes.at(k)) : 0; };
+    const auto trail = [&at](qsizetype k) { return (at(k) & 0xC0) == 0x80; };
+    const uchar b = at(i);
+    if (b < 0x80)
+        return 1;
+    if (b >= 0xC2 && b <= 0xDF)
+        return trail(i + 1) ? 2 : 0;
+    if (b >= 0xE0 && b <= 0xEF) {
+        const uchar lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+        return at(i + 1) >= lo && at(i + 1) <= hi && trail(i + 2) ? 3 : 0;
+    }
+    if (b >= 0xF0 && b <= 0xF4) {
+        const uchar lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+        return at(i + 1) >= lo && at(i + 1) <= hi && trail(i + 2) && trail(i + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
+QChar escapeOf(char byte)
+{
+    return QChar(char16_t(0xEF00 + uchar(byte)));
+}
+
+bool isLink(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(ToNative(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// The canonical path a symbolic link leads to, read as bytes, since the target's name need not
+// be UTF-8; empty when path is no link or the link leads nowhere.
+QString linkTarget(const QString &path)
+{
+    if (!isLink(path))
+        return {};
+    char *resolved = ::realpath(ToNative(path).constData(), nullptr);
+    const QString target = resolved ? FromNative(QByteArray(resolved)) : QString();
+    ::free(resolved);
+    return target;
+}
+
+// Exists as a file system entry, whatever its name's bytes.
+bool nativeExists(const QString &path)
+{
+    struct stat st {};
+    return ::stat(ToNative(path).constData(), &st) == 0;
+}
+
 } // namespace
+
+QString FromNative(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int n = utf8Length(bytes, i);
+        const QString text = n ? QString::fromUtf8(bytes.constData() + i, n) : QString();
+        const bool asEscapes = n == 0 || (text.size() == 1 && CodePage::isEscape(text.at(0)));
+        for (int k = 0; asEscapes && k < std::max(n, 1); ++k)
+            out += escapeOf(bytes.at(i + k));
+        if (!asEscapes)
+            out += text;
+        i += std::max(n, 1);
+    }
+    return out;
+}
+
+QByteArray ToNative(const QString &name)
+{
+    QByteArray out;
+    out.reserve(name.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !CodePage::isEscape(name.at(i)))
+            continue;
+        out += QStringView(name).mid(start, i - start).toUtf8();
+        if (i < name.size())
+            out += char(name.at(i).unicode() - 0xEF00);
+        start = i + 1;
+    }
+    return out;
+}
+
+bool HasEscapes(const QString &name)
+{
+    return std::any_of(name.begin(), name.end(), CodePage::isEscape);
+}
+
+QString Display(const QString &name)
+{
+    if (!HasEscapes(name))
+        return name;
+    // Part by part, so that the folders in UTF-8 around a Shift-JIS name stay readable.
+    QStringList parts = name.split(QLatin1Char('/'));
+    for (QString &part : parts) {
+        if (HasEscapes(part))
+            part = CodePage::decode(ToNative(part));
+    }
+    return parts.join(QLatin1Char('/'));
+}
 
 QString FollowLink(const QString &path, bool *viaLauncher)
 {
     if (viaLauncher)
         *viaLauncher = false;
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
-        return target.isEmpty() ? path : target;
-    }
+    if (const QString target = linkTarget(path); !target.isEmpty())
+        return target;
+    if (isLink(path))
+        return path;  // a link that leads nowhere
     const QString target = launcherTarget(path);
     if (target.isEmpty())
         return path;
@@ -152,7 +258,7 @@ QString Resolve(const QString &name, const QString &baseDir)
         return {};
     const QDir base(baseDir.isEmpty() ? QDir::currentPath() : baseDir);
     const QString asGiven = absolute(base, name);
-    if (!name.startsWith(QLatin1Char('"')) || QFileInfo::exists(asGiven))
+    if (!name.startsWith(QLatin1Char('"')) || nativeExists(asGiven))
         return asGiven;
     const QString inner = unquoted(name);
     return inner.isEmpty() ? QString() : absolute(base, inner);

@@ -1,9 +1,25 @@
 #pragma once
 // How a file name the user gave (on the command line, from a later start, through the
 // open-document operation) becomes the path that is opened.
+#include <QByteArray>
 #include <QString>
 
 namespace FileName {
+
+// A name as the file system has it is bytes, mostly UTF-8 but not always (a name copied from
+// another system can be Shift-JIS). FromNative keeps such a name whole in a QString: what is
+// valid UTF-8 is read as text, every other byte becomes one escape U+EF00 + byte (the escapes
+// undecodable text bytes have, U+EF80..U+EFFF). The bytes of a real U+EF80..U+EFFF in a name
+// are escaped too, so that ToNative gives back exactly the bytes FromNative was given. Every
+// place that turns a name into bytes for the system goes through ToNative; Qt's own classes
+// would write an escape as its UTF-8 form and miss the file.
+QString FromNative(const QByteArray &bytes);
+QByteArray ToNative(const QString &name);
+// True when name holds escapes: Qt's file classes cannot reach it, only ToNative's bytes can.
+bool HasEscapes(const QString &name);
+// The name as the user reads it (in a title or a message): a name whose bytes are not UTF-8
+// is decoded as CP932 (its bytes that CP932 cannot read stay escapes); others as they are.
+QString Display(const QString &name);
 
 // The absolute, cleaned path of name; a relative name is taken against baseDir (the current
 // folder when empty). A double quote may be part of a name, so a name that exists as given is

@@ -1,6 +1,7 @@
 #include "platform/base/folderentry.h"
 
 #include "platform/base/fileio.h"
+#include "platform/base/filename.h"
 
 #include <QFile>
 
@@ -18,7 +19,7 @@ constexpr int kTempLetters = 6;
 
 QByteArray nativeFolder(const QString &folder)
 {
-    QByteArray path = QFile::encodeName(folder);
+    QByteArray path = FileName::ToNative(folder);
     if (!path.endsWith('/'))
         path.append('/');
     return path;
@@ -130,7 +131,7 @@ FileError Write(const QString &folder, const QByteArray &name, const QByteArray 
         return error;
     };
     // The staging file's name is plain ASCII, so FileIO can address it by a QString.
-    if (const FileError error = FileIO::WriteAtomic(QFile::decodeName(staging), bytes); error != FileError::None)
+    if (const FileError error = FileIO::WriteAtomic(FileName::FromNative(staging), bytes); error != FileError::None)
         return fail(error);
     // As FileIO does, permissions a file system cannot keep are no reason to fail.
     (void)::chmod(staging.constData(), exists ? (old.st_mode & 07777) : newFileMode());
@@ -172,7 +173,7 @@ bool IsTemporaryName(const QByteArray &name)
 bool OnlyOwnerWrites(const QString &folder)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (::stat(FileName::ToNative(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
     return st.st_uid == ::geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH));
 }

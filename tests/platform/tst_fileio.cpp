@@ -1,6 +1,7 @@
 // Reading and crash-safe writing of whole files, and the message for each cause of failure.
 #include "platform/base/fileerror.h"
 #include "platform/base/fileio.h"
+#include "platform/base/filename.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -9,6 +10,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <future>
 #include <sys/stat.h>
@@ -31,6 +34,36 @@ ino_t inodeOf(const QString &path)
 {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The content of the file whose name is these bytes, read without any QString on the way.
+QByteArray rawContent(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY);
+    QByteArray out(4096, Qt::Uninitialized);
+    const ssize_t n = fd < 0 ? -1 : ::read(fd, out.data(), size_t(out.size()));
+    if (fd >= 0)
+        ::close(fd);
+    return n < 0 ? QByteArray("<no file>") : out.left(n);
+}
+
+bool rawWrite(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool ok = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return fd >= 0 && ::close(fd) == 0 && ok;
+}
+
+// Entries of the folder counted as bytes: Qt's listing drops names that are not UTF-8.
+int rawEntries(const QByteArray &folder)
+{
+    DIR *dir = ::opendir(folder.constData());
+    int count = 0;
+    while (const dirent *entry = dir ? ::readdir(dir) : nullptr)
+        count += std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0;
+    if (dir)
+        ::closedir(dir);
+    return count;
 }
 
 qsizetype filesIn(const QTemporaryDir &dir) { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(); }
@@ -204,6 +237,46 @@ private slots:
     {
         QFETCH(int, error);
         QTEST(FileErrorMessage(FileErrorFromErrno(error), "/d/f.txt"), "message");
+    }
+
+    // A name is its bytes: one that is not UTF-8 (Shift-JIS, Latin-1, a lone byte) or that
+    // holds the UTF-8 of an escape character is read, replaced, made and written through a
+    // link under exactly those bytes, and nothing else appears beside it.
+    void namesAreTheirBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");  // the name as a title or message shows it
+        QTest::newRow("Shift-JIS") << QByteArray("\x93\xfa\x96\x7b\x8c\xea.txt") << QStringLiteral("日本語.txt");
+        QTest::newRow("Shift-JIS half-width kana") << QByteArray("\xc3\xde\xb0\xc0") << QStringLiteral("ﾃﾞｰﾀ");
+        QTest::newRow("Latin-1") << QByteArray("caf\xe9.txt") << QString::fromUtf16(u"caf\uEFE9.txt");
+        QTest::newRow("cut UTF-8") << QByteArray("a\xe6\x97") << QString::fromUtf16(u"a\u8B4C");
+        QTest::newRow("UTF-8 of an escape") << QByteArray("\xee\xbe\x80") << QString::fromUtf16(u"\uFA28\u0080");
+        QTest::newRow("UTF-8") << QByteArray("\xe6\x97\xa5\xe6\x9c\xac.txt") << QStringLiteral("日本.txt");
+    }
+    void namesAreTheirBytes()
+    {
+        QFETCH(QByteArray, name);
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+        const QString path = FileName::FromNative(folder + name);
+        QCOMPARE(FileName::ToNative(path), folder + name);
+        QVERIFY(rawWrite(folder + name, "old"));
+        QByteArray out;
+        QCOMPARE(FileIO::ReadAll(path, out, 100), FileError::None);
+        QCOMPARE(out, QByteArray("old"));
+        QVERIFY(FileIO::Exists(path) && !FileIO::IsReadOnly(path));
+        QCOMPARE(FileIO::WriteAtomic(path, "new"), FileError::None);
+        QCOMPARE(rawContent(folder + name), QByteArray("new"));
+        QVERIFY(::symlink(name.constData(), (folder + "link").constData()) == 0);
+        QCOMPARE(FileIO::WriteAtomic(dir.filePath("link"), "linked"), FileError::None);
+        QCOMPARE(rawContent(folder + name), QByteArray("linked"));
+        QCOMPARE(FileName::FollowLink(dir.filePath("link")), path);
+        QCOMPARE(FileIO::WriteAtomic(FileName::FromNative(folder + "made-" + name), "made"), FileError::None);
+        QCOMPARE(rawContent(folder + "made-" + name), QByteArray("made"));
+        QCOMPARE(rawEntries(folder), 3);
+        FileIO::Remove(path);
+        QVERIFY(!FileIO::Exists(path));
+        QTEST(FileName::Display(path).mid(dir.path().size() + 1), "shown");
     }
 };
 
