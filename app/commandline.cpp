@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "platform/base/filename.h"
+
 #include <QByteArray>
 #include <QLocale>
 #include <QString>
@@ -122,6 +124,14 @@ std::optional<int> answer(int argc, const char *const argv[])
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
     return 1;
+}
+
+QStringList arguments(int argc, const char *const argv[])
+{
+    QStringList out;
+    for (int i = 0; i < argc; ++i)
+        out.append(FileName::FromNative(QByteArray(argv[i])));
+    return out;
 }
 
 } // namespace CommandLine

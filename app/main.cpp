@@ -27,7 +27,8 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTranslator);
     DialogUnits::installFontSubstitutions();
 
-    CNYOApp app(QApplication::arguments());
+    // QApplication has taken its own options out of argv; what is left is ours, read as bytes.
+    CNYOApp app(CommandLine::arguments(argc, argv));
     if (!app.InitInstance())
         return app.ExitInstance(0);
     return app.ExitInstance(QApplication::exec());

@@ -1,5 +1,6 @@
 #include "app/mainframe.h"
 
+#include "platform/base/filename.h"
 #include "platform/framework/commandrouter.h"
 #include "platform/framework/mdichildwnd.h"
 #include "platform/framework/recentfilelist.h"
@@ -271,7 +272,7 @@ void CMainFrame::dropEvent(QDropEvent *event)
     QStringList paths;
     for (const QUrl &url : event->mimeData()->urls())
         if (url.isLocalFile())
-            paths.append(url.toLocalFile());
+            paths.append(FileName::FromDroppedUrl(url));
     if (paths.isEmpty())
         return;
     event->setDropAction(Qt::CopyAction);

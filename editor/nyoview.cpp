@@ -7,6 +7,7 @@
 #include "editor/nyodoc.h"
 #include "editor/printsetup.h"
 #include "editor/snippetcommands.h"
+#include "platform/base/filename.h"
 #include "platform/desktop/windowpos.h"
 #include "platform/framework/commandrouter.h"
 #include "platform/framework/winapp.h"
@@ -197,7 +198,7 @@ void CNYOView::dropEvent(QDropEvent *event)
     QStringList files;
     for (const QUrl &url : event->mimeData()->urls())
         if (url.isLocalFile())
-            files.append(url.toLocalFile());
+            files.append(FileName::FromDroppedUrl(url));
     if (files.isEmpty() || !WinApp::Get()) {
         RichEditView::dropEvent(event);
         return;

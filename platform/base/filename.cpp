@@ -63,11 +63,11 @@ int hexValue(char c)
     return -1;
 }
 
-// The path of an absolute local file URL without a host ("file:///a/b" or "file:/a/b"),
-// percent escapes decoded; empty for anything else. An escaped separator or NUL is refused
-// rather than decoded, as it would make other names out of one, and so is a query or a
-// fragment. The decoded bytes are the file name as the file system has it.
-QString localFilePath(const QString &url)
+} // namespace
+
+// An escaped separator or NUL is refused rather than decoded, as it would make other names out
+// of one. The decoded bytes are the file name as the file system has it.
+QString FromFileUrl(const QString &url)
 {
     if (!url.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
         return {};
@@ -97,6 +97,21 @@ QString localFilePath(const QString &url)
     }
     return QDir::cleanPath(FromNative(bytes));
 }
+
+QString ToFileUrl(const QString &name)
+{
+    return QLatin1String("file://") + QString::fromLatin1(ToNative(name).toPercentEncoding("/"));
+}
+
+QString FromDroppedUrl(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return {};
+    const QString path = FromFileUrl(url.toString(QUrl::FullyEncoded));
+    return path.isEmpty() ? url.toLocalFile() : path;
+}
+
+namespace {
 
 // The local file a launcher of type Link points at; empty for any other file. Only a regular
 // file is read, so that a FIFO named like a launcher does not hold the caller.
@@ -128,7 +143,7 @@ QString launcherTarget(const QString &path)
         else if (eq > 0 && key == QLatin1String("URL"))
             url = unescaped(value);
     }
-    return isLink ? localFilePath(url) : QString();
+    return isLink ? FromFileUrl(url) : QString();
 }
 
 // The length of the valid UTF-8 sequence at bytes[i] (1 to 4), 0 when none starts there.
@@ -176,13 +191,6 @@ QString linkTarget(const QString &path)
     return target;
 }
 
-// Exists as a file system entry, whatever its name's bytes.
-bool nativeExists(const QString &path)
-{
-    struct stat st {};
-    return ::stat(ToNative(path).constData(), &st) == 0;
-}
-
 } // namespace
 
 QString FromNative(const QByteArray &bytes)
@@ -216,6 +224,12 @@ QByteArray ToNative(const QString &name)
         start = i + 1;
     }
     return out;
+}
+
+bool Exists(const QString &name)
+{
+    struct stat st {};
+    return ::stat(ToNative(name).constData(), &st) == 0;
 }
 
 bool HasEscapes(const QString &name)
@@ -258,7 +272,7 @@ QString Resolve(const QString &name, const QString &baseDir)
         return {};
     const QDir base(baseDir.isEmpty() ? QDir::currentPath() : baseDir);
     const QString asGiven = absolute(base, name);
-    if (!name.startsWith(QLatin1Char('"')) || nativeExists(asGiven))
+    if (!name.startsWith(QLatin1Char('"')) || Exists(asGiven))
         return asGiven;
     const QString inner = unquoted(name);
     return inner.isEmpty() ? QString() : absolute(base, inner);

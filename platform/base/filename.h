@@ -3,6 +3,7 @@
 // open-document operation) becomes the path that is opened.
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 namespace FileName {
 
@@ -17,6 +18,21 @@ QString FromNative(const QByteArray &bytes);
 QByteArray ToNative(const QString &name);
 // True when name holds escapes: Qt's file classes cannot reach it, only ToNative's bytes can.
 bool HasEscapes(const QString &name);
+// The path of an absolute local file URL without a host ("file:///a/b" or "file:/a/b"), its
+// percent escapes decoded as the name's bytes (FromNative); empty for any other URL, and for
+// one with an escaped separator or NUL, a query or a fragment.
+QString FromFileUrl(const QString &url);
+// The absolute name as such a URL: "file://" and the name's bytes, each percent-encoded but
+// letters, digits, "/" and "-._~". FromFileUrl gives the name back.
+QString ToFileUrl(const QString &name);
+
+// The file a dropped URL names, or empty when it names no local file. The URL's escapes are
+// the name's bytes (QUrl::toLocalFile would decode them as UTF-8 and lose any other byte);
+// what FromFileUrl does not take (a host, an escaped separator) is read as Qt reads it.
+QString FromDroppedUrl(const QUrl &url);
+
+// True when something (a file, a folder) stands under name's bytes.
+bool Exists(const QString &name);
 // The name as the user reads it (in a title or a message): a name whose bytes are not UTF-8
 // is decoded as CP932 (its bytes that CP932 cannot read stay escapes); others as they are.
 QString Display(const QString &name);

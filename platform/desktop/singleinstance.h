@@ -15,7 +15,9 @@
 //   "NYOH"  version (1)  payload length
 //   payload: path count, then per path its UTF-8 length and bytes
 // Every path must be valid UTF-8 as it stands (nothing cut off, no byte-order mark) and
-// absolute. The receiver reads no further than the stated length, drops a
+// absolute. A path is sent as the program holds a file name (FileName::FromNative): bytes of
+// the name that are not UTF-8 travel as their escape characters, so that the receiver opens
+// the very bytes the later process was given. The receiver reads no further than the stated length, drops a
 // message that is malformed or longer than maxPayloadBytes() without answering, and answers a
 // good one with one acknowledgement byte.
 #include <QObject>

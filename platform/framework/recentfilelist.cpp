@@ -1,5 +1,6 @@
 #include "platform/framework/recentfilelist.h"
 
+#include "platform/base/filename.h"
 #include "platform/base/profile.h"
 
 #include <QAction>
@@ -10,6 +11,22 @@
 #include <algorithm>
 
 namespace {
+
+// A name whose bytes are not all UTF-8 is stored as a file URL of its bytes, which any program
+// reads back whole; other names as they are. An entry that is no absolute path but such a URL
+// is read back the same way (an absolute path never begins with "file:").
+QString storedForm(const QString &path)
+{
+    return FileName::HasEscapes(path) ? FileName::ToFileUrl(path) : path;
+}
+
+QString storedPath(const QString &entry)
+{
+    if (!entry.startsWith(QLatin1String("file:")))
+        return entry;
+    const QString path = FileName::FromFileUrl(entry);
+    return path.isEmpty() ? entry : path;
+}
 
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
@@ -103,7 +120,7 @@ void RecentFileList::load()
         return;
     m_paths.clear();
     for (int number = 1; number <= m_maxSize; ++number) {
-        const QString path = Profile::GetProfileString(m_section, entryName(number), QString());
+        const QString path = storedPath(Profile::GetProfileString(m_section, entryName(number), QString()));
         if (!path.isEmpty() && indexOf(path) < 0)
             m_paths.append(path);
     }
@@ -115,7 +132,7 @@ bool RecentFileList::save() const
         return true;
     QList<std::pair<QString, QString>> entries;
     for (int i = 0; i < count(); ++i)
-        entries.append({entryName(i + 1), m_paths.at(i)});
+        entries.append({entryName(i + 1), storedForm(m_paths.at(i))});
     return Profile::ReplaceProfileSection(m_section, entries);
 }
 
@@ -163,7 +180,7 @@ QString RecentFileList::menuText(int index, const QString &currentDir) const
         prefix = QStringLiteral("1&0 ");
     else
         prefix = QStringLiteral("%1 ").arg(number);
-    return prefix + escapeMnemonics(displayName(m_paths.value(index), m_displayLength, currentDir));
+    return prefix + escapeMnemonics(displayName(FileName::Display(m_paths.value(index)), m_displayLength, currentDir));
 }
 
 QString RecentFileList::menuText(int index) const

@@ -2,6 +2,7 @@
 
 #include "platform/framework/afxres.h"
 #include "platform/base/fileio.h"
+#include "platform/base/filename.h"
 #include "platform/desktop/mail.h"
 #include "platform/engine/textbytes.h"
 #include "platform/framework/richeditview.h"
@@ -64,7 +65,7 @@ bool RichEditDoc::OnCmdMsg(int id, CmdUI *ui)
 void RichEditDoc::SetPathName(const QString &path, bool addToMRU)
 {
     m_strPathName = path;
-    SetTitle(QFileInfo(path).fileName());
+    SetTitle(FileName::Display(QFileInfo(path).fileName()));
     if (addToMRU)
         emit recentFileNamed(path);
 }
@@ -176,12 +177,12 @@ bool RichEditDoc::OnOpenDocument(const QString &path)
 {
     const ReadOutcome outcome = ReadFile(path);
     if (outcome.error != FileError::None) {
-        Tell(FileErrorMessage(outcome.error, path));
+        Tell(FileErrorMessage(outcome.error, FileName::Display(path)));
         return false;
     }
     if (outcome.tooLarge) {
         Tell(QStringLiteral("%1 は大きすぎるため開けません。1 つの文書に入る文字数は %2 文字までです。")
-                 .arg(path)
+                 .arg(FileName::Display(path))
                  .arg(m_nLimit));
         return false;
     }
@@ -279,7 +280,7 @@ bool RichEditDoc::ConfirmChangedOnReadBack(const QList<qsizetype> &positions) co
 
 QString RichEditDoc::DisplayName() const
 {
-    return m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
+    return m_strPathName.isEmpty() ? m_strTitle : FileName::Display(QFileInfo(m_strPathName).fileName());
 }
 
 QString RichEditDoc::ProposedFileName() const

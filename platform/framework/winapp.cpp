@@ -80,8 +80,8 @@ RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
         return open;
     }
     // The open would report the missing target alone, as if the user had named it.
-    if (viaLauncher && !QFileInfo::exists(name)) {
-        MsgBox::show(m_pMainWnd, LinkTargetMissingMessage(given, name), QString(), MsgBox::Buttons::Ok,
+    if (viaLauncher && !FileName::Exists(name)) {
+        MsgBox::show(m_pMainWnd, LinkTargetMissingMessage(FileName::Display(given), FileName::Display(name)), QString(), MsgBox::Buttons::Ok,
                      MsgBox::Icon::Exclamation);
         return nullptr;
     }
