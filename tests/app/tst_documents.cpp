@@ -1,12 +1,15 @@
 // Opening, editing, saving and closing documents through the running application.
 #include "app_helper.h"
 
+#include "app/commandline.h"
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
+#include "platform/base/filename.h"
 #include "platform/base/fileio.h"
 #include "platform/dialogs/msgbox.h"
+#include "platform/framework/commandrouter.h"
 #include "platform/framework/recentfilelist.h"
 #include "platform/dialogs/saveasdialog.h"
 #include "res/resource.h"
@@ -16,6 +19,9 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QAction>
 #include <QTest>
 
 #include <cerrno>
@@ -65,6 +71,27 @@ private:
 };
 
 // The files in path's folder, to see that a save left no temporary file beside it.
+// 日本語.txt in Shift-JIS bytes, which are not UTF-8.
+static const QByteArray kShiftJisName = QByteArray::fromHex("93fa967b8cea") + ".txt";
+
+// The content of the file named by these bytes, read with no QString on the way.
+static QByteArray rawRead(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY);
+    QByteArray out(4096, Qt::Uninitialized);
+    const ssize_t n = fd < 0 ? -1 : ::read(fd, out.data(), size_t(out.size()));
+    if (fd >= 0)
+        ::close(fd);
+    return n < 0 ? QByteArray("<no file>") : out.left(n);
+}
+
+static bool rawWrite(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool ok = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return fd >= 0 && ::close(fd) == 0 && ok;
+}
+
 static int filesBeside(const QString &path) { return QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(); }
 
 class TestDocuments : public QObject {
@@ -365,6 +392,78 @@ private slots:
         // The target already open: the link activates its window rather than opening it again.
         if (doc)
             QCOMPARE(m_app->OpenDocumentFile(path), doc);
+    }
+
+    // A name in Shift-JIS bytes opens by every road a name comes by, is shown as 日本語.txt,
+    // and Save writes what was typed to the very same bytes.
+    void namesThatAreNotUtf8OpenByEveryRoad_data()
+    {
+        QTest::addColumn<QString>("road");
+        for (const char *road : {"open", "command line", "drop on the window", "drop on the text",
+                                 "recent files after a restart", "launcher", "symbolic link"})
+            QTest::newRow(road) << QString::fromLatin1(road);
+    }
+    void namesThatAreNotUtf8OpenByEveryRoad()
+    {
+        QFETCH(QString, road);
+        const QByteArray folder = QFile::encodeName(scratchDir()) + '/';
+        const QByteArray name = folder + kShiftJisName;
+        QVERIFY(rawWrite(name, "abc"));
+        // QTemporaryDir cannot remove a name that is not UTF-8.
+        const auto removeName = qScopeGuard([name] { ::unlink(name.constData()); });
+        QDir::setCurrent(QFile::decodeName(folder));
+        const QUrl url = QUrl::fromEncoded("file://" + name.toPercentEncoding("/"));
+        QMimeData data;
+        data.setUrls({url});
+        const Qt::DropActions offered = Qt::CopyAction;
+        QDragEnterEvent enter(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent over(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        if (road == "open") {
+            QVERIFY(m_app->OpenDocumentFile(FileName::FromNative(name)));
+        } else if (road == "command line") {
+            stopApp(m_app);
+            QByteArray relative = kShiftJisName;
+            const char *argv[] = {"NYO", relative.constData()};
+            QVERIFY((m_app = startApp(CommandLine::arguments(2, argv).mid(1))));
+        } else if (road.startsWith("drop")) {
+            QObject *target = road.endsWith("window") ? static_cast<QObject *>(m_app->MainFrame())
+                                                      : activeView(m_app.get())->viewport();
+            for (QDropEvent *event : {static_cast<QDropEvent *>(&enter), static_cast<QDropEvent *>(&over), &drop})
+                QCoreApplication::sendEvent(target, event);
+        } else if (road == "recent files after a restart") {
+            QVERIFY(m_app->OpenDocumentFile(FileName::FromNative(name)));
+            stopApp(m_app);
+            QVERIFY((m_app = startApp()));
+            m_app->MainFrame()->Router()->Actions(ID_FILE_MRU_FIRST).constFirst()->trigger();
+        } else if (road == "launcher") {
+            writeFile(QStringLiteral("j.desktop"), "[Desktop Entry]\nType=Link\nURL=" + url.toEncoded() + "\n");
+            QVERIFY(m_app->OpenDocumentFile(QStringLiteral("j.desktop")));
+        } else {
+            QVERIFY(::symlink(name.constData(), (folder + "link.txt").constData()) == 0);
+            QVERIFY(m_app->OpenDocumentFile(QStringLiteral("link.txt")));
+        }
+        CNYODoc *doc = activeDoc(m_app.get());
+        QVERIFY(doc);
+        QCOMPARE(FileName::ToNative(doc->GetPathName()), name);
+        QCOMPARE(doc->GetTitle(), QStringLiteral("日本語.txt"));
+        QTRY_COMPARE(m_app->MainFrame()->windowTitle(), QStringLiteral("NYO - [日本語.txt]"));
+        CNYOView *view = activeView(m_app.get());
+        QCOMPARE(view->toPlainText(), QStringLiteral("abc"));
+        view->setPosition(view->GetTextLength());
+        view->ReplaceSel(QStringLiteral("Zあ"));
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QCOMPARE(rawRead(name), QByteArray("abcZ\x82\xa0"));
+        QVERIFY(boxes().texts.isEmpty());
+    }
+
+    // A name that is not UTF-8 is told in a message as it reads in CP932.
+    void missingNameThatIsNotUtf8IsToldReadably()
+    {
+        const QString folder = scratchDir();
+        QVERIFY(!m_app->OpenDocumentFile(FileName::FromNative(QFile::encodeName(folder) + '/' + kShiftJisName)));
+        QVERIFY(m_app->GetRecentFileList()->paths().isEmpty());
+        QCOMPARE(boxes().texts, QStringList{folder + QStringLiteral("/日本語.txt が見つかりませんでした。")});
     }
 
     // A FIFO, whichever way it is named, is refused at once with the reason, and no window

@@ -276,6 +276,7 @@ private slots:
         QCOMPARE(rawEntries(folder), 3);
         FileIO::Remove(path);
         QVERIFY(!FileIO::Exists(path));
+        FileIO::Remove(FileName::FromNative(folder + "made-" + name));  // QTemporaryDir cannot
         QTEST(FileName::Display(path).mid(dir.path().size() + 1), "shown");
     }
 };
