@@ -4,6 +4,8 @@
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
+#include "editor/nyoview.h"
+#include "platform/base/filename.h"
 #include "platform/framework/multidoctemplate.h"
 #include "platform/framework/richeditdoc.h"
 
@@ -11,7 +13,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace AppHelper;
 
@@ -23,10 +29,14 @@ private slots:
     void relativePathsOpenFromTheSecondStartsFolder();
     void namesWithQuotesAndDashesOpen();
     void secondStartWithoutFilesSendsNothing();
+    void namesThatAreNotUtf8AreHandedOverAsTheirBytes();
 
 private:
     // Runs the program as a second start in folder with args; returns its exit code.
     int runSecond(const QString &folder, const QStringList &args);
+    // The same with one argument given as raw bytes, which QProcess would encode as UTF-8: a
+    // shell makes them and starts the program with them.
+    int runSecondWithBytes(const QString &folder, const QByteArray &arg);
     std::unique_ptr<CNYOApp> m_app;
 };
 
@@ -52,6 +62,28 @@ int TestHandOff::runSecond(const QString &folder, const QStringList &args)
     if (!second.waitForStarted(10000))
         return -1;
     // The first instance answers from its event loop, so keep it running while waiting.
+    QElapsedTimer timer;
+    timer.start();
+    while (second.state() != QProcess::NotRunning && timer.elapsed() < 30000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        second.waitForFinished(20);
+    }
+    return second.state() == QProcess::NotRunning ? second.exitCode() : -2;
+}
+
+int TestHandOff::runSecondWithBytes(const QString &folder, const QByteArray &arg)
+{
+    QString octal;
+    for (const char byte : arg)
+        octal += QStringLiteral("\\0%1").arg(uint(uchar(byte)), 3, 8, QLatin1Char('0'));
+    const QString script = QStringLiteral("exec \"$0\" \"$(printf '%b' \"$1\")\"");
+    QProcess second;
+    second.setWorkingDirectory(folder);
+    second.setProgram(QStringLiteral("/bin/sh"));
+    second.setArguments({QStringLiteral("-c"), script, QStringLiteral(NYO_BINARY_DIR "/NYO"), octal});
+    second.start();
+    if (!second.waitForStarted(10000))
+        return -1;
     QElapsedTimer timer;
     timer.start();
     while (second.state() != QProcess::NotRunning && timer.elapsed() < 30000) {
@@ -100,6 +132,24 @@ void TestHandOff::secondStartWithoutFilesSendsNothing()
     QCOMPARE(runSecond(QFileInfo(next).path(), {QStringLiteral("next.txt")}), 0);
     QTRY_VERIFY(m_app->GetDocTemplate()->FindDocument(next));
     QCOMPARE(documentCount(m_app.get()), before + 1);
+    QVERIFY(boxes().texts.isEmpty());
+}
+
+// A name in Shift-JIS bytes (日本語.txt), given relative on a later start's command line,
+// opens in the running program under exactly those bytes and is shown readably.
+void TestHandOff::namesThatAreNotUtf8AreHandedOverAsTheirBytes()
+{
+    const QString folder = scratchDir();
+    const QByteArray name = QByteArray::fromHex("93fa967b8cea") + ".txt";
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, "sjis", 4) == 4 && ::close(fd) == 0);
+    // QTemporaryDir cannot remove a name that is not UTF-8.
+    const auto removeName = qScopeGuard([path] { ::unlink(path.constData()); });
+    QCOMPARE(runSecondWithBytes(folder, name), 0);
+    QTRY_VERIFY(activeDoc(m_app.get()) && FileName::ToNative(activeDoc(m_app.get())->GetPathName()) == path);
+    QCOMPARE(activeDoc(m_app.get())->GetTitle(), QStringLiteral("日本語.txt"));
+    QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("sjis"));
     QVERIFY(boxes().texts.isEmpty());
 }
 
