@@ -1,4 +1,5 @@
 // The recent-file list: order and size, its section in the store, display names, menu entries.
+#include "platform/base/filename.h"
 #include "platform/base/profile.h"
 #include "platform/framework/recentfilelist.h"
 
@@ -30,6 +31,8 @@ private slots:
     void loadSkipsEmptyAndRepeated();
     void saveRebuildsSection();
     void sizeZeroTouchesNothing();
+    void namesAreStoredWhole_data();
+    void namesAreStoredWhole();
     void displayName_data();
     void displayName();
     void menuTexts();
@@ -117,6 +120,34 @@ void TestRecentFileList::sizeZeroTouchesNothing()
     QVERIFY(list.save());
     QCOMPARE(Profile::ProfileKeys(kSection), QStringList{QStringLiteral("File1")});
     QCOMPARE(Profile::GetProfileString(kSection, QStringLiteral("File1"), QString()), QStringLiteral("/kept"));
+}
+
+// A name whose bytes are not UTF-8 is stored as a file URL of those bytes and comes back
+// whole at the next start, shown as it reads in CP932; other names are stored as they are.
+void TestRecentFileList::namesAreStoredWhole_data()
+{
+    QTest::addColumn<QByteArray>("name");  // the file system's bytes
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("menu");
+    QTest::newRow("Shift-JIS") << QByteArray("/d/\x93\xfa\x96\x7b\x8c\xea.txt")
+                               << "file:///d/%93%FA%96%7B%8C%EA.txt" << "&1 /d/日本語.txt";
+    QTest::newRow("Shift-JIS folder, spaces") << QByteArray("/\x83\x81\x83\x82 a/%.txt")
+                                              << "file:///%83%81%83%82%20a/%25.txt" << "&1 /メモ a/%.txt";
+    QTest::newRow("UTF-8") << QByteArray("/d/\xe6\x97\xa5\xe6\x9c\xac.txt") << "/d/日本.txt" << "&1 /d/日本.txt";
+}
+
+void TestRecentFileList::namesAreStoredWhole()
+{
+    QFETCH(QByteArray, name);
+    RecentFileList list(kSection, kFormat, 4, 30);
+    list.add(FileName::FromNative(name));
+    QVERIFY(list.save());
+    QTEST(Profile::GetProfileString(kSection, QStringLiteral("File1"), QString()), "stored");
+    RecentFileList again(kSection, kFormat, 4, 30);
+    again.load();
+    QCOMPARE(again.count(), 1);
+    QCOMPARE(FileName::ToNative(again.paths().value(0)), name);
+    QTEST(again.menuText(0, QStringLiteral("/elsewhere")), "menu");
 }
 
 void TestRecentFileList::displayName_data()
