@@ -189,10 +189,14 @@ void WinApp::Tell(const RichEditDoc *doc, const QString &message)
 QString WinApp::AskSaveName(const RichEditDoc *doc, const QString &proposed)
 {
     QWidget *view = doc ? doc->GetView() : nullptr;
-    SaveAsDialog dialog(view ? view->window() : m_pMainWnd, proposed);
+    // A name that is not UTF-8 is offered as it reads; kept as offered, it stands for the
+    // document's own bytes, which the user cannot type.
+    const QString shown = FileName::Display(proposed);
+    SaveAsDialog dialog(view ? view->window() : m_pMainWnd, shown);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    return chosen == shown ? proposed : chosen;
 }
 
 void WinApp::BeginWait()

@@ -457,6 +457,26 @@ private slots:
         QVERIFY(boxes().texts.isEmpty());
     }
 
+    // Save As offers a Shift-JIS name as it reads; kept as offered, it saves to the same bytes.
+    void saveAsOffersANameThatIsNotUtf8Readably()
+    {
+        const QByteArray folder = QFile::encodeName(scratchDir()) + '/';
+        const QByteArray name = folder + kShiftJisName;
+        QVERIFY(rawWrite(name, "abc"));
+        const auto removeName = qScopeGuard([name] { ::unlink(name.constData()); });
+        RichEditDoc *doc = m_app->OpenDocumentFile(FileName::FromNative(name));
+        QVERIFY(doc);
+        QString offered;
+        onModal([&offered](QWidget *dialog) {
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            offered = edit->text();
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        const QString chosen = m_app->AskSaveName(doc, doc->GetPathName());
+        QCOMPARE(offered, QStringLiteral("日本語.txt"));
+        QCOMPARE(FileName::ToNative(chosen), name);
+    }
+
     // A name that is not UTF-8 is told in a message as it reads in CP932.
     void missingNameThatIsNotUtf8IsToldReadably()
     {
