@@ -4,6 +4,7 @@
 #include "platform/base/filename.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,6 +15,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <future>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -237,6 +239,30 @@ private slots:
     {
         QFETCH(int, error);
         QTEST(FileErrorMessage(FileErrorFromErrno(error), "/d/f.txt"), "message");
+    }
+
+    // Any bytes come back from a name whole, and a name that is UTF-8 without escape
+    // characters is read as UTF-8: random names of bytes Shift-JIS, UTF-8 and stray bytes are
+    // made of, a fixed seed so that a failure can be run again.
+    void everyNameComesBackAsItsBytes()
+    {
+        QRandomGenerator random(18);
+        const QByteArray pieces[] = {"a", "/", ".", "\x80", "\xbf", "\xc2", "\xe6\x97\xa5", "\xee\xbe\x80",
+                                     "\xef\xbf\xbf", "\xf0\x9f\x98\x80", "\xf4\x90\x80\x80", "\xed\xa0\x80",
+                                     "\xc0\xaf", "\x93\xfa", "\xff"};
+        for (int round = 0; round < 5000; ++round) {
+            QByteArray bytes;
+            for (int n = random.bounded(8); n > 0; --n)
+                bytes += random.bounded(2) ? pieces[random.bounded(int(std::size(pieces)))]
+                                           : QByteArray(1, char(random.bounded(256)));
+            const QString name = FileName::FromNative(bytes);
+            QCOMPARE(FileName::ToNative(name), bytes);
+            const QString utf8 = QString::fromUtf8(bytes);
+            if (!FileName::HasEscapes(name))
+                QCOMPARE(name, utf8);
+            else
+                QVERIFY(utf8.contains(QChar::ReplacementCharacter) || FileName::HasEscapes(utf8));
+        }
     }
 
     // A name is its bytes: one that is not UTF-8 (Shift-JIS, Latin-1, a lone byte) or that
