@@ -386,7 +386,9 @@ void RichEditDoc::OnFileSendMail()
     }
     QString file = m_strPathName;
     std::unique_ptr<QTemporaryDir> copyFolder;
-    if (file.isEmpty() || IsModified()) {
+    // A name that is not UTF-8 cannot be handed to the tool as its bytes: a copy named as the
+    // document reads goes instead.
+    if (file.isEmpty() || IsModified() || FileName::HasEscapes(file)) {
         copyFolder = Mail::NewAttachmentFolder();
         if (!copyFolder->isValid()) {
             endWait();

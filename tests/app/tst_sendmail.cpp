@@ -6,6 +6,7 @@
 #include "app/nyoapp.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
+#include "platform/base/filename.h"
 #include "platform/desktop/mail.h"
 #include "res/resource.h"
 
@@ -15,8 +16,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace AppHelper;
 
@@ -138,6 +143,26 @@ private slots:
         QVERIFY(copy.exists());
         Mail::DeleteKeptAttachments();
         QVERIFY(!QFileInfo::exists(copy.absolutePath()));
+    }
+
+    // A file whose name is not UTF-8 (日本語.txt in Shift-JIS bytes) goes as a copy named as the
+    // document reads, since the tool would get the name's bytes wrong.
+    void nameThatIsNotUtf8SendsACopy()
+    {
+        const QString out = scratchDir();
+        useTool(out, kTool, m_path, "0");
+        const QByteArray name = QFile::encodeName(out) + '/' + QByteArray::fromHex("93fa967b8cea") + ".txt";
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, kText.constData(), size_t(kText.size())) == kText.size() && ::close(fd) == 0);
+        const auto removeName = qScopeGuard([name] { ::unlink(name.constData()); });
+        QVERIFY(m_app->OpenDocumentFile(FileName::FromNative(name)));
+        QTimer::singleShot(50, m_app.get(), [out] { letGo(out); });
+        QVERIFY(execute(m_app.get(), ID_FILE_SEND_MAIL));
+        QTRY_VERIFY(QFile::exists(out + QStringLiteral("/go")) && !sending());
+        QVERIFY(boxes().texts.isEmpty());
+        const QStringList args = QString::fromUtf8(readFile(out + QStringLiteral("/args"))).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(QFileInfo(args.value(2)).fileName(), QStringLiteral("日本語.txt"));
+        QCOMPARE(readFile(out + QStringLiteral("/attached")), kText);
     }
 
     void editorStaysInUseWhileTheToolRuns_data()
