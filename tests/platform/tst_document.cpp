@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QMdiArea>
 #include <QSignalSpy>
@@ -459,6 +460,30 @@ private slots:
             QVERIFY(doc.DoFileSave().IsSaved());
             QCOMPARE(host.asked.size(), asked);
         }
+    }
+
+    // A document opened through a symbolic link watches the file the link leads to: a change
+    // to it is asked about, and its own saves, which replace that file, are not.
+    void outsideChangeThroughALink()
+    {
+        const QString target = m_dir.filePath(u"link target.txt"_s), link = m_dir.filePath(u"link.txt"_s);
+        QVERIFY(writeFile(target, "old"_ba) && QFile::link(target, link));
+        TestHost host;
+        host.answers = {MsgBox::IDNO};
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        QVERIFY(doc.OnOpenDocument(link));
+        doc.SetPathName(link, false);
+        view.ReplaceSel(u"X"_s);
+        QVERIFY(doc.DoFileSave().IsSaved());
+        QVERIFY(host.asked.isEmpty());
+        QVERIFY(changeOutside(target, u"touched"_s));
+        view.ReplaceSel(u"Y"_s);
+        QCOMPARE(doc.DoFileSave().status(), SaveOutcome::Status::Cancelled);
+        QCOMPARE(host.asked, QStringList{kOverwrite.arg(link)});
+        QVERIFY(readFile(target) == "NEW" && QFileInfo(link).isSymLink());
     }
 
     // A path joins the recent-file list by a signal, unless told not to.
