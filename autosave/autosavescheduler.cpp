@@ -73,13 +73,17 @@ void CAutoSaveScheduler::OnTimer(int id)
 
 // Both timers stay stopped while the question and the save run, so the next cycle counts
 // from the moment the save has finished. The view (and with it this child of it) may be
-// closed while the question or the Save As dialog is open; then nothing more is done.
+// closed while the question or the Save As dialog is open; then nothing more is done. A
+// document with nothing to save is neither asked about nor written, so that a file another
+// program changes under an unmodified document stays as that program left it.
 void CAutoSaveScheduler::OnAutoSaveDue()
 {
     m_pTimers->Stop(CAutoSaveTimers::ID_TIMER_AUTOSAVE);
     const QPointer<CAutoSaveScheduler> self(this);
-    bool save = true;
-    if (m_bAskSave == 1)
+    bool save = DocumentNeedsSave();
+    if (!self)
+        return;
+    if (save && m_bAskSave == 1)
         save = MsgBox::show(m_pView->window(), QStringLiteral("保存しますか"), QStringLiteral("確認"),
                             MsgBox::Buttons::YesNo, MsgBox::Icon::None) == MsgBox::IDYES;
     if (!self)
@@ -95,15 +99,23 @@ void CAutoSaveScheduler::OnAutoSaveDue()
     m_pTimers->Start(CAutoSaveTimers::ID_TIMER_AUTOSAVE, m_nSaveInterval);
 }
 
-// Saves as Save does, and tells a failure as Save does: over the document's window, or the
-// main window once the document has gone during a Save As dialog.
+// The document tells of a file gone from disk itself, once.
+bool CAutoSaveScheduler::DocumentNeedsSave()
+{
+    RichEditDoc *doc = m_pView->GetDocument();
+    return doc && doc->NeedsAutoSave();
+}
+
+// Saves as Save does, asking before it overwrites another program's change, and tells a
+// failure as Save does: over the document's window, or the main window once the document has
+// gone during a Save As dialog.
 void CAutoSaveScheduler::SaveDocument()
 {
     const QPointer<RichEditDoc> doc(m_pView->GetDocument());
     if (!doc)
         return;
     DocumentHost *host = doc->GetHost();
-    const SaveOutcome outcome = doc->DoFileSave();
+    const SaveOutcome outcome = doc->DoAutoSave();
     if (host)
         host->TellSaveOutcome(doc.data(), outcome);
 }
@@ -145,7 +157,8 @@ void CAutoSaveScheduler::OnSettingsAutoSave()
         Keys::Jidou2.write(int32_t(dialog.m_nLead));
     }
     m_bAskSave = dialog.m_nSaveMode == 3 ? 1 : 0;
-    SaveDocument();
+    if (DocumentNeedsSave() && self)
+        SaveDocument();
     if (self)
         ArmTimers();
 }

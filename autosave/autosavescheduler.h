@@ -1,7 +1,8 @@
 #pragma once
 // Auto-save for one editor view: the settings as the view was made (or as its dialog last
 // set them), the two timers' cycle, and the view's auto-save settings command. The view owns
-// it and routes its commands here; it saves through the view's document.
+// it and routes its commands here; it saves through the view's document, and only a modified
+// one.
 #include "platform/framework/commandtarget.h"
 
 #include <QObject>
@@ -35,6 +36,9 @@ private:
     void OnWarningDue();
     void ApplyBackColor();
     void OnSettingsAutoSave();
+    // Whether the view's document has anything for auto-save: it is modified and its file
+    // has not gone from disk.
+    bool DocumentNeedsSave();
     // Saves the view's document, telling its host of a failure.
     void SaveDocument();
 

@@ -124,6 +124,23 @@ bool MDIFrameWnd::TranslateMDISysAccel(const QKeyEvent *event)
     return child && !child->isHidden() && child->TranslateSysAccel(event);
 }
 
+// The check runs after the activation has been handled, as its questions are boxes of their
+// own. While another modal window is open (a question, the Save As dialog) the check waits:
+// the main window is activated again when that window closes.
+void MDIFrameWnd::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QMetaObject::invokeMethod(this, &MDIFrameWnd::CheckDocumentsOnDisk, Qt::QueuedConnection);
+    QMainWindow::changeEvent(event);
+}
+
+void MDIFrameWnd::CheckDocumentsOnDisk()
+{
+    WinApp *app = WinApp::Get();
+    if (app && isActiveWindow() && !QApplication::activeModalWidget())
+        app->CheckDocumentsOnDisk();
+}
+
 void MDIFrameWnd::closeEvent(QCloseEvent *event)
 {
     WinApp *app = WinApp::Get();

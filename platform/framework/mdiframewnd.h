@@ -75,6 +75,9 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Coming back to the front, the window has the application look at its documents' files
+    // on disk (WinApp::CheckDocumentsOnDisk).
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -85,6 +88,7 @@ private:
     void OnSubWindowActivated();
     void UpdateWindowMenu(QMenu *menu);
     void RememberFrameOffset();
+    void CheckDocumentsOnDisk();
 
     QMdiArea *m_pMdiClient;
     CommandRouter *m_pRouter;

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTemporaryDir>
 
 #include <utility>
@@ -39,6 +40,34 @@ QString SendFailureMessage(Mail::Result result)
     case Mail::Result::Sent: break;
     }
     return QString();
+}
+
+// The questions and the notice about a file another program has changed or taken away; path
+// is the file's full path, as the file-error messages have it.
+QString ReloadQuestion(const QString &path, bool modified)
+{
+    if (!modified)
+        return QStringLiteral("%1 は、ほかのプログラムによって変更されました。\n\n読み込み直しますか?").arg(path);
+    return QStringLiteral("%1 は、ほかのプログラムによって変更されました。この文書にも保存していない変更があります。\n\n"
+                          "ファイルを読み込み直しますか?\n"
+                          "[はい] ファイルを読み込み直します。この文書への変更は失われます。\n"
+                          "[いいえ] この文書の内容を残します。次に保存するときに、上書きするかどうかを確認します。")
+        .arg(path);
+}
+
+QString OverwriteQuestion(const QString &path)
+{
+    return QStringLiteral("%1 は、最後に開くか保存した後に、ほかのプログラムによって変更されています。\n\n"
+                          "上書き保存すると、ほかのプログラムによる変更は失われます。上書き保存しますか?")
+        .arg(path);
+}
+
+QString GoneNotice(const QString &path)
+{
+    return QStringLiteral("%1 は、ほかのプログラムによって削除されたか、移動されました。\n\n"
+                          "文書の内容はこのまま残ります。自動保存ではこのファイルを作り直しません。"
+                          "保存するときは [上書き保存] か [名前を付けて保存] を選んでください。")
+        .arg(path);
 }
 } // namespace
 
@@ -175,6 +204,9 @@ RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path)
 
 bool RichEditDoc::OnOpenDocument(const QString &path)
 {
+    // Looked at before reading: a change made while the file is read is then taken for one
+    // made after, and asked about, never overlooked.
+    const FileIdentity onDisk = FileIdentity::Of(path);
     const ReadOutcome outcome = ReadFile(path);
     if (outcome.error != FileError::None) {
         Tell(FileErrorMessage(outcome.error, FileName::Display(path)));
@@ -186,6 +218,7 @@ bool RichEditDoc::OnOpenDocument(const QString &path)
                  .arg(m_nLimit));
         return false;
     }
+    RememberDisk(path, onDisk);
     ShowStartInViews();
     SetModifiedFlag(false);
     return true;
@@ -194,13 +227,103 @@ bool RichEditDoc::OnOpenDocument(const QString &path)
 SaveOutcome RichEditDoc::OnSaveDocument(const QString &path)
 {
     const SaveOutcome outcome = WriteTo(path);
-    if (outcome.IsSaved())
+    if (outcome.IsSaved()) {
+        RememberDisk(path, FileIdentity::Of(path));
         SetModifiedFlag(false);
+    }
     return outcome;
+}
+
+void RichEditDoc::RememberDisk(const QString &path, const FileIdentity &identity)
+{
+    m_strDiskPath = path;
+    m_diskKnown = identity;
+    m_diskAsked = m_diskKeptOff = FileIdentity();
+}
+
+FileIdentity RichEditDoc::DiskNow() const
+{
+    if (m_strPathName.isEmpty() || m_strDiskPath != m_strPathName || m_diskKnown.state() == FileIdentity::State::Unknown)
+        return FileIdentity();
+    return FileIdentity::Of(m_strPathName);
+}
+
+// The file asked about is remembered whatever the answer: the question that closes gives the
+// main window back, and the same change must not be asked about again at once.
+void RichEditDoc::CheckFileOnDisk()
+{
+    if (m_bAskingAboutDisk)
+        return;
+    const FileIdentity now = DiskNow();
+    if (now.state() == FileIdentity::State::Unknown || now == m_diskKnown || now == m_diskAsked)
+        return;
+    m_diskAsked = now;
+    if (now.IsMissing()) {
+        Tell(GoneNotice(m_strPathName));
+        return;
+    }
+    if (AskAboutDisk(ReloadQuestion(m_strPathName, IsModified())))
+        Reload();
+}
+
+// Timers run on while a box is open: an auto-save in the meantime neither asks a second
+// question about the same file nor writes it before the user has answered.
+bool RichEditDoc::AskAboutDisk(const QString &question)
+{
+    const QScopedValueRollback<bool> asking(m_bAskingAboutDisk, true);
+    return Ask(question, MsgBox::Buttons::YesNo) == MsgBox::IDYES;
+}
+
+bool RichEditDoc::Reload()
+{
+    return !m_strPathName.isEmpty() && OnOpenDocument(m_strPathName);
+}
+
+bool RichEditDoc::NeedsAutoSave()
+{
+    if (!IsModified() || m_bAskingAboutDisk)
+        return false;
+    const FileIdentity now = DiskNow();
+    if (!now.IsMissing())
+        return true;
+    if (now != m_diskAsked) {
+        m_diskAsked = now;
+        Tell(GoneNotice(m_strPathName));
+    }
+    return false;
+}
+
+SaveOutcome RichEditDoc::DoAutoSave()
+{
+    const FileIdentity now = DiskNow();
+    if (now.IsPresent() && now != m_diskKnown && now == m_diskKeptOff)
+        return SaveOutcome::Cancelled();
+    return DoFileSave();
+}
+
+// Only the document's own file, as last read or written, is compared: a Save As to another
+// name asks its own question about a file that is there, and a file that has gone is made
+// again only by a save the user asked for (Save goes to Save As then).
+bool RichEditDoc::ConfirmOverwriteOutsideChange(const QString &path)
+{
+    if (path != m_strPathName)
+        return true;
+    if (m_bAskingAboutDisk)
+        return false;
+    const FileIdentity now = DiskNow();
+    if (!now.IsPresent() || now == m_diskKnown)
+        return true;
+    m_diskAsked = now;
+    if (AskAboutDisk(OverwriteQuestion(path)))
+        return true;
+    m_diskKeptOff = now;
+    return false;
 }
 
 SaveOutcome RichEditDoc::WriteTo(const QString &path)
 {
+    if (!ConfirmOverwriteOutsideChange(path))
+        return SaveOutcome::Cancelled();
     QList<qsizetype> unencodable;
     QList<qsizetype> changed;
     const QByteArray bytes = TextBytes::write(m_text, &unencodable, &changed);

@@ -1,7 +1,9 @@
 #pragma once
 // A document: its text (shared by all its views) and the most characters it may hold, the path
 // and title, the modified flag, open and save as CP932 plain text, Save As, the question before
-// closing a modified document and the messages for failed file operations. The document words
+// closing a modified document and the messages for failed file operations. It remembers what
+// its file was on disk when it last read or wrote it, and asks before it overwrites a file
+// another program has changed since. The document words
 // its questions; its host (DocumentHost) shows them. Writing returns what it came to (a
 // SaveOutcome); the command that wrote tells a failure through the host. Joining the
 // recent-file list and closing its windows are signals: the document knows neither the
@@ -10,6 +12,7 @@
 #include "platform/framework/documenthost.h"
 #include "platform/framework/saveoutcome.h"
 #include "platform/base/fileerror.h"
+#include "platform/base/fileidentity.h"
 #include "platform/engine/textbuffer.h"
 
 #include <QList>
@@ -76,6 +79,23 @@ public:
     // The name a Save As proposes.
     QString ProposedFileName() const;
 
+    // The program has come back to the front: when another program has changed the file
+    // since the document last read or wrote it, asks whether to read it again (a modified
+    // document: read it again, or keep its own text, which the next save asks about before it
+    // overwrites the file). A file gone from disk is told of. Each state of the file on disk is
+    // asked about once.
+    void CheckFileOnDisk();
+    // Reads the document's file again by the road of opening: path and title stay, the
+    // document is unmodified and every view shows the text from its start. False (told) when
+    // the file cannot be read; the text is then as it was.
+    bool Reload();
+    // Whether auto-save has anything to do: a modified document whose file is still there. A
+    // file gone from disk is told of once and is not made again until the user saves.
+    bool NeedsAutoSave();
+    // Auto-save's save: Save, except that an outside change the user has already refused to
+    // overwrite is not asked about again at every interval (the outcome is then Cancelled).
+    SaveOutcome DoAutoSave();
+
     // Send: hands the document's file to the mail program, or a copy of the text when the
     // document has no file yet or is modified. The document stays as it is.
     void OnFileSendMail();
@@ -115,6 +135,17 @@ private:
     SaveOutcome WriteTo(const QString &path);
     bool ConfirmUnencodable(const QList<qsizetype> &positions) const;
     bool ConfirmChangedOnReadBack(const QList<qsizetype> &positions) const;
+    // Before the document's own file is overwritten: true when it is unchanged on disk since
+    // the document last read or wrote it, or the user says to overwrite another program's
+    // change.
+    bool ConfirmOverwriteOutsideChange(const QString &path);
+    // A question about the file on disk; true for Yes.
+    bool AskAboutDisk(const QString &question);
+    // What the document read from or wrote to path is now what is on disk there.
+    void RememberDisk(const QString &path, const FileIdentity &identity);
+    // The document's file as it is now on disk; Unknown when the document has not read or
+    // written it (untitled, or its path changed without reading).
+    FileIdentity DiskNow() const;
     // A question to the host; without one the answer is Cancel.
     int Ask(const QString &question, MsgBox::Buttons buttons) const;
     void Tell(const QString &message) const;
@@ -132,6 +163,14 @@ private:
     MultiDocTemplate *m_pDocTemplate = nullptr;
     DocumentHost *m_pHost = nullptr;
     qsizetype m_nLimit;
+    // What the document last read from or wrote to m_strDiskPath, the file the next save
+    // compares with; what was last asked about on disk (so that a change is asked about
+    // once); what the user refused to overwrite (so that auto-save does not ask again).
+    QString m_strDiskPath;
+    FileIdentity m_diskKnown;
+    FileIdentity m_diskAsked;
+    FileIdentity m_diskKeptOff;
+    bool m_bAskingAboutDisk = false;
 
     static const CommandMap<RichEditDoc> &messageMap();
 };

@@ -16,7 +16,9 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
+#include <QScopedValueRollback>
 
 namespace {
 WinApp *g_app = nullptr;
@@ -147,6 +149,21 @@ void WinApp::CloseAllDocuments()
     for (RichEditDoc *doc : docs)
         for (MDIChildWnd *frame : m_pDocTemplate->GetFrames(doc))
             frame->CloseWithoutPrompt();
+}
+
+// A document may close while its question is open (its window is closed from the question's
+// nested loop), so each is held by a guarded pointer; one with several windows is asked once.
+void WinApp::CheckDocumentsOnDisk()
+{
+    if (!m_pDocTemplate || m_bCheckingDisk)
+        return;
+    const QScopedValueRollback<bool> checking(m_bCheckingDisk, true);
+    QList<QPointer<RichEditDoc>> docs;
+    for (RichEditDoc *doc : m_pDocTemplate->GetDocuments())
+        docs.append(doc);
+    for (const QPointer<RichEditDoc> &doc : std::as_const(docs))
+        if (doc)
+            doc->CheckFileOnDisk();
 }
 
 void WinApp::OnUpdateRecentFileMenu(CmdUI *ui)

@@ -69,6 +69,9 @@ public:
     bool SaveAllModified();
     // Closes every document window without asking.
     void CloseAllDocuments();
+    // Asks, document by document, about files other programs have changed on disk
+    // (RichEditDoc::CheckFileOnDisk); a call while one runs does nothing.
+    void CheckDocumentsOnDisk();
 
     // The absolute path of a name as FileName::Resolve() takes it, a relative one against the
     // current folder: a name that exists is used as it stands, even with double quotes in it;
@@ -88,6 +91,7 @@ private:
     QMainWindow *m_pMainWnd = nullptr;
     RecentFileList *m_pRecentFileList = nullptr;
     PrintSettings m_printSettings;
+    bool m_bCheckingDisk = false;
 
     static const CommandMap<WinApp> &messageMap();
 };

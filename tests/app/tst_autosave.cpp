@@ -10,6 +10,7 @@
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
 #include "platform/base/colorref.h"
+#include "platform/base/fileidentity.h"
 #include "platform/framework/ddx.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/base/profile.h"
@@ -17,6 +18,8 @@
 #include "settings/keyindex.h"
 
 #include <QColorDialog>
+#include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace AppHelper;
@@ -111,8 +114,8 @@ private slots:
         QTest::newRow("warning 2 s before") << 1 << 2;
         QTest::newRow("lead equal to interval") << 1 << 5;
     }
-    // An unchanged document is written again every interval; the warning comes before the save
-    // and the normal background comes back with it.
+    // A document typed in is written every interval; the warning comes before the save and
+    // the normal background comes back with it.
     void savesOnSchedule()
     {
         QFETCH(int, cch);
@@ -122,13 +125,17 @@ private slots:
         CAutoSaveTimers::SetMillisecondsPerSecond(atOnce ? 60 : 100);
         CNYOView *view = openFile("doc");
         QVERIFY(view);
+        QByteArray text = "doc";
         for (int cycle = 0; cycle < 2; ++cycle) {
-            writeFile(QStringLiteral("a.txt"), "changed outside");
+            const QByteArray before = text;
+            text += QByteArray::number(cycle);
+            view->setPosition(view->GetTextLength());
+            view->ReplaceSel(QString::number(cycle));
             if (cch)
                 QTRY_COMPARE_WITH_TIMEOUT(background(view), kWarnRef, 3000);
             if (cch && !atOnce)
-                QCOMPARE(readFile(m_path), QByteArray("changed outside"));
-            QTRY_COMPARE_WITH_TIMEOUT(readFile(m_path), QByteArray("doc"), 3000);
+                QCOMPARE(readFile(m_path), before);
+            QTRY_COMPARE_WITH_TIMEOUT(readFile(m_path), text, 3000);
             if (!atOnce)
                 QCOMPARE(background(view), kNormalRef);
             QVERIFY(view->AutoSave()->Timers()->IsActive(kSave));
@@ -141,11 +148,12 @@ private slots:
     {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("yes") << int(MsgBox::IDYES) << QByteArray("docX");
+        QTest::newRow("yes") << int(MsgBox::IDYES) << QByteArray("docXY");
         QTest::newRow("no") << int(MsgBox::IDNO) << QByteArray("doc");
     }
     // The question comes with both timers stopped and the warning still showing; the save and
-    // the restored background follow only after it.
+    // the restored background follow only after it. The document is typed in again after the
+    // first question, as only a modified document is asked about.
     void asksBeforeSaving()
     {
         QFETCH(int, answer);
@@ -161,11 +169,72 @@ private slots:
             seen.append(caption + u'/' + text + (yesNo ? " yes/no; " : "; ") + ::timing(view));
             return answer;
         });
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 1, 5000);
+        view->SetSel(4, 4);
+        view->ReplaceSel(QStringLiteral("Y"));
         QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 5000);
         QCOMPARE(seen, QStringList(2, "確認/保存しますか yes/no; every 3, lead 1, ask 1; save -, warn -; warned"));
         QTEST(readFile(m_path), "saved");
         QCOMPARE(view->GetDocument()->IsModified(), answer == MsgBox::IDNO);
         recordBoxes();
+    }
+
+    void leavesOtherProgramsChangesAlone_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("typed");      // "X" typed at the start
+        QTest::addColumn<QString>("outside");  // what another program does: "", "changed", "deleted"
+        QTest::addColumn<int>("answer");      // to the question before overwriting
+        QTest::addColumn<QByteArray>("onDisk");  // "<none>": no file
+        QTest::addColumn<QStringList>("told");   // what the boxes were about, over several intervals
+        const int yes = MsgBox::IDYES, no = MsgBox::IDNO;
+        const QStringList none, asked{"overwrite?"}, gone{"gone"};
+        QTest::newRow("unmodified, never rewritten") << 2 << false << "" << no << QByteArray("doc") << none;
+        QTest::newRow("unmodified, never asked") << 3 << false << "" << no << QByteArray("doc") << none;
+        QTest::newRow("unmodified, changed outside") << 2 << false << "changed" << no << QByteArray("changed outside") << none;
+        QTest::newRow("unmodified, deleted") << 2 << false << "deleted" << no << QByteArray("<none>") << none;
+        QTest::newRow("modified, changed outside, kept") << 2 << true << "changed" << no << QByteArray("changed outside") << asked;
+        QTest::newRow("modified, changed outside, overwritten") << 2 << true << "changed" << yes << QByteArray("Xdoc") << asked;
+        QTest::newRow("modified, deleted") << 2 << true << "deleted" << yes << QByteArray("<none>") << gone;
+        QTest::newRow("modified, deleted, ask mode") << 3 << true << "deleted" << yes << QByteArray("<none>") << gone;
+    }
+    // Auto-save writes only a modified document, never over another program's change without
+    // asking (and asks once, not at every interval), and never makes a deleted file again: it
+    // tells of that once. A file left alone is not even rewritten with the same bytes.
+    void leavesOtherProgramsChangesAlone()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, typed);
+        QFETCH(QString, outside);
+        QFETCH(int, answer);
+        QFETCH(QStringList, told);
+        storeAutoSave(QStringLiteral("%1 1 0 0").arg(mode));
+        CAutoSaveTimers::SetMillisecondsPerSecond(30);
+        CNYOView *view = openFile("doc");
+        QVERIFY(view);
+        // The main window's look at the files as it comes to the front is over before the
+        // other program acts: what follows is auto-save's alone.
+        QVERIFY(QTest::qWaitForWindowActive(mainFrame(m_app.get())));
+        QCoreApplication::processEvents();
+        QSignalSpy expired(view->AutoSave()->Timers(), &CAutoSaveTimers::timeout);
+        if (typed)
+            view->ReplaceSel(QStringLiteral("X"));
+        if (outside == "changed")
+            writeFile(QStringLiteral("a.txt"), "changed outside");
+        else if (outside == "deleted")
+            QVERIFY(QFile::remove(m_path));
+        const FileIdentity before = FileIdentity::Of(m_path);
+        boxes().answers = QList<int>(8, answer);  // to "保存しますか" as well
+        QTRY_VERIFY_WITH_TIMEOUT(expired.count(QList<QVariant>{kSave}) >= 4, 5000);
+        QStringList about;
+        for (const QString &text : std::as_const(boxes().texts))
+            about.append(text.contains("上書き保存しますか?") ? "overwrite?" : text.contains("削除されたか") ? "gone" : text);
+        QCOMPARE(about, told);
+        QTEST(QFile::exists(m_path) ? readFile(m_path) : QByteArray("<none>"), "onDisk");
+        if (answer == MsgBox::IDNO || outside != "changed")
+            QCOMPARE(FileIdentity::Of(m_path), before);
+        QCOMPARE(view->GetDocument()->IsModified(), typed && !(outside == "changed" && answer == MsgBox::IDYES));
+        QVERIFY(saveAs().proposed.isEmpty());
     }
 
     void untitledGetsSaveAsEveryInterval_data()
@@ -194,8 +263,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(saveAs().proposed.size(), 2, 5000);
         QCOMPARE(readFile(target), QByteArray("new"));
         // With a path the next save writes the file without asking for a name.
-        writeFile(QStringLiteral("b.txt"), "outside");
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(target), QByteArray("new"), 5000);
+        activeView(m_app.get())->ReplaceSel(QStringLiteral("!"));
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(target), QByteArray("new!"), 5000);
         QCOMPARE(saveAs().proposed.size(), 2);
     }
 
@@ -287,8 +356,8 @@ private slots:
         QTest::newRow("ask without warning") << "click 1001" + typed + "click 1008|click 1020|OK" << "3 20 3 0" << "every 20, lead 0, ask 1; save 20000, warn -";
     }
     // The view's timers stop and its background returns before the dialog, which the main
-    // window owns, shows; OK writes the settings, saves at once and arms the timers; Cancel and Off leave the
-    // view without them.
+    // window owns, shows; OK writes the settings, saves the typed text at once and arms the
+    // timers; Cancel and Off leave the view without them.
     void commandAppliesSettings()
     {
         QFETCH(QString, steps);
@@ -297,14 +366,14 @@ private slots:
         CNYOView *view = openFile("doc");
         QVERIFY(view);
         QTRY_COMPARE(background(view), kWarnRef);
-        writeFile(QStringLiteral("a.txt"), "changed outside");
+        view->ReplaceSel(QStringLiteral("X"));
         QString whileOpen;
         const auto seen = [&](QWidget *dialog) { whileOpen = (dialog->parentWidget() == mainFrame(m_app.get()) ? "owned; " : "") + ::timing(view); };
         QCOMPARE(runDialog(m_app.get(), ID_SETTINGS_AUTOSAVE, steps.split(u'|'), seen), QString());
         QCOMPARE(whileOpen, QStringLiteral("owned; every 3, lead 3, ask 0; save -, warn -"));
         QTEST(storedAutoSave(), "stored");
         QCOMPARE(::timing(view), timing);
-        QCOMPARE(readFile(m_path), timing.contains("save 20000") ? QByteArray("doc") : QByteArray("changed outside"));
+        QCOMPARE(readFile(m_path), timing.contains("save 20000") ? QByteArray("Xdoc") : QByteArray("doc"));
         QVERIFY(boxes().texts.isEmpty());
     }
 };

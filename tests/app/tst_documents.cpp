@@ -210,6 +210,48 @@ private slots:
         QVERIFY(saveAs().proposed.size() == 2 && readFile(ro) == "old");
     }
 
+    // Coming back to the program after another program changed open files asks about each
+    // document once, however many windows it has; Yes reads the file again, No keeps the
+    // document's text. Coming back again asks nothing more.
+    void activationAsksAboutOutsideChanges()
+    {
+        const QString first = writeFile(QStringLiteral("first.txt"), "old"), second = writeFile(QStringLiteral("second.txt"), "old");
+        QVERIFY(m_app->OpenDocumentFile(first));
+        QVERIFY(execute(m_app.get(), ID_WINDOW_NEW));  // a second window on the first file
+        QVERIFY(m_app->OpenDocumentFile(second));
+        QTest::keyClicks(activeView(m_app.get()), QStringLiteral("X"));
+        CMainFrame *frame = mainFrame(m_app.get());
+        QWidget other;
+        other.show();
+        const auto comeBack = [&] {
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            frame->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(frame));
+        };
+        comeBack();
+        QCoreApplication::processEvents();
+        QVERIFY(boxes().texts.isEmpty());  // nothing changed yet
+        writeFile(QStringLiteral("first.txt"), "new text");
+        writeFile(QStringLiteral("second.txt"), "new text");
+        boxes().answers = {MsgBox::IDYES, MsgBox::IDNO};
+        comeBack();
+        QTRY_COMPARE(boxes().texts.size(), 2);
+        QVERIFY(boxes().texts.at(0).startsWith(first + QStringLiteral(" は、ほかのプログラムによって変更されました。\n\n読み込み直しますか?")));
+        QVERIFY(boxes().texts.at(1).startsWith(second + QStringLiteral(" は、ほかのプログラムによって変更されました。この文書にも保存していない変更があります。")));
+        QCOMPARE(m_app->OpenDocumentFile(first)->GetView()->toPlainText(), QStringLiteral("new text"));
+        RichEditDoc *kept = m_app->OpenDocumentFile(second);
+        QVERIFY(kept->GetView()->toPlainText() == QStringLiteral("Xold") && kept->IsModified());
+        comeBack();
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes().texts.size(), 2);
+        // The kept text is saved only over the question.
+        boxes().answers = {MsgBox::IDNO};
+        QVERIFY(execute(m_app.get(), ID_FILE_SAVE));
+        QVERIFY(boxes().texts.size() == 3 && boxes().texts.last().contains(QStringLiteral("上書き保存しますか?")));
+        QCOMPARE(readFile(second), QByteArray("new text"));
+    }
+
     void openFailuresNameTheirCause()
     {
         const int before = documentCount(m_app.get());

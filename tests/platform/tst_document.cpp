@@ -13,11 +13,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QMdiArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -65,6 +69,33 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+// Another program's change to a file: "rewritten" writes other bytes of another length,
+// "touched" bytes of the same length in place, dated 2001 so that the change shows within one
+// tick of the clock; "deleted" removes it.
+bool changeOutside(const QString &path, const QString &how)
+{
+    if (how == u"deleted"_s)
+        return QFile::remove(path);
+    if (how == u"rewritten"_s)
+        return writeFile(path, "new text"_ba);
+    if (how != u"touched"_s)
+        return true;
+    const struct timespec times[2] = {{978307200, 0}, {978307200, 0}};
+    return writeFile(path, "NEW"_ba) && ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+const QString kReload = u"%1 は、ほかのプログラムによって変更されました。\n\n読み込み直しますか?"_s;
+const QString kReloadModified =
+    u"%1 は、ほかのプログラムによって変更されました。この文書にも保存していない変更があります。\n\n"
+    "ファイルを読み込み直しますか?\n"
+    "[はい] ファイルを読み込み直します。この文書への変更は失われます。\n"
+    "[いいえ] この文書の内容を残します。次に保存するときに、上書きするかどうかを確認します。"_s;
+const QString kOverwrite = u"%1 は、最後に開くか保存した後に、ほかのプログラムによって変更されています。\n\n"
+                           "上書き保存すると、ほかのプログラムによる変更は失われます。上書き保存しますか?"_s;
+const QString kGone = u"%1 は、ほかのプログラムによって削除されたか、移動されました。\n\n"
+                      "文書の内容はこのまま残ります。自動保存ではこのファイルを作り直しません。"
+                      "保存するときは [上書き保存] か [名前を付けて保存] を選んでください。"_s;
 
 } // namespace
 
@@ -294,6 +325,165 @@ private slots:
         QVERIFY(doc.OnCmdMsg(ID_FILE_CLOSE, nullptr));
         QCOMPARE(closing.size(), closes);
         QCOMPARE(host.asked, modified ? QStringList{u"無題1 への変更を保存しますか?"_s} : QStringList());
+    }
+
+    // The main window comes back to the front after another program changed the open file:
+    // an unmodified document asks whether to read it again, a modified one whether to read it
+    // again or keep its own text; a file gone is told of. Each change is asked about once.
+    void outsideChangeOnActivation_data()
+    {
+        QTest::addColumn<bool>("modified");   // "X" typed at the start
+        QTest::addColumn<QString>("outside");  // see changeOutside(); empty: nothing done
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("asked");   // %1 the path; empty: nothing
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("text");    // the document's text afterwards
+        const int yes = MsgBox::IDYES, no = MsgBox::IDNO;
+        QTest::newRow("unchanged") << false << QString() << yes << QString() << QString() << u"old"_s;
+        QTest::newRow("unmodified, read again") << false << u"rewritten"_s << yes << kReload << QString() << u"new text"_s;
+        QTest::newRow("unmodified, not read again") << false << u"rewritten"_s << no << kReload << QString() << u"old"_s;
+        QTest::newRow("same size, other time") << false << u"touched"_s << yes << kReload << QString() << u"NEW"_s;
+        QTest::newRow("modified, read again") << true << u"rewritten"_s << yes << kReloadModified << QString() << u"new text"_s;
+        QTest::newRow("modified, keep mine") << true << u"rewritten"_s << no << kReloadModified << QString() << u"Xold"_s;
+        QTest::newRow("unmodified, deleted") << false << u"deleted"_s << yes << QString() << kGone << u"old"_s;
+        QTest::newRow("modified, deleted") << true << u"deleted"_s << yes << QString() << kGone << u"Xold"_s;
+    }
+    void outsideChangeOnActivation()
+    {
+        QFETCH(bool, modified);
+        QFETCH(QString, outside);
+        QFETCH(int, answer);
+        QFETCH(QString, text);
+        const QString path = m_dir.filePath(u"activation %1.txt"_s.arg(QTest::currentDataTag()));
+        QVERIFY(writeFile(path, "old"_ba));
+        TestHost host;
+        host.answers = {answer, answer};
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        if (modified)
+            view.ReplaceSel(u"X"_s);
+        QVERIFY(changeOutside(path, outside));
+        for (int activation = 0; activation < 2; ++activation)
+            doc.CheckFileOnDisk();
+        QFETCH(QString, asked);
+        QFETCH(QString, told);
+        QCOMPARE(host.asked, asked.isEmpty() ? QStringList() : QStringList{asked.arg(path)});
+        QCOMPARE(host.told, told.isEmpty() ? QStringList() : QStringList{told.arg(path)});
+        QCOMPARE(view.toPlainText(), text);
+        const bool readAgain = text != u"old"_s && text != u"Xold"_s;
+        QCOMPARE(doc.IsModified(), modified && !readAgain);
+        QCOMPARE(doc.GetPathName(), path);
+        qsizetype start = -1, end = -1;
+        view.GetSel(start, end);
+        QCOMPARE(start, readAgain ? 0 : modified ? 1 : 0);
+        // What was read again is what the next save compares with: it asks nothing.
+        if (readAgain) {
+            view.ReplaceSel(u"Y"_s);
+            QVERIFY(doc.DoFileSave().IsSaved());
+            QCOMPARE(host.asked.size(), 1);
+            QCOMPARE(readFile(path), "Y" + text.toLatin1());
+        }
+    }
+
+    // Every save of the document's own file asks before it overwrites another program's
+    // change; declined, nothing is written and the save comes back cancelled. A save after an
+    // outside change kept at activation asks as well; auto-save asks once per change.
+    void saveAfterOutsideChange_data()
+    {
+        QTest::addColumn<QString>("road");     // "write", "save", "close", "auto", "keep mine, write"
+        QTest::addColumn<QString>("outside");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("questions");   // about the file on disk
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::addColumn<bool>("saved");
+        const int yes = MsgBox::IDYES, no = MsgBox::IDNO;
+        QTest::newRow("unchanged, no question") << u"write"_s << QString() << QList<int>{} << 0 << "Xold"_ba << true;
+        QTest::newRow("write, overwrite") << u"write"_s << u"rewritten"_s << QList<int>{yes} << 1 << "Xold"_ba << true;
+        QTest::newRow("write, cancelled") << u"write"_s << u"rewritten"_s << QList<int>{no} << 1 << "new text"_ba << false;
+        QTest::newRow("same size, cancelled") << u"write"_s << u"touched"_s << QList<int>{no} << 1 << "NEW"_ba << false;
+        QTest::newRow("Save, overwrite") << u"save"_s << u"rewritten"_s << QList<int>{yes} << 1 << "Xold"_ba << true;
+        QTest::newRow("Save, cancelled") << u"save"_s << u"rewritten"_s << QList<int>{no} << 1 << "new text"_ba << false;
+        QTest::newRow("close, overwrite") << u"close"_s << u"rewritten"_s << QList<int>{yes, yes} << 1 << "Xold"_ba << true;
+        QTest::newRow("close, cancelled") << u"close"_s << u"rewritten"_s << QList<int>{yes, no} << 1 << "new text"_ba << false;
+        QTest::newRow("auto-save, overwrite") << u"auto"_s << u"rewritten"_s << QList<int>{yes} << 1 << "Xold"_ba << true;
+        QTest::newRow("auto-save, kept, asked once") << u"auto"_s << u"rewritten"_s << QList<int>{no, yes} << 1 << "new text"_ba << false;
+        QTest::newRow("auto-save, deleted, not made again") << u"auto"_s << u"deleted"_s << QList<int>{yes} << 0 << "<none>"_ba << false;
+        QTest::newRow("kept at activation, save asks") << u"keep mine, write"_s << u"rewritten"_s << QList<int>{no, yes} << 2 << "Xold"_ba << true;
+        QTest::newRow("kept at activation, save cancelled") << u"keep mine, write"_s << u"rewritten"_s << QList<int>{no, no} << 2 << "new text"_ba << false;
+    }
+    void saveAfterOutsideChange()
+    {
+        QFETCH(QString, road);
+        QFETCH(QString, outside);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, saved);
+        const QString path = m_dir.filePath(u"save %1.txt"_s.arg(QTest::currentDataTag()));
+        QVERIFY(writeFile(path, "old"_ba));
+        TestHost host;
+        host.answers = answers;
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        view.ReplaceSel(u"X"_s);
+        QVERIFY(changeOutside(path, outside));
+        QSignalSpy closing(&doc, &RichEditDoc::closeRequested);
+        if (road == u"write"_s || road.startsWith(u"keep mine"_s)) {
+            if (road.startsWith(u"keep mine"_s))
+                doc.CheckFileOnDisk();
+            QCOMPARE(doc.DoFileSave().status(), saved ? SaveOutcome::Status::Saved : SaveOutcome::Status::Cancelled);
+        } else if (road == u"auto"_s) {
+            for (int interval = 0; interval < 3; ++interval)
+                if (doc.NeedsAutoSave())
+                    doc.DoAutoSave();
+        } else {
+            QVERIFY(doc.OnCmdMsg(road == u"save"_s ? ID_FILE_SAVE : ID_FILE_CLOSE, nullptr));
+            QCOMPARE(closing.size(), road == u"close"_s && saved ? 1 : 0);
+        }
+        const QStringList onDisk = host.asked.filter(u"ほかのプログラム"_s);
+        QTEST(int(onDisk.size()), "questions");
+        if (!onDisk.isEmpty())
+            QCOMPARE(onDisk.last(), kOverwrite.arg(path));
+        QTEST(readFile(path), "onDisk");
+        QCOMPARE(doc.IsModified(), !saved);
+        QCOMPARE(host.told, outside == u"deleted"_s ? QStringList{kGone.arg(path)} : QStringList());
+        // Once written, the file is the document's again: the next save asks nothing.
+        if (saved) {
+            view.ReplaceSel(u"Z"_s);
+            const qsizetype asked = host.asked.size();
+            QVERIFY(doc.DoFileSave().IsSaved());
+            QCOMPARE(host.asked.size(), asked);
+        }
+    }
+
+    // A document opened through a symbolic link watches the file the link leads to: a change
+    // to it is asked about, and its own saves, which replace that file, are not.
+    void outsideChangeThroughALink()
+    {
+        const QString target = m_dir.filePath(u"link target.txt"_s), link = m_dir.filePath(u"link.txt"_s);
+        QVERIFY(writeFile(target, "old"_ba) && QFile::link(target, link));
+        TestHost host;
+        host.answers = {MsgBox::IDNO};
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        QVERIFY(doc.OnOpenDocument(link));
+        doc.SetPathName(link, false);
+        view.ReplaceSel(u"X"_s);
+        QVERIFY(doc.DoFileSave().IsSaved());
+        QVERIFY(host.asked.isEmpty());
+        QVERIFY(changeOutside(target, u"touched"_s));
+        view.ReplaceSel(u"Y"_s);
+        QCOMPARE(doc.DoFileSave().status(), SaveOutcome::Status::Cancelled);
+        QCOMPARE(host.asked, QStringList{kOverwrite.arg(link)});
+        QVERIFY(readFile(target) == "NEW" && QFileInfo(link).isSymLink());
     }
 
     // A path joins the recent-file list by a signal, unless told not to.
