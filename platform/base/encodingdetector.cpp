@@ -4,6 +4,7 @@
 #include "platform/base/utf8codec.h"
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -98,6 +99,30 @@ struct ScoreTable {
     }
 };
 
+std::optional<Encoding> byteOrderMarkOf(QByteArrayView bytes)
+{
+    for (const Encoding withBom : {Encoding::Utf8Bom, Encoding::Utf16Le, Encoding::Utf16Be}) {
+        if (bytes.startsWith(Encodings::byteOrderMark(withBom)))
+            return withBom;
+    }
+    return std::nullopt;
+}
+
+// Half-width katakana alone, in CP932, can also be well-formed UTF-8 (two-byte sequences only);
+// UTF-8 Japanese has three-byte sequences. rest is what follows the ASCII at the start.
+bool isUtf8(const Utf8Codec::Scan &scan, QByteArrayView rest)
+{
+    return scan.valid && (scan.longest > 2 || !onlyHalfWidthKana(rest));
+}
+
+Encoding eucJpOrCp932(QByteArrayView rest)
+{
+    if (EucJpCodec::isValid(rest) &&
+        EncodingDetector::plausibility(EucJpCodec::decode(rest), false) > EncodingDetector::plausibility(CodePage::decode(rest)))
+        return Encoding::EucJp;
+    return Encoding::Cp932;
+}
+
 } // namespace
 
 namespace EncodingDetector {
@@ -115,23 +140,42 @@ qint64 plausibility(QStringView text, bool countEscapes)
 
 Encoding detect(QByteArrayView bytes)
 {
-    for (const Encoding withBom : {Encoding::Utf8Bom, Encoding::Utf16Le, Encoding::Utf16Be}) {
-        if (bytes.startsWith(Encodings::byteOrderMark(withBom)))
-            return withBom;
-    }
+    if (const auto withBom = byteOrderMarkOf(bytes))
+        return *withBom;
     const qsizetype start = firstNonAscii(bytes);
     if (start == bytes.size())
         return Encoding::Cp932;
     // Everything before start is ASCII, which every encoding here reads alike.
     const QByteArrayView rest = bytes.sliced(start);
-    // Half-width katakana alone, in CP932, can also be well-formed UTF-8 (two-byte sequences
-    // only); UTF-8 Japanese has three-byte sequences.
-    const Utf8Codec::Scan utf8 = Utf8Codec::scan(rest);
-    if (utf8.valid && (utf8.longest > 2 || !onlyHalfWidthKana(rest)))
+    if (isUtf8(Utf8Codec::scan(rest), rest))
         return Encoding::Utf8;
-    if (EucJpCodec::isValid(rest) && plausibility(EucJpCodec::decode(rest), false) > plausibility(CodePage::decode(rest)))
-        return Encoding::EucJp;
-    return Encoding::Cp932;
+    return eucJpOrCp932(rest);
+}
+
+DetectedText decodeDetected(QByteArrayView bytes)
+{
+    DetectedText result;
+    const auto decodeAs = [&](Encoding e) {
+        result.encoding = e;
+        result.text = Encodings::decode(e, bytes, &result.variants, &result.bom);
+        return result;
+    };
+    if (const auto withBom = byteOrderMarkOf(bytes))
+        return decodeAs(*withBom);
+    const qsizetype start = firstNonAscii(bytes);
+    if (start == bytes.size())
+        return decodeAs(Encoding::Cp932);
+    // UTF-8 is decided and decoded in one pass, which gives up at the first byte that is
+    // not well-formed (in other encodings' files, one of the first few).
+    const QByteArrayView rest = bytes.sliced(start);
+    Utf8Codec::Scan scan;
+    QString text = Utf8Codec::decodeUntil(bytes, true, &scan);
+    if (isUtf8(scan, rest)) {
+        result.encoding = Encoding::Utf8;
+        result.text = std::move(text);
+        return result;
+    }
+    return decodeAs(eucJpOrCp932(rest));
 }
 
 } // namespace EncodingDetector

@@ -16,6 +16,15 @@ namespace EncodingDetector {
 
 Encoding detect(QByteArrayView bytes);
 
+// The bytes decoded in the encoding detect() decides, as Encodings::decode() gives them.
+struct DetectedText {
+    Encoding encoding = Encoding::Cp932;
+    QString text;
+    QList<CodePage::Variant> variants;
+    bool bom = false;
+};
+DetectedText decodeDetected(QByteArrayView bytes);
+
 // How plausible a text is as Japanese: higher for hiragana, katakana and common kanji, lower
 // for rare kanji, user-defined and control characters, half-width punctuation and escapes.
 // Only comparisons between readings of the same bytes mean anything. Escapes count against a

@@ -53,6 +53,12 @@ Step utf8Step(const uchar *p, const uchar *end)
 
 bool isEscape(char16_t c) { return c >= 0xEF80 && c <= 0xEFFF; }
 
+// A well-formed sequence for U+EF80..U+EFFF, which reads as escapes yet is valid UTF-8.
+bool isOwnEscapeRange(const uchar *p, const uchar *end)
+{
+    return end - p >= 3 && p[0] == 0xEE && (p[1] == 0xBE || p[1] == 0xBF) && isContinuation(p[2]);
+}
+
 CodecStep::Written utf8Written(char32_t ch)
 {
     if (ch < 0x80)
@@ -75,6 +81,12 @@ namespace Utf8Codec {
 
 QString decode(QByteArrayView bytes)
 {
+    return decodeUntil(bytes, false, nullptr);
+}
+
+QString decodeUntil(QByteArrayView bytes, bool stopAtInvalid, Scan *scan)
+{
+    Scan found;
     const qsizetype n = bytes.size();
     QString text(n, Qt::Uninitialized);  // never more units than bytes
     char16_t *const base = reinterpret_cast<char16_t *>(text.data());
@@ -82,12 +94,35 @@ QString decode(QByteArrayView bytes)
     const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const end = p + n;
     while (p < end) {
-        if (*p < 0x80) {
+        const uchar b = *p;
+        if (b < 0x80) {
             CodecStep::widenAscii(p, end, out);
+            continue;
+        }
+        // Japanese text is mostly three-byte sequences: read those without the general step.
+        if ((b & 0xF0) == 0xE0 && end - p >= 3 && isContinuation(p[1]) && isContinuation(p[2])) {
+            const char16_t ch = char16_t((b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+            if (ch >= 0x800 && !QChar::isSurrogate(ch) && !isEscape(ch)) {
+                *out++ = ch;
+                p += 3;
+                found.longest = std::max(found.longest, 3);
+                continue;
+            }
+        }
+        if (isOwnEscapeRange(p, end)) {  // well-formed, but kept as the bytes it is
+            for (int i = 0; i < 3; ++i)
+                *out++ = char16_t(CodecStep::kEscapeBase + *p++);
+            found.longest = 3;
             continue;
         }
         const Step step = utf8Step(p, end);
         const char32_t ch = step.chars[0];
+        if (step.lengths[0] == 1) {
+            found.valid = false;
+            if (stopAtInvalid)
+                break;
+        }
+        found.longest = std::max<int>(found.longest, step.lengths[0]);
         if (ch >= 0x10000) {
             *out++ = QChar::highSurrogate(ch);
             *out++ = QChar::lowSurrogate(ch);
@@ -96,6 +131,10 @@ QString decode(QByteArrayView bytes)
         }
         p += step.lengths[0];
     }
+    if (scan)
+        *scan = found;
+    if (!found.valid && stopAtInvalid)
+        return QString();
     text.truncate(out - base);
     return text;
 }
@@ -159,8 +198,7 @@ Scan scan(QByteArrayView bytes)
         }
         const Step step = utf8Step(p, end);
         // An escape is one byte that is not a sequence, except a well-formed U+EF80..U+EFFF.
-        if (step.lengths[0] == 1 && !(end - p >= 3 && p[0] == 0xEE && (p[1] == 0xBE || p[1] == 0xBF) &&
-                                      isContinuation(p[2]))) {
+        if (step.lengths[0] == 1 && !isOwnEscapeRange(p, end)) {
             result.valid = false;
             return result;
         }

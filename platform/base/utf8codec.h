@@ -35,4 +35,8 @@ struct Scan {
 };
 Scan scan(QByteArrayView bytes);
 
+// decode() and scan() in one pass; with stopAtInvalid, the text is empty when the bytes are
+// not all well-formed, and reading stops at the first byte that is not.
+QString decodeUntil(QByteArrayView bytes, bool stopAtInvalid, Scan *scan);
+
 } // namespace Utf8Codec

@@ -368,7 +368,17 @@ private slots:
     void detectsByRule()
     {
         QFETCH(QByteArray, bytes);
-        QTEST(EncodingDetector::detect(bytes), "encoding");
+        QFETCH(Encoding, encoding);
+        QCOMPARE(EncodingDetector::detect(bytes), encoding);
+        // Deciding while decoding comes to the same, and to the text decode() gives.
+        const EncodingDetector::DetectedText detected = EncodingDetector::decodeDetected(bytes);
+        QCOMPARE(detected.encoding, encoding);
+        QList<Variant> variants;
+        bool bom = false;
+        QCOMPARE(detected.text, Encodings::decode(encoding, bytes, &variants, &bom));
+        QCOMPARE(detected.variants, variants);
+        QCOMPARE(detected.bom, bom);
+        QCOMPARE(Encodings::encode(encoding, detected.text, detected.variants, nullptr, detected.bom), bytes);
     }
 
     // The corpus in each encoding: every CP932 text that is not plain ASCII must be decided
@@ -398,6 +408,7 @@ private slots:
             const QByteArray bytes = Encodings::encode(encoding, sample.text, {}, &unencodable);
             QVERIFY(unencodable.isEmpty());
             const Encoding decided = EncodingDetector::detect(bytes);
+            QCOMPARE(EncodingDetector::decodeDetected(bytes).encoding, decided);
             // ASCII is the same bytes in every encoding without a byte-order mark.
             const bool ok = decided == encoding || (isAscii(bytes) && decided == Encoding::Cp932);
             right += ok;
