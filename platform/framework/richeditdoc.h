@@ -11,6 +11,7 @@
 #include "platform/framework/saveoutcome.h"
 #include "platform/base/fileerror.h"
 #include "platform/engine/textbuffer.h"
+#include "platform/engine/textbytes.h"
 
 #include <QList>
 #include <QObject>
@@ -55,6 +56,12 @@ public:
 
     bool IsModified() const;
     void SetModifiedFlag(bool modified = true);
+
+    // The encoding the file is read and written in: as found when it was opened (a byte-order
+    // mark is kept as found), CP932 for a new document. Setting one writes its byte-order mark,
+    // if it has one, from the next save on.
+    Encoding GetEncoding() const { return m_format.encoding; }
+    void SetEncoding(Encoding encoding);
 
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const QString &path);
@@ -124,8 +131,11 @@ private:
     void ShowStartInViews();
     // The file-name part of the path, or the title while there is none.
     QString DisplayName() const;
+    // The encoding as the questions about saving name it.
+    QString EncodingShown() const;
 
     TextBuffer m_text;
+    TextBytes::Format m_format;
     QString m_strPathName;
     QString m_strTitle;
     QList<RichEditView *> m_views;
