@@ -48,6 +48,7 @@ const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
         OnCommand<D>(ID_FILE_SAVE, &D::OnFileSave),
         OnCommand<D>(ID_FILE_SAVE_AS, &D::OnFileSaveAs),
         OnCommand<D>(ID_FILE_CLOSE, &D::OnFileClose),
+        OnUpdateCommand<D>(ID_INDICATOR_ENCODING, &D::OnUpdateEncodingIndicator),
     };
     return map;
 }
@@ -117,6 +118,11 @@ void RichEditDoc::SetModifiedFlag(bool modified)
 void RichEditDoc::SetEncoding(Encoding encoding)
 {
     m_format = {encoding, !Encodings::byteOrderMark(encoding).isEmpty()};
+}
+
+void RichEditDoc::OnUpdateEncodingIndicator(CmdUI *ui)
+{
+    ui->SetText(Encodings::name(m_format.encoding));
 }
 
 void RichEditDoc::SetLimitText(qsizetype maxChars)

@@ -108,6 +108,7 @@ protected:
     void OnFileSave();
     void OnFileSaveAs();
     void OnFileClose();
+    void OnUpdateEncodingIndicator(CmdUI *ui);
 
 private:
     // What reading a file into the text came to; the text is unchanged unless both are unset.
