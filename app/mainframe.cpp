@@ -168,12 +168,14 @@ void CMainFrame::CreateStatusBar()
         if (text.isEmpty())
             bar->showMessage(Res::string(AFX_IDS_IDLEMESSAGE));
     });
+    AddIndicator(ID_INDICATOR_ENCODING);
     for (int id : Res::statusIndicators())
         AddIndicator(id);
 }
 
 // A pane that shows its text while its key is locked and is empty otherwise, as the
-// framework's indicators are; its state is that of the command of the same id.
+// framework's indicators are; its state is that of the command of the same id. A pane whose
+// state handler sets a text (the encoding's) shows that text instead, in the width of its own.
 void CMainFrame::AddIndicator(int id)
 {
     const QString text = Res::string(id);
@@ -188,7 +190,7 @@ void CMainFrame::AddIndicator(int id)
     state->setData(id);
     state->setEnabled(false);
     connect(state, &QAction::changed, label, [label, state, text] {
-        label->setText(state->isEnabled() ? text : QString());
+        label->setText(!state->isEnabled() ? QString() : state->text().isEmpty() ? text : state->text());
     });
     Router()->AddAction(state);
 }

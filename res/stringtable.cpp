@@ -117,6 +117,7 @@ const Entry kStrings[] = {
     {ID_INDICATOR_OVR, u"上書"},
     {ID_INDICATOR_REC, u"記録"},
     {ID_INDICATOR_KANA, u"ｶﾅ"},
+    {ID_INDICATOR_ENCODING, u"UTF-8 BOM"},  // the widest the pane shows, for its width
 };
 
 // Every recent-file entry shares one prompt.

@@ -1,6 +1,7 @@
 #include "platform/engine/textbytes.h"
 
 #include "platform/base/codepage.h"
+#include "platform/base/encodingdetector.h"
 #include "platform/engine/textbuffer.h"
 
 #include <algorithm>
@@ -47,6 +48,16 @@ bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit)
     return true;
 }
 
+bool readDetected(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit, Format *format)
+{
+    const EncodingDetector::DetectedText detected = EncodingDetector::decodeDetected(bytes);
+    if (TextBuffer::lengthOf(detected.text) > limit)
+        return false;
+    buffer.load(detected.text, detected.variants);
+    *format = {detected.encoding, detected.bom};
+    return true;
+}
+
 // One pass over the lines: each line's characters, then its break in the kind it is to be
 // written with; the variants move forward by the CR LF pairs written before them.
 //
@@ -54,7 +65,7 @@ bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit)
 // typed break that would be that CR is written as CR LF instead, which joins with neither
 // neighbour; where both breaks have kinds of their own, no bytes keep them apart, and the
 // place goes to changed.
-QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<qsizetype> *changed)
+QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<qsizetype> *changed, Format format)
 {
     const qsizetype lines = buffer.lineCount();
     const bool mapBack = unencodable || changed;
@@ -101,11 +112,12 @@ QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<
     out.truncate(dst - begin);
 
     QList<qsizetype> written;
-    const QByteArray bytes = CodePage::encode(out, variants, unencodable ? &written : nullptr);
+    const QByteArray bytes =
+        Encodings::encode(format.encoding, out, variants, unencodable ? &written : nullptr, format.bom);
     if (unencodable)
         unencodable->append(toBufferPositions(written, crlfEnds));
     if (changed) {
-        const QList<qsizetype> joinedBytes = toBufferPositions(CodePage::readBackChanges(bytes, out), crlfEnds);
+        const QList<qsizetype> joinedBytes = toBufferPositions(Encodings::readBackChanges(format.encoding, bytes, out, format.bom), crlfEnds);
         std::merge(joinedBytes.begin(), joinedBytes.end(), joinedBreaks.begin(), joinedBreaks.end(),
                    std::back_inserter(*changed));
     }

@@ -1,6 +1,9 @@
 #pragma once
-// A text buffer to and from the bytes of a CP932 file, losslessly: line-break kinds, byte
-// forms other than the default and undecodable bytes (escapes) come back as they were read.
+// A text buffer to and from the bytes of a file, losslessly: line-break kinds, byte forms other
+// than the default, undecodable bytes (escapes) and the byte-order mark come back as they were
+// read. CP932 unless told otherwise.
+#include "platform/base/encoding.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -9,9 +12,21 @@ class TextBuffer;
 
 namespace TextBytes {
 
+// How a file's bytes stand for its text: the encoding, and whether a byte-order mark leads
+// (for the encodings that have one).
+struct Format {
+    Encoding encoding = Encoding::Cp932;
+    bool bom = false;
+    friend bool operator==(const Format &a, const Format &b) { return a.encoding == b.encoding && a.bom == b.bom; }
+};
+
 // Loads bytes into buffer (see TextBuffer::load). False, with the buffer unchanged, when the
 // text would be longer than limit characters.
 bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit);
+
+// As read(), in the encoding the bytes are found to be in (see EncodingDetector); format
+// receives it when the buffer is loaded.
+bool readDetected(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit, Format *format);
 
 // The buffer's text as bytes. A Typed break is written with the kind TextBuffer::Break
 // describes, except that one which would be a lone CR right before a lone LF is written as
@@ -20,7 +35,8 @@ bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit);
 // bytes would read back as other text go to changed, in order: the first character of each
 // place where an escaped byte joins its neighbour, and each CR break of a file's own that
 // comes right before an LF break of its own (no bytes keep those two breaks apart).
+// The bytes are in format's encoding, after its byte-order mark when format has one.
 QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable = nullptr,
-                 QList<qsizetype> *changed = nullptr);
+                 QList<qsizetype> *changed = nullptr, Format format = {});
 
 } // namespace TextBytes

@@ -54,3 +54,4 @@ constexpr int ID_INDICATOR_SCRL = 59139;
 constexpr int ID_INDICATOR_OVR = 59140;
 constexpr int ID_INDICATOR_REC = 59141;
 constexpr int ID_INDICATOR_KANA = 59142;
+constexpr int ID_INDICATOR_ENCODING = 59143;  // the active document's encoding

@@ -86,6 +86,8 @@ void CommandRouter::Apply(QAction *action, const CmdUI &state)
         action->setCheckable(true);
         action->setChecked(state.checked());
     }
+    if (state.textSet())
+        action->setText(state.text());
 }
 
 void CommandRouter::UpdateAll()

@@ -78,6 +78,7 @@ const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
         OnCommand<D>(ID_FILE_SAVE, &D::OnFileSave),
         OnCommand<D>(ID_FILE_SAVE_AS, &D::OnFileSaveAs),
         OnCommand<D>(ID_FILE_CLOSE, &D::OnFileClose),
+        OnUpdateCommand<D>(ID_INDICATOR_ENCODING, &D::OnUpdateEncodingIndicator),
     };
     return map;
 }
@@ -144,6 +145,16 @@ void RichEditDoc::SetModifiedFlag(bool modified)
     m_text.setModified(modified);
 }
 
+void RichEditDoc::SetEncoding(Encoding encoding)
+{
+    m_format = {encoding, !Encodings::byteOrderMark(encoding).isEmpty()};
+}
+
+void RichEditDoc::OnUpdateEncodingIndicator(CmdUI *ui)
+{
+    ui->SetText(Encodings::name(m_format.encoding));
+}
+
 void RichEditDoc::SetLimitText(qsizetype maxChars)
 {
     m_nLimit = maxChars > 0 ? maxChars : RichEdit::kDefaultTextLimit;
@@ -186,6 +197,7 @@ void RichEditDoc::TellSaveOutcome(const SaveOutcome &outcome) const
 bool RichEditDoc::OnNewDocument()
 {
     DeleteContents();
+    SetEncoding(Encoding::Cp932);
     SetModifiedFlag(false);
     return true;
 }
@@ -197,7 +209,7 @@ RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path)
     const FileError error = FileIO::ReadAll(path, bytes, kMaxFileBytes, &tooLarge);
     if (error != FileError::None)
         return {error, false};
-    if (tooLarge || !TextBytes::read(m_text, bytes, m_nLimit))
+    if (tooLarge || !TextBytes::readDetected(m_text, bytes, m_nLimit, &m_format))
         return {FileError::None, true};
     return {};
 }
@@ -326,7 +338,7 @@ SaveOutcome RichEditDoc::WriteTo(const QString &path)
         return SaveOutcome::Cancelled();
     QList<qsizetype> unencodable;
     QList<qsizetype> changed;
-    const QByteArray bytes = TextBytes::write(m_text, &unencodable, &changed);
+    const QByteArray bytes = TextBytes::write(m_text, &unencodable, &changed, m_format);
     if (!unencodable.isEmpty() && !ConfirmUnencodable(unencodable))
         return SaveOutcome::Cancelled();
     if (!changed.isEmpty() && !ConfirmChangedOnReadBack(changed))
@@ -348,20 +360,23 @@ bool RichEditDoc::ConfirmUnencodable(const QList<qsizetype> &positions) const
             break;
         QChar c = text.at(pos);
         QString ch(c);
-        if (c.isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate())
+        char32_t ucs = c.unicode();  // a lone surrogate as itself, not as U+FFFD
+        if (c.isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate()) {
             ch += text.at(pos + 1);
-        else if (c.isLowSurrogate())
+            ucs = QChar::surrogateToUcs4(c, text.at(pos + 1));
+        } else if (c.isLowSurrogate()) {
             continue;  // the second half of a pair already shown
+        }
         if (!shown.contains(ch)) {
-            const QString code = QStringLiteral("%1").arg(ch.toUcs4().value(0), 4, 16, QLatin1Char('0')).toUpper();
+            const QString code = QStringLiteral("%1").arg(uint(ucs), 4, 16, QLatin1Char('0')).toUpper();
             shown += QStringLiteral("「%1」(U+%2) ").arg(ch, code);
             ++count;
         }
     }
     const QString text2 =
-        QStringLiteral("%1 には Shift-JIS で保存できない文字が含まれています:\n%2\n\n"
+        QStringLiteral("%1 には %2 で保存できない文字が含まれています:\n%3\n\n"
                        "保存すると、これらの文字は「?」に置き換わります。このまま保存しますか?")
-            .arg(DisplayName(), shown.trimmed());
+            .arg(DisplayName(), EncodingShown(), shown.trimmed());
     return Ask(text2, MsgBox::Buttons::YesNo) == MsgBox::IDYES;
 }
 
@@ -395,10 +410,15 @@ bool RichEditDoc::ConfirmChangedOnReadBack(const QList<qsizetype> &positions) co
                         .arg(DisplayName(), places(breaks, true))))
         return false;
     return bytes.isEmpty() ||
-           saveAnyway(QStringLiteral("%1 には、Shift-JIS として正しくないバイトが前後の文字とつながり、"
-                                     "保存して開き直すと別の文字に変わる箇所があります:\n%2\n\n"
+           saveAnyway(QStringLiteral("%1 には、%2 として正しくないバイトが前後の文字とつながり、"
+                                     "保存して開き直すと別の文字に変わる箇所があります:\n%3\n\n"
                                      "このまま保存しますか?")
-                          .arg(DisplayName(), places(bytes, false)));
+                          .arg(DisplayName(), EncodingShown(), places(bytes, false)));
+}
+
+QString RichEditDoc::EncodingShown() const
+{
+    return m_format.encoding == Encoding::Cp932 ? QStringLiteral("Shift-JIS") : Encodings::name(m_format.encoding);
 }
 
 QString RichEditDoc::DisplayName() const

@@ -14,6 +14,7 @@
 #include "platform/base/fileerror.h"
 #include "platform/base/fileidentity.h"
 #include "platform/engine/textbuffer.h"
+#include "platform/engine/textbytes.h"
 
 #include <QList>
 #include <QObject>
@@ -58,6 +59,12 @@ public:
 
     bool IsModified() const;
     void SetModifiedFlag(bool modified = true);
+
+    // The encoding the file is read and written in: as found when it was opened (a byte-order
+    // mark is kept as found), CP932 for a new document. Setting one writes its byte-order mark,
+    // if it has one, from the next save on.
+    Encoding GetEncoding() const { return m_format.encoding; }
+    void SetEncoding(Encoding encoding);
 
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const QString &path);
@@ -121,6 +128,7 @@ protected:
     void OnFileSave();
     void OnFileSaveAs();
     void OnFileClose();
+    void OnUpdateEncodingIndicator(CmdUI *ui);
 
 private:
     // What reading a file into the text came to; the text is unchanged unless both are unset.
@@ -155,8 +163,11 @@ private:
     void ShowStartInViews();
     // The file-name part of the path, or the title while there is none.
     QString DisplayName() const;
+    // The encoding as the questions about saving name it.
+    QString EncodingShown() const;
 
     TextBuffer m_text;
+    TextBytes::Format m_format;
     QString m_strPathName;
     QString m_strTitle;
     QList<RichEditView *> m_views;

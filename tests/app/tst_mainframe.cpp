@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -192,6 +193,28 @@ private slots:
         QCOMPARE(documentCount(m_app.get()), 3);
         QCOMPARE(activeDoc(m_app.get())->GetPathName(), b);
         QCOMPARE(m_app->GetRecentFileList()->paths(), (QStringList{b, a}));
+    }
+
+    // The status bar shows the active document's encoding, as it was found when the file was
+    // read; SJIS for a new document; nothing without a document.
+    void encodingPaneFollowsTheActiveDocument()
+    {
+        m_app = startApp();
+        CMainFrame *frame = m_app->MainFrame();
+        QLabel *pane = frame->findChild<QLabel *>(QStringLiteral("indicator%1").arg(ID_INDICATOR_ENCODING));
+        QVERIFY(pane);
+        QTRY_COMPARE(pane->text(), QStringLiteral("SJIS"));
+        const QString utf8 = writeFile(QStringLiteral("utf8.txt"), QStringLiteral("日本語").toUtf8());
+        const QString utf16 = writeFile(QStringLiteral("utf16.txt"), QByteArray("\xFF\xFE\x42\x30", 4));
+        m_app->OpenDocumentFiles({utf8, utf16});
+        QTRY_COMPARE(pane->text(), QStringLiteral("UTF-16LE"));
+        for (int i = 0; i < 3 && activeDoc(m_app.get())->GetPathName() != utf8; ++i)
+            QVERIFY(run(ID_WINDOW_NEXT));
+        QCOMPARE(activeDoc(m_app.get())->GetPathName(), utf8);
+        QTRY_COMPARE(pane->text(), QStringLiteral("UTF-8"));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(run(ID_FILE_CLOSE));
+        QTRY_COMPARE(pane->text(), QString());
     }
 
     // Dropped on the window or on the text, files open instead of their names going in. Opened,

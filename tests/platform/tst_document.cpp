@@ -3,6 +3,7 @@
 // its host only (never a message box of its own), and announces the recent file and closing
 // as signals. A write returns what it came to and tells nothing; the save commands tell.
 // The template finds a document's windows.
+#include "platform/base/encoding.h"
 #include "platform/base/fileerror.h"
 #include "platform/framework/afxres.h"
 #include "platform/framework/documenthost.h"
@@ -26,6 +27,7 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(FileError)
+Q_DECLARE_METATYPE(Encoding)
 Q_DECLARE_METATYPE(SaveOutcome::Status)
 
 namespace {
@@ -130,6 +132,103 @@ private slots:
         QVERIFY(!doc.IsModified());
         QVERIFY(doc.OnSaveDocument(out).IsSaved());
         QCOMPARE(readFile(out), bytes);
+    }
+
+    // A file in any encoding, unedited, is saved back as the same bytes: bytes not valid in
+    // its encoding, its byte-order mark and its line breaks included.
+    void unchangedFilesComeBackByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Encoding>("encoding");
+        QTest::addColumn<QString>("text");  // as the view shows it
+        QTest::newRow("utf8") << u"UTF-8 の日本語テキスト ①髙﨑\r\nb\nc\r"_s.toUtf8() << Encoding::Utf8
+                              << u"UTF-8 の日本語テキスト ①髙﨑\nb\nc\n"_s;
+        QTest::newRow("utf8 bom, bad byte") << "\xEF\xBB\xBF"_ba + u"あ"_s.toUtf8() + "\xFF\r\nx"_ba << Encoding::Utf8Bom
+                                            << u"あ\uEFFF\nx"_s;
+        QTest::newRow("utf16le bom, lone surrogate, odd byte")
+            << "\xFF\xFE\x42\x30\x00\xD8\x0D\x00\x0A\x00\x0A\x00\x41"_ba << Encoding::Utf16Le
+            << u"あ"_s + QChar(0xD800) + u"\n\n\uEF41"_s;
+        QTest::newRow("utf16be bom") << "\xFE\xFF\x30\x42\x00\x0D"_ba << Encoding::Utf16Be << u"あ\n"_s;
+        QTest::newRow("euc-jp, jis x 0212, ibm row")
+            << "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\x8F\xB0\xA1\xFC\xFB\r\n\x8E\xB1"_ba << Encoding::EucJp
+            << u"日本語の\uEF8F\uEFB0\uEFA1\uFFE2\nｱ"_s;
+        QTest::newRow("cp932 half-width katakana") << "\xC3\xBD\xC4"_ba << Encoding::Cp932 << u"ﾃｽﾄ"_s;
+    }
+    void unchangedFilesComeBackByteForByte()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString in = m_dir.filePath(u"same-in.txt"_s), out = m_dir.filePath(u"same-out.txt"_s);
+        QVERIFY(writeFile(in, bytes));
+        RichEditDoc doc;
+        RichEditView view;
+        doc.AddView(&view);
+        QVERIFY(doc.OnOpenDocument(in));
+        QTEST(doc.GetEncoding(), "encoding");
+        QTEST(view.toPlainText(), "text");
+        QVERIFY(doc.DoSave(out).IsSaved());
+        QCOMPARE(readFile(out), bytes);
+    }
+
+    // Text typed into a document is saved in the document's encoding; a new document is CP932.
+    // What the encoding cannot hold is asked about as in CP932, naming the encoding.
+    void typedTextIsSavedInTheDocumentsEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // empty: a new document
+        QTest::addColumn<QString>("typed");     // at the end
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QString>("asked");     // empty: no question
+        QTest::addColumn<QByteArray>("written");
+        const QList<int> none;
+        QTest::newRow("new document") << QByteArray() << u"Zあ"_s << none << QString() << "Z\x82\xA0"_ba;
+        QTest::newRow("utf8") << u"日本\n"_s.toUtf8() << u"Zあ"_s << none << QString()
+                              << "\xE6\x97\xA5\xE6\x9C\xAC\n\x5a\xe3\x81\x82"_ba;
+        QTest::newRow("utf8 bom") << "\xEF\xBB\xBF" "a"_ba << u"Zあ"_s << none << QString() << "\xEF\xBB\xBF" "aZ\xE3\x81\x82"_ba;
+        QTest::newRow("utf16le") << "\xFF\xFE" "a\x00"_ba << u"Zあ"_s << none << QString() << "\xFF\xFE" "a\x00Z\x00\x42\x30"_ba;
+        QTest::newRow("utf16be") << "\xFE\xFF\x00" "a"_ba << u"😀"_s << none << QString() << "\xFE\xFF\x00" "a\xD8\x3D\xDE\x00"_ba;
+        QTest::newRow("euc-jp") << "\xC6\xFC\xCB\xDC\xB8\xEC"_ba << u"Zあｱ"_s << none << QString()
+                                << "\xC6\xFC\xCB\xDC\xB8\xEC\x5A\xA4\xA2\x8E\xB1"_ba;
+        QTest::newRow("euc-jp, unencodable accepted")
+            << "\xC6\xFC\xCB\xDC\xB8\xEC"_ba << u"한"_s << QList<int>{MsgBox::IDYES}
+            << u"%1 には EUC-JP で保存できない文字が含まれています:\n「한」(U+D55C)\n\n"
+               "保存すると、これらの文字は「?」に置き換わります。このまま保存しますか?"_s
+            << "\xC6\xFC\xCB\xDC\xB8\xEC?"_ba;
+        QTest::newRow("utf8, lone surrogate declined")
+            << u"日本"_s.toUtf8() << QString(QChar(0xD800)) << QList<int>{MsgBox::IDNO}
+            << u"%1 には UTF-8 で保存できない文字が含まれています:\n「"_s + QChar(0xD800) +
+                   u"」(U+D800)\n\n保存すると、これらの文字は「?」に置き換わります。このまま保存しますか?"_s
+            << u"日本"_s.toUtf8();
+        QTest::newRow("utf8, typed escape joins a byte of the file, declined")
+            << "\xEF\xBB\xBF" "a\xE3"_ba << u"\uEF81\uEF82"_s << QList<int>{MsgBox::IDNO}
+            << u"%1 には、UTF-8 BOM として正しくないバイトが前後の文字とつながり、保存して開き直すと"
+               "別の文字に変わる箇所があります:\n1 行 2 桁\n\nこのまま保存しますか?"_s
+            << "\xEF\xBB\xBF" "a\xE3"_ba;
+    }
+    void typedTextIsSavedInTheDocumentsEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, asked);
+        const QString path = m_dir.filePath(u"typed.txt"_s);
+        QFile::remove(path);
+        TestHost host;
+        host.answers = answers;
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        if (bytes.isEmpty()) {
+            QVERIFY(doc.OnNewDocument());
+        } else {
+            QVERIFY(writeFile(path, bytes));
+            QVERIFY(doc.OnOpenDocument(path));
+            doc.SetPathName(path, false);
+        }
+        view.SetSel(view.GetTextLength(), view.GetTextLength());
+        view.ReplaceSel(typed);
+        doc.DoSave(path);
+        QCOMPARE(host.asked, asked.isEmpty() ? QStringList() : QStringList{asked.arg(u"typed.txt"_s)});
+        QTEST(readFile(path), "written");
     }
 
     // What opening a file that cannot be opened tells the host, the text left as it was.
