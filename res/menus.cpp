@@ -61,7 +61,8 @@ MenuItem fileMenu(const FileMenuParts &parts)
     };
     if (parts.documentCommands) {
         items << cmd(ID_FILE_CLOSE, u"閉じる(&C)") << cmd(ID_FILE_SAVE, u"上書き保存(&S)\tCtrl+S")
-              << cmd(ID_FILE_SAVE_AS, u"名前を付けて保存(&A)...");
+              << cmd(ID_FILE_SAVE_AS, u"名前を付けて保存(&A)...")
+              << cmd(ID_FILE_REOPEN_ENCODING, u"ｴﾝｺｰﾄﾞを指定して開き直す(&E)...");
     }
     items << sep();
     if (parts.pageSetupAndMail)

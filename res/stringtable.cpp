@@ -29,6 +29,7 @@ const Entry kStrings[] = {
     {ID_FILE_CLOSE, u"作業中のﾌｧｲﾙを閉じる\n閉じる"},
     {ID_FILE_SAVE, u"作業中のﾌｧｲﾙを上書きして保存\n保存"},
     {ID_FILE_SAVE_AS, u"作業中のﾌｧｲﾙを新しい名前で保存\n名前をつけて保存"},
+    {ID_FILE_REOPEN_ENCODING, u"作業中のﾌｧｲﾙをｴﾝｺｰﾄﾞを指定して開き直す\nｴﾝｺｰﾄﾞを指定して開き直す"},
     {ID_FILE_PAGE_SETUP, u"印刷ｵﾌﾟｼｮﾝの変更\nﾍﾟｰｼﾞ ﾚｲｱｳﾄの設定"},
     {ID_FILE_PRINT_SETUP, u"ﾌﾟﾘﾝﾀ/印刷ｵﾌﾟｼｮﾝの変更\n印刷設定"},
     {ID_FILE_PRINT, u"作業中のﾌｧｲﾙを印刷\n印刷"},

@@ -18,6 +18,7 @@ constexpr int ID_FILE_PRINT = 57607;
 constexpr int ID_FILE_PRINT_DIRECT = 57608;
 constexpr int ID_FILE_PRINT_PREVIEW = 57609;
 constexpr int ID_FILE_SEND_MAIL = 57612;
+constexpr int ID_FILE_REOPEN_ENCODING = 57614;  // the document's file read again in a chosen encoding
 constexpr int ID_FILE_MRU_FIRST = 57616;   // recent-file entries 57616..57631
 constexpr int ID_FILE_MRU_LAST = 57631;
 constexpr int ID_EDIT_CLEAR = 57632;

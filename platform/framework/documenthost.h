@@ -4,10 +4,12 @@
 // document words its questions and acts on the answers; a save returns its outcome, and the
 // command that saved tells it through the host. The template gives each document its host; a
 // document without one asks nobody (every question is cancelled, nothing is told).
+#include "platform/base/encoding.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/framework/saveoutcome.h"
 
 #include <QString>
+#include <optional>
 
 class QObject;
 class RichEditDoc;
@@ -29,8 +31,12 @@ public:
         if (!message.isEmpty())
             Tell(doc, message);
     }
-    // The name to save the document as, proposed first; empty when the user cancelled.
-    virtual QString AskSaveName(const RichEditDoc *doc, const QString &proposed) = 0;
+    // The name to save the document as, proposed first; empty when the user cancelled. When
+    // encoding is given it holds the document's encoding, and receives the one chosen to save in.
+    virtual QString AskSaveName(const RichEditDoc *doc, const QString &proposed, Encoding *encoding = nullptr) = 0;
+    // The encoding to read the document's file again in, current chosen first; none when the
+    // user cancelled.
+    virtual std::optional<Encoding> AskEncoding(const RichEditDoc *doc, Encoding current) = 0;
     // The owner of work a document starts that may outlast the document (a mail hand-off):
     // it ends with the host at the latest.
     virtual QObject *WorkOwner() = 0;

@@ -24,6 +24,12 @@ RichEditDoc::SaveAsPrompt &saveAsPrompt()
     return prompt;
 }
 
+RichEditDoc::SaveAsEncodingPrompt &saveAsEncodingPrompt()
+{
+    static RichEditDoc::SaveAsEncodingPrompt prompt;
+    return prompt;
+}
+
 
 // How many of the characters that cannot be saved, or of the places that would read back
 // differently, a question shows.
@@ -78,6 +84,8 @@ const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
         OnCommand<D>(ID_FILE_SAVE, &D::OnFileSave),
         OnCommand<D>(ID_FILE_SAVE_AS, &D::OnFileSaveAs),
         OnCommand<D>(ID_FILE_CLOSE, &D::OnFileClose),
+        OnCommand<D>(ID_FILE_REOPEN_ENCODING, &D::OnFileReopenEncoding),
+        OnUpdateCommand<D>(ID_FILE_REOPEN_ENCODING, &D::OnUpdateFileReopenEncoding),
         OnUpdateCommand<D>(ID_INDICATOR_ENCODING, &D::OnUpdateEncodingIndicator),
     };
     return map;
@@ -202,24 +210,41 @@ bool RichEditDoc::OnNewDocument()
     return true;
 }
 
-RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path)
+RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::optional<Encoding> encoding)
 {
     QByteArray bytes;
     bool tooLarge = false;
     const FileError error = FileIO::ReadAll(path, bytes, kMaxFileBytes, &tooLarge);
     if (error != FileError::None)
         return {error, false};
-    if (tooLarge || !TextBytes::readDetected(m_text, bytes, m_nLimit, &m_format))
+    if (tooLarge)
         return {FileError::None, true};
+    if (!encoding) {
+        if (!TextBytes::readDetected(m_text, bytes, m_nLimit, &m_format))
+            return {FileError::None, true};
+        return {};
+    }
+    QList<CodePage::Variant> variants;
+    bool bom = false;
+    const QString text = Encodings::decode(*encoding, bytes, &variants, &bom);
+    if (TextBuffer::lengthOf(text) > m_nLimit)
+        return {FileError::None, true};
+    m_text.load(text, variants);
+    m_format = {*encoding, bom};
     return {};
 }
 
 bool RichEditDoc::OnOpenDocument(const QString &path)
 {
+    return ReadDocument(path, std::nullopt);
+}
+
+bool RichEditDoc::ReadDocument(const QString &path, std::optional<Encoding> encoding)
+{
     // Looked at before reading: a change made while the file is read is then taken for one
     // made after, and asked about, never overlooked.
     const FileIdentity onDisk = FileIdentity::Of(path);
-    const ReadOutcome outcome = ReadFile(path);
+    const ReadOutcome outcome = ReadFile(path, encoding);
     if (outcome.error != FileError::None) {
         Tell(FileErrorMessage(outcome.error, FileName::Display(path)));
         return false;
@@ -289,6 +314,11 @@ bool RichEditDoc::AskAboutDisk(const QString &question)
 bool RichEditDoc::Reload()
 {
     return !m_strPathName.isEmpty() && OnOpenDocument(m_strPathName);
+}
+
+bool RichEditDoc::ReopenAs(Encoding encoding)
+{
+    return !m_strPathName.isEmpty() && ReadDocument(m_strPathName, encoding);
 }
 
 bool RichEditDoc::NeedsAutoSave()
@@ -442,26 +472,44 @@ void RichEditDoc::SetSaveAsPrompt(SaveAsPrompt prompt)
     saveAsPrompt() = std::move(prompt);
 }
 
-QString RichEditDoc::PromptForSaveName() const
+void RichEditDoc::SetSaveAsEncodingPrompt(SaveAsEncodingPrompt prompt)
 {
-    const QString proposed = ProposedFileName();
-    if (saveAsPrompt())
-        return saveAsPrompt()(proposed);
-    return m_pHost ? m_pHost->AskSaveName(this, proposed) : QString();
+    saveAsEncodingPrompt() = std::move(prompt);
 }
 
+QString RichEditDoc::PromptForSaveName(Encoding &encoding) const
+{
+    const QString proposed = ProposedFileName();
+    if (saveAsEncodingPrompt())
+        return saveAsEncodingPrompt()(proposed, encoding);
+    if (saveAsPrompt())
+        return saveAsPrompt()(proposed);
+    return m_pHost ? m_pHost->AskSaveName(this, proposed, &encoding) : QString();
+}
+
+// A Save As may choose another encoding: the file is written in it, and a document that takes
+// the new name keeps it. A copy, or a save that did not happen, leaves the document's own.
 SaveOutcome RichEditDoc::DoSave(const QString &path, bool replace)
 {
     QString name = path;
+    const TextBytes::Format kept = m_format;
     if (name.isEmpty()) {
-        name = PromptForSaveName();
+        Encoding encoding = m_format.encoding;
+        name = PromptForSaveName(encoding);
         if (name.isEmpty())
             return SaveOutcome::Cancelled();
+        if (encoding != m_format.encoding)
+            SetEncoding(encoding);
     }
-    if (!replace)
-        return WriteTo(name);
+    if (!replace) {
+        const SaveOutcome outcome = WriteTo(name);
+        m_format = kept;
+        return outcome;
+    }
     const SaveOutcome outcome = OnSaveDocument(name);
-    if (outcome.IsSaved() && name != m_strPathName)
+    if (!outcome.IsSaved())
+        m_format = kept;
+    else if (name != m_strPathName)
         SetPathName(name);
     return outcome;
 }
@@ -496,6 +544,24 @@ void RichEditDoc::OnFileSave()
 void RichEditDoc::OnFileSaveAs()
 {
     TellSaveOutcome(DoSave(QString()));
+}
+
+// The question comes first: the user who would lose typing need not pick an encoding at all.
+void RichEditDoc::OnFileReopenEncoding()
+{
+    if (m_strPathName.isEmpty() || !m_pHost)
+        return;
+    if (IsModified() &&
+        Ask(QStringLiteral("%1 への変更は失われます。\n\nファイルを開き直しますか?").arg(DisplayName()),
+            MsgBox::Buttons::YesNo) != MsgBox::IDYES)
+        return;
+    if (const std::optional<Encoding> chosen = m_pHost->AskEncoding(this, m_format.encoding))
+        ReopenAs(*chosen);
+}
+
+void RichEditDoc::OnUpdateFileReopenEncoding(CmdUI *ui)
+{
+    ui->Enable(!m_strPathName.isEmpty());
 }
 
 void RichEditDoc::OnFileClose()

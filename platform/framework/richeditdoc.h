@@ -20,6 +20,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class RichEditView;
 class MultiDocTemplate;
@@ -96,6 +97,10 @@ public:
     // document is unmodified and every view shows the text from its start. False (told) when
     // the file cannot be read; the text is then as it was.
     bool Reload();
+    // Reads the document's file again in the given encoding, as Reload() does but without
+    // deciding the encoding from the bytes. False (told) when the file cannot be read or
+    // there is none; the text and encoding are then as they were.
+    bool ReopenAs(Encoding encoding);
     // Whether auto-save has anything to do: a modified document whose file is still there. A
     // file gone from disk is told of once and is not made again until the user saves.
     bool NeedsAutoSave();
@@ -110,6 +115,10 @@ public:
     // Replaces the Save As dialog (tests): returns the chosen path, empty for Cancel.
     using SaveAsPrompt = std::function<QString(const QString &proposed)>;
     static void SetSaveAsPrompt(SaveAsPrompt prompt);
+    // As SetSaveAsPrompt, also choosing the encoding to save in (it holds the document's
+    // first); this one is asked when both are set.
+    using SaveAsEncodingPrompt = std::function<QString(const QString &proposed, Encoding &encoding)>;
+    static void SetSaveAsEncodingPrompt(SaveAsEncodingPrompt prompt);
 
     // Largest file opened, in bytes: no text of the control's limit needs more.
     static constexpr qint64 kMaxFileBytes = 2 * 0xFFFFFF;
@@ -128,6 +137,10 @@ protected:
     void OnFileSave();
     void OnFileSaveAs();
     void OnFileClose();
+    // Reopen in an encoding: asks first when the document is modified, then for the
+    // encoding; only for a document with a file.
+    void OnFileReopenEncoding();
+    void OnUpdateFileReopenEncoding(CmdUI *ui);
     void OnUpdateEncodingIndicator(CmdUI *ui);
 
 private:
@@ -136,8 +149,13 @@ private:
         FileError error = FileError::None;
         bool tooLarge = false;  // more bytes or characters than the document holds
     };
-    ReadOutcome ReadFile(const QString &path);
-    QString PromptForSaveName() const;
+    // Reads in the encoding given, or in the one the bytes are found to be in.
+    ReadOutcome ReadFile(const QString &path, std::optional<Encoding> encoding);
+    // Opening's road: reads path, tells a failure, remembers the file on disk.
+    bool ReadDocument(const QString &path, std::optional<Encoding> encoding);
+    // The name to save as (empty for Cancel); encoding holds the document's and receives the
+    // one chosen.
+    QString PromptForSaveName(Encoding &encoding) const;
     // Writes the text to path after the questions about what would not read back as it is;
     // the modified state is left alone.
     SaveOutcome WriteTo(const QString &path);

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMainWindow>
 #include <QPrintDialog>
 #include <QPointer>
@@ -203,17 +204,38 @@ void WinApp::Tell(const RichEditDoc *doc, const QString &message)
                  MsgBox::Icon::Exclamation);
 }
 
-QString WinApp::AskSaveName(const RichEditDoc *doc, const QString &proposed)
+QString WinApp::AskSaveName(const RichEditDoc *doc, const QString &proposed, Encoding *encoding)
 {
     QWidget *view = doc ? doc->GetView() : nullptr;
     // A name that is not UTF-8 is offered as it reads; kept as offered, it stands for the
     // document's own bytes, which the user cannot type.
     const QString shown = FileName::Display(proposed);
     SaveAsDialog dialog(view ? view->window() : m_pMainWnd, shown);
+    if (encoding)
+        dialog.OfferEncoding(*encoding);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    if (encoding)
+        *encoding = dialog.SelectedEncoding();
     const QString chosen = dialog.selectedFiles().constFirst();
     return chosen == shown ? proposed : chosen;
+}
+
+std::optional<Encoding> WinApp::AskEncoding(const RichEditDoc *doc, Encoding current)
+{
+    QWidget *view = doc ? doc->GetView() : nullptr;
+    QStringList names;
+    for (Encoding encoding : Encodings::all())
+        names.append(Encodings::name(encoding));
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(view ? view->window() : m_pMainWnd,
+                                                 QStringLiteral("エンコードを指定して開き直す"),
+                                                 QStringLiteral("エンコード(&E):"), names,
+                                                 int(Encodings::all().indexOf(current)), false, &ok);
+    const qsizetype index = names.indexOf(chosen);
+    if (!ok || index < 0)
+        return std::nullopt;
+    return Encodings::all().at(index);
 }
 
 void WinApp::BeginWait()

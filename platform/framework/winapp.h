@@ -53,7 +53,8 @@ public:
     // application owns what outlasts a document.
     int Ask(const RichEditDoc *doc, const QString &question, MsgBox::Buttons buttons) override;
     void Tell(const RichEditDoc *doc, const QString &message) override;
-    QString AskSaveName(const RichEditDoc *doc, const QString &proposed) override;
+    QString AskSaveName(const RichEditDoc *doc, const QString &proposed, Encoding *encoding = nullptr) override;
+    std::optional<Encoding> AskEncoding(const RichEditDoc *doc, Encoding current) override;
     QObject *WorkOwner() override { return this; }
     void BeginWait() override;
     void EndWait() override;

@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QAction>
+#include <QComboBox>
 #include <QTest>
 
 #include <cerrno>
@@ -517,6 +518,58 @@ private slots:
         const QString chosen = m_app->AskSaveName(doc, doc->GetPathName());
         QCOMPARE(offered, QStringLiteral("日本語.txt"));
         QCOMPARE(FileName::ToNative(chosen), name);
+    }
+
+    // The File menu's reopen command picks the encoding in a list of their shown names,
+    // starting at the document's, and reads the file again in it.
+    void reopenInAnEncodingFromTheMenu()
+    {
+        const QString path = QDir(scratchDir()).filePath(QStringLiteral("reopen.txt"));
+        QVERIFY(rawWrite(QFile::encodeName(path), QStringLiteral("日本語").toUtf8()));
+        RichEditDoc *doc = m_app->OpenDocumentFile(path);
+        QVERIFY(doc);
+        QStringList offered;
+        QString current;
+        onModal([&offered, &current](QWidget *dialog) {
+            auto *list = dialog->findChild<QComboBox *>();
+            for (int i = 0; i < list->count(); ++i)
+                offered.append(list->itemText(i));
+            current = list->currentText();
+            list->setCurrentIndex(list->findText(QStringLiteral("SJIS")));
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        QVERIFY(execute(m_app.get(), ID_FILE_REOPEN_ENCODING));
+        QCOMPARE(offered, (QStringList{QStringLiteral("SJIS"), QStringLiteral("UTF-8"), QStringLiteral("UTF-8 BOM"),
+                                       QStringLiteral("UTF-16LE"), QStringLiteral("UTF-16BE"), QStringLiteral("EUC-JP")}));
+        QCOMPARE(current, QStringLiteral("UTF-8"));
+        QCOMPARE(doc->GetEncoding(), Encoding::Cp932);
+        QCOMPARE(activeView(m_app.get())->toPlainText(), QStringLiteral("譌･譛ｬ隱\uEF9E"));
+        QVERIFY(!doc->IsModified());
+        QVERIFY(boxes().texts.isEmpty());
+    }
+
+    // The Save As dialog has a row for the encoding, starting at the document's; the one
+    // chosen there comes back with the name.
+    void saveAsDialogOffersTheEncoding()
+    {
+        const QString path = QDir(scratchDir()).filePath(QStringLiteral("saveas-utf8.txt"));
+        QVERIFY(rawWrite(QFile::encodeName(path), QStringLiteral("日本語").toUtf8()));
+        RichEditDoc *doc = m_app->OpenDocumentFile(path);
+        QVERIFY(doc);
+        QString current;
+        const QString saveAs = QDir(scratchDir()).filePath(QStringLiteral("saveas-eucjp.txt"));
+        onModal([&current, saveAs](QWidget *dialog) {
+            auto *encoding = dialog->findChild<QComboBox *>(QStringLiteral("encoding"));
+            current = encoding->currentText();
+            encoding->setCurrentIndex(encoding->findText(QStringLiteral("EUC-JP")));
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            name->setText(saveAs);  // a new name: no question about replacing
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        Encoding chosen = doc->GetEncoding();
+        QCOMPARE(m_app->AskSaveName(doc, doc->GetPathName(), &chosen), saveAs);
+        QCOMPARE(current, QStringLiteral("UTF-8"));
+        QCOMPARE(chosen, Encoding::EucJp);
     }
 
     // A name that is not UTF-8 is told in a message as it reads in CP932.

@@ -41,6 +41,9 @@ public:
     QStringList told;
     QStringList events;  // "ask", "tell", "begin wait", "end wait" in their order
     QString saveName;
+    std::optional<Encoding> saveEncoding;    // chosen in Save As; none keeps the one offered
+    std::optional<Encoding> reopenEncoding;  // chosen to reopen in; none cancels
+    QList<Encoding> offered;                 // the encoding each choice started at
     QObject owner;
 
     int Ask(const RichEditDoc *, const QString &question, MsgBox::Buttons) override
@@ -56,7 +59,21 @@ public:
     }
     void BeginWait() override { events.append(u"begin wait"_s); }
     void EndWait() override { events.append(u"end wait"_s); }
-    QString AskSaveName(const RichEditDoc *, const QString &) override { return saveName; }
+    QString AskSaveName(const RichEditDoc *, const QString &, Encoding *encoding) override
+    {
+        if (encoding) {
+            offered.append(*encoding);
+            if (saveEncoding)
+                *encoding = *saveEncoding;
+        }
+        return saveName;
+    }
+    std::optional<Encoding> AskEncoding(const RichEditDoc *, Encoding current) override
+    {
+        events.append(u"encoding"_s);
+        offered.append(current);
+        return reopenEncoding;
+    }
     QObject *WorkOwner() override { return &owner; }
 };
 
@@ -229,6 +246,165 @@ private slots:
         doc.DoSave(path);
         QCOMPARE(host.asked, asked.isEmpty() ? QStringList() : QStringList{asked.arg(u"typed.txt"_s)});
         QTEST(readFile(path), "written");
+    }
+
+    // Reopen in an encoding: a modified document asks first, and keeps its text when told No;
+    // then the encoding is chosen, starting at the document's. The file is read in the one
+    // chosen, without deciding from the bytes: unmodified, caret at the start, and saved
+    // back as the same bytes. Cancel leaves everything as it was.
+    void reopenInAChosenEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("modified");          // "Z" typed at the end first
+        QTest::addColumn<int>("answer");             // to the question about the changes
+        QTest::addColumn<int>("chosen");             // an Encoding, -1 for Cancel
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Encoding>("encoding");
+        const QByteArray utf8 = u"日本語"_s.toUtf8();
+        const QStringList chooses{u"encoding"_s};
+        const QStringList asksThenChooses{u"ask"_s, u"encoding"_s};
+        QTest::newRow("utf-8 read as sjis") << utf8 << false << 0 << int(Encoding::Cp932) << chooses
+                                            << u"譌･譛ｬ隱\uEF9E"_s << Encoding::Cp932;
+        QTest::newRow("sjis read as utf-16le") << "\x93\xFA\x96\x7B"_ba << false << 0 << int(Encoding::Utf16Le)
+                                               << chooses << u"\uFA93\u7B96"_s << Encoding::Utf16Le;
+        QTest::newRow("euc-jp read as utf-8") << "\xC6\xFC\xCB\xDC"_ba << false << 0 << int(Encoding::Utf8) << chooses
+                                              << u"\uEFC6\uEFFC\uEFCB\uEFDC"_s << Encoding::Utf8;
+        QTest::newRow("utf-8 bom read as utf-8") << "\xEF\xBB\xBF" "a"_ba << false << 0 << int(Encoding::Utf8)
+                                                 << chooses << u"\uFEFFa"_s << Encoding::Utf8;
+        QTest::newRow("sjis read as euc-jp") << "\xB1\xB2"_ba << false << 0 << int(Encoding::EucJp) << chooses
+                                             << u"渦"_s << Encoding::EucJp;
+        QTest::newRow("modified, yes") << utf8 << true << int(MsgBox::IDYES) << int(Encoding::Cp932) << asksThenChooses
+                                       << u"譌･譛ｬ隱\uEF9E"_s << Encoding::Cp932;
+        QTest::newRow("modified, no") << utf8 << true << int(MsgBox::IDNO) << int(Encoding::Cp932)
+                                      << QStringList{u"ask"_s} << u"日本語Z"_s << Encoding::Utf8;
+        QTest::newRow("modified, yes, then cancelled") << utf8 << true << int(MsgBox::IDYES) << -1 << asksThenChooses
+                                                       << u"日本語Z"_s << Encoding::Utf8;
+        QTest::newRow("cancelled") << utf8 << false << 0 << -1 << chooses << u"日本語"_s << Encoding::Utf8;
+    }
+    void reopenInAChosenEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, modified);
+        QFETCH(int, answer);
+        QFETCH(int, chosen);
+        QFETCH(QStringList, events);
+        QFETCH(Encoding, encoding);
+        const QString path = m_dir.filePath(u"reopen.txt"_s), copy = m_dir.filePath(u"reopen-copy.txt"_s);
+        QVERIFY(writeFile(path, bytes));
+        TestHost host;
+        host.answers = {answer};
+        if (chosen >= 0)
+            host.reopenEncoding = Encoding(chosen);
+        RichEditDoc doc;
+        RichEditView view;
+        doc.SetHost(&host);
+        doc.AddView(&view);
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        const Encoding found = doc.GetEncoding();
+        view.SetSel(view.GetTextLength(), view.GetTextLength());
+        if (modified)
+            view.ReplaceSel(u"Z"_s);
+        QVERIFY(doc.OnCmdMsg(ID_FILE_REOPEN_ENCODING, nullptr));
+        QCOMPARE(host.events, events);
+        QCOMPARE(host.asked, modified ? QStringList{u"reopen.txt への変更は失われます。\n\nファイルを開き直しますか?"_s}
+                                      : QStringList());
+        QCOMPARE(host.offered, events.contains(u"encoding"_s) ? QList<Encoding>{found} : QList<Encoding>());
+        QTEST(view.toPlainText(), "text");
+        QCOMPARE(doc.GetEncoding(), encoding);
+        QCOMPARE(doc.GetPathName(), path);
+        QCOMPARE(doc.GetTitle(), u"reopen.txt"_s);
+        const bool reread = events.contains(u"encoding"_s) && chosen >= 0;
+        QCOMPARE(doc.IsModified(), modified && !reread);
+        if (!reread)
+            return;
+        QCOMPARE(view.position(), 0);
+        QVERIFY(doc.DoSave(copy, false).IsSaved());
+        QCOMPARE(readFile(copy), bytes);
+        // What was read is what the document knows of its file: Save asks nothing.
+        QVERIFY(doc.DoFileSave().IsSaved());
+        QCOMPARE(host.asked.size(), modified ? 1 : 0);
+        QCOMPARE(readFile(path), bytes);
+    }
+
+    // The command is there only for a document with a file; without one it asks nothing.
+    void reopenNeedsAFile()
+    {
+        TestHost host;
+        host.reopenEncoding = Encoding::Utf8;
+        RichEditDoc doc;
+        doc.SetHost(&host);
+        QVERIFY(doc.OnNewDocument());
+        doc.SetTitle(u"無題1"_s);
+        CmdUI untitled(ID_FILE_REOPEN_ENCODING);
+        QVERIFY(doc.OnCmdMsg(ID_FILE_REOPEN_ENCODING, &untitled));
+        QVERIFY(!untitled.enabled());
+        QVERIFY(doc.OnCmdMsg(ID_FILE_REOPEN_ENCODING, nullptr));
+        QVERIFY(host.events.isEmpty());
+        QCOMPARE(doc.GetEncoding(), Encoding::Cp932);
+        const QString path = m_dir.filePath(u"reopen-enabled.txt"_s);
+        QVERIFY(writeFile(path, "a"_ba));
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        CmdUI titled(ID_FILE_REOPEN_ENCODING);
+        QVERIFY(doc.OnCmdMsg(ID_FILE_REOPEN_ENCODING, &titled));
+        QVERIFY(titled.enabled());
+    }
+
+    // Save As offers the document's encoding; the file is written in the one chosen (with its
+    // byte-order mark where it has one), and the document keeps it, as its pane shows. A
+    // save that fails keeps the document's own.
+    void saveAsInAnotherEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("chosen");      // an Encoding, -1 to keep the one offered
+        QTest::addColumn<QString>("saveName");
+        QTest::addColumn<QByteArray>("written");  // "<none>" when nothing was
+        QTest::addColumn<Encoding>("encoding");
+        const QByteArray utf8 = u"日本\n"_s.toUtf8();
+        const QString name = u"saveas-enc.txt"_s;
+        QTest::newRow("kept") << utf8 << -1 << name << utf8 << Encoding::Utf8;
+        QTest::newRow("to sjis") << utf8 << int(Encoding::Cp932) << name << "\x93\xFA\x96\x7B\n"_ba << Encoding::Cp932;
+        QTest::newRow("to utf-8 bom") << utf8 << int(Encoding::Utf8Bom) << name << "\xEF\xBB\xBF"_ba + utf8
+                                      << Encoding::Utf8Bom;
+        QTest::newRow("to utf-16le") << utf8 << int(Encoding::Utf16Le) << name << "\xFF\xFE\xE5\x65\x2C\x67\n\x00"_ba
+                                     << Encoding::Utf16Le;
+        QTest::newRow("to utf-16be") << utf8 << int(Encoding::Utf16Be) << name << "\xFE\xFF\x65\xE5\x67\x2C\x00\n"_ba
+                                     << Encoding::Utf16Be;
+        QTest::newRow("to euc-jp") << utf8 << int(Encoding::EucJp) << name << "\xC6\xFC\xCB\xDC\n"_ba << Encoding::EucJp;
+        QTest::newRow("utf-16le bom to utf-8") << "\xFF\xFE\xE5\x65\n\x00"_ba << int(Encoding::Utf8) << name
+                                               << "\xE6\x97\xA5\n"_ba << Encoding::Utf8;
+        QTest::newRow("sjis to utf-8") << "\x93\xFA\x96\x7B\n"_ba << int(Encoding::Utf8) << name << utf8 << Encoding::Utf8;
+        QTest::newRow("failed keeps the document's") << utf8 << int(Encoding::Cp932) << u"none/x.txt"_s << "<none>"_ba
+                                                     << Encoding::Utf8;
+    }
+    void saveAsInAnotherEncoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, chosen);
+        QFETCH(QString, saveName);
+        QFETCH(Encoding, encoding);
+        const QString path = m_dir.filePath(u"saveas-from.txt"_s);
+        QVERIFY(writeFile(path, bytes));
+        TestHost host;
+        host.saveName = m_dir.filePath(saveName);
+        QFile::remove(host.saveName);
+        if (chosen >= 0)
+            host.saveEncoding = Encoding(chosen);
+        RichEditDoc doc;
+        doc.SetHost(&host);
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        const Encoding found = doc.GetEncoding();
+        doc.OnCmdMsg(ID_FILE_SAVE_AS, nullptr);
+        QCOMPARE(host.offered, QList<Encoding>{found});
+        QTEST(readFile(host.saveName), "written");
+        QCOMPARE(doc.GetEncoding(), encoding);
+        CmdUI pane(ID_INDICATOR_ENCODING);
+        QVERIFY(doc.OnCmdMsg(ID_INDICATOR_ENCODING, &pane));
+        QCOMPARE(pane.text(), Encodings::name(encoding));
+        QCOMPARE(readFile(path), bytes);  // the file it came from is left alone
     }
 
     // What opening a file that cannot be opened tells the host, the text left as it was.

@@ -65,6 +65,7 @@ private slots:
     void inPlaceTableIsASubsetOfTheMainTable();
     void menuKeyNamesMatchTheAcceleratorTables();
     void statusIndicators();
+    void reopenInAnEncodingFollowsSaveAs();
     void programAndDocumentIcons();
 };
 
@@ -374,6 +375,24 @@ void TestResources::menuKeyNamesMatchTheAcceleratorTables()
         }
     }
     QVERIFY(shown >= 25);
+}
+
+// Reopening in another encoding acts on a document's file: it stands in the document's File
+// menu right after Save As, and is not in the menu shown without a document.
+void TestResources::reopenInAnEncodingFollowsSaveAs()
+{
+    QCOMPARE(Res::menuText(ID_FILE_REOPEN_ENCODING), QStringLiteral("ｴﾝｺｰﾄﾞを指定して開き直す(&E)..."));
+    QCOMPARE(Res::prompt(ID_FILE_REOPEN_ENCODING), QStringLiteral("作業中のﾌｧｲﾙをｴﾝｺｰﾄﾞを指定して開き直す"));
+    const auto fileMenuIds = [](int bar) {
+        QList<int> ids;
+        const QList<Res::MenuItem> menu = Res::menuBar(bar);
+        for (const Res::MenuItem &item : menu.first().children)
+            ids.append(item.id);
+        return ids;
+    };
+    const QList<int> document = fileMenuIds(IDR_NYOTYPE);
+    QCOMPARE(document.indexOf(ID_FILE_REOPEN_ENCODING), document.indexOf(ID_FILE_SAVE_AS) + 1);
+    QVERIFY(!fileMenuIds(IDR_MAINFRAME).contains(ID_FILE_REOPEN_ENCODING));
 }
 
 void TestResources::statusIndicators()
