@@ -12,6 +12,7 @@
 #include "platform/dialogs/saveasdialog.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -227,13 +228,21 @@ std::optional<Encoding> WinApp::AskEncoding(const RichEditDoc *doc, Encoding cur
     QStringList names;
     for (Encoding encoding : Encodings::all())
         names.append(Encodings::name(encoding));
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(view ? view->window() : m_pMainWnd,
-                                                 QStringLiteral("エンコードを指定して開き直す"),
-                                                 QStringLiteral("エンコード(&E):"), names,
-                                                 int(Encodings::all().indexOf(current)), false, &ok);
-    const qsizetype index = names.indexOf(chosen);
-    if (!ok || index < 0)
+    const QString title = QStringLiteral("エンコードを指定して開き直す");
+    QInputDialog dialog(view ? view->window() : m_pMainWnd);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(QStringLiteral("エンコード(&E):"));
+    dialog.setComboBoxItems(names);
+    dialog.setComboBoxEditable(false);
+    dialog.setTextValue(Encodings::name(current));
+    // Wide enough that the window manager shows the whole title beside its buttons: the
+    // dialog takes its width from its list, whatever its own minimum says.
+    if (auto *list = dialog.findChild<QComboBox *>())
+        list->setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 80);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const qsizetype index = names.indexOf(dialog.textValue());
+    if (index < 0)
         return std::nullopt;
     return Encodings::all().at(index);
 }
