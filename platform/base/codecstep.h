@@ -47,6 +47,29 @@ inline void narrowAscii(const char16_t *&s, const char16_t *end, uchar *&out)
 }
 
 // The code point at text[j] (a surrogate pair as one) and how many units it takes.
+// Writes a unit's form in a double-byte code page (two bytes from 0x100 up, one below; 0 is
+// none) and moves past the unit. A unit without a form is written '?', a whole surrogate pair
+// counting as one, and its place goes to unencodable.
+inline void writeForm(quint16 form, const char16_t *&s, const char16_t *end, uchar *&out, qsizetype pos,
+                      QList<qsizetype> *unencodable)
+{
+    if (form >= 0x100) {
+        out[0] = uchar(form >> 8);
+        out[1] = uchar(form);
+        out += 2;
+        ++s;
+    } else if (form) {
+        *out++ = uchar(form);
+        ++s;
+    } else {
+        *out++ = '?';
+        if (unencodable)
+            unencodable->append(pos);
+        const bool pair = QChar::isHighSurrogate(*s) && end - s >= 2 && QChar::isLowSurrogate(s[1]);
+        s += pair ? 2 : 1;
+    }
+}
+
 inline char32_t codePointAt(QStringView text, qsizetype j, int *units)
 {
     const char16_t c = text[j].unicode();

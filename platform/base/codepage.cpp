@@ -1,5 +1,7 @@
 #include "platform/base/codepage.h"
 
+#include "platform/base/codecstep.h"
+
 #include <QtAlgorithms>
 
 #include <algorithm>
@@ -275,21 +277,7 @@ QByteArray encode(QStringView text, const QList<Variant> &variants, QList<qsizet
             if (const quint16 code = cursor.take(pos, c))
                 f = code;
         }
-        if (f >= 0x100) {
-            out[0] = uchar(f >> 8);
-            out[1] = uchar(f);
-            out += 2;
-            ++s;
-        } else if (f) {
-            *out++ = uchar(f);
-            ++s;
-        } else {
-            *out++ = '?';
-            if (unencodable)
-                unencodable->append(pos);
-            const bool pair = QChar::isHighSurrogate(c) && end - s >= 2 && QChar::isLowSurrogate(s[1]);
-            s += pair ? 2 : 1;
-        }
+        CodecStep::writeForm(f, s, end, out, pos, unencodable);
     }
     bytes.truncate(out - base);
     return bytes;

@@ -157,20 +157,7 @@ QByteArray encode(QStringView text, const QList<CodePage::Variant> &variants, QL
             if (sorted[nextVariant].pos == pos && t.decodePair(sorted[nextVariant].code) == c)
                 f = sorted[nextVariant].code;
         }
-        if (f >= 0x100) {
-            *out++ = uchar(f >> 8);
-            *out++ = uchar(f);
-            ++s;
-        } else if (f) {
-            *out++ = uchar(f);
-            ++s;
-        } else {
-            *out++ = '?';
-            if (unencodable)
-                unencodable->append(pos);
-            const bool pair = QChar::isHighSurrogate(c) && end - s >= 2 && QChar::isLowSurrogate(s[1]);
-            s += pair ? 2 : 1;
-        }
+        CodecStep::writeForm(f, s, end, out, pos, unencodable);
     }
     bytes.truncate(out - base);
     return bytes;

@@ -116,6 +116,18 @@ const QString kGone = u"%1 は、ほかのプログラムによって削除さ�
                       "文書の内容はこのまま残ります。自動保存ではこのファイルを作り直しません。"
                       "保存するときは [上書き保存] か [名前を付けて保存] を選んでください。"_s;
 
+// A document with a view and a host of its own, as the template makes it.
+struct Hosted {
+    TestHost host;
+    RichEditDoc doc;
+    RichEditView view;
+    Hosted()
+    {
+        doc.SetHost(&host);
+        doc.AddView(&view);
+    }
+};
+
 } // namespace
 
 class TestDocument : public QObject {
@@ -228,12 +240,9 @@ private slots:
         QFETCH(QString, asked);
         const QString path = m_dir.filePath(u"typed.txt"_s);
         QFile::remove(path);
-        TestHost host;
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
         host.answers = answers;
-        RichEditDoc doc;
-        RichEditView view;
-        doc.SetHost(&host);
-        doc.AddView(&view);
         if (bytes.isEmpty()) {
             QVERIFY(doc.OnNewDocument());
         } else {
@@ -292,14 +301,11 @@ private slots:
         QFETCH(Encoding, encoding);
         const QString path = m_dir.filePath(u"reopen.txt"_s), copy = m_dir.filePath(u"reopen-copy.txt"_s);
         QVERIFY(writeFile(path, bytes));
-        TestHost host;
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
         host.answers = {answer};
         if (chosen >= 0)
             host.reopenEncoding = Encoding(chosen);
-        RichEditDoc doc;
-        RichEditView view;
-        doc.SetHost(&host);
-        doc.AddView(&view);
         QVERIFY(doc.OnOpenDocument(path));
         doc.SetPathName(path, false);
         const Encoding found = doc.GetEncoding();
@@ -427,11 +433,8 @@ private slots:
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         if (!bytes.isEmpty())
             QVERIFY(writeFile(path, bytes));
-        TestHost host;
-        RichEditDoc doc;
-        RichEditView view;
-        doc.SetHost(&host);
-        doc.AddView(&view);
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
         view.ReplaceSel(u"before"_s);
         doc.SetLimitText(limit);
         QCOMPARE(doc.OnOpenDocument(path), message.isEmpty());
@@ -511,12 +514,9 @@ private slots:
         QFETCH(SaveOutcome::Status, status);
         QFETCH(FileError, cause);
         const QString path = name.isEmpty() ? QString() : QDir::cleanPath(m_dir.filePath(name));
-        TestHost host;
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
         host.answers = {answer};
-        RichEditDoc doc;
-        RichEditView view;
-        doc.SetHost(&host);
-        doc.AddView(&view);
         view.ReplaceSel(text);
         const SaveOutcome outcome = doc.DoSave(path);
         QCOMPARE(outcome.status(), status);
@@ -631,12 +631,9 @@ private slots:
         QFETCH(QString, text);
         const QString path = m_dir.filePath(u"activation %1.txt"_s.arg(QTest::currentDataTag()));
         QVERIFY(writeFile(path, "old"_ba));
-        TestHost host;
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
         host.answers = {answer, answer};
-        RichEditDoc doc;
-        RichEditView view;
-        doc.SetHost(&host);
-        doc.AddView(&view);
         QVERIFY(doc.OnOpenDocument(path));
         doc.SetPathName(path, false);
         if (modified)
@@ -698,12 +695,9 @@ private slots:
         QFETCH(bool, saved);
         const QString path = m_dir.filePath(u"save %1.txt"_s.arg(QTest::currentDataTag()));
         QVERIFY(writeFile(path, "old"_ba));
-        TestHost host;
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
         host.answers = answers;
-        RichEditDoc doc;
-        RichEditView view;
-        doc.SetHost(&host);
-        doc.AddView(&view);
         QVERIFY(doc.OnOpenDocument(path));
         doc.SetPathName(path, false);
         view.ReplaceSel(u"X"_s);
@@ -743,12 +737,9 @@ private slots:
     {
         const QString target = m_dir.filePath(u"link target.txt"_s), link = m_dir.filePath(u"link.txt"_s);
         QVERIFY(writeFile(target, "old"_ba) && QFile::link(target, link));
-        TestHost host;
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
         host.answers = {MsgBox::IDNO};
-        RichEditDoc doc;
-        RichEditView view;
-        doc.SetHost(&host);
-        doc.AddView(&view);
         QVERIFY(doc.OnOpenDocument(link));
         doc.SetPathName(link, false);
         view.ReplaceSel(u"X"_s);
