@@ -150,18 +150,6 @@ private slots:
     void init() { m_boxes = 0; }
     void cleanup() { QCOMPARE(m_boxes, 0); }  // the document shows nothing itself
 
-    // A document without any view opens a file and saves it back as the same bytes.
-    void readsAndWritesItsOwnBytes()
-    {
-        const QByteArray bytes = "a\r\nb\nc\rd\xED\x40\xFE"_ba;
-        const QString in = m_dir.filePath(u"own-in.txt"_s), out = m_dir.filePath(u"own-out.txt"_s);
-        QVERIFY(writeFile(in, bytes));
-        RichEditDoc doc;
-        QVERIFY(doc.OnOpenDocument(in));
-        QVERIFY(!doc.IsModified());
-        QVERIFY(doc.OnSaveDocument(out).IsSaved());
-        QCOMPARE(readFile(out), bytes);
-    }
 
     // A file in any encoding, unedited, is saved back as the same bytes: bytes not valid in
     // its encoding, its byte-order mark and its line breaks included.
@@ -170,6 +158,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Encoding>("encoding");
         QTest::addColumn<QString>("text");  // as the view shows it
+        QTest::newRow("cp932, mixed breaks, variant, lone FE")
+            << "a\r\nb\nc\rd\xED\x40\xFE"_ba << Encoding::Cp932 << u"a\nb\nc\nd\u7E8A\uF8F2"_s;
         QTest::newRow("utf8") << u"UTF-8 の日本語テキスト ①髙﨑\r\nb\nc\r"_s.toUtf8() << Encoding::Utf8
                               << u"UTF-8 の日本語テキスト ①髙﨑\nb\nc\n"_s;
         QTest::newRow("utf8 bom, bad byte") << "\xEF\xBB\xBF"_ba + u"あ"_s.toUtf8() + "\xFF\r\nx"_ba << Encoding::Utf8Bom
@@ -752,18 +742,6 @@ private slots:
         QVERIFY(readFile(target) == "NEW" && QFileInfo(link).isSymLink());
     }
 
-    // A path joins the recent-file list by a signal, unless told not to.
-    void recentFileIsASignal()
-    {
-        RichEditDoc doc;
-        QSignalSpy named(&doc, &RichEditDoc::recentFileNamed);
-        doc.SetPathName(u"/tmp/a.txt"_s, false);
-        QCOMPARE(named.size(), 0);
-        doc.SetPathName(u"/tmp/b.txt"_s);
-        QCOMPARE(named.size(), 1);
-        QCOMPARE(named.at(0).at(0).toString(), u"/tmp/b.txt"_s);
-        QCOMPARE(doc.GetTitle(), u"b.txt"_s);
-    }
 
     // The template gives its host to each document, finds each document's windows, and lets
     // a document go as its last window closes.
