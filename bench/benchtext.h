@@ -41,3 +41,13 @@ inline QByteArray makeText(const char *lineBreak, bool withVariants)
     return bytes;
 }
 
+
+// The generated text in whole characters: the file is cut at 16 MiB, perhaps in a pair, and
+// its last byte is then an escape, which no encoding but CP932 writes as valid text.
+inline QString wholeCharacters(const QByteArray &cp932)
+{
+    QString text = CodePage::decode(cp932);
+    while (!text.isEmpty() && CodePage::isEscape(text.back()))
+        text.chop(1);
+    return text;
+}

@@ -109,15 +109,21 @@ std::optional<Encoding> byteOrderMarkOf(QByteArrayView bytes)
 }
 
 // Half-width katakana alone, in CP932, can also be well-formed UTF-8 (two-byte sequences only);
-// UTF-8 Japanese has three-byte sequences. rest is what follows the ASCII at the start.
+// UTF-8 Japanese has three-byte sequences. So has a UTF-8 file cut short in its last character:
+// a CP932 one ending in a kanji can look like that too, but not after whole sequences. rest is
+// what follows the ASCII at the start.
 bool isUtf8(const Utf8Codec::Scan &scan, QByteArrayView rest)
 {
-    return scan.valid && (scan.longest > 2 || !onlyHalfWidthKana(rest));
+    if (!scan.valid)
+        return false;
+    return scan.longest > 2 || (!scan.cutAtEnd && !onlyHalfWidthKana(rest));
 }
 
+// A file cut off in its last character is still read as EUC-JP, except half-width katakana
+// alone: those bytes are as often CP932 of any length.
 Encoding eucJpOrCp932(QByteArrayView rest)
 {
-    if (EucJpCodec::isValid(rest) &&
+    if (EucJpCodec::isValid(rest, !onlyHalfWidthKana(rest)) &&
         EncodingDetector::plausibility(EucJpCodec::decode(rest), false) > EncodingDetector::plausibility(CodePage::decode(rest)))
         return Encoding::EucJp;
     return Encoding::Cp932;

@@ -4,9 +4,10 @@
 // 2. ASCII only is CP932 (the bytes read the same);
 // 3. well-formed UTF-8 that holds multi-byte sequences is UTF-8, except bytes that read as
 //    CP932 half-width katakana and ASCII only (every byte above 0x7F in 0xA1-0xDF, as UTF-8
-//    two-byte sequences only): those are CP932;
-// 4. well-formed EUC-JP that reads as more plausible Japanese than the same bytes read as
-//    CP932 is EUC-JP;
+//    two-byte sequences only): those are CP932. A last sequence cut short by the end of the
+//    file (a file cut off) is allowed after three-byte sequences, and kept as escapes;
+// 4. well-formed EUC-JP (a last sequence cut short allowed) that reads as more plausible
+//    Japanese than the same bytes read as CP932 is EUC-JP;
 // 5. anything else is CP932.
 #include "platform/base/encoding.h"
 

@@ -97,6 +97,16 @@ Step eucStep(const Tables &t, const uchar *p, const uchar *end)
     return CodecStep::escape(b);
 }
 
+// True when the bytes from p to the end begin a sequence that the end cuts short, as in a file
+// cut off in the middle of its last character.
+bool isCutShort(const uchar *p, const uchar *end)
+{
+    const qsizetype left = end - p;
+    if (p[0] == 0x8F)
+        return left == 1 || (left == 2 && isJisByte(p[1]));
+    return left == 1 && (p[0] == 0x8E || isJisByte(p[0]));
+}
+
 } // namespace
 
 namespace EucJpCodec {
@@ -183,7 +193,7 @@ QList<qsizetype> readBackChanges(QByteArrayView bytes, QStringView text)
     return CodecStep::readBackChanges(bytes, text, step, written);
 }
 
-bool isValid(QByteArrayView bytes)
+bool isValid(QByteArrayView bytes, bool cutShortAtEnd)
 {
     const Tables &t = tables();
     const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
@@ -196,7 +206,7 @@ bool isValid(QByteArrayView bytes)
         const Step step = eucStep(t, p, end);
         const bool jisX0212 = step.count == 3;
         if (!jisX0212 && (step.count != 1 || step.lengths[0] == 1))
-            return false;
+            return cutShortAtEnd && isCutShort(p, end);
         for (int i = 0; i < step.count; ++i)
             p += step.lengths[i];
     }

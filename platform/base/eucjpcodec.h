@@ -34,7 +34,7 @@ bool canEncode(char32_t ch);
 QList<qsizetype> readBackChanges(QByteArrayView bytes, QStringView text);
 
 // Whether bytes are well-formed EUC-JP: every byte ASCII or in a sequence that decodes, JIS X
-// 0212 included.
-bool isValid(QByteArrayView bytes);
+// 0212 included; with cutShortAtEnd, the last sequence may be cut short by the end.
+bool isValid(QByteArrayView bytes, bool cutShortAtEnd = false);
 
 } // namespace EucJpCodec

@@ -10,37 +10,46 @@ using CodecStep::Step;
 
 bool isContinuation(uchar b) { return (b & 0xC0) == 0x80; }
 
-// The well-formed sequence at p (RFC 3629 table), or an escape for its first byte.
+// What a lead byte begins (RFC 3629 table): the sequence's length (0 for a byte that begins
+// none), the bits it gives, and the range of the byte after it.
+struct Lead {
+    int length = 0;
+    char32_t bits = 0;
+    uchar low = 0x80, high = 0xBF;
+};
+
+Lead leadOf(uchar b)
+{
+    Lead lead;
+    if (b >= 0xC2 && b <= 0xDF) {
+        lead = {2, char32_t(b & 0x1F)};
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        lead = {3, char32_t(b & 0x0F)};
+        if (b == 0xE0)
+            lead.low = 0xA0;
+        else if (b == 0xED)
+            lead.high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        lead = {4, char32_t(b & 0x07)};
+        if (b == 0xF0)
+            lead.low = 0x90;
+        else if (b == 0xF4)
+            lead.high = 0x8F;
+    }
+    return lead;
+}
+
+// The well-formed sequence at p, or an escape for its first byte.
 Step utf8Step(const uchar *p, const uchar *end)
 {
     const uchar b = p[0];
     if (b < 0x80)
         return CodecStep::one(b, 1);
-    int length = 0;
-    uchar low = 0x80, high = 0xBF;  // range of the second byte
-    char32_t ch = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-        ch = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        ch = b & 0x0F;
-        if (b == 0xE0)
-            low = 0xA0;
-        else if (b == 0xED)
-            high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        ch = b & 0x07;
-        if (b == 0xF0)
-            low = 0x90;
-        else if (b == 0xF4)
-            high = 0x8F;
-    } else {
+    const Lead lead = leadOf(b);
+    const int length = lead.length;
+    if (length == 0 || end - p < length || p[1] < lead.low || p[1] > lead.high)
         return CodecStep::escape(b);
-    }
-    if (end - p < length || p[1] < low || p[1] > high)
-        return CodecStep::escape(b);
+    char32_t ch = lead.bits;
     for (int i = 1; i < length; ++i) {
         if (!isContinuation(p[i]))
             return CodecStep::escape(b);
@@ -49,6 +58,19 @@ Step utf8Step(const uchar *p, const uchar *end)
     if (ch >= 0xEF80 && ch <= 0xEFFF)  // the file's own escape-range character
         return CodecStep::escape(b);
     return CodecStep::one(ch, length);
+}
+
+// True when the bytes from p to the end begin a well-formed sequence that the end cuts short,
+// as in a file cut off in the middle of its last character.
+bool isCutShort(const uchar *p, const uchar *end)
+{
+    const Lead lead = leadOf(p[0]);
+    const qsizetype left = end - p;
+    if (left >= lead.length)  // a byte that begins nothing, too
+        return false;
+    if (left >= 2 && (p[1] < lead.low || p[1] > lead.high))
+        return false;
+    return left < 3 || isContinuation(p[2]);
 }
 
 bool isEscape(char16_t c) { return c >= 0xEF80 && c <= 0xEFFF; }
@@ -117,6 +139,12 @@ QString decodeUntil(QByteArrayView bytes, bool stopAtInvalid, Scan *scan)
         }
         const Step step = utf8Step(p, end);
         const char32_t ch = step.chars[0];
+        if (step.lengths[0] == 1 && isCutShort(p, end)) {
+            found.cutAtEnd = true;
+            while (p < end)
+                *out++ = char16_t(CodecStep::kEscapeBase + *p++);
+            break;
+        }
         if (step.lengths[0] == 1) {
             found.valid = false;
             if (stopAtInvalid)
@@ -197,6 +225,10 @@ Scan scan(QByteArrayView bytes)
             continue;
         }
         const Step step = utf8Step(p, end);
+        if (step.lengths[0] == 1 && isCutShort(p, end)) {
+            result.cutAtEnd = true;
+            break;
+        }
         // An escape is one byte that is not a sequence, except a well-formed U+EF80..U+EFFF.
         if (step.lengths[0] == 1 && !isOwnEscapeRange(p, end)) {
             result.valid = false;

@@ -27,10 +27,12 @@ QByteArray encode(QStringView text, QList<qsizetype> *unencodable = nullptr);
 // Where bytes, the result of encode(text), read back as something else than text.
 QList<qsizetype> readBackChanges(QByteArrayView bytes, QStringView text);
 
-// What reading bytes as UTF-8 finds: whether every byte is in a well-formed sequence, and the
-// longest sequence (1 for ASCII only). Stops at the first byte that is not.
+// What reading bytes as UTF-8 finds: whether every byte is in a well-formed sequence, but for
+// a sequence cut short by the end of the bytes (cutAtEnd tells), and the longest sequence
+// (1 for ASCII only). Stops at the first byte that is not.
 struct Scan {
     bool valid = true;
+    bool cutAtEnd = false;
     int longest = 1;
 };
 Scan scan(QByteArrayView bytes);

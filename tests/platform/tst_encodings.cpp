@@ -356,6 +356,9 @@ private slots:
         QTest::newRow("utf8 escape range of its own") << hex("41eebe80") << Encoding::Utf8;
         QTest::newRow("utf8 cyrillic") << QStringLiteral("Привет").toUtf8() << Encoding::Utf8;
         QTest::newRow("utf8 with one bad byte at the end") << longJapanese + "\xFF" << Encoding::Cp932;
+        QTest::newRow("utf8 cut short in its last character") << longJapanese + "\xE6\x97" << Encoding::Utf8;
+        QTest::newRow("utf8 cut short in a four-byte character") << longJapanese + "\xF0\x9F\x98" << Encoding::Utf8;
+        QTest::newRow("shift-jis kanji at the end that begins a utf8 sequence") << hex("41e381") << Encoding::Cp932;
         QTest::newRow("shift-jis half-width pair valid as utf8") << hex("c3bd") << Encoding::Cp932;
         QTest::newRow("shift-jis half-width valid as utf8 and euc") << hex("b6c5c3bd") << Encoding::Cp932;
         QTest::newRow("shift-jis") << QByteArray("\x93\xfa\x96\x7b\x8c\xea") << Encoding::Cp932;
@@ -363,6 +366,8 @@ private slots:
         QTest::newRow("euc-jp with jis x 0212") << hex("a4a2a4a48fb0a1a4a6") << Encoding::EucJp;
         QTest::newRow("euc-jp with one bad pair at the end")
             << Encodings::encode(Encoding::EucJp, QStringLiteral("日本語のテキスト").repeated(100)) + "\xA9\xA1" << Encoding::Cp932;
+        QTest::newRow("euc-jp cut short in its last character")
+            << Encodings::encode(Encoding::EucJp, QStringLiteral("日本語のテキスト").repeated(100)) + "\xA4" << Encoding::EucJp;
     }
 
     void detectsByRule()
@@ -387,41 +392,52 @@ private slots:
     {
         QTest::addColumn<Encoding>("encoding");
         QTest::addColumn<int>("minimumPercent");
-        QTest::newRow("SJIS") << Encoding::Cp932 << 100;
-        QTest::newRow("UTF-8") << Encoding::Utf8 << 100;
-        QTest::newRow("UTF-8 BOM") << Encoding::Utf8Bom << 100;
-        QTest::newRow("UTF-16LE") << Encoding::Utf16Le << 100;
-        QTest::newRow("UTF-16BE") << Encoding::Utf16Be << 100;
-        QTest::newRow("EUC-JP") << Encoding::EucJp << 75;
+        QTest::addColumn<int>("minimumCutPercent");  // of the texts cut off in their last character
+        QTest::newRow("SJIS") << Encoding::Cp932 << 100 << 100;
+        QTest::newRow("UTF-8") << Encoding::Utf8 << 100 << 90;
+        QTest::newRow("UTF-8 BOM") << Encoding::Utf8Bom << 100 << 100;
+        QTest::newRow("UTF-16LE") << Encoding::Utf16Le << 100 << 100;
+        QTest::newRow("UTF-16BE") << Encoding::Utf16Be << 100 << 100;
+        QTest::newRow("EUC-JP") << Encoding::EucJp << 75 << 65;
     }
 
     void detectsCorpus()
     {
         QFETCH(Encoding, encoding);
         QFETCH(int, minimumPercent);
-        const QList<Sample> samples = corpus();
-        QMap<QString, std::pair<int, int>> byKind;  // right, all
-        int right = 0;
-        QStringList wrong;
-        for (const Sample &sample : samples) {
+        QFETCH(int, minimumCutPercent);
+        // Each text as written, and cut off in its last character as a broken copy would be.
+        QList<std::pair<QString, QByteArray>> files[2];
+        for (const Sample &sample : corpus()) {
             QList<qsizetype> unencodable;
             const QByteArray bytes = Encodings::encode(encoding, sample.text, {}, &unencodable);
             QVERIFY(unencodable.isEmpty());
-            const Encoding decided = EncodingDetector::detect(bytes);
-            QCOMPARE(EncodingDetector::decodeDetected(bytes).encoding, decided);
-            // ASCII is the same bytes in every encoding without a byte-order mark.
-            const bool ok = decided == encoding || (isAscii(bytes) && decided == Encoding::Cp932);
-            right += ok;
-            auto &kind = byKind[sample.kind];
-            kind.first += ok;
-            ++kind.second;
-            if (!ok)
-                wrong << sample.kind + QStringLiteral(": ") + sample.text.left(20);
+            files[0].append({sample.kind, bytes});
+            if (!bytes.isEmpty() && uchar(bytes.back()) >= 0x80)
+                files[1].append({sample.kind + QStringLiteral(", cut off"), bytes.chopped(1)});
         }
-        for (auto it = byKind.cbegin(); it != byKind.cend(); ++it)
-            qInfo("%s %s: %d of %d", qPrintable(Encodings::name(encoding)), qPrintable(it.key()), it->first, it->second);
-        qInfo("%s: %d of %d decided right", qPrintable(Encodings::name(encoding)), right, int(samples.size()));
-        QVERIFY2(right * 100 >= minimumPercent * samples.size(), qPrintable(wrong.join(QLatin1Char('\n'))));
+        const int minimum[2] = {minimumPercent, minimumCutPercent};
+        for (int cut = 0; cut < 2; ++cut) {
+            QMap<QString, std::pair<int, int>> byKind;  // right, all
+            int right = 0;
+            QStringList wrong;
+            for (const auto &[kind, bytes] : files[cut]) {
+                const Encoding decided = EncodingDetector::detect(bytes);
+                QCOMPARE(EncodingDetector::decodeDetected(bytes).encoding, decided);
+                // ASCII is the same bytes in every encoding without a byte-order mark.
+                const bool ok = decided == encoding || (isAscii(bytes) && decided == Encoding::Cp932);
+                right += ok;
+                byKind[kind].first += ok;
+                ++byKind[kind].second;
+                if (!ok)
+                    wrong << kind + QStringLiteral(": ") + QString::fromLatin1(bytes.left(20).toHex());
+            }
+            for (auto it = byKind.cbegin(); it != byKind.cend(); ++it)
+                qInfo("%s %s: %d of %d", qPrintable(Encodings::name(encoding)), qPrintable(it.key()), it->first, it->second);
+            qInfo("%s%s: %d of %d decided right", qPrintable(Encodings::name(encoding)), cut ? ", cut off" : "", right,
+                  int(files[cut].size()));
+            QVERIFY2(right * 100 >= minimum[cut] * files[cut].size(), qPrintable(wrong.join(QLatin1Char('\n'))));
+        }
     }
 };
 
