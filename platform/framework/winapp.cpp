@@ -20,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScopedValueRollback>
 
 namespace {
@@ -228,10 +229,13 @@ std::optional<Encoding> WinApp::AskEncoding(const RichEditDoc *doc, Encoding cur
     QStringList names;
     for (Encoding encoding : Encodings::all())
         names.append(Encodings::name(encoding));
-    const QString title = QStringLiteral("エンコードを指定して開き直す");
+    // Worded and buttoned as the menu item and the program's own dialogs are.
+    const QString title = QStringLiteral("ｴﾝｺｰﾄﾞを指定して開き直す");
     QInputDialog dialog(view ? view->window() : m_pMainWnd);
     dialog.setWindowTitle(title);
-    dialog.setLabelText(QStringLiteral("エンコード(&E):"));
+    dialog.setLabelText(QStringLiteral("ｴﾝｺｰﾄﾞ(&E):"));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("ｷｬﾝｾﾙ"));
     dialog.setComboBoxItems(names);
     dialog.setComboBoxEditable(false);
     dialog.setTextValue(Encodings::name(current));
@@ -239,6 +243,8 @@ std::optional<Encoding> WinApp::AskEncoding(const RichEditDoc *doc, Encoding cur
     // dialog takes its width from its list, whatever its own minimum says.
     if (auto *list = dialog.findChild<QComboBox *>())
         list->setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 80);
+    for (auto *button : dialog.findChildren<QPushButton *>())
+        button->setIcon(QIcon());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const qsizetype index = names.indexOf(dialog.textValue());
