@@ -173,10 +173,11 @@ std::shared_ptr<LineLayout> TextView::layoutPtr(qsizetype line) const
     return layout;
 }
 
-TextView::Row TextView::rowOf(qsizetype pos) const
+// upper: a position at a wrap point is the end of the row above (see m_atRowEnd).
+TextView::Row TextView::rowOf(qsizetype pos, bool upper) const
 {
     const qsizetype line = m_buffer->lineOf(pos);
-    return Row{line, layoutOf(line).rowOfOffset(int(pos - m_buffer->lineStart(line)))};
+    return Row{line, layoutOf(line).rowOfOffset(int(pos - m_buffer->lineStart(line)), upper)};
 }
 
 // The row `by` rows after (or before) row, stopping at the first and the last.
@@ -354,6 +355,8 @@ void TextView::onBufferChanged(const TextBuffer::Change &change)
     const qsizetype oldPos = m_pos;
     m_anchor = mapThroughChange(m_anchor, change);
     m_pos = mapThroughChange(m_pos, change);
+    if (m_pos != oldPos)
+        m_atRowEnd = false;
     updateScrollBars();
     viewport()->update();
     emit textChanged();
@@ -386,6 +389,7 @@ void TextView::setSelection(qsizetype anchor, qsizetype position)
     m_anchor = fit(anchor);
     m_pos = fit(position);
     m_desiredX = -1;
+    m_atRowEnd = false;  // at a wrap point the caret starts the lower row, but after End
     emitSelectionSignals(oldAnchor, oldPos);
     restartBlink();
     viewport()->update();
@@ -428,7 +432,14 @@ void TextView::moveCaret(qsizetype pos, bool extend)
     ensureCaretVisible();
 }
 
+// The caret moves over a half-width kana and its sound mark as over one letter.
 qsizetype TextView::previousCharacter(qsizetype pos) const
+{
+    pos = previousCodePoint(pos);
+    return splitsKana(pos) ? pos - 1 : pos;
+}
+
+qsizetype TextView::previousCodePoint(qsizetype pos) const
 {
     if (pos <= 0)
         return 0;
@@ -446,7 +457,13 @@ qsizetype TextView::nextCharacter(qsizetype pos) const
     ++pos;
     if (pos < length && m_buffer->at(pos).isLowSurrogate() && m_buffer->at(pos - 1).isHighSurrogate())
         ++pos;
-    return pos;
+    return splitsKana(pos) ? pos + 1 : pos;
+}
+
+bool TextView::splitsKana(qsizetype pos) const
+{
+    return pos > 0 && pos < m_buffer->length() &&
+           CharClass::splitsKana(m_buffer->at(pos - 1).unicode(), m_buffer->at(pos).unicode());
 }
 
 // The start of the next word: past the rest of this run, then past spaces.
@@ -524,9 +541,9 @@ void TextView::selectWordAt(qsizetype pos)
         setSelection(runStart(pos), runEnd(pos));
 }
 
-qreal TextView::xOfPosition(qsizetype pos) const
+qreal TextView::xOfPosition(qsizetype pos, bool upper) const
 {
-    const Row row = rowOf(pos);
+    const Row row = rowOf(pos, upper);
     return layoutOf(row.line).xOfOffset(row.row, int(pos - m_buffer->lineStart(row.line)));
 }
 
@@ -547,6 +564,7 @@ bool TextView::moveByKey(QKeyEvent *event)
     bool extend = false;
     qsizetype target = -1;
     bool vertical = false;
+    bool atRowEnd = false;
     if (is(QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, &extend)) {
         target = hasSelection() && !extend ? selectionStart() : previousCharacter(m_pos);
     } else if (is(QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, &extend)) {
@@ -556,16 +574,14 @@ bool TextView::moveByKey(QKeyEvent *event)
     } else if (is(QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, &extend)) {
         target = nextWord(m_pos);
     } else if (is(QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, &extend)) {
-        const Row row = rowOf(m_pos);
+        const Row row = caretRow();
         target = m_buffer->lineStart(row.line) + layoutOf(row.line).rowStart(row.row);
     } else if (is(QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, &extend)) {
-        const Row row = rowOf(m_pos);
+        // The end of a wrapped row is the next row's start: the caret keeps to the row it ends.
+        const Row row = caretRow();
         const LineLayout &layout = layoutOf(row.line);
-        int end = layout.rowEnd(row.row);
-        // The end of a wrapped row is the next row's start: stay before its last character.
-        if (row.row + 1 < layout.rowCount())
-            end = std::max(layout.rowStart(row.row), end - 1);
-        target = m_buffer->lineStart(row.line) + end;
+        target = m_buffer->lineStart(row.line) + layout.rowEnd(row.row);
+        atRowEnd = row.row + 1 < layout.rowCount();
     } else if (is(QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, &extend)) {
         target = 0;
     } else if (is(QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, &extend)) {
@@ -584,8 +600,8 @@ bool TextView::moveByKey(QKeyEvent *event)
             return false;
         vertical = true;
         if (m_desiredX < 0)
-            m_desiredX = xOfPosition(m_pos);
-        const Row from = rowOf(m_pos);
+            m_desiredX = xOfPosition(m_pos, m_atRowEnd);
+        const Row from = caretRow();
         const Row to = step(from, rows);
         target = positionInRow(to, m_desiredX);
         if (std::abs(rows) > 1)
@@ -595,6 +611,7 @@ bool TextView::moveByKey(QKeyEvent *event)
         moveCaret(target, extend);
     else {
         setSelection(extend ? m_anchor : target, target);
+        m_atRowEnd = atRowEnd;
         ensureCaretVisible();
     }
     return true;
@@ -602,7 +619,7 @@ bool TextView::moveByKey(QKeyEvent *event)
 
 void TextView::ensureCaretVisible()
 {
-    const Row caret = rowOf(m_pos);
+    const Row caret = caretRow();
     const Row top{m_topLine, m_topSubRow};
     const int rows = visibleRows();
     const qsizetype below = rowsBetween(top, caret);
@@ -612,7 +629,7 @@ void TextView::ensureCaretVisible()
         setTop(step(caret, -(rows - 1)));
     if (!m_index->wrap()) {
         QScrollBar *h = horizontalScrollBar();
-        const int x = qRound(xOfPosition(m_pos));
+        const int x = qRound(xOfPosition(m_pos, m_atRowEnd));
         const int width = viewport()->width() - kSelectionBar - kMargin;
         if (x > m_widestRow) {
             m_widestRow = x;
@@ -626,11 +643,21 @@ void TextView::ensureCaretVisible()
     updateMicroFocus();
 }
 
+QRect TextView::cursorRect() const
+{
+    return rectAt(m_pos, m_atRowEnd);
+}
+
 QRect TextView::cursorRect(qsizetype pos) const
 {
+    return rectAt(pos, false);
+}
+
+QRect TextView::rectAt(qsizetype pos, bool upper) const
+{
     pos = std::clamp<qsizetype>(pos, 0, m_buffer->length());
-    const qsizetype rows = rowsBetween(Row{m_topLine, m_topSubRow}, rowOf(pos));
-    const int x = kSelectionBar - horizontalScrollBar()->value() + qRound(xOfPosition(pos));
+    const qsizetype rows = rowsBetween(Row{m_topLine, m_topSubRow}, rowOf(pos, upper));
+    const int x = kSelectionBar - horizontalScrollBar()->value() + qRound(xOfPosition(pos, upper));
     const qsizetype y = kMargin + rows * rowHeight();
     return QRect(x, int(std::clamp<qsizetype>(y, INT_MIN / 2, INT_MAX / 2)), 1, rowHeight());
 }
@@ -659,7 +686,11 @@ bool TextView::replaceSelection(QStringView text, TextBuffer::Undo undo)
         return false;
     const qsizetype before = m_buffer->length();
     m_buffer->replace(from, to, text, undo);
-    const qsizetype caret = from + m_buffer->length() - before + (to - from);
+    qsizetype caret = from + m_buffer->length() - before + (to - from);
+    // A kana typed before a sound mark takes it: the caret goes past both; a removal that
+    // brought a kana to a mark leaves the caret before them.
+    if (splitsKana(caret))
+        caret += text.isEmpty() ? -1 : 1;
     setSelection(caret, caret);
     ensureCaretVisible();
     return true;
@@ -769,7 +800,8 @@ bool TextView::editByKey(QKeyEvent *event)
     else if (backspace || del) {
         if (!hasSelection()) {
             const bool word = event->modifiers() & Qt::ControlModifier;
-            const qsizetype to = backspace ? (word ? previousWord(m_pos) : previousCharacter(m_pos))
+            // Backspace takes a sound mark alone, as it was typed; the caret never parts it.
+            const qsizetype to = backspace ? (word ? previousWord(m_pos) : previousCodePoint(m_pos))
                                            : (word ? nextWord(m_pos) : nextCharacter(m_pos));
             setSelection(m_pos, to);
         }
@@ -1249,7 +1281,7 @@ void TextView::paintEvent(QPaintEvent *event)
     }
     const bool showCaret = hasFocus() && m_caretVisible;
     if (showCaret || m_dropPos >= 0) {
-        QRect caret = cursorRect(m_dropPos >= 0 ? m_dropPos : m_pos);
+        QRect caret = m_dropPos >= 0 ? cursorRect(m_dropPos) : cursorRect();
         if (!m_preedit.isEmpty() && m_dropPos < 0)
             caret.translate(qRound(m_style->metrics().horizontalAdvance(m_preedit.left(m_preeditCursor))), 0);
         painter.fillRect(caret, pal.color(QPalette::Text));
