@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <limits>
 #include <vector>
 
@@ -420,28 +421,43 @@ int LineLayout::Private::nearestSimple(int row, qreal px) const
     return lo;
 }
 
-// QTextLayout's own hit test is off by one among blanks hanging past the width, so the
-// nearest of the row's cursor positions is looked for here as on the fast road; the row's
-// end belongs to the next row but in the last. Rows are short enough to go through in turn,
-// which also holds for right-to-left runs.
+// QTextLayout's own hit test can land off by some among blanks hanging past the width (they
+// all stand at the width): from where it lands, the cursor positions around are looked at
+// while they may be as near, leftwards and rightwards, the later of two at one x winning as
+// in QTextLayout. The row's end belongs to the next row but in the last.
 int LineLayout::Private::nearestLaidOut(int row, qreal px) const
 {
     const QTextLine line = layout->lineAt(row);
     const int from = starts.at(row);
-    const int to = end(row);
-    const bool last = row + 1 == starts.size();
-    int best = from;
-    qreal bestDistance = std::numeric_limits<qreal>::infinity();
-    for (int i = from; i < to || (last && i == to);) {
-        const qreal distance = std::abs(line.cursorToX(i) - px);
-        if (distance <= bestDistance) {  // the later of two at one x, as QTextLayout
+    const int highest = row + 1 == starts.size() ? end(row) : std::max(from, layout->previousCursorPosition(end(row)));
+    const int landed = std::clamp(line.xToCursor(px, QTextLine::CursorBetweenCharacters), from, highest);
+    int best = landed;
+    qreal bestDistance = std::abs(line.cursorToX(landed) - px);
+    for (int i = landed; i > from;) {
+        const int previous = layout->previousCursorPosition(i);
+        if (previous >= i || previous < from)
+            break;
+        i = previous;
+        const qreal x = line.cursorToX(i);
+        if (x < px - bestDistance)
+            break;
+        if (std::abs(x - px) < bestDistance) {
             best = i;
-            bestDistance = distance;
+            bestDistance = std::abs(x - px);
         }
+    }
+    for (int i = landed; i < highest;) {
         const int next = layout->nextCursorPosition(i);
-        if (next <= i)
+        if (next <= i || next > highest)
             break;
         i = next;
+        const qreal x = line.cursorToX(i);
+        if (x > px + bestDistance)
+            break;
+        if (std::abs(x - px) <= bestDistance) {
+            best = i;
+            bestDistance = std::abs(x - px);
+        }
     }
     return best;
 }
@@ -624,8 +640,18 @@ void LineLayout::Private::drawLaidOutText(QPainter &painter, int row, QPointF to
     }
 }
 
+namespace {
+std::atomic<qint64> g_layoutsMade{0};
+} // namespace
+
+qint64 LineLayout::layoutsMade()
+{
+    return g_layoutsMade.load(std::memory_order_relaxed);
+}
+
 LineLayout::LineLayout(const TextStyle &style, QStringView text, qreal width, bool wrap) : d(std::make_unique<Private>())
 {
+    g_layoutsMade.fetch_add(1, std::memory_order_relaxed);
     d->style = &style;
     d->text = text.toString();
     d->width = width;

@@ -29,6 +29,9 @@ public:
 
     // Rows the line takes, counted without building a layout (what a row index needs).
     static int countRows(const TextStyle &style, QStringView text, qreal width, bool wrap);
+    // Lines laid out so far in the program: what tests and benchmarks read to see that a line
+    // on screen is laid out once.
+    static qint64 layoutsMade();
 
     int length() const;
     int rowCount() const;

@@ -109,7 +109,7 @@ void TextView::setBuffer(TextBuffer *buffer)
     connect(m_buffer, &TextBuffer::modificationChanged, this, &TextView::modificationChanged);
     if (m_buffer != m_ownBuffer.get())
         m_ownBuffer->load(QStringView(), {});  // the text of its own is no longer shown
-    m_layouts.clear();
+    m_index->setLayoutCapacity(layoutCapacity());
     m_anchor = m_pos = 0;
     m_topLine = 0;
     m_topSubRow = 0;
@@ -122,10 +122,17 @@ void TextView::setBuffer(TextBuffer *buffer)
 void TextView::rebuildStyle()
 {
     m_style = std::make_unique<TextStyle>(font());
-    m_layouts.clear();
     m_widestRow = 0;
-    if (m_index)
+    if (m_index) {
         m_index->setStyle(m_style.get());
+        m_index->setLayoutCapacity(layoutCapacity());
+    }
+}
+
+// A screenful and some: lines far from the view go again.
+int TextView::layoutCapacity() const
+{
+    return 4 * visibleRows() + 64;
 }
 
 qreal TextView::layoutWidth() const
@@ -148,19 +155,12 @@ const LineLayout &TextView::layoutOf(qsizetype line) const
     return *layoutPtr(line);
 }
 
-// The cache may be emptied by a later call: a caller that keeps a layout across other calls
-// holds it by this pointer.
+// The layouts are the row index's (one cache for rows, painting and hit tests). The cache may
+// be emptied by a later call: a caller that keeps a layout across other calls holds it by
+// this pointer.
 std::shared_ptr<LineLayout> TextView::layoutPtr(qsizetype line) const
 {
-    auto it = m_layouts.constFind(line);
-    if (it != m_layouts.constEnd())
-        return *it;
-    // A screenful and some: lines far from the view go again.
-    if (m_layouts.size() > 4 * visibleRows() + 64)
-        m_layouts.clear();
-    QString scratch;
-    const QStringView text = m_buffer->lineView(line, scratch);
-    auto layout = std::make_shared<LineLayout>(*m_style, text, layoutWidth(), m_index->wrap());
+    std::shared_ptr<LineLayout> layout = m_index->layout(line);
     if (!m_index->wrap()) {
         auto *self = const_cast<TextView *>(this);
         const qreal width = layout->rowWidth(0);
@@ -169,7 +169,6 @@ std::shared_ptr<LineLayout> TextView::layoutPtr(qsizetype line) const
             QMetaObject::invokeMethod(self, &TextView::updateScrollBars, Qt::QueuedConnection);
         }
     }
-    m_layouts.insert(line, layout);
     return layout;
 }
 
@@ -280,11 +279,11 @@ void TextView::scrollContentsBy(int dx, int dy)
 void TextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    if (m_index->wrap()) {
-        m_layouts.clear();
-        m_index->setWidth(layoutWidth());
+    // The width is kept without wrapping too, for when wrapping comes back on.
+    m_index->setWidth(layoutWidth());
+    m_index->setLayoutCapacity(layoutCapacity());
+    if (m_index->wrap())
         m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
-    }
     updateScrollBars();
 }
 
@@ -305,7 +304,6 @@ void TextView::setWordWrap(bool wrap)
 {
     if (wrap == m_index->wrap())
         return;
-    m_layouts.clear();
     m_widestRow = 0;
     m_index->setWrap(wrap);
     m_topSubRow = 0;
@@ -335,15 +333,11 @@ qsizetype TextView::rowStart(qsizetype row) const
     return m_index->rowStart(row);
 }
 
-// A change by any view: layouts of the lines it touched go, marks move along.
+// A change by any view: marks move along. The row index has already taken it, layouts of the
+// lines it touched gone (TextBuffer::announce).
 void TextView::onBufferChanged(const TextBuffer::Change &change)
 {
-    if (change.linesAdded == change.linesRemoved) {
-        for (qsizetype line = change.firstLine; line <= change.firstLine + change.linesAdded; ++line)
-            m_layouts.remove(line);
-    } else {
-        for (auto it = m_layouts.begin(); it != m_layouts.end();)
-            it = it.key() >= change.firstLine ? m_layouts.erase(it) : std::next(it);
+    if (change.linesAdded != change.linesRemoved) {
         if (m_topLine > change.firstLine + change.linesRemoved)
             m_topLine += change.linesAdded - change.linesRemoved;
         else if (m_topLine > change.firstLine)
@@ -864,7 +858,6 @@ void TextView::inputMethodEvent(QInputMethodEvent *event)
         if (a.type == QInputMethodEvent::Cursor)
             m_preeditCursor = std::clamp(a.start, 0, int(m_preedit.size()));
     }
-    m_layouts.remove(m_buffer->lineOf(m_pos));
     viewport()->update();
     updateMicroFocus();
     event->accept();

@@ -123,6 +123,7 @@ private:
     void rebuildStyle();
     const LineLayout &layoutOf(qsizetype line) const;
     std::shared_ptr<LineLayout> layoutPtr(qsizetype line) const;
+    int layoutCapacity() const;
     qreal layoutWidth() const;
     int rowHeight() const;
     int visibleRows() const;
@@ -176,7 +177,6 @@ private:
     std::unique_ptr<TextBuffer> m_ownBuffer;
     std::unique_ptr<TextStyle> m_style;
     WrapIndex *m_index = nullptr;
-    mutable QHash<qsizetype, std::shared_ptr<LineLayout>> m_layouts;
     qsizetype m_anchor = 0;
     qsizetype m_pos = 0;
     bool m_atRowEnd = false;  // the caret at a wrap point stands at the upper row's end (End)

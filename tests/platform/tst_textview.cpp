@@ -1,5 +1,6 @@
 // The view a user edits: several views of one text, the keys that move the caret, the mouse,
 // input methods and what a screen reader is told.
+#include "platform/engine/linelayout.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 
@@ -55,6 +56,57 @@ private slots:
         wide.setWordWrap(false);  // each view keeps its own wrap setting
         QCOMPARE(wide.displayRowCount(), 2);
         QCOMPARE(narrow.displayRowCount(), narrowRows);
+    }
+
+    // Every view hears of an edit after every row index of the text has taken it: a view
+    // asking another view of the text about rows, when the edit reaches it, has the new rows.
+    void rowsAreCurrentWhenAViewHearsOfAnEdit_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("lines added") << 3 << 3 << u"\n\n\n"_s;
+        QTest::newRow("lines removed") << 1 << 8 << QString();
+        QTest::newRow("a line rewrapped") << 0 << 0 << QString(60, u'漢');
+    }
+
+    void rowsAreCurrentWhenAViewHearsOfAnEdit()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, text);
+        TextBuffer buffer;
+        buffer.load(u"ab\ncd\nef\ngh"_s, {});
+        TextView first, second;
+        show(first, {}, QSize(200, 200), &buffer);
+        show(second, {}, QSize(200, 200), &buffer);
+        QCOMPARE(second.displayRowCount(), 4);  // every line counted
+        QList<qsizetype> heard;
+        connect(&first, &TextView::textChanged, this,
+                [&] { heard = {second.displayRowCount(), second.rowOfPosition(buffer.length())}; });
+        buffer.replace(from, to, text);
+        QCOMPARE(heard, (QList<qsizetype>{second.displayRowCount(), second.rowOfPosition(buffer.length())}));
+        QVERIFY(second.displayRowCount() != 4);
+    }
+
+    // One layout of a line serves painting, hit tests and the row index: once a screen is
+    // painted, asking about its rows and places lays nothing out again.
+    void aLineOnScreenIsLaidOutOnce()
+    {
+        TextView view;
+        QString text;
+        for (int line = 0; line < 6; ++line)
+            text += QString(30 + line, u'漢') + u"\n"_s;
+        show(view, text, QSize(200, 300));
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.viewport()->repaint();
+        const qint64 made = LineLayout::layoutsMade();
+        for (qsizetype pos = 0; pos < view.buffer()->length(); pos += 7) {
+            const qsizetype row = view.rowOfPosition(pos);
+            QCOMPARE(view.positionAt(view.cursorRect(view.rowStart(row)).center() + QPoint(1, 0)), view.rowStart(row));
+        }
+        view.viewport()->repaint();
+        QCOMPARE(LineLayout::layoutsMade(), made);
     }
 
     // A key from a caret position: where the caret and the anchor go (-1: no selection), and the
