@@ -109,6 +109,21 @@ private slots:
         QCOMPARE(LineLayout::layoutsMade(), made);
     }
 
+    // A view resized while wrap is off wraps at its new width when wrap comes back on, as a
+    // view made at that width does.
+    void wrapComesBackAtTheWidthOfNow()
+    {
+        const QString text = QString(300, u'漢') + u"\n"_s + QString(90, u'a');
+        TextView resized, made;
+        show(resized, text, QSize(600, 200));
+        show(made, text, QSize(250, 200));
+        resized.setWordWrap(false);
+        resized.resize(250, 200);
+        resized.setWordWrap(true);
+        QCOMPARE(resized.displayRowCount(), made.displayRowCount());
+        QCOMPARE(resized.rowStart(3), made.rowStart(3));
+    }
+
     // A key from a caret position: where the caret and the anchor go (-1: no selection), and the
     // text afterwards (null: unchanged).
     void caretKeys_data()
