@@ -44,8 +44,8 @@ public:
     // First position of a row; length() of the text past the last row.
     qsizetype rowStart(qsizetype row);
 
-    // A line laid out at the index's style, width and wrap, from the cache shared with the
-    // view; held by the pointer, it outlives the cache's emptying.
+    // A line laid out at the index's style (set first), width and wrap, from the cache shared
+    // with the view; held by the pointer, it outlives the cache's emptying.
     std::shared_ptr<LineLayout> layout(qsizetype line);
     // Lines the cache keeps: a screenful and some.
     void setLayoutCapacity(int lines);
