@@ -397,7 +397,8 @@ private slots:
                     if (!isStop(offset))
                         continue;
                     const qreal x = layout.xOfOffset(row, offset);
-                    QVERIFY2(x >= 0 && (xs.isEmpty() || x >= xs.last()), qPrintable(where + u" offset %1"_s.arg(offset)));
+                    QVERIFY2(x >= 0 && (xs.isEmpty() || x >= xs.last()),
+                             qPrintable(where + u" offset %1"_s.arg(offset)));
                     if (offset <= last) {
                         stops.append(offset);
                         xs.append(x);

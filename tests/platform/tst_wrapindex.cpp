@@ -230,7 +230,8 @@ private slots:
         const qsizetype from = buffer.lineStart(line);
         buffer.replace(from, std::min(from + removed, buffer.length()), text);
         const Rows expected(buffer, m_style, 100);
-        QCOMPARE(heard, (QList<qsizetype>{expected.starts.size(), expected.starts.size() - 1, buffer.lineText(line).size()}));
+        QCOMPARE(heard, (QList<qsizetype>{expected.starts.size(), expected.starts.size() - 1,
+                                          buffer.lineText(line).size()}));
     }
 
     // A question about a row or line far beyond what is counted is answered exactly, counting
