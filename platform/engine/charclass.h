@@ -32,6 +32,10 @@
 //
 // Line breaks ('\n', as the buffer holds them) are a kind of their own for moves and no word
 // character for find.
+//
+// The caret never stands between a half-width kana and the sound mark after it (ﾞ ﾟ): the
+// two show as one letter. QTextLayout keeps them in one cluster; the fast road and the
+// view's moves ask splitsKana().
 #include <QtGlobal>
 
 class CharClass {
@@ -44,6 +48,14 @@ public:
     static Kind kindOf(char16_t unit);
     // Space, tab, ideographic space.
     static bool isBlank(char16_t unit) { return unit == u' ' || unit == u'\t' || unit == 0x3000; }
+
+    // --- the caret ---
+    // Whether a place between before and after would part a half-width kana (ｦ..ﾝ, ｰ) from
+    // its sound mark.
+    static bool splitsKana(char16_t before, char16_t after)
+    {
+        return (after == 0xFF9E || after == 0xFF9F) && before >= 0xFF66 && before <= 0xFF9D;
+    }
 
     // --- rows ---
     // Bits 0x01 and 0x40 are left free, for a user's own flags beside these in one table.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <limits>
 #include <vector>
 
@@ -141,7 +142,8 @@ constexpr qreal kUnlimited = 8e6;            // within QTextLayout's fixed-point
 // QTextLayout gives escapes and private-use characters without a glyph no width at all. In
 // the copy it lays out, each such cell is a □ drawn transparent and spaced to the cell's
 // advance, so that rows and positions match the simple road; the cell itself is painted
-// afterwards. Line and paragraph separators would end a line there: they become spaces.
+// afterwards. Line and paragraph separators would end a line there: they become spaces; an
+// object replacement character, with no object behind it here, shows as the □.
 QString textForLayout(const TextStyle &style, QStringView text, QList<QTextLayout::FormatRange> *cells)
 {
     const quint8 *flags = charFlags();
@@ -160,6 +162,8 @@ QString textForLayout(const TextStyle &style, QStringView text, QList<QTextLayou
             copy[i] = QChar(kCellStandIn);
         } else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
             copy[i] = QLatin1Char(' ');
+        } else if (c == QChar::ObjectReplacementCharacter) {
+            copy[i] = QChar(kCellStandIn);  // QTextLayout would take it for an object of no size
         }
     }
     return copy;
@@ -310,6 +314,7 @@ struct LineLayout::Private {
     int clampedToRow(int row, int offset) const;
     qreal x(int row, int offset) const;
     int nearestSimple(int row, qreal x) const;
+    int nearestLaidOut(int row, qreal x) const;
     // pen: the colour of text outside highlights
     void paintSimple(QPainter &painter, int row, QPointF topLeft, const QList<Highlight> &highlights,
                      const QColor &pen) const;
@@ -405,8 +410,56 @@ int LineLayout::Private::nearestSimple(int row, qreal px) const
             hi = mid;
     }
     if (lo > from && px - x(row, lo - 1) < x(row, lo) - px)
-        return lo - 1;
+        --lo;
+    // Not between a kana and its sound mark: the nearer side of the pair, before it when the
+    // pair ends a row that is not the last.
+    if (lo > from && CharClass::splitsKana(chars()[lo - 1], chars()[lo])) {
+        const int before = lo - 1;
+        const int after = lo + 1;
+        lo = after > highest || px - x(row, before) <= x(row, after) - px ? before : after;
+    }
     return lo;
+}
+
+// QTextLayout's own hit test can land off by some among blanks hanging past the width (they
+// all stand at the width): from where it lands, the cursor positions around are looked at
+// while they may be as near, leftwards and rightwards, the later of two at one x winning as
+// in QTextLayout. The row's end belongs to the next row but in the last.
+int LineLayout::Private::nearestLaidOut(int row, qreal px) const
+{
+    const QTextLine line = layout->lineAt(row);
+    const int from = starts.at(row);
+    const int highest = row + 1 == starts.size() ? end(row) : std::max(from, layout->previousCursorPosition(end(row)));
+    const int landed = std::clamp(line.xToCursor(px, QTextLine::CursorBetweenCharacters), from, highest);
+    int best = landed;
+    qreal bestDistance = std::abs(line.cursorToX(landed) - px);
+    for (int i = landed; i > from;) {
+        const int previous = layout->previousCursorPosition(i);
+        if (previous >= i || previous < from)
+            break;
+        i = previous;
+        const qreal x = line.cursorToX(i);
+        if (x < px - bestDistance)
+            break;
+        if (std::abs(x - px) < bestDistance) {
+            best = i;
+            bestDistance = std::abs(x - px);
+        }
+    }
+    for (int i = landed; i < highest;) {
+        const int next = layout->nextCursorPosition(i);
+        if (next <= i || next > highest)
+            break;
+        i = next;
+        const qreal x = line.cursorToX(i);
+        if (x > px + bestDistance)
+            break;
+        if (std::abs(x - px) <= bestDistance) {
+            best = i;
+            bestDistance = std::abs(x - px);
+        }
+    }
+    return best;
 }
 
 void LineLayout::Private::paintBackgrounds(QPainter &painter, int row, QPointF topLeft,
@@ -587,8 +640,18 @@ void LineLayout::Private::drawLaidOutText(QPainter &painter, int row, QPointF to
     }
 }
 
+namespace {
+std::atomic<qint64> g_layoutsMade{0};
+} // namespace
+
+qint64 LineLayout::layoutsMade()
+{
+    return g_layoutsMade.load(std::memory_order_relaxed);
+}
+
 LineLayout::LineLayout(const TextStyle &style, QStringView text, qreal width, bool wrap) : d(std::make_unique<Private>())
 {
+    g_layoutsMade.fetch_add(1, std::memory_order_relaxed);
     d->style = &style;
     d->text = text.toString();
     d->width = width;
@@ -638,10 +701,11 @@ int LineLayout::rowEnd(int row) const
     return row + 1 < rowCount() ? d->starts.at(row + 1) : length();
 }
 
-int LineLayout::rowOfOffset(int offset) const
+int LineLayout::rowOfOffset(int offset, bool upper) const
 {
     const auto after = std::upper_bound(d->starts.begin(), d->starts.end(), offset);
-    return std::max(0, int(after - d->starts.begin()) - 1);
+    const int row = std::max(0, int(after - d->starts.begin()) - 1);
+    return upper && row > 0 && d->starts.at(row) == offset ? row - 1 : row;
 }
 
 qreal LineLayout::xOfOffset(int row, int offset) const
@@ -659,18 +723,12 @@ qreal LineLayout::rowWidth(int row) const
 }
 
 // Past the end of a row that is not the last, the nearest offset is the one before the
-// row's last character: its end is the next row's start, which belongs to that row.
+// row's last character (or last kana pair): its end is the next row's start, which belongs
+// to that row.
 int LineLayout::offsetAtX(int row, qreal x) const
 {
     row = std::clamp(row, 0, rowCount() - 1);
-    if (d->simple())
-        return d->nearestSimple(row, x);
-    int offset = d->layout->lineAt(row).xToCursor(x, QTextLine::CursorBetweenCharacters);
-    const int from = rowStart(row);
-    const int to = rowEnd(row);
-    if (row + 1 < rowCount() && offset >= to)
-        offset = std::max(from, d->layout->previousCursorPosition(to));
-    return std::clamp(offset, from, to);
+    return d->simple() ? d->nearestSimple(row, x) : d->nearestLaidOut(row, x);
 }
 
 void LineLayout::paintRow(QPainter &painter, int row, QPointF topLeft, const QList<Highlight> &highlights) const

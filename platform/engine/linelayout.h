@@ -7,7 +7,8 @@
 // at least one character, and blanks at its end may hang past the width.
 //
 // Offsets count code units from the start of the line (0..length). An offset at a row
-// boundary belongs to the later row, except the line's end, which belongs to its last row.
+// boundary belongs to the later row, except the line's end, which belongs to its last row;
+// asked for its upper row, it is the end of the earlier row (where End puts the caret).
 #include <QColor>
 #include <QList>
 #include <QPointF>
@@ -28,18 +29,22 @@ public:
 
     // Rows the line takes, counted without building a layout (what a row index needs).
     static int countRows(const TextStyle &style, QStringView text, qreal width, bool wrap);
+    // Lines laid out so far in the program: what tests and benchmarks read to see that a line
+    // on screen is laid out once.
+    static qint64 layoutsMade();
 
     int length() const;
     int rowCount() const;
     int rowStart(int row) const;
     // End of a row's text (the next row's start, or length()).
     int rowEnd(int row) const;
-    int rowOfOffset(int offset) const;
+    int rowOfOffset(int offset, bool upper = false) const;
     // x of an offset in the given row, from the row's left edge.
     qreal xOfOffset(int row, int offset) const;
     // Width of a row's text, spaces at its end included.
     qreal rowWidth(int row) const;
-    // The offset nearest to x in a row (a position between characters).
+    // The offset nearest to x in a row (a position between characters, not inside a cluster
+    // nor between a half-width kana and its sound mark).
     int offsetAtX(int row, qreal x) const;
 
     // A stretch of the line painted in other colours (a selection) or underlined (text

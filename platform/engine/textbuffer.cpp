@@ -254,7 +254,7 @@ qsizetype TextBuffer::Private::replay(const Step &step, bool forward)
             change.linesAdded = inserted.linesAdded;
         }
         caret = change.pos + change.added;
-        emit q->changed(change);
+        q->announce(change);
     }
     return caret;
 }
@@ -404,6 +404,14 @@ QList<CodePage::Variant> TextBuffer::variants() const
     return out;
 }
 
+// The one place an edit is told: the row indexes first (rows and layouts of the changed lines),
+// then the views, whose updates ask the indexes about rows.
+void TextBuffer::announce(const Change &change)
+{
+    emit changeForIndexes(change);
+    emit changed(change);
+}
+
 void TextBuffer::load(QStringView fileText, const QList<CodePage::Variant> &variants)
 {
     const Private::State before = d->state();
@@ -412,7 +420,7 @@ void TextBuffer::load(QStringView fileText, const QList<CodePage::Variant> &vari
     d->forgetHistory(true);
     change.added = length();
     change.linesAdded = lineCount() - 1;
-    emit changed(change);
+    announce(change);
     d->emitStateChanges(before);
 }
 
@@ -442,7 +450,7 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
             step.actions.push_back(Action{Action::Insert, from, s, {}, {}});
         }
     }
-    emit changed(change);
+    announce(change);
     d->emitStateChanges(before);
 }
 

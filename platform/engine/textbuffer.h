@@ -110,11 +110,16 @@ public:
     void setModified(bool modified);
 
 signals:
+    // Every edit is told twice, in this order (announce()): first to the row indexes of the
+    // views, then to the views and everything else, which may ask any row index about it.
+    void changeForIndexes(const TextBuffer::Change &change);
     void changed(const TextBuffer::Change &change);
     void modificationChanged(bool modified);
     void undoAvailable(bool available);
 
 private:
+    void announce(const Change &change);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -109,7 +109,7 @@ void TextView::setBuffer(TextBuffer *buffer)
     connect(m_buffer, &TextBuffer::modificationChanged, this, &TextView::modificationChanged);
     if (m_buffer != m_ownBuffer.get())
         m_ownBuffer->load(QStringView(), {});  // the text of its own is no longer shown
-    m_layouts.clear();
+    m_index->setLayoutCapacity(layoutCapacity());
     m_anchor = m_pos = 0;
     m_topLine = 0;
     m_topSubRow = 0;
@@ -122,10 +122,17 @@ void TextView::setBuffer(TextBuffer *buffer)
 void TextView::rebuildStyle()
 {
     m_style = std::make_unique<TextStyle>(font());
-    m_layouts.clear();
     m_widestRow = 0;
-    if (m_index)
+    if (m_index) {
         m_index->setStyle(m_style.get());
+        m_index->setLayoutCapacity(layoutCapacity());
+    }
+}
+
+// A screenful and some: lines far from the view go again.
+int TextView::layoutCapacity() const
+{
+    return 4 * visibleRows() + 64;
 }
 
 qreal TextView::layoutWidth() const
@@ -148,19 +155,12 @@ const LineLayout &TextView::layoutOf(qsizetype line) const
     return *layoutPtr(line);
 }
 
-// The cache may be emptied by a later call: a caller that keeps a layout across other calls
-// holds it by this pointer.
+// The layouts are the row index's (one cache for rows, painting and hit tests). The cache may
+// be emptied by a later call: a caller that keeps a layout across other calls holds it by
+// this pointer.
 std::shared_ptr<LineLayout> TextView::layoutPtr(qsizetype line) const
 {
-    auto it = m_layouts.constFind(line);
-    if (it != m_layouts.constEnd())
-        return *it;
-    // A screenful and some: lines far from the view go again.
-    if (m_layouts.size() > 4 * visibleRows() + 64)
-        m_layouts.clear();
-    QString scratch;
-    const QStringView text = m_buffer->lineView(line, scratch);
-    auto layout = std::make_shared<LineLayout>(*m_style, text, layoutWidth(), m_index->wrap());
+    std::shared_ptr<LineLayout> layout = m_index->layout(line);
     if (!m_index->wrap()) {
         auto *self = const_cast<TextView *>(this);
         const qreal width = layout->rowWidth(0);
@@ -169,14 +169,14 @@ std::shared_ptr<LineLayout> TextView::layoutPtr(qsizetype line) const
             QMetaObject::invokeMethod(self, &TextView::updateScrollBars, Qt::QueuedConnection);
         }
     }
-    m_layouts.insert(line, layout);
     return layout;
 }
 
-TextView::Row TextView::rowOf(qsizetype pos) const
+// upper: a position at a wrap point is the end of the row above (see m_atRowEnd).
+TextView::Row TextView::rowOf(qsizetype pos, bool upper) const
 {
     const qsizetype line = m_buffer->lineOf(pos);
-    return Row{line, layoutOf(line).rowOfOffset(int(pos - m_buffer->lineStart(line)))};
+    return Row{line, layoutOf(line).rowOfOffset(int(pos - m_buffer->lineStart(line)), upper)};
 }
 
 // The row `by` rows after (or before) row, stopping at the first and the last.
@@ -279,11 +279,11 @@ void TextView::scrollContentsBy(int dx, int dy)
 void TextView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    if (m_index->wrap()) {
-        m_layouts.clear();
-        m_index->setWidth(layoutWidth());
+    // The width is kept without wrapping too, for when wrapping comes back on.
+    m_index->setWidth(layoutWidth());
+    m_index->setLayoutCapacity(layoutCapacity());
+    if (m_index->wrap())
         m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
-    }
     updateScrollBars();
 }
 
@@ -304,7 +304,6 @@ void TextView::setWordWrap(bool wrap)
 {
     if (wrap == m_index->wrap())
         return;
-    m_layouts.clear();
     m_widestRow = 0;
     m_index->setWrap(wrap);
     m_topSubRow = 0;
@@ -334,15 +333,11 @@ qsizetype TextView::rowStart(qsizetype row) const
     return m_index->rowStart(row);
 }
 
-// A change by any view: layouts of the lines it touched go, marks move along.
+// A change by any view: marks move along. The row index has already taken it, layouts of the
+// lines it touched gone (TextBuffer::announce).
 void TextView::onBufferChanged(const TextBuffer::Change &change)
 {
-    if (change.linesAdded == change.linesRemoved) {
-        for (qsizetype line = change.firstLine; line <= change.firstLine + change.linesAdded; ++line)
-            m_layouts.remove(line);
-    } else {
-        for (auto it = m_layouts.begin(); it != m_layouts.end();)
-            it = it.key() >= change.firstLine ? m_layouts.erase(it) : std::next(it);
+    if (change.linesAdded != change.linesRemoved) {
         if (m_topLine > change.firstLine + change.linesRemoved)
             m_topLine += change.linesAdded - change.linesRemoved;
         else if (m_topLine > change.firstLine)
@@ -354,6 +349,8 @@ void TextView::onBufferChanged(const TextBuffer::Change &change)
     const qsizetype oldPos = m_pos;
     m_anchor = mapThroughChange(m_anchor, change);
     m_pos = mapThroughChange(m_pos, change);
+    if (m_pos != oldPos)
+        m_atRowEnd = false;
     updateScrollBars();
     viewport()->update();
     emit textChanged();
@@ -386,6 +383,7 @@ void TextView::setSelection(qsizetype anchor, qsizetype position)
     m_anchor = fit(anchor);
     m_pos = fit(position);
     m_desiredX = -1;
+    m_atRowEnd = false;  // at a wrap point the caret starts the lower row, but after End
     emitSelectionSignals(oldAnchor, oldPos);
     restartBlink();
     viewport()->update();
@@ -428,7 +426,14 @@ void TextView::moveCaret(qsizetype pos, bool extend)
     ensureCaretVisible();
 }
 
+// The caret moves over a half-width kana and its sound mark as over one letter.
 qsizetype TextView::previousCharacter(qsizetype pos) const
+{
+    pos = previousCodePoint(pos);
+    return splitsKana(pos) ? pos - 1 : pos;
+}
+
+qsizetype TextView::previousCodePoint(qsizetype pos) const
 {
     if (pos <= 0)
         return 0;
@@ -446,7 +451,13 @@ qsizetype TextView::nextCharacter(qsizetype pos) const
     ++pos;
     if (pos < length && m_buffer->at(pos).isLowSurrogate() && m_buffer->at(pos - 1).isHighSurrogate())
         ++pos;
-    return pos;
+    return splitsKana(pos) ? pos + 1 : pos;
+}
+
+bool TextView::splitsKana(qsizetype pos) const
+{
+    return pos > 0 && pos < m_buffer->length() &&
+           CharClass::splitsKana(m_buffer->at(pos - 1).unicode(), m_buffer->at(pos).unicode());
 }
 
 // The start of the next word: past the rest of this run, then past spaces.
@@ -524,9 +535,9 @@ void TextView::selectWordAt(qsizetype pos)
         setSelection(runStart(pos), runEnd(pos));
 }
 
-qreal TextView::xOfPosition(qsizetype pos) const
+qreal TextView::xOfPosition(qsizetype pos, bool upper) const
 {
-    const Row row = rowOf(pos);
+    const Row row = rowOf(pos, upper);
     return layoutOf(row.line).xOfOffset(row.row, int(pos - m_buffer->lineStart(row.line)));
 }
 
@@ -547,6 +558,7 @@ bool TextView::moveByKey(QKeyEvent *event)
     bool extend = false;
     qsizetype target = -1;
     bool vertical = false;
+    bool atRowEnd = false;
     if (is(QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, &extend)) {
         target = hasSelection() && !extend ? selectionStart() : previousCharacter(m_pos);
     } else if (is(QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, &extend)) {
@@ -556,16 +568,14 @@ bool TextView::moveByKey(QKeyEvent *event)
     } else if (is(QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, &extend)) {
         target = nextWord(m_pos);
     } else if (is(QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, &extend)) {
-        const Row row = rowOf(m_pos);
+        const Row row = caretRow();
         target = m_buffer->lineStart(row.line) + layoutOf(row.line).rowStart(row.row);
     } else if (is(QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, &extend)) {
-        const Row row = rowOf(m_pos);
+        // The end of a wrapped row is the next row's start: the caret keeps to the row it ends.
+        const Row row = caretRow();
         const LineLayout &layout = layoutOf(row.line);
-        int end = layout.rowEnd(row.row);
-        // The end of a wrapped row is the next row's start: stay before its last character.
-        if (row.row + 1 < layout.rowCount())
-            end = std::max(layout.rowStart(row.row), end - 1);
-        target = m_buffer->lineStart(row.line) + end;
+        target = m_buffer->lineStart(row.line) + layout.rowEnd(row.row);
+        atRowEnd = row.row + 1 < layout.rowCount();
     } else if (is(QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, &extend)) {
         target = 0;
     } else if (is(QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, &extend)) {
@@ -584,8 +594,8 @@ bool TextView::moveByKey(QKeyEvent *event)
             return false;
         vertical = true;
         if (m_desiredX < 0)
-            m_desiredX = xOfPosition(m_pos);
-        const Row from = rowOf(m_pos);
+            m_desiredX = xOfPosition(m_pos, m_atRowEnd);
+        const Row from = caretRow();
         const Row to = step(from, rows);
         target = positionInRow(to, m_desiredX);
         if (std::abs(rows) > 1)
@@ -595,6 +605,7 @@ bool TextView::moveByKey(QKeyEvent *event)
         moveCaret(target, extend);
     else {
         setSelection(extend ? m_anchor : target, target);
+        m_atRowEnd = atRowEnd;
         ensureCaretVisible();
     }
     return true;
@@ -602,7 +613,7 @@ bool TextView::moveByKey(QKeyEvent *event)
 
 void TextView::ensureCaretVisible()
 {
-    const Row caret = rowOf(m_pos);
+    const Row caret = caretRow();
     const Row top{m_topLine, m_topSubRow};
     const int rows = visibleRows();
     const qsizetype below = rowsBetween(top, caret);
@@ -612,7 +623,7 @@ void TextView::ensureCaretVisible()
         setTop(step(caret, -(rows - 1)));
     if (!m_index->wrap()) {
         QScrollBar *h = horizontalScrollBar();
-        const int x = qRound(xOfPosition(m_pos));
+        const int x = qRound(xOfPosition(m_pos, m_atRowEnd));
         const int width = viewport()->width() - kSelectionBar - kMargin;
         if (x > m_widestRow) {
             m_widestRow = x;
@@ -626,11 +637,21 @@ void TextView::ensureCaretVisible()
     updateMicroFocus();
 }
 
+QRect TextView::cursorRect() const
+{
+    return rectAt(m_pos, m_atRowEnd);
+}
+
 QRect TextView::cursorRect(qsizetype pos) const
 {
+    return rectAt(pos, false);
+}
+
+QRect TextView::rectAt(qsizetype pos, bool upper) const
+{
     pos = std::clamp<qsizetype>(pos, 0, m_buffer->length());
-    const qsizetype rows = rowsBetween(Row{m_topLine, m_topSubRow}, rowOf(pos));
-    const int x = kSelectionBar - horizontalScrollBar()->value() + qRound(xOfPosition(pos));
+    const qsizetype rows = rowsBetween(Row{m_topLine, m_topSubRow}, rowOf(pos, upper));
+    const int x = kSelectionBar - horizontalScrollBar()->value() + qRound(xOfPosition(pos, upper));
     const qsizetype y = kMargin + rows * rowHeight();
     return QRect(x, int(std::clamp<qsizetype>(y, INT_MIN / 2, INT_MAX / 2)), 1, rowHeight());
 }
@@ -659,7 +680,11 @@ bool TextView::replaceSelection(QStringView text, TextBuffer::Undo undo)
         return false;
     const qsizetype before = m_buffer->length();
     m_buffer->replace(from, to, text, undo);
-    const qsizetype caret = from + m_buffer->length() - before + (to - from);
+    qsizetype caret = from + m_buffer->length() - before + (to - from);
+    // A kana typed before a sound mark takes it: the caret goes past both; a removal that
+    // brought a kana to a mark leaves the caret before them.
+    if (splitsKana(caret))
+        caret += text.isEmpty() ? -1 : 1;
     setSelection(caret, caret);
     ensureCaretVisible();
     return true;
@@ -769,7 +794,8 @@ bool TextView::editByKey(QKeyEvent *event)
     else if (backspace || del) {
         if (!hasSelection()) {
             const bool word = event->modifiers() & Qt::ControlModifier;
-            const qsizetype to = backspace ? (word ? previousWord(m_pos) : previousCharacter(m_pos))
+            // Backspace takes a sound mark alone, as it was typed; the caret never parts it.
+            const qsizetype to = backspace ? (word ? previousWord(m_pos) : previousCodePoint(m_pos))
                                            : (word ? nextWord(m_pos) : nextCharacter(m_pos));
             setSelection(m_pos, to);
         }
@@ -832,7 +858,6 @@ void TextView::inputMethodEvent(QInputMethodEvent *event)
         if (a.type == QInputMethodEvent::Cursor)
             m_preeditCursor = std::clamp(a.start, 0, int(m_preedit.size()));
     }
-    m_layouts.remove(m_buffer->lineOf(m_pos));
     viewport()->update();
     updateMicroFocus();
     event->accept();
@@ -1249,7 +1274,7 @@ void TextView::paintEvent(QPaintEvent *event)
     }
     const bool showCaret = hasFocus() && m_caretVisible;
     if (showCaret || m_dropPos >= 0) {
-        QRect caret = cursorRect(m_dropPos >= 0 ? m_dropPos : m_pos);
+        QRect caret = m_dropPos >= 0 ? cursorRect(m_dropPos) : cursorRect();
         if (!m_preedit.isEmpty() && m_dropPos < 0)
             caret.translate(qRound(m_style->metrics().horizontalAdvance(m_preedit.left(m_preeditCursor))), 0);
         painter.fillRect(caret, pal.color(QPalette::Text));

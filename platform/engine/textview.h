@@ -68,8 +68,9 @@ public:
     // The displayed row holding pos, and the first position of a row.
     qsizetype rowOfPosition(qsizetype pos) const;
     qsizetype rowStart(qsizetype row) const;
-    // The caret's (or a position's) rectangle in viewport coordinates.
-    QRect cursorRect() const { return cursorRect(m_pos); }
+    // The caret's (or a position's) rectangle in viewport coordinates. The caret at a wrap
+    // point stands at the end of the upper row after End, else at the start of the lower row.
+    QRect cursorRect() const;
     QRect cursorRect(qsizetype pos) const;
     // The position nearest to a point of the viewport.
     qsizetype positionAt(QPoint point) const;
@@ -122,10 +123,13 @@ private:
     void rebuildStyle();
     const LineLayout &layoutOf(qsizetype line) const;
     std::shared_ptr<LineLayout> layoutPtr(qsizetype line) const;
+    int layoutCapacity() const;
     qreal layoutWidth() const;
     int rowHeight() const;
     int visibleRows() const;
-    Row rowOf(qsizetype pos) const;
+    Row rowOf(qsizetype pos, bool upper = false) const;
+    Row caretRow() const { return rowOf(m_pos, m_atRowEnd); }
+    QRect rectAt(qsizetype pos, bool upper) const;
     Row rowAtY(int y) const;
     Row step(Row row, qsizetype by) const;
     qsizetype topRow() const;
@@ -138,9 +142,11 @@ private:
     // Caret movement
     bool moveByKey(QKeyEvent *event);
     qsizetype positionInRow(Row row, qreal x) const;
-    qreal xOfPosition(qsizetype pos) const;
+    qreal xOfPosition(qsizetype pos, bool upper = false) const;
     qsizetype previousCharacter(qsizetype pos) const;
     qsizetype nextCharacter(qsizetype pos) const;
+    bool splitsKana(qsizetype pos) const;
+    qsizetype previousCodePoint(qsizetype pos) const;
     qsizetype previousWord(qsizetype pos) const;
     qsizetype nextWord(qsizetype pos) const;
     qsizetype runStart(qsizetype pos) const;
@@ -171,9 +177,9 @@ private:
     std::unique_ptr<TextBuffer> m_ownBuffer;
     std::unique_ptr<TextStyle> m_style;
     WrapIndex *m_index = nullptr;
-    mutable QHash<qsizetype, std::shared_ptr<LineLayout>> m_layouts;
     qsizetype m_anchor = 0;
     qsizetype m_pos = 0;
+    bool m_atRowEnd = false;  // the caret at a wrap point stands at the upper row's end (End)
     qreal m_desiredX = -1;  // x the caret keeps while moving up and down
     qsizetype m_topLine = 0;
     int m_topSubRow = 0;

@@ -1,5 +1,6 @@
 #include "platform/engine/wrapindex.h"
 
+#include "platform/engine/layoutcache.h"
 #include "platform/engine/linelayout.h"
 #include "platform/engine/partitioning.h"
 #include "platform/engine/textbuffer.h"
@@ -7,8 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
-
-#include <optional>
 
 namespace {
 
@@ -35,10 +34,10 @@ struct WrapIndex::Private {
     bool estimateChanged = false;  // by counting done for a query, reported by the next slice
     QTimer idle;
     QString scratch;
-    // The layout of the line rowOfPosition or rowStart asked about last: a view asks about
-    // the rows of one line in turn.
-    std::optional<LineLayout> layout;
-    qsizetype layoutLine = -1;
+    // The layouts of the lines a view shows, which rows within a line are read from.
+    LayoutCache layouts;
+
+    explicit Private(const TextBuffer *text) : buffer(text), layouts(text) {}
 
     bool counts() const { return wrap && style && width > 0; }
     qsizetype lines() const { return rows.partitions(); }
@@ -56,7 +55,6 @@ struct WrapIndex::Private {
     void slice();
     void changed(const TextBuffer::Change &change);
     void scheduleIdle();
-    const LineLayout &layoutOf(qsizetype line);
 };
 
 // Every line one row; with wrapping, counting starts again from the first line.
@@ -64,8 +62,7 @@ void WrapIndex::Private::restart()
 {
     rows.reset(buffer->lineCount(), 1);
     counted = counts() ? 0 : lines();
-    layout.reset();
-    layoutLine = -1;
+    layouts.configure(style, width, wrap);
     scheduleIdle();
     emit q->rowsChanged();
 }
@@ -139,7 +136,9 @@ void WrapIndex::Private::scheduleIdle()
 
 // Old lines [first, first + linesRemoved] became new lines [first, first + linesAdded]: their
 // rows are merged into the first, which is then split into one row per new line. New lines
-// in the counted part are counted at once.
+// in the counted part are counted at once. The layouts of changed lines go. All this happens
+// before the views hear of the edit (TextBuffer::changeForIndexes), so that what they ask
+// about rows is already right.
 void WrapIndex::Private::changed(const TextBuffer::Change &change)
 {
     const qsizetype first = change.firstLine;
@@ -150,8 +149,7 @@ void WrapIndex::Private::changed(const TextBuffer::Change &change)
     const qsizetype start = rows.positionFromPartition(first);
     for (qsizetype k = 1; k <= change.linesAdded; ++k)
         rows.insertPartition(first + k, start + k);
-    layout.reset();
-    layoutLine = -1;
+    layouts.textChanged(change);
 
     if (!counts()) {
         counted = lines();
@@ -168,22 +166,13 @@ void WrapIndex::Private::changed(const TextBuffer::Change &change)
     emit q->rowsChanged();
 }
 
-const LineLayout &WrapIndex::Private::layoutOf(qsizetype line)
-{
-    if (!layout || layoutLine != line) {
-        layout.emplace(*style, buffer->lineView(line, scratch), width, wrap);
-        layoutLine = line;
-    }
-    return *layout;
-}
-
-WrapIndex::WrapIndex(const TextBuffer *buffer, QObject *parent) : QObject(parent), d(std::make_unique<Private>())
+WrapIndex::WrapIndex(const TextBuffer *buffer, QObject *parent) : QObject(parent), d(std::make_unique<Private>(buffer))
 {
     d->q = this;
-    d->buffer = buffer;
     d->idle.setInterval(0);
     connect(&d->idle, &QTimer::timeout, this, [this] { d->slice(); });
-    connect(buffer, &TextBuffer::changed, this, [this](const TextBuffer::Change &change) { d->changed(change); });
+    connect(buffer, &TextBuffer::changeForIndexes, this,
+            [this](const TextBuffer::Change &change) { d->changed(change); });
     d->rows.reset(buffer->lineCount(), 1);
     d->counted = d->lines();
 }
@@ -259,8 +248,7 @@ qsizetype WrapIndex::rowOfPosition(qsizetype pos)
     const qsizetype first = d->rows.positionFromPartition(line);
     if (d->rowsOf(line) == 1)
         return first;
-    const LineLayout &layout = d->layoutOf(line);
-    return first + layout.rowOfOffset(int(pos - d->buffer->lineStart(line)));
+    return first + d->layouts.layout(line)->rowOfOffset(int(pos - d->buffer->lineStart(line)));
 }
 
 qsizetype WrapIndex::rowStart(qsizetype row)
@@ -274,5 +262,15 @@ qsizetype WrapIndex::rowStart(qsizetype row)
     const qsizetype lineStart = d->buffer->lineStart(line);
     if (inLine == 0)
         return lineStart;
-    return lineStart + d->layoutOf(line).rowStart(int(inLine));
+    return lineStart + d->layouts.layout(line)->rowStart(int(inLine));
+}
+
+std::shared_ptr<LineLayout> WrapIndex::layout(qsizetype line)
+{
+    return d->layouts.layout(line);
+}
+
+void WrapIndex::setLayoutCapacity(int lines)
+{
+    d->layouts.setCapacity(lines);
 }

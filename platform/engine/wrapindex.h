@@ -4,10 +4,12 @@
 // its own. Rows are counted from the first line on in slices of at most 20 ms while the
 // program is idle; until a line is counted it is taken as one row. A question about a line
 // or row beyond what is counted counts up to it first, so answers are always exact. Edits
-// recount only the lines they touch.
+// recount only the lines they touch. It keeps the view's laid-out lines too (LayoutCache):
+// the view paints and hit-tests with the layouts rows are read from.
 #include <QObject>
 #include <memory>
 
+class LineLayout;
 class TextBuffer;
 class TextStyle;
 
@@ -41,6 +43,12 @@ public:
     qsizetype rowOfPosition(qsizetype pos);
     // First position of a row; length() of the text past the last row.
     qsizetype rowStart(qsizetype row);
+
+    // A line laid out at the index's style (set first), width and wrap, from the cache shared
+    // with the view; held by the pointer, it outlives the cache's emptying.
+    std::shared_ptr<LineLayout> layout(qsizetype line);
+    // Lines the cache keeps: a screenful and some.
+    void setLayoutCapacity(int lines);
 
 signals:
     // The estimate changed (more lines counted, or an edit changed rows).

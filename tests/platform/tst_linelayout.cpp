@@ -2,11 +2,13 @@
 // tables and against QTextLayout's own breaking), positions and hit tests, and painting.
 // The font is IPAGothic at 16 pixels: ASCII and half-width kana advance 8, full-width
 // characters 16, a tab stop every 64.
+#include "platform/engine/charclass.h"
 #include "platform/engine/linelayout.h"
 #include "platform/engine/textstyle.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <QtTest>
@@ -290,6 +292,135 @@ private slots:
             for (const auto &[row, x, offset] : {std::tuple{0, -10.0, 0}, {0, 3.9, 0}, {0, 4.1, 1}, {0, 1000.0, 3},
                                                  {1, 1000.0, 7}, {2, 1000.0, 11 + int(suffix.size())}})
                 QCOMPARE(layout.offsetAtX(row, x), offset);
+        }
+    }
+
+    // Where a click lands, on both roads: the nearer side of what the caret can stand beside,
+    // never between a half-width kana and its sound mark.
+    void offsetAtXTakesTheNearestStop_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("width");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<qreal>("x");
+        QTest::addColumn<int>("offset");
+        const QString ga = u"ｶﾞ"_s;
+        QTest::newRow("left of a voiced kana's middle") << ga + ga << 0.0 << 0 << 7.0 << 0;
+        QTest::newRow("right of a voiced kana's middle") << ga + ga << 0.0 << 0 << 10.0 << 2;
+        QTest::newRow("past a wrapped row ending in a voiced kana") << u"ｱ"_s + ga + u"ｷｸ"_s << 24.0 << 0 << 1000.0 << 1;
+        QTest::newRow("left half of a hanging blank") << "abcd    efgh" << 40.0 << 0 << 33.0 << 4;
+        QTest::newRow("right half of a hanging blank") << "abcd    efgh" << 44.0 << 0 << 39.0 << 5;
+    }
+
+    void offsetAtXTakesTheNearestStop()
+    {
+        QFETCH(QString, text);
+        QFETCH(qreal, width);
+        QFETCH(int, row);
+        QFETCH(qreal, x);
+        QFETCH(int, offset);
+        for (const QString &suffix : kRoads) {
+            const LineLayout layout(*m_style, text + suffix, width, width > 0);
+            QCOMPARE(layout.offsetAtX(row, x), offset);
+        }
+    }
+
+    // An offset at a row boundary is the later row's start, or, asked for the upper row, the
+    // earlier row's end; the line's start and end and offsets inside a row have one row.
+    void rowOfOffsetAtAWrapPoint_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<bool>("upper");
+        QTest::addColumn<int>("row");
+        // "abc def ghi" at 40: rows at 0, 4 and 8
+        QTest::newRow("the lower row's start") << 4 << false << 1;
+        QTest::newRow("the upper row's end") << 4 << true << 0;
+        QTest::newRow("the line's start") << 0 << true << 0;
+        QTest::newRow("inside a row") << 6 << true << 1;
+        QTest::newRow("the line's end") << 11 << false << 2;
+    }
+
+    void rowOfOffsetAtAWrapPoint()
+    {
+        QFETCH(int, offset);
+        QFETCH(bool, upper);
+        QFETCH(int, row);
+        for (const QString &suffix : kRoads) {
+            const LineLayout layout(*m_style, "abc def ghi" + suffix, 40, true);
+            QCOMPARE(layout.rowOfOffset(offset + (offset == 11 ? int(suffix.size()) : 0), upper), row);
+        }
+    }
+
+    // Random lines mixing what takes each road (and what moves carets on them: blanks that
+    // hang, tabs, escapes, voiced kana, marks that combine, surrogates, U+FFFC, zero widths) at
+    // random widths: along every row the caret's x never goes back, and every x clicked lands
+    // on a place the caret can take whose x is as near as any.
+    void caretXGrowsAndClicksTakeTheNearest_data()
+    {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<quint32>("seed");
+        const QStringList fast{u"a"_s, u"W"_s, u" "_s, u"   "_s, u"\t"_s, u"あ"_s, u"漢"_s, u"、"_s, u"ｶﾞ"_s,
+                               u"ﾊﾟ"_s, u"ｱ"_s, QString(kEsc81), u"\uE000"_s};
+        const QStringList laidOut{u"e\u0301"_s, u"\uFFFC"_s, u"\U0001F600"_s, u"\u200B"_s, u"\U00020B9F"_s};
+        QTest::newRow("fast road") << fast << 19u;
+        QTest::newRow("through QTextLayout") << laidOut + QStringList{u"a"_s, u" "_s, u"ｶﾞ"_s} << 23u;
+        QTest::newRow("both") << fast + laidOut << 29u;
+    }
+
+    void caretXGrowsAndClicksTakeTheNearest()
+    {
+        QFETCH(QStringList, pieces);
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        for (int n = 0; n < 60; ++n) {
+            QString text;
+            for (int k = random.bounded(30); k > 0; --k)
+                text += pieces.at(random.bounded(int(pieces.size())));
+            const qreal width = random.bounded(5) == 0 ? 0 : 20 + random.bounded(200) + random.bounded(4) / 4.0;
+            const LineLayout layout(*m_style, text, width, width > 0);
+            QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+            const auto isStop = [&](int offset) {
+                if (offset == 0 || offset == text.size())
+                    return true;
+                graphemes.setPosition(offset);
+                return graphemes.isAtBoundary() && !(offset > 0 && offset < text.size() &&
+                                                     CharClass::splitsKana(text.at(offset - 1).unicode(),
+                                                                           text.at(offset).unicode()));
+            };
+            for (int row = 0; row < layout.rowCount(); ++row) {
+                const QString where = u"%1 at %2, row %3"_s.arg(text.toHtmlEscaped()).arg(width).arg(row);
+                // places a click may give: the row's end only in the last row
+                QList<int> stops;
+                QList<qreal> xs;
+                const int last = row + 1 == layout.rowCount() ? layout.rowEnd(row) : layout.rowEnd(row) - 1;
+                for (int offset = layout.rowStart(row); offset <= layout.rowEnd(row); ++offset) {
+                    if (!isStop(offset))
+                        continue;
+                    const qreal x = layout.xOfOffset(row, offset);
+                    QVERIFY2(x >= 0 && (xs.isEmpty() || x >= xs.last()),
+                             qPrintable(where + u" offset %1"_s.arg(offset)));
+                    if (offset <= last) {
+                        stops.append(offset);
+                        xs.append(x);
+                    }
+                }
+                QVERIFY2(!stops.isEmpty(), qPrintable(where));
+                QList<qreal> clicks{-5, xs.last() + 50};
+                for (int k = 0; k < xs.size(); ++k) {
+                    clicks << xs.at(k) << xs.at(k) + 0.3;
+                    if (k + 1 < xs.size())
+                        clicks << (xs.at(k) + xs.at(k + 1)) / 2 - 0.3 << (xs.at(k) + xs.at(k + 1)) / 2 + 0.3;
+                }
+                for (const qreal x : clicks) {
+                    const int hit = layout.offsetAtX(row, x);
+                    const QString at = where + u" x %1 hit %2"_s.arg(x).arg(hit);
+                    QVERIFY2(stops.contains(hit), qPrintable(at));
+                    qreal best = std::numeric_limits<qreal>::max();
+                    for (const qreal stopX : xs)
+                        best = std::min(best, std::abs(stopX - x));
+                    QVERIFY2(std::abs(layout.xOfOffset(row, hit) - x) <= best + 1e-6, qPrintable(at));
+                }
+            }
         }
     }
 

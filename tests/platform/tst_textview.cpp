@@ -1,5 +1,6 @@
 // The view a user edits: several views of one text, the keys that move the caret, the mouse,
 // input methods and what a screen reader is told.
+#include "platform/engine/linelayout.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 
@@ -57,6 +58,72 @@ private slots:
         QCOMPARE(narrow.displayRowCount(), narrowRows);
     }
 
+    // Every view hears of an edit after every row index of the text has taken it: a view
+    // asking another view of the text about rows, when the edit reaches it, has the new rows.
+    void rowsAreCurrentWhenAViewHearsOfAnEdit_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("lines added") << 3 << 3 << u"\n\n\n"_s;
+        QTest::newRow("lines removed") << 1 << 8 << QString();
+        QTest::newRow("a line rewrapped") << 0 << 0 << QString(60, u'漢');
+    }
+
+    void rowsAreCurrentWhenAViewHearsOfAnEdit()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, text);
+        TextBuffer buffer;
+        buffer.load(u"ab\ncd\nef\ngh"_s, {});
+        TextView first, second;
+        show(first, {}, QSize(200, 200), &buffer);
+        show(second, {}, QSize(200, 200), &buffer);
+        QCOMPARE(second.displayRowCount(), 4);  // every line counted
+        QList<qsizetype> heard;
+        connect(&first, &TextView::textChanged, this,
+                [&] { heard = {second.displayRowCount(), second.rowOfPosition(buffer.length())}; });
+        buffer.replace(from, to, text);
+        QCOMPARE(heard, (QList<qsizetype>{second.displayRowCount(), second.rowOfPosition(buffer.length())}));
+        QVERIFY(second.displayRowCount() != 4);
+    }
+
+    // One layout of a line serves painting, hit tests and the row index: once a screen is
+    // painted, asking about its rows and places lays nothing out again.
+    void aLineOnScreenIsLaidOutOnce()
+    {
+        TextView view;
+        QString text;
+        for (int line = 0; line < 6; ++line)
+            text += QString(30 + line, u'漢') + u"\n"_s;
+        show(view, text, QSize(200, 300));
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.viewport()->repaint();
+        const qint64 made = LineLayout::layoutsMade();
+        for (qsizetype pos = 0; pos < view.buffer()->length(); pos += 7) {
+            const qsizetype row = view.rowOfPosition(pos);
+            QCOMPARE(view.positionAt(view.cursorRect(view.rowStart(row)).center() + QPoint(1, 0)), view.rowStart(row));
+        }
+        view.viewport()->repaint();
+        QCOMPARE(LineLayout::layoutsMade(), made);
+    }
+
+    // A view resized while wrap is off wraps at its new width when wrap comes back on, as a
+    // view made at that width does.
+    void wrapComesBackAtTheWidthOfNow()
+    {
+        const QString text = QString(300, u'漢') + u"\n"_s + QString(90, u'a');
+        TextView resized, made;
+        show(resized, text, QSize(600, 200));
+        show(made, text, QSize(250, 200));
+        resized.setWordWrap(false);
+        resized.resize(250, 200);
+        resized.setWordWrap(true);
+        QCOMPARE(resized.displayRowCount(), made.displayRowCount());
+        QCOMPARE(resized.rowStart(3), made.rowStart(3));
+    }
+
     // A key from a caret position: where the caret and the anchor go (-1: no selection), and the
     // text afterwards (null: unchanged).
     void caretKeys_data()
@@ -85,6 +152,13 @@ private slots:
         row("down keeps the column", lines, 3, Qt::Key_Down, -1, 7);
         row("end of a line", lines, 1, Qt::Key_End, -1, 4);
         row("home of a line", lines, 6, Qt::Key_Home, -1, 5);
+        const QString voiced = u"ｶﾞｷﾊﾟ"_s;
+        row("right over a voiced kana", voiced, 0, Qt::Key_Right, -1, 2);
+        row("left over a voiced kana", voiced, 5, Qt::Key_Left, -1, 3);
+        row("shift+left over a voiced kana", voiced, 2, Qt::SHIFT | Qt::Key_Left, 2, 0);
+        row("backspace takes the sound mark alone", voiced, 2, Qt::Key_Backspace, -1, 1, u"ｶｷﾊﾟ"_s);
+        row("delete takes a voiced kana whole", voiced, 3, Qt::Key_Delete, -1, 3, u"ｶﾞｷ"_s);
+        row("delete bringing a kana to a mark", u"ｶaﾞ"_s, 1, Qt::Key_Delete, -1, 0, u"ｶﾞ"_s);
     }
 
     void caretKeys()
@@ -102,6 +176,78 @@ private slots:
         QCOMPARE(view.position(), qsizetype(to));
         QCOMPARE(view.anchor(), qsizetype(anchor < 0 ? to : anchor));
         QCOMPARE(view.buffer()->text(), after.isNull() ? text : after);
+    }
+
+    // The caret at a wrap point, in rows of 100 kanji or of 100 voiced kana wrapped at 200
+    // pixels. Tokens: E End, S Shift+End, H Home, D Down, j<r> a jump to row r's start (how
+    // the jump commands set the caret), c<r> a click at row r's start, C<r> a click past row
+    // r's end. Then where the caret is (row r's start plus delta) and on which row it shows.
+    void caretAtAWrapPoint_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("shownRow");
+        const QString kanji(100, u'漢'), voiced = u"ｶﾞ"_s.repeated(100);
+        QTest::newRow("End reaches the row's end") << kanji << "E" << 1 << 0 << 0;
+        QTest::newRow("End again stays") << kanji << "E E" << 1 << 0 << 0;
+        QTest::newRow("Shift+End selects to the row's end") << kanji << "S" << 1 << 0 << 0;
+        QTest::newRow("Home after End starts that row") << kanji << "E H" << 0 << 0 << 0;
+        QTest::newRow("Down from a row's end keeps to the rows") << kanji << "E D" << 2 << -1 << 1;
+        QTest::newRow("a jump to the row's start after End") << kanji << "E j1" << 1 << 0 << 1;
+        QTest::newRow("a click at the lower row's start after End") << kanji << "E c1" << 1 << 0 << 1;
+        QTest::newRow("End on the lower row") << kanji << "j1 E" << 2 << 0 << 1;
+        QTest::newRow("a click past a row ending in a voiced kana") << voiced << "C0" << 1 << -2 << 0;
+        QTest::newRow("End of a row ending in a voiced kana") << voiced << "E" << 1 << 0 << 0;
+    }
+
+    void caretAtAWrapPoint()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, gesture);
+        TextView view;
+        show(view, text, QSize(200, 200));
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.setPosition(0);
+        QVERIFY(view.displayRowCount() > 4);
+        const auto rowTop = [&view](qsizetype row) { return view.cursorRect(view.rowStart(row)).top(); };
+        for (const QString &token : gesture.split(u' ')) {
+            const int row = token.mid(1).toInt();
+            if (token == u"E" || token == u"S")
+                QTest::keyClick(&view, Qt::Key_End, token == u"S" ? Qt::ShiftModifier : Qt::NoModifier);
+            else if (token == u"H")
+                QTest::keyClick(&view, Qt::Key_Home);
+            else if (token == u"D")
+                QTest::keyClick(&view, Qt::Key_Down);
+            else if (token[0] == u'j')
+                view.setPosition(view.rowStart(row));
+            else if (token[0] == u'c')
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cursorRect(view.rowStart(row)).center());
+            else if (token[0] == u'C')
+                QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(195, rowTop(row) + 2));
+            else
+                QFAIL(qPrintable(token));
+        }
+        QFETCH(int, row);
+        QFETCH(int, delta);
+        QFETCH(int, shownRow);
+        QCOMPARE(view.position(), view.rowStart(row) + delta);
+        QCOMPARE(view.cursorRect().top(), rowTop(shownRow));
+        QCOMPARE(view.anchor(), gesture == u"S" ? 0 : view.position());
+        if (shownRow + 1 == row && delta == 0)  // at the end of the row it shows on, right of its text
+            QVERIFY(view.cursorRect().left() > view.cursorRect(view.position() - 1).left());
+    }
+
+    // A kana committed before a sound mark takes it: the caret goes past both.
+    void committedKanaTakesTheMark()
+    {
+        TextView view;
+        show(view, u"ﾞa"_s);
+        view.setPosition(0);
+        sendCommit(&view, u"ｶ"_s);
+        QCOMPARE(view.buffer()->text(), u"ｶﾞa"_s);
+        QCOMPARE(view.position(), 2);
     }
 
     void mouseSelects()

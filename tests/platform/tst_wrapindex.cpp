@@ -198,6 +198,42 @@ private slots:
         }
     }
 
+    // Whoever hears of an edit (TextBuffer::changed), connected before the index or after,
+    // finds the index has taken it already: its rows and its layout of the changed line are
+    // the new ones.
+    void takesAnEditBeforeItsListeners_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a line rewrapped") << 3 << 0 << kProse;
+        QTest::newRow("lines added") << 3 << 0 << kProse + u"\n\n"_s + kProse;
+        QTest::newRow("lines joined") << 3 << 200 << QString();
+    }
+
+    void takesAnEditBeforeItsListeners()
+    {
+        QFETCH(int, line);
+        QFETCH(int, removed);
+        QFETCH(QString, text);
+        TextBuffer buffer;
+        makeText(buffer, 40, 9);
+        QList<qsizetype> heard;
+        std::unique_ptr<WrapIndex> index;
+        QObject::connect(&buffer, &TextBuffer::changed, [&] {
+            heard = {index->rowCount(), index->rowOfPosition(buffer.length()), index->layout(line)->length()};
+        });
+        index = std::make_unique<WrapIndex>(&buffer);
+        index->setStyle(&m_style);
+        index->setWidth(100);
+        QVERIFY(index->rowCount() > 40 && index->layout(line)->length() > 0);  // counted and laid out before
+        const qsizetype from = buffer.lineStart(line);
+        buffer.replace(from, std::min(from + removed, buffer.length()), text);
+        const Rows expected(buffer, m_style, 100);
+        QCOMPARE(heard, (QList<qsizetype>{expected.starts.size(), expected.starts.size() - 1,
+                                          buffer.lineText(line).size()}));
+    }
+
     // A question about a row or line far beyond what is counted is answered exactly, counting
     // only what it needs; the idle count then finishes the rest and falls silent.
     void queriesAndIdleCountingAreExact()
