@@ -10,7 +10,9 @@
 namespace {
 
 // A format as the painter of a line takes it: its colours where it sets them, an underline of
-// any style as a plain one.
+// any style as a plain one. A clause without a background of its own is underlined whatever
+// its format says: some input methods send clauses they do not stress with an empty format,
+// and composed text must never look like the text around it.
 LineLayout::Highlight highlightOf(const QTextCharFormat &format, int from, int to)
 {
     LineLayout::Highlight h;
@@ -20,7 +22,8 @@ LineLayout::Highlight highlightOf(const QTextCharFormat &format, int from, int t
         h.background = format.background().color();
     if (format.foreground().style() != Qt::NoBrush)
         h.text = format.foreground().color();
-    h.underline = format.underlineStyle() != QTextCharFormat::NoUnderline || format.fontUnderline();
+    h.underline = format.underlineStyle() != QTextCharFormat::NoUnderline || format.fontUnderline() ||
+                  !h.background.isValid();
     return h;
 }
 

@@ -32,7 +32,7 @@ public:
     // with a background of its own), else the caret.
     int focus() const;
     // The formats as stretches of a line in which the text stands at offset `at`. What the
-    // input method gave no format is underlined, as composed text is by default.
+    // input method gave no format, or one without a background, is underlined.
     QList<LineLayout::Highlight> highlights(int at) const;
 
     // The line `line` with the text at `at`, laid out; made again when anything it depends on

@@ -35,10 +35,11 @@ const QColor kConvertingBackground(0x60, 0xC0, 0xFF);
 const QColor kConvertingText(0x00, 0x30, 0x80);
 
 // The attributes of a composition as an input method sends them: its clauses' lengths in
-// order, the one being converted (highlighted; the others underlined) or -1 for none, -2 for
-// no formats at all; a caret at cursor, shown or hidden (cursor -1: no Cursor attribute).
+// order, the one being converted (highlighted; the others underlined, or with an empty format
+// when othersPlain) or -1 for none, -2 for no formats at all; a caret at cursor, shown or
+// hidden (cursor -1: no Cursor attribute).
 QList<QInputMethodEvent::Attribute> clauses(const QList<int> &clauses, int converting, int cursor = -1,
-                                            bool cursorShown = true)
+                                            bool cursorShown = true, bool othersPlain = false)
 {
     QList<QInputMethodEvent::Attribute> attributes;
     int start = 0;
@@ -47,7 +48,7 @@ QList<QInputMethodEvent::Attribute> clauses(const QList<int> &clauses, int conve
         if (i == converting) {
             format.setBackground(kConvertingBackground);
             format.setForeground(kConvertingText);
-        } else {
+        } else if (!othersPlain) {
             format.setUnderlineStyle(QTextCharFormat::DashUnderline);
         }
         attributes.append({QInputMethodEvent::TextFormat, start, clauses[i], format});
@@ -336,23 +337,27 @@ private slots:
     void compositionClausesArePaintedInTheirFormats_data()
     {
         QTest::addColumn<int>("converting");
+        QTest::addColumn<bool>("othersPlain");
         QTest::addColumn<QList<bool>>("highlighted");
         QTest::addColumn<QList<bool>>("underlined");
-        QTest::newRow("the first clause converting") << 0 << QList{true, false} << QList{false, true};
-        QTest::newRow("Right: the second clause converting") << 1 << QList{false, true} << QList{true, false};
-        QTest::newRow("no formats: all underlined") << -2 << QList{false, false} << QList{true, true};
+        QTest::newRow("the first clause converting") << 0 << false << QList{true, false} << QList{false, true};
+        QTest::newRow("Right: the second clause converting") << 1 << false << QList{false, true} << QList{true, false};
+        QTest::newRow("no formats: all underlined") << -2 << false << QList{false, false} << QList{true, true};
+        QTest::newRow("empty formats: underlined all the same") << 1 << true << QList{false, true} << QList{true, false};
+        QTest::newRow("typing, in an empty format") << -1 << true << QList{false, false} << QList{true, true};
     }
 
     void compositionClausesArePaintedInTheirFormats()
     {
         QFETCH(int, converting);
+        QFETCH(bool, othersPlain);
         QFETCH(QList<bool>, highlighted);
         QFETCH(QList<bool>, underlined);
         TextView view;
         show(view, u"ab"_s, QSize(400, 100));
         view.setPosition(2);
         const QRect caret = view.cursorRect();
-        compose(&view, u"今日は晴れです"_s, clauses({3, 4}, converting, 0, false));
+        compose(&view, u"今日は晴れです"_s, clauses({3, 4}, converting, 0, false, othersPlain));
         const QImage image = view.viewport()->grab().toImage();
         const QFontMetrics metrics(view.font());
         int left = caret.x();
