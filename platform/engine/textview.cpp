@@ -822,6 +822,7 @@ void TextView::inputMethodEvent(QInputMethodEvent *event)
         event->ignore();
         return;
     }
+    const int rowsBefore = caretLineRows();
     commitInputMethodText(*event);
     selectForInputMethod(*event);
     const bool ended = !m_preedit.isEmpty() && event->preeditString().isEmpty();
@@ -832,7 +833,7 @@ void TextView::inputMethodEvent(QInputMethodEvent *event)
     if (ended)  // rows the composition took beyond the line's own are gone
         m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
     ensurePreeditVisible();
-    viewport()->update();
+    updateCaretLine(rowsBefore);
     updateMicroFocus();
     event->accept();
 }
@@ -946,6 +947,27 @@ QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }
+}
+
+// The rows the caret's line takes as shown, with the composition when there is one.
+int TextView::caretLineRows() const
+{
+    return m_preedit.isEmpty() ? layoutOf(m_buffer->lineOf(m_pos)).rowCount() : composedLayout()->rowCount();
+}
+
+// Repaints what a change of the composition alone changes: the caret's line, and the rows
+// below it too when it now takes another number of rows. (An edit or a scroll on the way has
+// asked for the whole view already.)
+void TextView::updateCaretLine(int rowsBefore)
+{
+    const int rows = caretLineRows();
+    const qsizetype above = rowsBetween(Row{m_topLine, m_topSubRow}, Row{m_buffer->lineOf(m_pos), 0});
+    const auto yOf = [this](qsizetype row) {
+        return int(std::clamp<qsizetype>(kMargin + row * rowHeight(), 0, viewport()->height()));
+    };
+    const int top = yOf(above);
+    const int bottom = rows == rowsBefore ? yOf(above + rows) : viewport()->height();
+    viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
 }
 
 // The caret's line with the composition in it, laid out as the view lays out lines.

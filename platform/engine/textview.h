@@ -169,6 +169,8 @@ private:
     static bool movesCaret(const QKeyEvent *event);
     std::pair<qsizetype, qsizetype> surroundingRange() const;
     std::shared_ptr<LineLayout> composedLayout() const;
+    int caretLineRows() const;
+    void updateCaretLine(int rowsBefore);
     QRect preeditRect(int offset) const;
     void ensurePreeditVisible();
     void paintComposedLine(QPainter &painter, const LineLayout &layout, Row &row, int &y, const QRect &exposed) const;
