@@ -822,6 +822,10 @@ void TextView::inputMethodEvent(QInputMethodEvent *event)
         event->ignore();
         return;
     }
+    if (isLateCommit(*event)) {
+        event->accept();
+        return;
+    }
     const int rowsBefore = caretLineRows();
     commitInputMethodText(*event);
     selectForInputMethod(*event);
@@ -869,21 +873,37 @@ void TextView::selectForInputMethod(const QInputMethodEvent &event)
 }
 
 // A click or a caret key while composing: the composed text goes into the text where it
-// stands, as in Qt's own fields. The input method is asked to commit first, so that it ends
-// the composition on its side too; when it does not (or there is none), the view commits
-// what it shows and tells the method to start afresh.
+// stands, as in Qt's own fields. The input method is asked to end the composition: some
+// commit on commit(), some on reset() (fcitx5), at once. One that has not committed by then
+// may still commit later (or never): the view commits what it shows itself and lets a late
+// commit of the same text go (isLateCommit).
 void TextView::commitPreedit()
 {
     const QString text = m_preedit.text();
+    const qsizetype length = m_buffer->length();
     QGuiApplication::inputMethod()->commit();
-    if (m_preedit.isEmpty())
+    if (!m_preedit.isEmpty())
+        QGuiApplication::inputMethod()->reset();
+    if (m_preedit.isEmpty() && m_buffer->length() != length)
         return;
     m_preedit.clear();
     m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
-    QGuiApplication::inputMethod()->reset();
-    if (!m_readOnly)
-        replaceSelection(text, TextBuffer::Undo::Typing);
+    if (!m_readOnly && replaceSelection(text, TextBuffer::Undo::Typing))
+        m_committedAhead = text;
     viewport()->update();
+}
+
+// The input method's own commit of a composition the view has committed already: nothing
+// but that text, before anything else is composed or committed.
+bool TextView::isLateCommit(const QInputMethodEvent &event)
+{
+    if (m_committedAhead.isEmpty())
+        return false;
+    const bool late = event.commitString() == m_committedAhead && event.preeditString().isEmpty() &&
+                      event.replacementLength() == 0;
+    if (late || !event.commitString().isEmpty() || !event.preeditString().isEmpty())
+        m_committedAhead.clear();
+    return late;
 }
 
 bool TextView::movesCaret(const QKeyEvent *event)

@@ -166,6 +166,7 @@ private:
     void commitInputMethodText(const QInputMethodEvent &event);
     void selectForInputMethod(const QInputMethodEvent &event);
     void commitPreedit();
+    bool isLateCommit(const QInputMethodEvent &event);
     static bool movesCaret(const QKeyEvent *event);
     std::pair<qsizetype, qsizetype> surroundingRange() const;
     std::shared_ptr<LineLayout> composedLayout() const;
@@ -194,6 +195,7 @@ private:
     bool m_readOnly = false;
     bool m_caretVisible = true;
     Preedit m_preedit;
+    QString m_committedAhead;  // a composition committed by the view, not yet by the method
     QBasicTimer m_blinkTimer;
     QBasicTimer m_autoScrollTimer;
     QPoint m_lastMouse;

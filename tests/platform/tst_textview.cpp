@@ -534,7 +534,8 @@ private slots:
     }
 
     // A caret key or a click while "にほん" is composed after "abc": the composition goes into
-    // the text where it stands, then the key or the click acts on that text.
+    // the text where it stands, then the key or the click acts on that text; the input
+    // method's own commit of it, coming later, is not taken twice.
     void caretKeyOrClickCommitsTheComposition_data()
     {
         QTest::addColumn<int>("key");
@@ -560,6 +561,10 @@ private slots:
         else
             QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                               after.center() + QPoint(QFontMetrics(view.font()).horizontalAdvance(u" d"_s), 0));
+        QCOMPARE(view.buffer()->text(), u"abcにほん def ghi"_s);
+        QCOMPARE(view.position(), caret);
+        // An input method that commits later, as fcitx5 does, commits nothing more.
+        sendCommit(&view, u"にほん"_s);
         QCOMPARE(view.buffer()->text(), u"abcにほん def ghi"_s);
         QCOMPARE(view.position(), caret);
         view.undo();  // the commit is an edit of its own
