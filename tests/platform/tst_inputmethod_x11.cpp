@@ -2,7 +2,7 @@
 // D-Bus session, all started here. Japanese typed into a view is converted in two clauses; the
 // clause being converted shows highlighted in a screenshot of the window, Right moves it to the
 // next clause, and Enter commits; a click while composing commits once. Where fcitx5 and anthy
-// are not there or do not come up, the test is skipped and says why.
+// are not there or do not come up, each test is skipped and says why.
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 
@@ -22,6 +22,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -96,32 +97,48 @@ double shareOf(const QImage &image, const QRect &rect, const QColor &colour)
 
 class TestInputMethod : public QObject {
     Q_OBJECT
+    std::unique_ptr<TextView> m_view;
+    CompositionLog m_log;
+
+    bool type(const QString &keys)
+    {
+        return run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"20"_s, keys}).isEmpty();
+    }
+    bool key(const QString &name) { return run(u"xdotool"_s, {u"key"_s, name}).isEmpty(); }
 
 private slots:
+    // A view of its own for each test, focused, with fcitx5's input context on it.
+    void init()
+    {
+        if (!g_unavailable.isEmpty())
+            QSKIP(qPrintable(g_unavailable));
+        m_log.preedit.clear();
+        m_log.convertingStart = -1;
+        m_view = std::make_unique<TextView>();
+        m_view->setFont(QFont(u"IPAGothic"_s, 12));
+        m_view->resize(400, 120);
+        m_view->installEventFilter(&m_log);
+        m_view->show();
+        m_view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        m_view->setFocus();
+        if (!waitUntil([] { return run(u"fcitx5-remote"_s, {u"-n"_s}) == u"anthy"; }, 10000))
+            QSKIP("fcitx5 came up but gave the window no input context with anthy");
+    }
+
+    void cleanup() { m_view.reset(); }
+
     // "kyouhaharedesu" and Space: 今日は|晴れです, the first clause highlighted on the screen;
     // Right: the second; Enter: the text committed. Nothing enters the text before that.
     void convertingClauseShowsAndMovesWithRight()
     {
-        if (!g_unavailable.isEmpty())
-            QSKIP(qPrintable(g_unavailable));
-        TextView view;
-        view.setFont(QFont(u"IPAGothic"_s, 12));
-        view.resize(400, 120);
-        CompositionLog log;
-        view.installEventFilter(&log);
-        view.show();
-        view.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&view));
-        view.setFocus();
-        if (!waitUntil([] { return run(u"fcitx5-remote"_s, {u"-n"_s}) == u"anthy"; }, 10000))
-            QSKIP("fcitx5 came up but gave the window no input context with anthy");
-
-        QCOMPARE(run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"20"_s, u"kyouhaharedesu"_s}), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(log.preedit, u"きょうははれです"_s, 5000);
+        TextView &view = *m_view;
+        QVERIFY(type(u"kyouhaharedesu"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log.preedit, u"きょうははれです"_s, 5000);
         QCOMPARE(view.buffer()->text(), QString());
-        QCOMPARE(run(u"xdotool"_s, {u"key"_s, u"space"_s}), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(log.preedit, u"今日は晴れです"_s, 5000);
-        QCOMPARE(std::pair(log.convertingStart, log.convertingLength), std::pair(0, 3));
+        QVERIFY(key(u"space"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log.preedit, u"今日は晴れです"_s, 5000);
+        QCOMPARE(std::pair(m_log.convertingStart, m_log.convertingLength), std::pair(0, 3));
 
         // The clauses' places in the window, as the X server shows it.
         const QRect row = view.cursorRect(0).translated(view.viewport()->mapTo(&view, QPoint()));
@@ -131,30 +148,36 @@ private slots:
                                  QRect(row.x() + first + 2, row.y(), second - 4, row.height())};
         const auto highlighted = [&](int clause) {
             const QImage shot = view.screen()->grabWindow(view.winId()).toImage();
-            return shareOf(shot, clauses[clause], log.converting) > 0.5 &&
-                   shareOf(shot, clauses[1 - clause], log.converting) < 0.05;
+            return shareOf(shot, clauses[clause], m_log.converting) > 0.5 &&
+                   shareOf(shot, clauses[1 - clause], m_log.converting) < 0.05;
         };
         QTRY_VERIFY_WITH_TIMEOUT(highlighted(0), 5000);
 
-        QCOMPARE(run(u"xdotool"_s, {u"key"_s, u"Right"_s}), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(log.convertingStart, 3, 5000);
+        QVERIFY(key(u"Right"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log.convertingStart, 3, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(highlighted(1), 5000);
         QCOMPARE(view.buffer()->text(), QString());  // Right went to the input method
 
-        QCOMPARE(run(u"xdotool"_s, {u"key"_s, u"Return"_s}), QString());
+        QVERIFY(key(u"Return"_s));
         QTRY_COMPARE_WITH_TIMEOUT(view.buffer()->text(), u"今日は晴れです"_s, 5000);
-        QCOMPARE(log.preedit, QString());
+        QCOMPARE(m_log.preedit, QString());
+    }
 
-        // A click while composing commits where the composition stands, once: fcitx5 commits
-        // it too when asked to end the composition.
-        QCOMPARE(run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"20"_s, u"nihongo"_s}), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(log.preedit, u"にほんご"_s, 5000);
+    // A click while composing commits where the composition stands, once: fcitx5 commits it
+    // too when asked to end the composition; what is typed next composes at the click.
+    void clickWhileComposingCommitsOnce()
+    {
+        TextView &view = *m_view;
+        view.buffer()->load(u"晴れ"_s, {});
+        view.setPosition(2);
+        QVERIFY(type(u"nihongo"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log.preedit, u"にほんご"_s, 5000);
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cursorRect(0).center());
-        QCOMPARE(view.buffer()->text(), u"今日は晴れですにほんご"_s);
+        QCOMPARE(view.buffer()->text(), u"晴れにほんご"_s);
         QCOMPARE(view.position(), 0);
-        QCOMPARE(run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"20"_s, u"a"_s}), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(log.preedit, u"あ"_s, 5000);
-        QCOMPARE(view.buffer()->text(), u"今日は晴れですにほんご"_s);
+        QVERIFY(type(u"a"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log.preedit, u"あ"_s, 5000);
+        QCOMPARE(view.buffer()->text(), u"晴れにほんご"_s);
     }
 };
 
