@@ -143,7 +143,8 @@ private slots:
         // The clauses' places in the window, as the X server shows it.
         const QRect row = view.cursorRect(0).translated(view.viewport()->mapTo(&view, QPoint()));
         const QFontMetrics metrics(view.font());
-        const int first = metrics.horizontalAdvance(u"今日は"_s), second = metrics.horizontalAdvance(u"晴れです"_s);
+        const int first = metrics.horizontalAdvance(u"今日は"_s);
+        const int second = metrics.horizontalAdvance(u"晴れです"_s);
         const QRect clauses[] = {QRect(row.x() + 2, row.y(), first - 4, row.height()),
                                  QRect(row.x() + first + 2, row.y(), second - 4, row.height())};
         const auto highlighted = [&](int clause) {

@@ -343,7 +343,8 @@ private slots:
         QTest::newRow("the first clause converting") << 0 << false << QList{true, false} << QList{false, true};
         QTest::newRow("Right: the second clause converting") << 1 << false << QList{false, true} << QList{true, false};
         QTest::newRow("no formats: all underlined") << -2 << false << QList{false, false} << QList{true, true};
-        QTest::newRow("empty formats: underlined all the same") << 1 << true << QList{false, true} << QList{true, false};
+        QTest::newRow("empty formats: underlined all the same")
+            << 1 << true << QList{false, true} << QList{true, false};
         QTest::newRow("typing, in an empty format") << -1 << true << QList{false, false} << QList{true, true};
     }
 
@@ -420,12 +421,15 @@ private slots:
         view.setPosition(view.buffer()->length());
         view.ensureCaretVisible();
         const QRect lineStart = view.cursorRect(8);
-        QVERIFY(lineStart.bottom() < view.viewport()->height() && lineStart.bottom() + lineStart.height() >= view.viewport()->height());
+        const int height = view.viewport()->height();
+        QVERIFY(lineStart.bottom() < height && lineStart.bottom() + lineStart.height() >= height);  // the last row
         compose(&view, u"かきくけこさ"_s, clauses({6}, -1, 6, true));
         const QRect caret = fromViewport(view, view.inputMethodQuery(Qt::ImCursorRectangle).toRect());
-        QVERIFY2(caret.bottom() < view.viewport()->height(), qPrintable(u"%1"_s.arg(caret.bottom())));
+        QVERIFY2(caret.bottom() < height, qPrintable(u"%1"_s.arg(caret.bottom())));
         const QRect upper = view.cursorRect(8);  // the line's start, scrolled up a row
-        QCOMPARE(caret.topLeft(), upper.topLeft() + QPoint(QFontMetrics(view.font()).horizontalAdvance(u"けこさ"_s + u"あ"_s), upper.height()));
+        QCOMPARE(upper.y(), lineStart.y() - lineStart.height());
+        const int secondRow = QFontMetrics(view.font()).horizontalAdvance(u"くけこさ"_s);
+        QCOMPARE(caret.topLeft(), upper.topLeft() + QPoint(secondRow, upper.height()));
         const QImage image = view.viewport()->grab().toImage();
         QVERIFY(hasCaretAt(image, caret));
         QVERIFY(hasLineAcross(image, QRect(upper.x() + 2, caret.y(), caret.x() - upper.x() - 4, caret.height())));
@@ -442,8 +446,10 @@ private slots:
         QTest::addColumn<QVariant>("answer");
         const QString lines = u"一行目\n今日は晴れです\n三行目"_s;
         const QString longLine = QString(5000, u'a') + u"今日は"_s;
-        const auto row = [](const char *name, const QString &text, int anchor, int position, Qt::InputMethodQuery query,
-                            const QVariant &answer) { QTest::newRow(name) << text << anchor << position << query << answer; };
+        const auto row = [](const char *name, const QString &text, int anchor, int position,
+                            Qt::InputMethodQuery query, const QVariant &answer) {
+            QTest::newRow(name) << text << anchor << position << query << answer;
+        };
         row("the caret's line", lines, 4, 7, Qt::ImSurroundingText, u"今日は晴れです"_s);
         row("the caret in it", lines, 4, 7, Qt::ImCursorPosition, 3);
         row("the anchor in it", lines, 4, 7, Qt::ImAnchorPosition, 0);
@@ -493,7 +499,8 @@ private slots:
         TextView view;
         show(view, u"今日は晴れです"_s);
         view.setSelection(anchor, position);
-        QCOMPARE(view.inputMethodQuery(Qt::ImCurrentSelection).toString(), anchor == position ? QString() : u"今日は"_s);
+        const QString selected = anchor == position ? QString() : u"今日は"_s;
+        QCOMPARE(view.inputMethodQuery(Qt::ImCurrentSelection).toString(), selected);
         QInputMethodEvent reconvert(u"きょうは"_s, clauses({4}, 0));
         reconvert.setCommitString(QString(), replaceFrom, replaceLength);
         QApplication::sendEvent(&view, &reconvert);
