@@ -93,6 +93,19 @@ double shareOf(const QImage &image, const QRect &rect, const QColor &colour)
     return double(hits) / (rect.width() * rect.height());
 }
 
+// Whether some pixel row of the rectangle is dark from end to end: a line drawn under text.
+bool hasLineAcross(const QImage &image, const QRect &rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        int dark = 0;
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            dark += qGray(image.pixel(x, y)) < 96;
+        if (dark == rect.width())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class TestInputMethod : public QObject {
@@ -100,11 +113,14 @@ class TestInputMethod : public QObject {
     std::unique_ptr<TextView> m_view;
     CompositionLog m_log;
 
-    bool type(const QString &keys)
+    static bool xdotool(const QStringList &arguments)
     {
-        return run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"20"_s, keys}).isEmpty();
+        int status = -1;
+        run(u"xdotool"_s, arguments, &status);
+        return status == 0;
     }
-    bool key(const QString &name) { return run(u"xdotool"_s, {u"key"_s, name}).isEmpty(); }
+    static bool type(const QString &keys) { return xdotool({u"type"_s, u"--delay"_s, u"20"_s, keys}); }
+    static bool key(const QString &name) { return xdotool({u"key"_s, name}); }
 
 private slots:
     // A view of its own for each test, focused, with fcitx5's input context on it.
@@ -128,8 +144,9 @@ private slots:
 
     void cleanup() { m_view.reset(); }
 
-    // "kyouhaharedesu" and Space: 今日は|晴れです, the first clause highlighted on the screen;
-    // Right: the second; Enter: the text committed. Nothing enters the text before that.
+    // "kyouhaharedesu" and Space: 今日は|晴れです, the first clause highlighted on the screen
+    // and the second underlined; Right: the other way round; Enter: the text committed.
+    // Nothing enters the text before that.
     void convertingClauseShowsAndMovesWithRight()
     {
         TextView &view = *m_view;
@@ -147,10 +164,12 @@ private slots:
         const int second = metrics.horizontalAdvance(u"晴れです"_s);
         const QRect clauses[] = {QRect(row.x() + 2, row.y(), first - 4, row.height()),
                                  QRect(row.x() + first + 2, row.y(), second - 4, row.height())};
+        // The converting clause highlighted, the other underlined.
         const auto highlighted = [&](int clause) {
             const QImage shot = view.screen()->grabWindow(view.winId()).toImage();
             return shareOf(shot, clauses[clause], m_log.converting) > 0.5 &&
-                   shareOf(shot, clauses[1 - clause], m_log.converting) < 0.05;
+                   shareOf(shot, clauses[1 - clause], m_log.converting) < 0.05 &&
+                   hasLineAcross(shot, clauses[1 - clause]) && !hasLineAcross(shot, clauses[clause]);
         };
         QTRY_VERIFY_WITH_TIMEOUT(highlighted(0), 5000);
 
