@@ -436,6 +436,36 @@ private slots:
         QCOMPARE(view.buffer()->length(), 8 + perRow - 2);
     }
 
+    // An update of the composition repaints its line, and the rows below it once it takes
+    // another number of rows (they move down), but not the rows above.
+    void compositionRepaintsItsLine()
+    {
+        struct PaintLog : QObject {
+            QRegion painted;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } log;
+        TextView view;
+        QVERIFY(showFocused(view, u"first\nsecond\nthird\nfourth"_s, QSize(300, 200)));
+        view.setPosition(view.buffer()->lineStart(1));
+        view.viewport()->installEventFilter(&log);
+        const QRect above = view.cursorRect(0), line = view.cursorRect(7), below = view.cursorRect(14);
+        const auto composeAndPaint = [&](const QString &text) {
+            QApplication::processEvents();
+            log.painted = {};
+            compose(&view, text, clauses({int(text.size())}, -1));
+            return QTest::qWaitFor([&] { return !log.painted.isEmpty(); });
+        };
+        QVERIFY(composeAndPaint(u"にほん"_s));
+        QVERIFY(log.painted.contains(line) && !log.painted.intersects(above) && !log.painted.intersects(below));
+        QVERIFY(composeAndPaint(QString(40, u'あ')));  // now two rows
+        QVERIFY(log.painted.contains(line) && log.painted.contains(below) && !log.painted.intersects(above));
+    }
+
     // What the input method asks of the text around the caret, with "今日は" (4-7) selected.
     void inputMethodQueries_data()
     {
