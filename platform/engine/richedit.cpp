@@ -84,6 +84,13 @@ qsizetype RichEdit::GetLineCount() const
     return WordWrap() ? displayRowCount() : buffer()->lineCount();
 }
 
+QVariant RichEdit::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImMaximumTextLength)
+        return int(std::min<qsizetype>(m_nLimit, INT_MAX));
+    return TextView::inputMethodQuery(query);
+}
+
 // --- editing -------------------------------------------------------------------------
 
 // Every edit, by key, input method, paste, drop or the program, passes here.

@@ -91,6 +91,9 @@ public:
     // The whole text, line breaks as '\n'.
     QString toPlainText() const;
 
+    // Input methods are told the text limit too.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     // Emitted when the text would grow beyond the limit and the edit was refused.
     void maxTextReached();

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDrag>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -808,6 +809,8 @@ bool TextView::editByKey(QKeyEvent *event)
 
 void TextView::keyPressEvent(QKeyEvent *event)
 {
+    if (!m_preedit.isEmpty() && movesCaret(event))
+        commitPreedit();
     if (editByKey(event) || moveByKey(event)) {
         event->accept();
         return;
@@ -845,53 +848,230 @@ void TextView::inputMethodEvent(QInputMethodEvent *event)
         event->ignore();
         return;
     }
-    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
-        if (event->replacementLength() > 0) {
-            const qsizetype from = m_pos + event->replacementStart();
-            setSelection(from, from + event->replacementLength());
-        }
-        replaceSelection(event->commitString(), TextBuffer::Undo::Typing);
+    if (isLateCommit(*event)) {
+        event->accept();
+        return;
     }
-    m_preedit = event->preeditString();
-    m_preeditCursor = int(m_preedit.size());
-    for (const QInputMethodEvent::Attribute &a : event->attributes()) {
-        if (a.type == QInputMethodEvent::Cursor)
-            m_preeditCursor = std::clamp(a.start, 0, int(m_preedit.size()));
-    }
-    viewport()->update();
+    const int rowsBefore = caretLineRows();
+    commitInputMethodText(*event);
+    selectForInputMethod(*event);
+    const bool ended = !m_preedit.isEmpty() && event->preeditString().isEmpty();
+    if (event->preeditString().isEmpty())
+        m_preedit.clear();
+    else
+        m_preedit.take(*event);
+    if (ended)  // rows the composition took beyond the line's own are gone
+        m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
+    ensurePreeditVisible();
+    updateCaretLine(rowsBefore);
     updateMicroFocus();
     event->accept();
 }
 
+// What the input method hands over goes in as typing. Input that begins (a commit, a
+// replacement, a composition that starts or changes) first takes the place of the selection,
+// as in Qt's own fields, which is what input methods reconverting a selection count on; a
+// replacement counts from the caret after that.
+void TextView::commitInputMethodText(const QInputMethodEvent &event)
+{
+    const bool input = !event.commitString().isEmpty() || event.replacementLength() > 0 ||
+                       event.preeditString() != m_preedit.text();
+    if (!input)
+        return;
+    if (event.replacementLength() > 0) {
+        removeSelectedText();
+        const qsizetype from = m_pos + event.replacementStart();
+        setSelection(from, from + event.replacementLength());
+    }
+    replaceSelection(event.commitString(), TextBuffer::Undo::Typing);
+}
+
+// A selection the input method asks for, counted as the surrounding text it was given.
+void TextView::selectForInputMethod(const QInputMethodEvent &event)
+{
+    for (const QInputMethodEvent::Attribute &a : event.attributes()) {
+        if (a.type != QInputMethodEvent::Selection)
+            continue;
+        const qsizetype base = surroundingRange().first;
+        setSelection(base + a.start, base + a.start + a.length);
+        ensureCaretVisible();
+    }
+}
+
+// A click or a caret key while composing: the composed text goes into the text where it
+// stands, as in Qt's own fields. The input method is asked to end the composition: some
+// commit on commit(), some on reset() (fcitx5), at once. One that has not committed by then
+// may still commit later (or never): the view commits what it shows itself and lets a late
+// commit of the same text go (isLateCommit).
+void TextView::commitPreedit()
+{
+    const QString text = m_preedit.text();
+    const qsizetype length = m_buffer->length();
+    QGuiApplication::inputMethod()->commit();
+    if (!m_preedit.isEmpty())
+        QGuiApplication::inputMethod()->reset();
+    if (m_preedit.isEmpty() && m_buffer->length() != length)
+        return;
+    m_preedit.clear();
+    m_topSubRow = std::min(m_topSubRow, layoutOf(m_topLine).rowCount() - 1);
+    if (!m_readOnly && replaceSelection(text, TextBuffer::Undo::Typing))
+        m_committedAhead = text;
+    viewport()->update();
+}
+
+// The input method's own commit of a composition the view has committed already: nothing
+// but that text, before anything else is composed or committed.
+bool TextView::isLateCommit(const QInputMethodEvent &event)
+{
+    if (m_committedAhead.isEmpty())
+        return false;
+    const bool late = event.commitString() == m_committedAhead && event.preeditString().isEmpty() &&
+                      event.replacementLength() == 0;
+    if (late || !event.commitString().isEmpty() || !event.preeditString().isEmpty())
+        m_committedAhead.clear();
+    return late;
+}
+
+bool TextView::movesCaret(const QKeyEvent *event)
+{
+    static const QKeySequence::StandardKey moves[] = {
+        QKeySequence::MoveToPreviousChar,    QKeySequence::SelectPreviousChar,
+        QKeySequence::MoveToNextChar,        QKeySequence::SelectNextChar,
+        QKeySequence::MoveToPreviousWord,    QKeySequence::SelectPreviousWord,
+        QKeySequence::MoveToNextWord,        QKeySequence::SelectNextWord,
+        QKeySequence::MoveToStartOfLine,     QKeySequence::SelectStartOfLine,
+        QKeySequence::MoveToEndOfLine,       QKeySequence::SelectEndOfLine,
+        QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
+        QKeySequence::MoveToEndOfDocument,   QKeySequence::SelectEndOfDocument,
+        QKeySequence::MoveToPreviousLine,    QKeySequence::SelectPreviousLine,
+        QKeySequence::MoveToNextLine,        QKeySequence::SelectNextLine,
+        QKeySequence::MoveToPreviousPage,    QKeySequence::SelectPreviousPage,
+        QKeySequence::MoveToNextPage,        QKeySequence::SelectNextPage,
+    };
+    return std::any_of(std::begin(moves), std::end(moves), [event](auto key) { return event->matches(key); });
+}
+
+// The text an input method sees around the caret: the caret's line, or in a very long line
+// the stretch of it within reach of the caret (the method is sent it on every update).
+std::pair<qsizetype, qsizetype> TextView::surroundingRange() const
+{
+    constexpr qsizetype kReach = 1024;
+    const qsizetype line = m_buffer->lineOf(m_pos);
+    qsizetype from = std::max(m_buffer->lineStart(line), m_pos - kReach);
+    qsizetype to = std::min(m_buffer->lineEnd(line), m_pos + kReach);
+    if (from > m_buffer->lineStart(line) && m_buffer->at(from).isLowSurrogate())
+        ++from;
+    if (to < m_buffer->lineEnd(line) && m_buffer->at(to).isLowSurrogate())
+        --to;
+    return {from, to};
+}
+
 QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    const qsizetype line = m_buffer->lineOf(m_pos);
-    const qsizetype lineStart = m_buffer->lineStart(line);
+    const auto [from, to] = surroundingRange();
     switch (query) {
     case Qt::ImEnabled:
         return !m_readOnly;
-    case Qt::ImCursorRectangle: {
-        QRect rect = cursorRect();
-        if (!m_preedit.isEmpty())
-            rect.translate(qRound(m_style->metrics().horizontalAdvance(m_preedit.left(m_preeditCursor))), 0);
-        return rect.translated(viewport()->pos());
-    }
+    case Qt::ImCursorRectangle:
+        return (m_preedit.isEmpty() ? cursorRect() : preeditRect(m_preedit.focus())).translated(viewport()->pos());
     case Qt::ImFont:
         return font();
     case Qt::ImCursorPosition:
-        return int(m_pos - lineStart);
+        return int(m_pos - from);
     case Qt::ImAnchorPosition:
-        return int(std::clamp(m_anchor, lineStart, m_buffer->lineEnd(line)) - lineStart);
+        return int(std::clamp(m_anchor, from, to) - from);
     case Qt::ImSurroundingText:
-        return m_buffer->lineText(line);
+        return m_buffer->text(from, to);
     case Qt::ImCurrentSelection:
         return selectedText();
     case Qt::ImAbsolutePosition:
         return qlonglong(m_pos);
+    case Qt::ImMaximumTextLength:
+        return QVariant();  // no limit of its own
     case Qt::ImHints:
-        return int(Qt::ImhMultiLine);
+        return int(inputMethodHints() | Qt::ImhMultiLine);
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+// The rows the caret's line takes as shown, with the composition when there is one.
+int TextView::caretLineRows() const
+{
+    return m_preedit.isEmpty() ? layoutOf(m_buffer->lineOf(m_pos)).rowCount() : composedLayout()->rowCount();
+}
+
+// Repaints what a change of the composition alone changes: the caret's line, and the rows
+// below it too when it now takes another number of rows. (An edit or a scroll on the way has
+// asked for the whole view already.)
+void TextView::updateCaretLine(int rowsBefore)
+{
+    const int rows = caretLineRows();
+    const qsizetype above = rowsBetween(Row{m_topLine, m_topSubRow}, Row{m_buffer->lineOf(m_pos), 0});
+    const auto yOf = [this](qsizetype row) {
+        return int(std::clamp<qsizetype>(kMargin + row * rowHeight(), 0, viewport()->height()));
+    };
+    const int top = yOf(above);
+    const int bottom = rows == rowsBefore ? yOf(above + rows) : viewport()->height();
+    viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
+}
+
+// The caret's line with the composition in it, laid out as the view lays out lines.
+std::shared_ptr<LineLayout> TextView::composedLayout() const
+{
+    const qsizetype line = m_buffer->lineOf(m_pos);
+    QString scratch;
+    return m_preedit.layout(*m_style, m_buffer->lineView(line, scratch), int(m_pos - m_buffer->lineStart(line)),
+                            layoutWidth(), m_index->wrap());
+}
+
+// Where an offset of the composition stands, in viewport coordinates, as cursorRect() has it.
+QRect TextView::preeditRect(int offset) const
+{
+    const qsizetype line = m_buffer->lineOf(m_pos);
+    const int at = int(m_pos - m_buffer->lineStart(line)) + offset;
+    const std::shared_ptr<LineLayout> layout = composedLayout();
+    const int row = layout->rowOfOffset(at);
+    const qsizetype rows = rowsBetween(Row{m_topLine, m_topSubRow}, Row{line, row});
+    const int x = kSelectionBar - horizontalScrollBar()->value() + qRound(layout->xOfOffset(row, at));
+    const qsizetype y = kMargin + rows * rowHeight();
+    return QRect(x, int(std::clamp<qsizetype>(y, INT_MIN / 2, INT_MAX / 2)), 1, rowHeight());
+}
+
+// The composition's caret in sight: the line's caret first, then the rows the composition
+// wraps onto below the view (a view's top may stand on such a row while the composition
+// lasts), and without wrapping sideways.
+void TextView::ensurePreeditVisible()
+{
+    if (m_preedit.isEmpty())
+        return;
+    ensureCaretVisible();
+    const QRect caret = preeditRect(m_preedit.cursor());
+    const int below = caret.bottom() - (viewport()->height() - 1);
+    if (below > 0) {
+        const qsizetype caretLine = m_buffer->lineOf(m_pos);
+        const int composedRows = composedLayout()->rowCount();
+        Row top{m_topLine, m_topSubRow};
+        for (int rows = (below + rowHeight() - 1) / rowHeight(); rows > 0; --rows) {
+            if (top.row + 1 < (top.line == caretLine ? composedRows : layoutOf(top.line).rowCount()))
+                ++top.row;
+            else if (top.line < caretLine)
+                top = Row{top.line + 1, 0};
+        }
+        setTop(top);
+    }
+    if (!m_index->wrap()) {
+        const int x = caret.x() - kSelectionBar + horizontalScrollBar()->value();
+        if (x > m_widestRow) {
+            m_widestRow = x;
+            updateScrollBars();
+        }
+        QScrollBar *h = horizontalScrollBar();
+        const int width = viewport()->width() - kSelectionBar - kMargin;
+        if (x < h->value())
+            h->setValue(std::max(0, x - width / 4));
+        else if (x > h->value() + width - 1)
+            h->setValue(x - width + width / 4);
     }
 }
 
@@ -964,6 +1144,8 @@ void TextView::pressInSelectionBar(QPoint point, bool extend)
 
 void TextView::mousePressEvent(QMouseEvent *event)
 {
+    if (!m_preedit.isEmpty())
+        commitPreedit();
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;
@@ -1052,7 +1234,8 @@ void TextView::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_blinkTimer.timerId()) {
         m_caretVisible = !m_caretVisible;
-        viewport()->update(cursorRect().adjusted(-1, 0, 1, 0));
+        const QRect caret = m_preedit.isEmpty() ? cursorRect() : preeditRect(m_preedit.cursor());
+        viewport()->update(caret.adjusted(-1, 0, 1, 0));
         return;
     }
     if (event->timerId() == m_autoScrollTimer.timerId()) {
@@ -1242,41 +1425,41 @@ void TextView::paintEvent(QPaintEvent *event)
     Row row{m_topLine, m_topSubRow};
     int y = kMargin;
     while (y < height && row.line < m_buffer->lineCount()) {
-        const bool composing = !m_preedit.isEmpty() && row.line == caretLine;
-        std::unique_ptr<LineLayout> composed;
-        const std::shared_ptr<LineLayout> cached = layoutPtr(row.line);
-        const LineLayout *layout = cached.get();
-        int preeditAt = 0;
-        if (composing) {
-            // The text being composed shows at the caret, underlined, before it is committed.
-            QString text = m_buffer->lineText(row.line);
-            preeditAt = int(m_pos - m_buffer->lineStart(row.line));
-            text.insert(preeditAt, m_preedit);
-            composed = std::make_unique<LineLayout>(*m_style, text, layoutWidth(), m_index->wrap());
-            layout = composed.get();
+        if (!m_preedit.isEmpty() && row.line == caretLine) {
+            paintComposedLine(painter, *composedLayout(), row, y, event->rect());
+            continue;
         }
+        const std::shared_ptr<LineLayout> layout = layoutPtr(row.line);
         for (; row.row < layout->rowCount() && y < height; ++row.row, y += lineHeight) {
             if (y + lineHeight < event->rect().top() || y > event->rect().bottom())
                 continue;
-            if (composing) {
-                LineLayout::Highlight underline;
-                underline.from = preeditAt;
-                underline.to = preeditAt + int(m_preedit.size());
-                underline.underline = true;
-                layout->paintRow(painter, row.row, QPointF(kSelectionBar - horizontalScrollBar()->value(), y),
-                                 {underline});
-            } else {
-                paintRow(painter, *layout, row.line, row.row, y);
-            }
+            paintRow(painter, *layout, row.line, row.row, y);
         }
         ++row.line;
         row.row = 0;
     }
-    const bool showCaret = hasFocus() && m_caretVisible;
+    const bool composing = !m_preedit.isEmpty() && m_dropPos < 0;
+    const bool showCaret = hasFocus() && m_caretVisible && (!composing || m_preedit.cursorVisible());
     if (showCaret || m_dropPos >= 0) {
-        QRect caret = m_dropPos >= 0 ? cursorRect(m_dropPos) : cursorRect();
-        if (!m_preedit.isEmpty() && m_dropPos < 0)
-            caret.translate(qRound(m_style->metrics().horizontalAdvance(m_preedit.left(m_preeditCursor))), 0);
+        const QRect caret = composing ? preeditRect(m_preedit.cursor())
+                                      : m_dropPos >= 0 ? cursorRect(m_dropPos) : cursorRect();
         painter.fillRect(caret, pal.color(QPalette::Text));
     }
+}
+
+// The caret's line while composing, from row on: the composition in the formats the input
+// method gave it. Leaves row at the next line's start and y below the line.
+void TextView::paintComposedLine(QPainter &painter, const LineLayout &layout, Row &row, int &y,
+                                 const QRect &exposed) const
+{
+    const int at = int(m_pos - m_buffer->lineStart(row.line));
+    const QList<LineLayout::Highlight> formats = m_preedit.highlights(at);
+    const qreal left = kSelectionBar - horizontalScrollBar()->value();
+    const int lineHeight = rowHeight();
+    for (; row.row < layout.rowCount() && y < viewport()->height(); ++row.row, y += lineHeight) {
+        if (y + lineHeight >= exposed.top() && y <= exposed.bottom())
+            layout.paintRow(painter, row.row, QPointF(left, y), formats);
+    }
+    ++row.line;
+    row.row = 0;
 }

@@ -7,6 +7,7 @@
 // selection bar, where a click selects a row and a drag selects rows.
 //
 // Positions are those of TextBuffer: code units, a line break counting one.
+#include "platform/engine/preedit.h"
 #include "platform/engine/textbuffer.h"
 
 #include <QAbstractScrollArea>
@@ -167,6 +168,20 @@ private:
     void paintRow(QPainter &painter, const LineLayout &layout, qsizetype line, int row, int y) const;
     void restartBlink();
 
+    // Input methods
+    void commitInputMethodText(const QInputMethodEvent &event);
+    void selectForInputMethod(const QInputMethodEvent &event);
+    void commitPreedit();
+    bool isLateCommit(const QInputMethodEvent &event);
+    static bool movesCaret(const QKeyEvent *event);
+    std::pair<qsizetype, qsizetype> surroundingRange() const;
+    std::shared_ptr<LineLayout> composedLayout() const;
+    int caretLineRows() const;
+    void updateCaretLine(int rowsBefore);
+    QRect preeditRect(int offset) const;
+    void ensurePreeditVisible();
+    void paintComposedLine(QPainter &painter, const LineLayout &layout, Row &row, int &y, const QRect &exposed) const;
+
     // Drag and drop
     void startDrag();
     static Qt::DropAction dropAnswer(const QDropEvent *event);
@@ -185,8 +200,8 @@ private:
     int m_topSubRow = 0;
     bool m_readOnly = false;
     bool m_caretVisible = true;
-    QString m_preedit;
-    int m_preeditCursor = 0;
+    Preedit m_preedit;
+    QString m_committedAhead;  // a composition committed by the view, not yet by the method
     QBasicTimer m_blinkTimer;
     QBasicTimer m_autoScrollTimer;
     QPoint m_lastMouse;

@@ -1,12 +1,14 @@
 // The view a user edits: several views of one text, the keys that move the caret, the mouse,
 // input methods and what a screen reader is told.
 #include "platform/engine/linelayout.h"
+#include "platform/engine/richedit.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QInputMethodEvent>
+#include <QTextCharFormat>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -29,12 +31,99 @@ void show(TextView &view, const QString &text, QSize size = {400, 200}, TextBuff
     view.show();
 }
 
+// The colours a converting clause is painted in here, unlike anything else in the view.
+const QColor kConvertingBackground(0x60, 0xC0, 0xFF);
+const QColor kConvertingText(0x00, 0x30, 0x80);
+
+// The attributes of a composition as an input method sends them: its clauses' lengths in
+// order, the one being converted (highlighted; the others underlined, or with an empty format
+// when othersPlain) or -1 for none, -2 for no formats at all; a caret at cursor, shown or
+// hidden (cursor -1: no Cursor attribute).
+QList<QInputMethodEvent::Attribute> clauses(const QList<int> &clauses, int converting, int cursor = -1,
+                                            bool cursorShown = true, bool othersPlain = false)
+{
+    QList<QInputMethodEvent::Attribute> attributes;
+    int start = 0;
+    for (int i = 0; converting != -2 && i < clauses.size(); start += clauses[i++]) {
+        QTextCharFormat format;
+        if (i == converting) {
+            format.setBackground(kConvertingBackground);
+            format.setForeground(kConvertingText);
+        } else if (!othersPlain) {
+            format.setUnderlineStyle(QTextCharFormat::DashUnderline);
+        }
+        attributes.append({QInputMethodEvent::TextFormat, start, clauses[i], format});
+    }
+    if (cursor >= 0)
+        attributes.append({QInputMethodEvent::Cursor, cursor, cursorShown ? 1 : 0, QVariant()});
+    return attributes;
+}
+
+void compose(QWidget *w, const QString &text, const QList<QInputMethodEvent::Attribute> &attributes)
+{
+    QInputMethodEvent event(text, attributes);
+    QApplication::sendEvent(w, &event);
+}
+
+// The share of a rectangle's pixels that have a colour.
+double shareOf(const QImage &image, const QRect &rect, const QColor &colour)
+{
+    int hits = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            hits += image.pixelColor(x, y) == colour;
+    }
+    return double(hits) / (rect.width() * rect.height());
+}
+
+// Whether some pixel row of the rectangle is dark from end to end: a line drawn under text.
+bool hasLineAcross(const QImage &image, const QRect &rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        int dark = 0;
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            dark += qGray(image.pixel(x, y)) < 96;
+        if (dark == rect.width())
+            return true;
+    }
+    return false;
+}
+
+// Whether a column of the rectangle is dark from top to bottom: the caret.
+bool hasCaretAt(const QImage &image, const QRect &rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        if (qGray(image.pixel(rect.left(), y)) >= 96)
+            return false;
+    }
+    return true;
+}
+
+// The view focused, its caret steady (see initTestCase): what it paints can be read back.
+bool showFocused(TextView &view, const QString &text, QSize size = {400, 200})
+{
+    show(view, text, size);
+    view.activateWindow();
+    view.setFocus();
+    return QTest::qWaitForWindowActive(&view) && view.hasFocus();
+}
+
+QRect fromViewport(const TextView &view, const QRect &rect)
+{
+    return rect.translated(-view.viewport()->pos());
+}
+
 } // namespace
 
 class TestTextView : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        QApplication::setCursorFlashTime(0);  // a caret that does not blink
+    }
+
     void viewsOfOneTextWrapAtTheirOwnWidths()
     {
         TextBuffer text;
@@ -373,6 +462,7 @@ private slots:
         // Composing shows at the caret but changes nothing; the candidate window follows it.
         sendCommit(&view, QString(), u"にほん"_s);
         QCOMPARE(view.buffer()->text(), u"ab"_s);
+        QVERIFY(!view.buffer()->isModified() && !view.buffer()->canUndo());
         QVERIFY(view.inputMethodQuery(Qt::ImCursorRectangle).toRect().left() > caret.left());
         QCOMPARE(view.inputMethodQuery(Qt::ImSurroundingText).toString(), u"ab"_s);
         QCOMPARE(view.inputMethodQuery(Qt::ImCursorPosition).toInt(), 1);
@@ -386,6 +476,282 @@ private slots:
         sendCommit(&view, u"x"_s);
         QCOMPARE(view.buffer()->text(), u"a日本b"_s);
         QVERIFY(!view.inputMethodQuery(Qt::ImEnabled).toBool());
+    }
+
+    // "今日は" and "晴れです" composed after "ab", each clause painted as the input method asks:
+    // read back from the view's image at each clause's place.
+    void compositionClausesArePaintedInTheirFormats_data()
+    {
+        QTest::addColumn<int>("converting");
+        QTest::addColumn<bool>("othersPlain");
+        QTest::addColumn<QList<bool>>("highlighted");
+        QTest::addColumn<QList<bool>>("underlined");
+        QTest::newRow("the first clause converting") << 0 << false << QList{true, false} << QList{false, true};
+        QTest::newRow("Right: the second clause converting") << 1 << false << QList{false, true} << QList{true, false};
+        QTest::newRow("no formats: all underlined") << -2 << false << QList{false, false} << QList{true, true};
+        QTest::newRow("empty formats: underlined all the same")
+            << 1 << true << QList{false, true} << QList{true, false};
+        QTest::newRow("typing, in an empty format") << -1 << true << QList{false, false} << QList{true, true};
+    }
+
+    void compositionClausesArePaintedInTheirFormats()
+    {
+        QFETCH(int, converting);
+        QFETCH(bool, othersPlain);
+        QFETCH(QList<bool>, highlighted);
+        QFETCH(QList<bool>, underlined);
+        TextView view;
+        show(view, u"ab"_s, QSize(400, 100));
+        view.setPosition(2);
+        const QRect caret = view.cursorRect();
+        compose(&view, u"今日は晴れです"_s, clauses({3, 4}, converting, 0, false, othersPlain));
+        const QImage image = view.viewport()->grab().toImage();
+        const QFontMetrics metrics(view.font());
+        int left = caret.x();
+        const QStringList clauses{u"今日は"_s, u"晴れです"_s};
+        for (int i = 0; i < clauses.size(); ++i) {
+            const int width = metrics.horizontalAdvance(clauses[i]);
+            const QRect clause(left + 2, caret.top(), width - 4, caret.height());
+            left += width;
+            QCOMPARE(shareOf(image, clause, kConvertingBackground) > 0.5, highlighted[i]);
+            QCOMPARE(shareOf(image, clause, kConvertingText) > 0, highlighted[i]);
+            QCOMPARE(hasLineAcross(image, clause), underlined[i]);
+        }
+        QCOMPARE(view.buffer()->text(), u"ab"_s);
+    }
+
+    // The composition's caret as the input method places it (drawn unless hidden), and the
+    // place the input method is told for its candidate list: the clause being converted, else
+    // the caret. "今日は晴れです" in clauses of 3 and 4 after "a".
+    void compositionCaretAndCandidatePlace_data()
+    {
+        QTest::addColumn<int>("converting");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<int>("listAt");
+        QTest::newRow("typing: the caret at the end") << -1 << 7 << true << 7;
+        QTest::newRow("the caret inside") << -1 << 2 << true << 2;
+        QTest::newRow("the caret hidden") << -1 << 2 << false << 2;
+        QTest::newRow("converting the first clause") << 0 << 0 << false << 0;
+        QTest::newRow("converting the second: the list follows it") << 1 << 7 << false << 3;
+        QTest::newRow("converting, the caret shown elsewhere") << 1 << 7 << true << 3;
+    }
+
+    void compositionCaretAndCandidatePlace()
+    {
+        QFETCH(int, converting);
+        QFETCH(int, cursor);
+        QFETCH(bool, shown);
+        QFETCH(int, listAt);
+        TextView view;
+        QVERIFY(showFocused(view, u"ab"_s, QSize(400, 100)));
+        view.setPosition(1);
+        const QRect before = view.cursorRect();
+        const QString text = u"今日は晴れです"_s;
+        compose(&view, text, clauses({3, 4}, converting, cursor, shown));
+        const QFontMetrics metrics(view.font());
+        const auto at = [&](int offset) { return before.translated(metrics.horizontalAdvance(text.left(offset)), 0); };
+        QCOMPARE(fromViewport(view, view.inputMethodQuery(Qt::ImCursorRectangle).toRect()), at(listAt));
+        QCOMPARE(hasCaretAt(view.viewport()->grab().toImage(), at(cursor)), shown);
+    }
+
+    // A composition longer than what is left of its row goes on in the next row, with its
+    // caret and the candidate list's place, also from the view's last row, which scrolls.
+    void compositionWrapsOntoTheNextRow()
+    {
+        TextView view;
+        QVERIFY(showFocused(view, QString(60, u'あ'), QSize(300, 120)));
+        const qsizetype perRow = view.rowStart(1);
+        QVERIFY(perRow > 4);
+        view.buffer()->load(QString(8, u'\n') + QString(perRow - 2, u'あ'), {});
+        view.setPosition(view.buffer()->length());
+        view.ensureCaretVisible();
+        const QRect lineStart = view.cursorRect(8);
+        const int height = view.viewport()->height();
+        QVERIFY(lineStart.bottom() < height && lineStart.bottom() + lineStart.height() >= height);  // the last row
+        compose(&view, u"かきくけこさ"_s, clauses({6}, -1, 6, true));
+        const QRect caret = fromViewport(view, view.inputMethodQuery(Qt::ImCursorRectangle).toRect());
+        QVERIFY2(caret.bottom() < height, qPrintable(u"%1"_s.arg(caret.bottom())));
+        const QRect upper = view.cursorRect(8);  // the line's start, scrolled up a row
+        QCOMPARE(upper.y(), lineStart.y() - lineStart.height());
+        const int secondRow = QFontMetrics(view.font()).horizontalAdvance(u"くけこさ"_s);
+        QCOMPARE(caret.topLeft(), upper.topLeft() + QPoint(secondRow, upper.height()));
+        const QImage image = view.viewport()->grab().toImage();
+        QVERIFY(hasCaretAt(image, caret));
+        QVERIFY(hasLineAcross(image, QRect(upper.x() + 2, caret.y(), caret.x() - upper.x() - 4, caret.height())));
+        QCOMPARE(view.buffer()->length(), 8 + perRow - 2);
+    }
+
+    // An update of the composition repaints its line, and the rows below it once it takes
+    // another number of rows (they move down), but not the rows above.
+    void compositionRepaintsItsLine()
+    {
+        struct PaintLog : QObject {
+            QRegion painted;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } log;
+        TextView view;
+        QVERIFY(showFocused(view, u"first\nsecond\nthird\nfourth"_s, QSize(300, 200)));
+        view.setPosition(view.buffer()->lineStart(1));
+        view.viewport()->installEventFilter(&log);
+        const QRect above = view.cursorRect(0), line = view.cursorRect(7), below = view.cursorRect(14);
+        const auto composeAndPaint = [&](const QString &text) {
+            QApplication::processEvents();
+            log.painted = {};
+            compose(&view, text, clauses({int(text.size())}, -1));
+            return QTest::qWaitFor([&] { return !log.painted.isEmpty(); });
+        };
+        QVERIFY(composeAndPaint(u"にほん"_s));
+        QVERIFY(log.painted.contains(line) && !log.painted.intersects(above) && !log.painted.intersects(below));
+        QVERIFY(composeAndPaint(QString(40, u'あ')));  // now two rows
+        QVERIFY(log.painted.contains(line) && log.painted.contains(below) && !log.painted.intersects(above));
+    }
+
+    // What the input method asks of the text around the caret, with "今日は" (4-7) selected.
+    void inputMethodQueries_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<Qt::InputMethodQuery>("query");
+        QTest::addColumn<QVariant>("answer");
+        const QString lines = u"一行目\n今日は晴れです\n三行目"_s;
+        const QString longLine = QString(5000, u'a') + u"今日は"_s;
+        const auto row = [](const char *name, const QString &text, int anchor, int position,
+                            Qt::InputMethodQuery query, const QVariant &answer) {
+            QTest::newRow(name) << text << anchor << position << query << answer;
+        };
+        row("the caret's line", lines, 4, 7, Qt::ImSurroundingText, u"今日は晴れです"_s);
+        row("the caret in it", lines, 4, 7, Qt::ImCursorPosition, 3);
+        row("the anchor in it", lines, 4, 7, Qt::ImAnchorPosition, 0);
+        row("the selection", lines, 4, 7, Qt::ImCurrentSelection, u"今日は"_s);
+        row("an anchor on another line stops at the line", lines, 1, 7, Qt::ImAnchorPosition, 0);
+        row("the text limit", lines, 4, 7, Qt::ImMaximumTextLength, int(RichEdit::kDefaultTextLimit));
+        row("multi-line", lines, 4, 7, Qt::ImHints, int(Qt::ImhMultiLine));
+        row("enabled", lines, 4, 7, Qt::ImEnabled, true);
+        row("a very long line: the stretch around the caret", longLine, 5001, 5001, Qt::ImSurroundingText,
+            longLine.mid(5001 - 1024));
+        row("a very long line: the caret in that stretch", longLine, 5001, 5001, Qt::ImCursorPosition, 1024);
+    }
+
+    void inputMethodQueries()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, anchor);
+        QFETCH(int, position);
+        QFETCH(Qt::InputMethodQuery, query);
+        QFETCH(QVariant, answer);
+        RichEdit view;
+        show(view, text);
+        view.setSelection(anchor, position);
+        QCOMPARE(view.inputMethodQuery(query), answer);
+    }
+
+    // Reconverting "今日は" in "今日は晴れです": the input method reads the selection, then
+    // composes in its place (some methods replace the text before the caret instead); the
+    // commit goes in where it was, and undo brings the old text back.
+    void reconversion_data()
+    {
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("replaceFrom");
+        QTest::addColumn<int>("replaceLength");
+        QTest::newRow("the selection gives way to the composition") << 0 << 3 << 0 << 0;
+        QTest::newRow("a selection made leftwards") << 3 << 0 << 0 << 0;
+        QTest::newRow("a replacement before the caret") << 3 << 3 << -3 << 3;
+    }
+
+    void reconversion()
+    {
+        QFETCH(int, anchor);
+        QFETCH(int, position);
+        QFETCH(int, replaceFrom);
+        QFETCH(int, replaceLength);
+        TextView view;
+        show(view, u"今日は晴れです"_s);
+        view.setSelection(anchor, position);
+        const QString selected = anchor == position ? QString() : u"今日は"_s;
+        QCOMPARE(view.inputMethodQuery(Qt::ImCurrentSelection).toString(), selected);
+        QInputMethodEvent reconvert(u"きょうは"_s, clauses({4}, 0));
+        reconvert.setCommitString(QString(), replaceFrom, replaceLength);
+        QApplication::sendEvent(&view, &reconvert);
+        QCOMPARE(view.buffer()->text(), u"晴れです"_s);
+        QCOMPARE(view.inputMethodQuery(Qt::ImCursorPosition).toInt(), 0);
+        sendCommit(&view, u"京は"_s);
+        QCOMPARE(view.buffer()->text(), u"京は晴れです"_s);
+        QCOMPARE(view.position(), 2);
+        view.undo();  // the commit, then the text that gave way to the composition
+        QCOMPARE(view.buffer()->text(), u"晴れです"_s);
+        view.undo();
+        QCOMPARE(view.buffer()->text(), u"今日は晴れです"_s);
+    }
+
+    // A Selection attribute selects in the caret's line, counted as ImSurroundingText is.
+    void inputMethodSelects_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<int>("position");
+        QTest::newRow("rightwards") << 3 << 2 << 7 << 9;
+        QTest::newRow("leftwards") << 5 << -2 << 9 << 7;
+        QTest::newRow("the caret alone") << 1 << 0 << 5 << 5;
+    }
+
+    void inputMethodSelects()
+    {
+        QFETCH(int, start);
+        QFETCH(int, length);
+        TextView view;
+        show(view, u"一行目\n今日は晴れです"_s);
+        view.setPosition(6);
+        compose(&view, QString(), {{QInputMethodEvent::Selection, start, length, QVariant()}});
+        QFETCH(int, anchor);
+        QFETCH(int, position);
+        QCOMPARE(std::pair(int(view.anchor()), int(view.position())), std::pair(anchor, position));
+    }
+
+    // A caret key or a click while "にほん" is composed after "abc": the composition goes into
+    // the text where it stands, then the key or the click acts on that text; the input
+    // method's own commit of it, coming later, is not taken twice.
+    void caretKeyOrClickCommitsTheComposition_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("Right") << int(Qt::Key_Right) << 7;
+        QTest::newRow("Left") << int(Qt::Key_Left) << 5;
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0;
+        QTest::newRow("End") << int(Qt::Key_End) << 14;
+        QTest::newRow("a click between d and e, as shown") << 0 << 8;
+    }
+
+    void caretKeyOrClickCommitsTheComposition()
+    {
+        QFETCH(int, key);
+        QFETCH(int, caret);
+        TextView view;
+        QVERIFY(showFocused(view, u"abc def ghi"_s));
+        view.setPosition(3);
+        compose(&view, u"にほん"_s, clauses({3}, -1, 3));
+        const QRect after = fromViewport(view, view.inputMethodQuery(Qt::ImCursorRectangle).toRect());
+        if (key)
+            QTest::keyClick(&view, Qt::Key(key));
+        else
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                              after.center() + QPoint(QFontMetrics(view.font()).horizontalAdvance(u" d"_s), 0));
+        QCOMPARE(view.buffer()->text(), u"abcにほん def ghi"_s);
+        QCOMPARE(view.position(), caret);
+        // An input method that commits later, as fcitx5 does, commits nothing more.
+        sendCommit(&view, u"にほん"_s);
+        QCOMPARE(view.buffer()->text(), u"abcにほん def ghi"_s);
+        QCOMPARE(view.position(), caret);
+        view.undo();  // the commit is an edit of its own
+        QCOMPARE(view.buffer()->text(), u"abc def ghi"_s);
     }
 
     void screenReaderSeesTextCaretAndSelection()
