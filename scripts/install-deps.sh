@@ -5,7 +5,8 @@ set -e
 PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
  libqt6opengl6-dev libgl1-mesa-dev qt6-qpa-plugins qt6-translations-l10n
  fonts-ipafont-gothic fonts-ipafont-mincho xdg-utils time xvfb xdotool openbox libx11-dev
- poppler-utils desktop-file-utils dpkg-dev file"
+ poppler-utils desktop-file-utils dpkg-dev file
+ qt6-base-private-dev at-spi2-core dbus-daemon python3-pyatspi"
 
 missing=""
 for p in $PACKAGES; do

@@ -134,6 +134,8 @@ private:
     void updateScrollBars();
     void onBufferChanged(const TextBuffer::Change &change);
     qsizetype mapThroughChange(qsizetype pos, const TextBuffer::Change &change) const;
+    void keepTextForLoad();
+    void announceChange(const TextBuffer::Change &change);
 
     // Caret movement
     bool moveByKey(QKeyEvent *event);
@@ -197,4 +199,5 @@ private:
     QPoint m_pressPoint;
     qsizetype m_dropPos = -1;
     qreal m_widestRow = 0;  // of the rows laid out so far: the horizontal scroll range
+    QString m_textBeforeLoad;  // while a screen reader listens, from aboutToLoad to changed
 };

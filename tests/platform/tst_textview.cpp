@@ -2,6 +2,7 @@
 // input methods and what a screen reader is told.
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
+#include "platform/engine/textviewaccessible.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -34,6 +35,8 @@ class TestTextView : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { TextViewAccessible::install(); }
+
     void viewsOfOneTextWrapAtTheirOwnWidths()
     {
         TextBuffer text;
