@@ -1,7 +1,7 @@
 #pragma once
 // What a widget tells assistive tools of its text, caught through QAccessible's test hook while
 // the log lives, as lines: insert POS "TEXT", remove POS "TEXT", update POS "OLD" "NEW",
-// caret POS, select START END. Accessibility is active meanwhile, as when a screen reader
+// caret POS, select START END; and name "NAME" when its name changes (a title, a label). Accessibility is active meanwhile, as when a screen reader
 // listens: only the platform's own switch turns it on (a test links Qt6::GuiPrivate for it).
 #include <QAccessible>
 #include <QObject>
@@ -35,7 +35,7 @@ public:
     {
         QStringList changes;
         for (const QString &line : take()) {
-            if (!line.startsWith(u"caret ") && !line.startsWith(u"select "))
+            if (!line.startsWith(u"caret ") && !line.startsWith(u"select ") && !line.startsWith(u"name "))
                 changes << line;
         }
         return changes;
@@ -91,6 +91,10 @@ private:
             lines() << QStringLiteral("select %1 %2").arg(e->selectionStart()).arg(e->selectionEnd());
             break;
         }
+        case QAccessible::NameChanged:
+            if (QAccessibleInterface *face = event->accessibleInterface())
+                lines() << QStringLiteral("name %1").arg(quoted(face->text(QAccessible::Name)));
+            break;
         default:
             break;
         }
