@@ -699,6 +699,18 @@ bool TextView::replaceSelection(QStringView text, TextBuffer::Undo undo)
     return true;
 }
 
+// Backspace and Delete take what lies between the caret and to without selecting it first: a
+// selection that lasted only as long as the edit would reach a screen reader as one.
+void TextView::removeFromCaret(qsizetype to)
+{
+    const qsizetype from = std::min(m_pos, to), end = std::max(m_pos, to);
+    if (from == end || !acceptEdit(from, end, QStringView()))
+        return;
+    m_buffer->replace(from, end, QStringView());
+    setPosition(from);
+    ensureCaretVisible();
+}
+
 void TextView::cut()
 {
     if (!hasSelection() || m_readOnly)
@@ -805,7 +817,8 @@ bool TextView::editByKey(QKeyEvent *event)
             const bool word = event->modifiers() & Qt::ControlModifier;
             const qsizetype to = backspace ? (word ? previousWord(m_pos) : previousCharacter(m_pos))
                                            : (word ? nextWord(m_pos) : nextCharacter(m_pos));
-            setSelection(m_pos, to);
+            removeFromCaret(to);
+            return true;
         }
         removeSelectedText();
     } else if (text) {

@@ -150,6 +150,7 @@ private:
     void selectWordAt(qsizetype pos);
     void moveCaret(qsizetype pos, bool extend);
     bool editByKey(QKeyEvent *event);
+    void removeFromCaret(qsizetype to);
     void emitSelectionSignals(qsizetype oldAnchor, qsizetype oldPos);
 
     // Selecting with the mouse
