@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # Reads the program as a screen reader does, through AT-SPI: starts the accessibility bus in
 # this D-Bus session, opens a file in the program, finds its text on the accessibility desktop
-# and reads the text and the caret there, moves the caret, then types a letter on the X server
-# and waits for the text-changed:insert event that tells of it (and the caret's move after it).
+# and reads the text, a line and the caret there, moves the caret, then types a letter on the X
+# server and waits for the text-changed:insert event that tells of it (and the caret's move
+# after it).
 # Exit status: 0 passed, 1 failed, 77 skipped (no accessibility bus could come up).
 # Usage (inside dbus-run-session, with DISPLAY set): atspi_x11.py path/to/NYO WORKDIR
 import os
@@ -117,6 +118,9 @@ def main():
         fail("the text read is %r, not %r" % (read, TEXT))
     if text.caretOffset != 0:
         fail("the caret is read at %d, not at the start" % text.caretOffset)
+    line = text.getTextAtOffset(5, pyatspi.TEXT_BOUNDARY_LINE_START)
+    if tuple(line) != ("日本語 text\n", 0, 9):
+        fail("the line at offset 5 is read as %r" % (line,))
     text.setCaretOffset(3)
     if not wait_for(5, lambda: text.caretOffset == 3):
         fail("the caret set at 3 is read at %d" % text.caretOffset)
