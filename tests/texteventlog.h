@@ -1,8 +1,9 @@
 #pragma once
 // What a widget tells assistive tools of its text, caught through QAccessible's test hook while
 // the log lives, as lines: insert POS "TEXT", remove POS "TEXT", update POS "OLD" "NEW",
-// caret POS, select START END; and name "NAME" when its name changes (a title, a label). Accessibility is active meanwhile, as when a screen reader
-// listens: only the platform's own switch turns it on (a test links Qt6::GuiPrivate for it).
+// caret POS, select START END; and name "NAME" when its name changes (a title, a label).
+// Accessibility is active meanwhile, as when a screen reader listens: only the platform's own
+// switch turns it on (a test links Qt6::GuiPrivate for it).
 #include <QAccessible>
 #include <QObject>
 #include <QPointer>
@@ -84,7 +85,8 @@ private:
             break;
         }
         case QAccessible::TextCaretMoved:
-            lines() << QStringLiteral("caret %1").arg(static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());
+            lines() << QStringLiteral("caret %1")
+                           .arg(static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());
             break;
         case QAccessible::TextSelectionChanged: {
             const auto *e = static_cast<QAccessibleTextSelectionEvent *>(event);

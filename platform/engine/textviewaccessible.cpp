@@ -283,7 +283,8 @@ QString TextViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundar
     const auto [start, end] = unitAt(offset, boundaryType);
     const std::pair<int, int> next = unitAt(end, boundaryType);
     // At the end there is nothing after, but the empty last row after a last line break.
-    if (next.first < end || (next.first == next.second && (boundaryType != QAccessible::LineBoundary || start == end)))
+    const bool beforeEmptyLastRow = boundaryType == QAccessible::LineBoundary && start < end;
+    if (next.first < end || (next.first == next.second && !beforeEmptyLastRow))
         return answer({-1, -1}, startOffset, endOffset);
     return answer(next, startOffset, endOffset);
 }
