@@ -6,7 +6,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
  libqt6opengl6-dev libgl1-mesa-dev qt6-qpa-plugins qt6-translations-l10n
  fonts-ipafont-gothic fonts-ipafont-mincho xdg-utils time xvfb xdotool openbox libx11-dev
  poppler-utils desktop-file-utils dpkg-dev file
- fcitx5 fcitx5-anthy fcitx5-frontend-qt6 dbus-daemon"
+ fcitx5 fcitx5-anthy fcitx5-frontend-qt6 dbus-daemon
+ qt6-base-private-dev at-spi2-core python3-pyatspi"
 
 missing=""
 for p in $PACKAGES; do

@@ -145,7 +145,7 @@ TextBuffer::Change TextBuffer::Private::insertRaw(qsizetype pos, QStringView s, 
         for (size_t j = 0; j < forms->size(); ++j)
             insertVariant(k + qsizetype(j), pos + (*forms)[j].pos, (*forms)[j].code);
     }
-    return Change{pos, 0, count, line, 0, added};
+    return Change{pos, 0, count, line, 0, added, {}};
 }
 
 TextBuffer::Change TextBuffer::Private::removeRaw(qsizetype pos, qsizetype count, Action *saved)
@@ -167,7 +167,7 @@ TextBuffer::Change TextBuffer::Private::removeRaw(qsizetype pos, qsizetype count
         variantStarts.removePartition(k + 1);
     codes.removeRange(k, dropped);
     variantStarts.insertText(k, -count);
-    return Change{pos, count, 0, line, gone, 0};
+    return Change{pos, count, 0, line, gone, 0, {}};
 }
 
 void TextBuffer::Private::saveRemoved(qsizetype pos, qsizetype count, qsizetype line, qsizetype lineCount,
@@ -248,6 +248,8 @@ qsizetype TextBuffer::Private::replay(const Step &step, bool forward)
     qsizetype caret = -1;
     for (qsizetype k = 0; k < n; ++k) {
         Change change = apply(nth(k), forward);
+        if (change.removed > 0)
+            change.removedText = nth(k).text;
         if (change.added == 0 && k + 1 < n && nth(k + 1).pos == change.pos && nth(k + 1).inserts(forward)) {
             const Change inserted = apply(nth(++k), forward);
             change.added = inserted.added;
@@ -414,8 +416,9 @@ void TextBuffer::announce(const Change &change)
 
 void TextBuffer::load(QStringView fileText, const QList<CodePage::Variant> &variants)
 {
+    emit aboutToLoad();
     const Private::State before = d->state();
-    Change change{0, length(), 0, 0, lineCount() - 1, 0};
+    Change change{0, length(), 0, 0, lineCount() - 1, 0, {}};
     d->loadText(fileText, variants);
     d->forgetHistory(true);
     change.added = length();
@@ -432,7 +435,7 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
     if (!d->changes(from, to, s))
         return;
     const Private::State before = d->state();
-    Change change{from, 0, 0, lineOf(from), 0, 0};
+    Change change{from, 0, 0, lineOf(from), 0, 0, {}};
     if (Action *typed = d->typingToExtend(from, to - from, s, undo)) {
         change = d->insertRaw(from, s, nullptr, nullptr);
         typed->text += s;
@@ -441,6 +444,7 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
         if (to > from) {
             Action removal{Action::Remove, from, {}, {}, {}};
             change = d->removeRaw(from, to - from, &removal);
+            change.removedText = removal.text;
             step.actions.push_back(std::move(removal));
         }
         if (!s.isEmpty()) {

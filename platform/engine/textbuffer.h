@@ -25,7 +25,9 @@ public:
     static constexpr char16_t kBreak = u'\n';
 
     // What an edit did: [pos, pos + removed) was replaced by added characters; the lines from
-    // firstLine on changed, linesRemoved breaks went and linesAdded came.
+    // firstLine on changed, linesRemoved breaks went and linesAdded came. removedText is what
+    // went (breaks as kBreak), shared with the undo history, so it costs no copy; load() keeps
+    // no history and leaves it empty (see aboutToLoad()).
     struct Change {
         qsizetype pos = 0;
         qsizetype removed = 0;
@@ -33,6 +35,7 @@ public:
         qsizetype firstLine = 0;
         qsizetype linesRemoved = 0;
         qsizetype linesAdded = 0;
+        QString removedText;
     };
 
     // How an edit joins the undo history.
@@ -110,6 +113,9 @@ public:
     void setModified(bool modified);
 
 signals:
+    // Before load() replaces the whole text, while the old one can still be read: for whoever
+    // needs the text a load removes, which the change it reports does not carry.
+    void aboutToLoad();
     // Every edit is told twice, in this order (announce()): first to the row indexes of the
     // views, then to the views and everything else, which may ask any row index about it.
     void changeForIndexes(const TextBuffer::Change &change);

@@ -3,7 +3,6 @@
 #include "platform/engine/charclass.h"
 #include "platform/engine/linelayout.h"
 #include "platform/engine/textstyle.h"
-#include "platform/engine/textviewaccessible.h"
 #include "platform/engine/wrapindex.h"
 
 #include <QApplication>
@@ -82,7 +81,6 @@ TextView::TextView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
-    TextViewAccessible::install();
     m_ownBuffer = std::make_unique<TextBuffer>();
     rebuildStyle();
     setBuffer(m_ownBuffer.get());
@@ -106,6 +104,7 @@ void TextView::setBuffer(TextBuffer *buffer)
     m_index->setWrap(true);
     connect(m_index, &WrapIndex::rowsChanged, this, &TextView::updateScrollBars);
     connect(m_buffer, &TextBuffer::changed, this, &TextView::onBufferChanged);
+    connect(m_buffer, &TextBuffer::aboutToLoad, this, &TextView::keepTextForLoad);
     connect(m_buffer, &TextBuffer::undoAvailable, this, &TextView::undoAvailable);
     connect(m_buffer, &TextBuffer::modificationChanged, this, &TextView::modificationChanged);
     if (m_buffer != m_ownBuffer.get())
@@ -354,8 +353,43 @@ void TextView::onBufferChanged(const TextBuffer::Change &change)
         m_atRowEnd = false;
     updateScrollBars();
     viewport()->update();
+    announceChange(change);
     emit textChanged();
     emitSelectionSignals(oldAnchor, oldPos);
+}
+
+// A load reports no removed text: what a screen reader is told it removed is read here first.
+void TextView::keepTextForLoad()
+{
+    if (QAccessible::isActive())
+        m_textBeforeLoad = m_buffer->text();
+}
+
+// Every edit by any road (typing, the clipboard, undo, a replacement, another view of the
+// text, a load) is told to a screen reader as the text it removed and put in, from here. While
+// none listens this costs the one question whether one does.
+void TextView::announceChange(const TextBuffer::Change &change)
+{
+    // Only a load leaves the removed text out of its change.
+    QString removed = std::exchange(m_textBeforeLoad, QString());
+    if (!QAccessible::isActive() || (change.removed == 0 && change.added == 0))
+        return;
+    if (change.removedText.size() == change.removed)
+        removed = change.removedText;
+    else if (removed.size() != change.removed)  // listening began during the load
+        removed = QString(change.removed, u' ');  // the right length, as Qt's own widgets tell it
+    const QString added = m_buffer->text(change.pos, change.pos + change.added);
+    const int pos = int(change.pos);
+    if (removed.isEmpty()) {
+        QAccessibleTextInsertEvent event(this, pos, added);
+        QAccessible::updateAccessibility(&event);
+    } else if (added.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, pos, removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(this, pos, removed, added);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 // A mark at an insertion, or in or at the start of replaced text, ends after the new text.
@@ -691,6 +725,18 @@ bool TextView::replaceSelection(QStringView text, TextBuffer::Undo undo)
     return true;
 }
 
+// Backspace and Delete take what lies between the caret and to without selecting it first: a
+// selection that lasted only as long as the edit would reach a screen reader as one.
+void TextView::removeFromCaret(qsizetype to)
+{
+    const qsizetype from = std::min(m_pos, to), end = std::max(m_pos, to);
+    if (from == end || !acceptEdit(from, end, QStringView()))
+        return;
+    m_buffer->replace(from, end, QStringView());
+    setPosition(splitsKana(from) ? from - 1 : from);  // a kana brought to a mark: before both
+    ensureCaretVisible();
+}
+
 void TextView::cut()
 {
     if (!hasSelection() || m_readOnly)
@@ -798,7 +844,8 @@ bool TextView::editByKey(QKeyEvent *event)
             // Backspace takes a sound mark alone, as it was typed; the caret never parts it.
             const qsizetype to = backspace ? (word ? previousWord(m_pos) : previousCodePoint(m_pos))
                                            : (word ? nextWord(m_pos) : nextCharacter(m_pos));
-            setSelection(m_pos, to);
+            removeFromCaret(to);
+            return true;
         }
         removeSelectedText();
     } else if (text) {

@@ -139,6 +139,8 @@ private:
     void updateScrollBars();
     void onBufferChanged(const TextBuffer::Change &change);
     qsizetype mapThroughChange(qsizetype pos, const TextBuffer::Change &change) const;
+    void keepTextForLoad();
+    void announceChange(const TextBuffer::Change &change);
 
     // Caret movement
     bool moveByKey(QKeyEvent *event);
@@ -155,6 +157,7 @@ private:
     void selectWordAt(qsizetype pos);
     void moveCaret(qsizetype pos, bool extend);
     bool editByKey(QKeyEvent *event);
+    void removeFromCaret(qsizetype to);
     void emitSelectionSignals(qsizetype oldAnchor, qsizetype oldPos);
 
     // Selecting with the mouse
@@ -218,4 +221,5 @@ private:
     QPoint m_pressPoint;
     qsizetype m_dropPos = -1;
     qreal m_widestRow = 0;  // of the rows laid out so far: the horizontal scroll range
+    QString m_textBeforeLoad;  // while a screen reader listens, from aboutToLoad to changed
 };

@@ -10,6 +10,7 @@
 #include "platform/framework/showcmd.h"
 #include "platform/framework/winapp.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -45,6 +46,14 @@ MDIFrameWnd::MDIFrameWnd(QWidget *parent)
     connect(QApplication::clipboard(), &QClipboard::dataChanged, m_pRouter, &CommandRouter::ScheduleUpdate);
     connect(qApp, &QApplication::focusChanged, m_pRouter, &CommandRouter::ScheduleUpdate);
     connect(KeyIndicators::Instance(), &KeyIndicators::changed, m_pRouter, &CommandRouter::ScheduleUpdate);
+    // The title names the active document; Qt tells a screen reader of a label's new text but
+    // not of a window's new title, which is this window's name to it.
+    connect(this, &QWidget::windowTitleChanged, this, [this] {
+        if (QAccessible::isActive()) {
+            QAccessibleEvent renamed(this, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&renamed);
+        }
+    });
 }
 
 MDIFrameWnd::~MDIFrameWnd()

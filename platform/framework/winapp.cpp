@@ -10,6 +10,7 @@
 #include "platform/framework/richeditdoc.h"
 #include "platform/framework/richeditview.h"
 #include "platform/dialogs/saveasdialog.h"
+#include "platform/engine/textviewaccessible.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -41,6 +42,9 @@ const CommandMap<WinApp> &WinApp::messageMap()
 WinApp::WinApp()
 {
     g_app = this;
+    // Before any window is made, so that the first question a screen reader asks of a text
+    // view already finds what it can read there.
+    TextViewAccessible::install();
 }
 
 WinApp::~WinApp()

@@ -1,5 +1,6 @@
 // Jumps with the remembered line, the jump dialog, auto-indent after Enter and its dialog.
 #include "app_helper.h"
+#include "../texteventlog.h"
 
 #include "app/nyoapp.h"
 #include "editor/jumpcommands.h"
@@ -187,6 +188,17 @@ private slots:
         // One undo takes back the break with its indent.
         view->undo();
         QCOMPARE(view->toPlainText(), text);
+    }
+
+    // A screen reader hears the break where Enter was pressed and then the indent after it.
+    void enterIndentIsToldToAScreenReader()
+    {
+        storeIndent(QStringLiteral("2 4"));
+        CNYOView *view = viewWith(m_app.get(), QStringLiteral("\t\tabc"), 4);
+        TextEventLog log(view);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(log.takeChanges(),
+                 (QStringList{QStringLiteral("insert 4 \"\n\""), QStringLiteral("insert 5 \"\t\t\"")}));
     }
 
     // As a user does it: Enter over the selected last letter of an indented line, a letter typed

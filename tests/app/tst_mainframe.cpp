@@ -1,6 +1,7 @@
 // The running program as a user meets it: start-up, menus and their states, accelerators, word
 // wrap, the right-button menu, File-Open, dropped files, fonts and colours, start-up settings.
 #include "app_helper.h"
+#include "../texteventlog.h"
 
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
@@ -13,6 +14,7 @@
 #include "settings/fontrecord.h"
 #include "settings/keyindex.h"
 
+#include <QAccessibleInterface>
 #include <QColorDialog>
 #include <QClipboard>
 #include <QComboBox>
@@ -25,6 +27,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace AppHelper;
@@ -215,6 +218,34 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QVERIFY(run(ID_FILE_CLOSE));
         QTRY_COMPARE(pane->text(), QString());
+    }
+
+    // A screen reader reads the main window's title, the status bar's message and the text of
+    // each of its panes, and is told when the title or a pane changes.
+    void titleAndStatusBarAreReadable()
+    {
+        m_app = startApp();
+        CMainFrame *frame = m_app->MainFrame();
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(frame);
+        QTRY_COMPARE(window->text(QAccessible::Name), QStringLiteral("NYO - [無題1]"));
+        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(frame->statusBar());
+        QVERIFY(window->indexOfChild(bar) >= 0);
+        QCOMPARE(bar->role(), QAccessible::StatusBar);
+        QCOMPARE(bar->text(QAccessible::Name), QStringLiteral("ﾚﾃﾞｨ"));
+        QLabel *pane = frame->findChild<QLabel *>(QStringLiteral("indicator%1").arg(ID_INDICATOR_ENCODING));
+        QAccessibleInterface *paneFace = QAccessible::queryAccessibleInterface(pane);
+        QVERIFY(bar->indexOfChild(paneFace) >= 0);
+        QTRY_COMPARE(paneFace->text(QAccessible::Name), QStringLiteral("SJIS"));
+        {
+            TextEventLog paneLog(pane);
+            m_app->OpenDocumentFiles({writeFile(QStringLiteral("utf8.txt"), QStringLiteral("日本語").toUtf8())});
+            QTRY_COMPARE(paneFace->text(QAccessible::Name), QStringLiteral("UTF-8"));
+            QCOMPARE(paneLog.take().last(), QStringLiteral("name \"UTF-8\""));
+        }
+        TextEventLog titleLog(frame);
+        QVERIFY(run(ID_FILE_NEW));
+        QTRY_COMPARE(window->text(QAccessible::Name), QStringLiteral("NYO - [無題2]"));
+        QVERIFY(titleLog.take().contains(QStringLiteral("name \"NYO - [無題2]\"")));
     }
 
     // Dropped on the window or on the text, files open instead of their names going in. Opened,

@@ -1,6 +1,7 @@
 // The pick list in an editor view: where it opens, how a name is chosen, what the view gets;
 // and the view's commands that open the registration and edit dialogs.
 #include "pkl_helper.h"
+#include "../texteventlog.h"
 
 #include "editor/nyoview.h"
 #include "editor/snippetcommands.h"
@@ -141,6 +142,34 @@ private slots:
         QTEST(int(m_view->position()), "caret");
         QTEST(m_view->Snippets()->LastPickedName(), "lastPicked");
         QVERIFY(!key.unblocked());
+    }
+
+    // The entry chosen is told to a screen reader as the text that replaced the selection.
+    void chosenEntryIsToldToAScreenReader_data()
+    {
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selEnd");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("at the caret") << 1 << 1 << u"insert 1 \"AAA\""_s;
+        QTest::newRow("over a selection") << 0 << 2 << u"update 0 \"xy\" \"AAA\""_s;
+    }
+    void chosenEntryIsToldToAScreenReader()
+    {
+        QFETCH(int, selStart);
+        QFETCH(int, selEnd);
+        KeyFolder key;
+        key.setUp(u"a=AAA|b=BBB"_s);
+        m_view->ReplaceSel(u"xyz"_s);
+        m_view->SetSel(selStart, selEnd);
+        onModal([](QWidget *modal) {
+            auto *list = child<PklListBox>(modal, u"1018"_s);
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        TextEventLog log(m_view.get());
+        QVERIFY(m_view->OnCmdMsg(ID_PKL_PICK, nullptr));
+        QFETCH(QString, told);
+        QCOMPARE(log.takeChanges(), QStringList{told});
     }
 
     // OK in the dialog the command opens: the selection registered as "new", or the edit

@@ -3,6 +3,8 @@
 // its host only (never a message box of its own), and announces the recent file and closing
 // as signals. A write returns what it came to and tells nothing; the save commands tell.
 // The template finds a document's windows.
+#include "../texteventlog.h"
+
 #include "platform/base/encoding.h"
 #include "platform/base/fileerror.h"
 #include "platform/framework/afxres.h"
@@ -649,6 +651,23 @@ private slots:
             QCOMPARE(host.asked.size(), 1);
             QCOMPARE(readFile(path), "Y" + text.toLatin1());
         }
+    }
+
+    // Reading the file again is told to a screen reader as the whole old text replaced by the
+    // new, in the document's view.
+    void readingAgainIsToldToAScreenReader()
+    {
+        const QString path = m_dir.filePath(u"read again, told.txt"_s);
+        QVERIFY(writeFile(path, "old"_ba));
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
+        host.answers = {MsgBox::IDYES};
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        QVERIFY(changeOutside(path, u"rewritten"_s));
+        TextEventLog log(&view);
+        doc.CheckFileOnDisk();
+        QCOMPARE(log.takeChanges(), QStringList{u"update 0 \"old\" \"new text\""_s});
     }
 
     // Every save of the document's own file asks before it overwrites another program's

@@ -4,6 +4,7 @@
 #include "platform/engine/richedit.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
+#include "platform/engine/textviewaccessible.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -122,6 +123,7 @@ private slots:
     void initTestCase()
     {
         QApplication::setCursorFlashTime(0);  // a caret that does not blink
+        TextViewAccessible::install();
     }
 
     void viewsOfOneTextWrapAtTheirOwnWidths()
@@ -248,6 +250,7 @@ private slots:
         row("backspace takes the sound mark alone", voiced, 2, Qt::Key_Backspace, -1, 1, u"ｶｷﾊﾟ"_s);
         row("delete takes a voiced kana whole", voiced, 3, Qt::Key_Delete, -1, 3, u"ｶﾞｷ"_s);
         row("delete bringing a kana to a mark", u"ｶaﾞ"_s, 1, Qt::Key_Delete, -1, 0, u"ｶﾞ"_s);
+        row("backspace bringing a kana to a mark", u"ｶaﾞ"_s, 2, Qt::Key_Backspace, -1, 0, u"ｶﾞ"_s);
     }
 
     void caretKeys()
