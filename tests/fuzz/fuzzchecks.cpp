@@ -16,28 +16,32 @@ void printHex(const char *label, QByteArrayView bytes)
                  QByteArray(bytes.data(), bytes.size()).toHex(' ').constData());
 }
 
-// Aborts when a check does not hold: the input, the encoding it was read in, and the two
-// sides that differ (when they are bytes).
-void require(bool holds, const char *what, QByteArrayView input, Encoding encoding,
-             QByteArrayView got = {}, bool showGot = false)
+// Reports a check that does not hold and aborts: the input, the encoding it was read in, and,
+// for a round trip, the bytes written back and where they first differ.
+[[noreturn]] void fail(const char *what, QByteArrayView input, Encoding encoding, const QByteArray *written = nullptr)
 {
-    if (holds)
-        return;
     std::fprintf(stderr, "\nFUZZ CHECK FAILED: %s (encoding %s)\n", what, qPrintable(Encodings::name(encoding)));
-    printHex("input", input);
-    if (showGot) {
-        printHex("got  ", got);
+    printHex("input  ", input);
+    if (written) {
+        printHex("written", *written);
         qsizetype at = 0;
-        while (at < input.size() && at < got.size() && input[at] == got[at])
+        while (at < input.size() && at < written->size() && input[at] == written->at(at))
             ++at;
         std::fprintf(stderr, "first difference at byte %lld\n", static_cast<long long>(at));
     }
     std::abort();
 }
 
-void requireSame(QByteArrayView input, const QByteArray &back, Encoding encoding, const char *what)
+void require(bool holds, const char *what, QByteArrayView input, Encoding encoding)
 {
-    require(back == input, what, input, encoding, back, true);
+    if (!holds)
+        fail(what, input, encoding);
+}
+
+void requireSame(QByteArrayView input, const QByteArray &written, Encoding encoding, const char *what)
+{
+    if (written != input)
+        fail(what, input, encoding, &written);
 }
 
 } // namespace
@@ -86,6 +90,30 @@ void textBytes(QByteArrayView input)
                 "the text buffer does not write back the bytes it read");
     require(unencodable.isEmpty(), "write() reports an unencodable character", input, format.encoding);
     require(changed.isEmpty(), "write() reports a change in an unedited buffer", input, format.encoding);
+}
+
+void texts(QByteArrayView input)
+{
+    QString text(input.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text[i] = QChar(char16_t(uchar(input[2 * i]) | uchar(input[2 * i + 1]) << 8));
+    for (const Encoding encoding : Encodings::all()) {
+        QList<qsizetype> unencodable;
+        const QByteArray bytes = Encodings::encode(encoding, text, {}, &unencodable);
+        QString expected = text;
+        for (auto it = unencodable.crbegin(); it != unencodable.crend(); ++it) {
+            const bool pair = expected.at(*it).isHighSurrogate() && *it + 1 < expected.size() &&
+                              expected.at(*it + 1).isLowSurrogate();
+            expected.replace(*it, pair ? 2 : 1, QLatin1Char('?'));
+        }
+        bool bom = false;
+        const bool readsBack = Encodings::decode(encoding, bytes, nullptr, &bom) == expected &&
+                               bom == !Encodings::byteOrderMark(encoding).isEmpty();
+        require(readsBack == Encodings::readBackChanges(encoding, bytes, text).isEmpty(),
+                readsBack ? "readBackChanges() finds a change where the text reads back"
+                          : "the written text reads back otherwise, and readBackChanges() finds no place",
+                input, encoding);
+    }
 }
 
 } // namespace FuzzChecks

@@ -18,4 +18,10 @@ void codecs(QByteArrayView input);
 // the input back, with nothing reported.
 void textBytes(QByteArrayView input);
 
+// The input as UTF-16 (little-endian units, an odd last byte left out) is a text a document
+// may hold: in every encoding, what encode() writes reads back as that text, the characters it
+// reports unencodable as '?', exactly when readBackChanges() finds no place, so that a save
+// never loses text without the question.
+void texts(QByteArrayView input);
+
 } // namespace FuzzChecks

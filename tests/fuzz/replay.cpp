@@ -73,6 +73,7 @@ void checkAll(const QByteArray &bytes)
     FuzzChecks::detector(input);
     FuzzChecks::codecs(input);
     FuzzChecks::textBytes(input);
+    FuzzChecks::texts(input);
 }
 
 } // namespace
