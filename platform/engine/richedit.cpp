@@ -86,7 +86,7 @@ qsizetype RichEdit::GetLineCount() const
 
 QVariant RichEdit::inputMethodQuery(Qt::InputMethodQuery query) const
 {
-    if (query == Qt::ImMaximumTextLength)
+    if (query == Qt::ImMaximumTextLength && m_nLimit != kDefaultTextLimit)
         return int(std::min<qsizetype>(m_nLimit, INT_MAX));
     return TextView::inputMethodQuery(query);
 }

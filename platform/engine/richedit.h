@@ -12,12 +12,15 @@
 #include <QByteArray>
 #include <QList>
 
+#include <limits>
+
 class QMimeData;
 
 class RichEdit : public TextView {
     Q_OBJECT
 public:
-    static constexpr qsizetype kDefaultTextLimit = 0xFFFFFF;  // characters
+    // No limit: the text holds as much as memory allows. LimitText sets one.
+    static constexpr qsizetype kDefaultTextLimit = std::numeric_limits<qsizetype>::max();  // characters
 
     explicit RichEdit(QWidget *parent = nullptr);
 
@@ -91,7 +94,7 @@ public:
     // The whole text, line breaks as '\n'.
     QString toPlainText() const;
 
-    // Input methods are told the text limit too.
+    // Input methods are told the text limit too; without one, nothing (as Qt's own editors).
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 signals:

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -56,6 +57,18 @@ bool readDetected(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit, For
     buffer.load(detected.text, detected.variants);
     *format = {detected.encoding, detected.bom};
     return true;
+}
+
+qint64 memoryToRead(qint64 fileBytes)
+{
+    constexpr qint64 kPerByte = 1 + 2 + 2;        // the bytes, the decoded text, the buffer
+    constexpr qint64 kBytesPerLine = 16;          // a short line, break included
+    constexpr qint64 kPerLine = 8 + 1 + 8 + 8;    // line start, break kind, the views' row index
+    constexpr qint64 kPerShortLine = kPerByte * kBytesPerLine + kPerLine;
+    const qint64 bytes = std::max<qint64>(fileBytes, 0);
+    if (bytes > std::numeric_limits<qint64>::max() / kPerShortLine)
+        return std::numeric_limits<qint64>::max();
+    return bytes * kPerShortLine / kBytesPerLine;
 }
 
 // One pass over the lines: each line's characters, then its break in the kind it is to be

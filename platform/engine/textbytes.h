@@ -28,6 +28,11 @@ bool read(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit);
 // receives it when the buffer is loaded.
 bool readDetected(TextBuffer &buffer, QByteArrayView bytes, qsizetype limit, Format *format);
 
+// About how many bytes of memory reading a file of fileBytes bytes takes at its peak: the
+// bytes, the decoded text and the buffer's copy of it (a UTF-16 unit per byte at most), and
+// the line index (lines taken as short ones, so that the estimate errs on the high side).
+qint64 memoryToRead(qint64 fileBytes);
+
 // The buffer's text as bytes. A Typed break is written with the kind TextBuffer::Break
 // describes, except that one which would be a lone CR right before a lone LF is written as
 // CR LF, so that the two do not read back as one break. Characters CP932 cannot hold are

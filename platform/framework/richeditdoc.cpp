@@ -3,6 +3,7 @@
 #include "platform/framework/afxres.h"
 #include "platform/base/fileio.h"
 #include "platform/base/filename.h"
+#include "platform/base/systemmemory.h"
 #include "platform/desktop/mail.h"
 #include "platform/engine/textbytes.h"
 #include "platform/framework/richeditview.h"
@@ -15,6 +16,7 @@
 #include <QScopedValueRollback>
 #include <QTemporaryDir>
 
+#include <limits>
 #include <utility>
 
 namespace {
@@ -74,6 +76,12 @@ QString GoneNotice(const QString &path)
                           "文書の内容はこのまま残ります。自動保存ではこのファイルを作り直しません。"
                           "保存するときは [上書き保存] か [名前を付けて保存] を選んでください。")
         .arg(path);
+}
+
+RichEditDoc::AvailableMemory &availableMemory()
+{
+    static RichEditDoc::AvailableMemory available = SystemMemory::Available;
+    return available;
 }
 } // namespace
 
@@ -212,13 +220,18 @@ bool RichEditDoc::OnNewDocument()
 
 RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::optional<Encoding> encoding)
 {
+    // Asked before a byte is read, and again by the read itself: nothing large is allocated
+    // for a file that does not fit, and a file that grows meanwhile stops at what fits.
+    const qint64 fileBytes = QFileInfo(path).size();
+    if (const qint64 needed = MemoryShortFor(fileBytes))
+        return {FileError::None, false, needed};
     QByteArray bytes;
     bool tooLarge = false;
-    const FileError error = FileIO::ReadAll(path, bytes, kMaxFileBytes, &tooLarge);
+    const FileError error = FileIO::ReadAll(path, bytes, LargestFileInMemory(), &tooLarge);
     if (error != FileError::None)
         return {error, false};
     if (tooLarge)
-        return {FileError::None, true};
+        return {FileError::None, false, TextBytes::memoryToRead(std::max(fileBytes, LargestFileInMemory()) + 1)};
     if (!encoding) {
         if (!TextBytes::readDetected(m_text, bytes, m_nLimit, &m_format))
             return {FileError::None, true};
@@ -232,6 +245,43 @@ RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::optiona
     m_text.load(text, variants);
     m_format = {*encoding, bom};
     return {};
+}
+
+void RichEditDoc::SetAvailableMemory(AvailableMemory available)
+{
+    availableMemory() = std::move(available);
+}
+
+qint64 RichEditDoc::LargestFileInMemory()
+{
+    const std::optional<qint64> available = availableMemory()();
+    if (!available)
+        return std::numeric_limits<qint64>::max();  // the system does not say: no check of ours
+    qint64 fits = 0, over = std::numeric_limits<qint64>::max();
+    while (over - fits > 1) {
+        const qint64 mid = fits + (over - fits) / 2;
+        (TextBytes::memoryToRead(mid) <= *available ? fits : over) = mid;
+    }
+    return fits;
+}
+
+qint64 RichEditDoc::MemoryShortFor(qint64 fileBytes)
+{
+    return fileBytes > LargestFileInMemory() ? TextBytes::memoryToRead(fileBytes) : 0;
+}
+
+QString RichEditDoc::TooLargeMessage(const QString &path, const ReadOutcome &outcome) const
+{
+    if (outcome.tooLarge)
+        return QStringLiteral("%1 は大きすぎるため開けません。1 つの文書に入る文字数は %2 文字までです。")
+            .arg(FileName::Display(path))
+            .arg(m_nLimit);
+    constexpr qint64 kMiB = 1024 * 1024;
+    const qint64 available = availableMemory()().value_or(0);
+    return QStringLiteral("%1 は大きすぎるため開けません。開くには約 %2 MB のメモリが要りますが、空いているのは約 %3 MB です。")
+        .arg(FileName::Display(path))
+        .arg((outcome.memoryNeeded + kMiB - 1) / kMiB)
+        .arg(available / kMiB);
 }
 
 bool RichEditDoc::OnOpenDocument(const QString &path)
@@ -249,10 +299,8 @@ bool RichEditDoc::ReadDocument(const QString &path, std::optional<Encoding> enco
         Tell(FileErrorMessage(outcome.error, FileName::Display(path)));
         return false;
     }
-    if (outcome.tooLarge) {
-        Tell(QStringLiteral("%1 は大きすぎるため開けません。1 つの文書に入る文字数は %2 文字までです。")
-                 .arg(FileName::Display(path))
-                 .arg(m_nLimit));
+    if (outcome.tooLarge || outcome.memoryNeeded) {
+        Tell(TooLargeMessage(path, outcome));
         return false;
     }
     RememberDisk(path, onDisk);

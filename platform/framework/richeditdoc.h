@@ -120,8 +120,9 @@ public:
     using SaveAsEncodingPrompt = std::function<QString(const QString &proposed, Encoding &encoding)>;
     static void SetSaveAsEncodingPrompt(SaveAsEncodingPrompt prompt);
 
-    // Largest file opened, in bytes: no text of the control's limit needs more.
-    static constexpr qint64 kMaxFileBytes = 2 * 0xFFFFFF;
+    // Replaces the system's answer to how much memory is free (tests); nothing restores it.
+    using AvailableMemory = std::function<std::optional<qint64>()>;
+    static void SetAvailableMemory(AvailableMemory available);
 
 signals:
     void titleChanged();
@@ -147,10 +148,18 @@ private:
     // What reading a file into the text came to; the text is unchanged unless both are unset.
     struct ReadOutcome {
         FileError error = FileError::None;
-        bool tooLarge = false;  // more bytes or characters than the document holds
+        bool tooLarge = false;  // more characters than the document's limit
+        qint64 memoryNeeded = 0;  // more than the memory free: about what reading would take
     };
+    // Before a file of fileBytes is read: the memory reading it would take when that is more
+    // than is free, else 0.
+    static qint64 MemoryShortFor(qint64 fileBytes);
+    // The largest file whose reading fits in the memory free.
+    static qint64 LargestFileInMemory();
     // Reads in the encoding given, or in the one the bytes are found to be in.
     ReadOutcome ReadFile(const QString &path, std::optional<Encoding> encoding);
+    // What a refused open tells: over the limit, or over the free memory.
+    QString TooLargeMessage(const QString &path, const ReadOutcome &outcome) const;
     // Opening's road: reads path, tells a failure, remembers the file on disk.
     bool ReadDocument(const QString &path, std::optional<Encoding> encoding);
     // The name to save as (empty for Cancel); encoding holds the document's and receives the

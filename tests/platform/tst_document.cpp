@@ -7,6 +7,8 @@
 
 #include "platform/base/encoding.h"
 #include "platform/base/fileerror.h"
+#include "platform/base/systemmemory.h"
+#include "platform/engine/textbytes.h"
 #include "platform/framework/afxres.h"
 #include "platform/framework/documenthost.h"
 #include "platform/framework/mdichildwnd.h"
@@ -411,20 +413,39 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");  // empty: no such file
         QTest::addColumn<qsizetype>("limit");
         QTest::addColumn<QString>("message");  // %1 the path
-        QTest::newRow("missing") << QByteArray() << qsizetype(0) << FileErrorMessage(FileError::FileNotFound, u"%1"_s);
+        QTest::addColumn<qint64>("memory");    // free, as the system says it; -1: it does not say
+        const qint64 needs = TextBytes::memoryToRead(6), mib = 1024 * 1024;
+        QTest::newRow("missing") << QByteArray() << qsizetype(0) << FileErrorMessage(FileError::FileNotFound, u"%1"_s)
+                                 << qint64(-1);
         QTest::newRow("over the document's limit")
             << "abc\r\nd"_ba << qsizetype(4)
-            << u"%1 は大きすぎるため開けません。1 つの文書に入る文字数は 4 文字までです。"_s;
-        QTest::newRow("at the limit opens") << "abc\r\nd"_ba << qsizetype(5) << QString();
+            << u"%1 は大きすぎるため開けません。1 つの文書に入る文字数は 4 文字までです。"_s << qint64(-1);
+        QTest::newRow("at the limit opens") << "abc\r\nd"_ba << qsizetype(5) << QString() << qint64(-1);
+        QTest::newRow("more than the memory free")
+            << "abc\r\nd"_ba << qsizetype(0)
+            << u"%1 は大きすぎるため開けません。開くには約 1 MB のメモリが要りますが、空いているのは約 0 MB です。"_s
+            << needs - 1;
+        QTest::newRow("more than the memory free, in MB")
+            << QByteArray(mib, 'a') << qsizetype(0)
+            << u"%1 は大きすぎるため開けません。開くには約 %2 MB のメモリが要りますが、空いているのは約 5 MB です。"_s
+                   .arg(u"%1"_s, QString::number((TextBytes::memoryToRead(mib) + mib - 1) / mib))
+            << 5 * mib + 7;
+        QTest::newRow("just the memory free opens") << "abc\r\nd"_ba << qsizetype(0) << QString() << needs;
+        QTest::newRow("no word on memory opens") << "abc\r\nd"_ba << qsizetype(0) << QString() << qint64(-1);
     }
     void openFailuresAreToldToTheHost()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(qsizetype, limit);
         QFETCH(QString, message);
+        QFETCH(qint64, memory);
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         if (!bytes.isEmpty())
             QVERIFY(writeFile(path, bytes));
+        RichEditDoc::SetAvailableMemory([memory]() -> std::optional<qint64> {
+            return memory < 0 ? std::nullopt : std::optional<qint64>(memory);
+        });
+        const auto restore = qScopeGuard([] { RichEditDoc::SetAvailableMemory(SystemMemory::Available); });
         Hosted hosted;
         auto &[host, doc, view] = hosted;
         view.ReplaceSel(u"before"_s);
@@ -432,6 +453,28 @@ private slots:
         QCOMPARE(doc.OnOpenDocument(path), message.isEmpty());
         QCOMPARE(host.told, message.isEmpty() ? QStringList() : QStringList{message.arg(path)});
         QCOMPARE(view.toPlainText(), message.isEmpty() ? u"abc\nd"_s : u"before"_s);
+        QCOMPARE(doc.IsModified(), !message.isEmpty());
+    }
+
+    // Without a limit set, a text of more characters than the old control held opens whole,
+    // and takes a line typed at its end.
+    void textBeyondTheOldLimitOpens()
+    {
+        constexpr qsizetype kOldLimit = 0xFFFFFF;
+        QByteArray bytes(kOldLimit + 2, 'a');
+        for (qsizetype i = 99; i < bytes.size(); i += 100)
+            bytes[i] = '\n';
+        const QString path = m_dir.filePath(u"beyond"_s);
+        QVERIFY(writeFile(path, bytes));
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
+        QVERIFY(doc.OnOpenDocument(path));
+        QCOMPARE(host.told, QStringList());
+        QCOMPARE(view.GetTextLength(), kOldLimit + 2);
+        view.SetSel(-1, -1);
+        view.ReplaceSel(u"\r\nb"_s);
+        QCOMPARE(view.GetTextLength(), kOldLimit + 4);
+        QCOMPARE(view.inputMethodQuery(Qt::ImMaximumTextLength), QVariant());
     }
 
     // The views of a document keep the document's limit, also one that joins later.

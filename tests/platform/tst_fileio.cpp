@@ -2,6 +2,7 @@
 #include "platform/base/fileerror.h"
 #include "platform/base/fileio.h"
 #include "platform/base/filename.h"
+#include "platform/base/systemmemory.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -304,6 +305,31 @@ private slots:
         QVERIFY(!FileIO::Exists(path));
         FileIO::Remove(FileName::FromNative(folder + "made-" + name));  // QTemporaryDir cannot
         QTEST(FileName::Display(path).mid(dir.path().size() + 1), "shown");
+    }
+
+    // Free memory as the system reports it in /proc/meminfo's form; a file lacking the line
+    // or spoiling its number says nothing.
+    void memoryFromMeminfo_data()
+    {
+        QTest::addColumn<QByteArray>("meminfo");
+        QTest::addColumn<qint64>("bytes");  // -1: nothing
+        const QByteArray head = "MemTotal:       24683772 kB\nMemFree:        15809384 kB\n";
+        QTest::newRow("kilobytes") << head + "MemAvailable:   23388728 kB\n" << qint64(23388728) * 1024;
+        QTest::newRow("no unit") << QByteArray("MemAvailable: 4096\n") << qint64(4096);
+        QTest::newRow("missing") << head << qint64(-1);
+        QTest::newRow("only a longer name") << QByteArray("MemAvailableX: 5 kB\n") << qint64(-1);
+        QTest::newRow("not a number") << QByteArray("MemAvailable: lots kB\n") << qint64(-1);
+        QTest::newRow("negative") << QByteArray("MemAvailable: -5 kB\n") << qint64(-1);
+    }
+    void memoryFromMeminfo()
+    {
+        QFETCH(QByteArray, meminfo);
+        QFETCH(qint64, bytes);
+        const std::optional<qint64> found = SystemMemory::FromMeminfo(meminfo, "MemAvailable");
+        QCOMPARE(found.value_or(-1), bytes);
+#ifdef Q_OS_LINUX
+        QVERIFY(SystemMemory::Available().value_or(0) > 0);
+#endif
     }
 };
 

@@ -155,11 +155,13 @@ private slots:
         TestEdit edit;
         QCOMPARE(edit.GetLimitText(), RichEdit::kDefaultTextLimit);
         edit.LimitText(6);
+        QCOMPARE(edit.inputMethodQuery(Qt::ImMaximumTextLength), QVariant(6));
         QVERIFY(edit.StreamIn("ab\r\ncd\r\n"_ba));  // 6 characters
         QVERIFY(!edit.StreamIn("abc\r\ndef"_ba));
         QCOMPARE(edit.StreamOut(), "ab\r\ncd\r\n"_ba);
         edit.LimitText(0);
         QCOMPARE(edit.GetLimitText(), RichEdit::kDefaultTextLimit);
+        QCOMPARE(edit.inputMethodQuery(Qt::ImMaximumTextLength), QVariant());
     }
 
     // In "abc\r\ndef" (7 characters) with 2-7 selected before.
