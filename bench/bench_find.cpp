@@ -1,11 +1,13 @@
 // Find and replace in the editor on the 16 MiB file: a search for what the text does not hold
 // (it reads the whole text, twice: to the end and round from the start), stepping from match
 // to match, whole words without case, and replacing every match. Each with the text in one
-// piece of storage, as loaded, and in two, after an edit in the middle. Times are the best of
-// several runs.
+// piece of storage, as loaded, and in two, after an edit in the middle. Then, on the text with
+// marks added, a word found only at its end and Replace All of 100,000 matches, with whether one
+// undo takes it back. Times are the best of several runs.
 #include "benchtext.h"
 #include "besttime.h"
 
+#include "platform/base/codepage.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textbytes.h"
 #include "platform/engine/textfinder.h"
@@ -64,6 +66,53 @@ void benchText(TextView &view, const QByteArray &bytes, bool split)
                 (long long)replaced);
 }
 
+// The generated text with a word at its very end and, at the start of every second line, a
+// word that occurs nowhere else, kReplaced times in all: the file is then a little longer.
+constexpr qsizetype kReplaced = 100000;
+const QString kLastWord = QStringLiteral("最後の語句");
+const QString kMarked = QStringLiteral("狸");
+
+QByteArray withMarks(const QByteArray &bytes)
+{
+    const QStringList lines = wholeCharacters(bytes).split(QStringLiteral("\r\n"));
+    QString text;
+    text.reserve(bytes.size() + 2 * kReplaced);
+    qsizetype marked = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i % 2 == 0 && marked < kReplaced) {
+            text += kMarked;
+            ++marked;
+        }
+        text += lines[i];
+        text += i + 1 < lines.size() ? QStringLiteral("\r\n") : kLastWord;
+    }
+    return CodePage::encode(text);
+}
+
+// A word found only at the end, from the start; Replace All of kReplaced matches, and whether
+// one undo takes it all back.
+void benchAtScale(TextView &view, const QByteArray &bytes)
+{
+    TextBuffer &buffer = *view.buffer();
+    const auto reload = [&] {
+        TextBytes::read(buffer, bytes, std::numeric_limits<qsizetype>::max());
+        view.setPosition(0);
+    };
+    reload();
+    const QString loaded = buffer.text();
+    std::printf("with \"%s\" at the end and %lld \"%s\" (%lld bytes)\n", qPrintable(kLastWord),
+                (long long)kReplaced, qPrintable(kMarked), (long long)bytes.size());
+    int found = 0;
+    double ms = bestMs([&] { found = stepThrough(view, kLastWord, {}, 1); });
+    std::printf("  find the word at the end, from the start: %6.1f ms (%d found; goal 20 ms)\n", ms, found);
+    qsizetype replaced = 0;
+    ms = bestMs([&] { replaced = TextFinder(&view).ReplaceAll(kMarked, QStringLiteral("狐"), {}); }, reload);
+    buffer.undo();  // the text as loaded again, and nothing more to undo
+    const bool oneStep = !buffer.canUndo() && buffer.text() == loaded;
+    std::printf("  replace all of %lld matches:               %6.1f ms (%lld replaced; goal 300 ms); one undo step: %s\n",
+                (long long)kReplaced, ms, (long long)replaced, oneStep ? "yes" : "no");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,5 +124,6 @@ int main(int argc, char **argv)
     view.resize(800, 600);
     benchText(view, bytes, false);
     benchText(view, bytes, true);
+    benchAtScale(view, withMarks(bytes));
     return 0;
 }

@@ -153,6 +153,13 @@ private slots:
         row("low half up", kichi + kichi, kichi.mid(1), 4, "u", -1);
         row("pair is a letter", kichi + u"野 野"_s, u"野"_s, 0, "w", 4);
         row("letter before pair", u"野"_s + kichi + u" "_s + kichi, kichi, 0, "w", 4);
+        // case off, with search texts that have no case of their own or only seem to
+        row("caseless case off", u"猫１匹 猫1匹"_s, u"猫1匹"_s, 0, "", 4);
+        row("caseless case off up", u"猫 猫"_s, u"猫"_s, 3, "u", 2);
+        row("sharp s is the folding of capital sharp s", u"xẞ"_s, u"ß"_s, 0, "", 1);
+        row("k is the folding of the Kelvin sign", u"x\u212A"_s, u"k"_s, 0, "", 1);
+        row("circled letters have case", u"xⒶ"_s, u"ⓐ"_s, 0, "", 1);
+        row("kana beside a letter with case", u"ﾃﾞｰﾀＡ"_s, u"ｰﾀａ"_s, 0, "", 2);
     }
 
     void search()
