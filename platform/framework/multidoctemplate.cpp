@@ -55,6 +55,7 @@ RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
     RichEditDoc *doc = m_factories.document();
     doc->SetDocTemplate(this);
     doc->SetHost(m_pHost);
+    doc->SetRecoveryFolder(m_pRecovery);
     m_docList.append(doc);
     // A document leaves the list as its last window closes, or when deleted otherwise.
     connect(doc, &RichEditDoc::closed, this, [this, doc] { RemoveDocument(doc); });

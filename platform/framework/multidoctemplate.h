@@ -14,6 +14,7 @@ class MDIChildWnd;
 class QMdiArea;
 class DocumentHost;
 class PrintSettings;
+class RecoveryFolder;
 
 class MultiDocTemplate : public QObject {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
     void SetDocumentHost(DocumentHost *host) { m_pHost = host; }
     // Given to every view made from now on.
     void SetPrintSettings(PrintSettings *settings) { m_pPrintSettings = settings; }
+    // Where every document made from now on keeps the journal of its unsaved text.
+    void SetRecoveryFolder(RecoveryFolder *folder) { m_pRecovery = folder; }
 
     // Opens path in a new window, or a new empty document when path is empty. Returns the
     // document, or null when it could not be opened (the user has been told why).
@@ -65,6 +68,7 @@ private:
     QMdiArea *m_pMdiArea = nullptr;
     DocumentHost *m_pHost = nullptr;
     PrintSettings *m_pPrintSettings = nullptr;
+    RecoveryFolder *m_pRecovery = nullptr;
     QList<RichEditDoc *> m_docList;
     int m_nUntitledCount = 0;
 };
