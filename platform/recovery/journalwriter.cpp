@@ -59,7 +59,8 @@ void JournalWriter::OnChanged(const TextBuffer::Change &change)
     QByteArray record = JournalFormat::editRecord(m_lastEditMs, change.pos, change.removed, piece);
     m_appended += record.size();
     m_folder->Disk()->Append(m_path, std::move(record));
-    if (m_appended > std::max(kCompactBytes, m_wholeBytes))
+    // A quarter of the text: reading back replays at most that much after the copy.
+    if (m_appended > std::max(kCompactBytes, m_wholeBytes / 4))
         WriteWholeIn(kWholeDelayMs);
 }
 

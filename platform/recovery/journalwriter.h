@@ -2,8 +2,8 @@
 // Keeps the recovery journal of one text: from the moment the text is modified until it is
 // not (saved, or undone back to what was saved), or the writer goes with its document. A
 // keystroke costs the editing thread one small record handed to the writing thread; the text
-// is copied whole only when a journal starts and when its edits have grown as large as the
-// text (compaction), shortly after the edit that asked for it, so that the journal is on disk
+// is copied whole only when a journal starts and when its edits have grown to a quarter of
+// the text (compaction), shortly after the edit that asked for it, so that the journal is on disk
 // within a second of every edit.
 #include "platform/engine/textbuffer.h"
 #include "platform/recovery/journalformat.h"
@@ -33,7 +33,7 @@ public:
     static constexpr int kWholeDelayMs = 200;
     // How soon a journal that could not be written is tried again.
     static constexpr int kRetryMs = 10000;
-    // Edits are appended until they take this much, or as much as the text, whichever is more.
+    // Edits are appended until they take this much, or a quarter of the text, whichever is more.
     static constexpr qint64 kCompactBytes = 1 << 20;
 
 private:
