@@ -6,7 +6,6 @@
 #include "platform/dialogs/msgbox.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/framework/multidoctemplate.h"
-#include "platform/framework/richeditdoc.h"
 #include "platform/recovery/recoveryfolder.h"
 
 #include <QDateTime>
@@ -83,17 +82,13 @@ int CRecoveryPrompt::Run()
     return opened;
 }
 
-// Each in a new window, as a new document would open, then given the text.
 int CRecoveryPrompt::Open()
 {
     int opened = 0;
     for (Left &left : m_usable) {
-        RichEditDoc *doc = m_pDocTemplate->OpenDocumentFile(QString());
-        if (!doc)
-            continue;
-        doc->Recover(left.result.origin, *left.text);
+        if (m_pDocTemplate->OpenRecoveredDocument(left.result.origin, *left.text))
+            ++opened;
         left.text.reset();
-        ++opened;
     }
     return opened;
 }

@@ -52,6 +52,16 @@ MDIChildWnd *MultiDocTemplate::CreateNewFrame(RichEditDoc *document)
 
 RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
 {
+    return Open(path, nullptr, nullptr);
+}
+
+RichEditDoc *MultiDocTemplate::OpenRecoveredDocument(const JournalFormat::Origin &origin, TextBuffer &text)
+{
+    return Open(QString(), &origin, &text);
+}
+
+RichEditDoc *MultiDocTemplate::Open(const QString &path, const JournalFormat::Origin *origin, TextBuffer *text)
+{
     RichEditDoc *doc = m_factories.document();
     doc->SetDocTemplate(this);
     doc->SetHost(m_pHost);
@@ -70,10 +80,12 @@ RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
         frame->CloseWithoutPrompt();
         return nullptr;
     }
-    if (path.isEmpty())
-        doc->SetTitle(NextUntitledTitle());
-    else
+    if (!path.isEmpty())
         doc->SetPathName(path);
+    else if (!origin || origin->path.isEmpty())
+        doc->SetTitle(NextUntitledTitle());
+    if (origin)
+        doc->Recover(*origin, *text);
     InitialUpdateFrame(frame);
     return doc;
 }

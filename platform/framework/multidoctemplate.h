@@ -3,6 +3,8 @@
 // numbers untitled documents, finds an open document by its path and a document's windows. It
 // gives each document and view what the application hands it: the host of the documents'
 // questions and the print settings.
+#include "platform/recovery/journalformat.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -14,6 +16,7 @@ class MDIChildWnd;
 class QMdiArea;
 class DocumentHost;
 class PrintSettings;
+class TextBuffer;
 class RecoveryFolder;
 
 class MultiDocTemplate : public QObject {
@@ -43,6 +46,9 @@ public:
     // Opens path in a new window, or a new empty document when path is empty. Returns the
     // document, or null when it could not be opened (the user has been told why).
     RichEditDoc *OpenDocumentFile(const QString &path);
+    // A text read back from a recovery journal in a new window: modified, attached to the
+    // journal's file, or numbered as a new document when it has none (text gets an empty one).
+    RichEditDoc *OpenRecoveredDocument(const JournalFormat::Origin &origin, TextBuffer &text);
     // A further window on an open document, not yet shown; null when its view could not be made.
     MDIChildWnd *CreateNewFrame(RichEditDoc *document);
     // Tells the new window's view that its document is there and shows the window as the
@@ -62,6 +68,8 @@ signals:
 
 private:
     QString NextUntitledTitle();
+    // Opening's one road: path, or a new document that takes a recovered text when given one.
+    RichEditDoc *Open(const QString &path, const JournalFormat::Origin *origin, TextBuffer *text);
 
     QStringList m_docFields;
     Factories m_factories;

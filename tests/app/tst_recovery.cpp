@@ -129,6 +129,7 @@ void TestRecovery::answersToTheQuestion()
     QVERIFY(doc && doc->IsModified());
     RichEditDoc *untitled = docs->GetDocuments().at(docs->GetDocuments().indexOf(doc) == 0 ? 1 : 0);
     QVERIFY(untitled->IsModified() && untitled->GetPathName().isEmpty());
+    QCOMPARE(untitled->GetTitle(), u"無題1"_s);  // numbered as if opened first
     QCOMPARE(untitled->GetEncoding(), Encoding::Utf8);
     // Saving writes the file the text belongs to, byte for byte as the text was.
     QCOMPARE(doc->DoFileSave().IsSaved(), true);
