@@ -102,6 +102,8 @@ void JournalDisk::Worker::Run()
             Do(job);
             lock.lock();
             ++done;
+            // Not idle until the records are synced too.
+            pendingSync = pendingSync || job.kind == Job::Append;
             continue;
         }
         lock.unlock();
