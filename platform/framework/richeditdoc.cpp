@@ -117,11 +117,6 @@ void RichEditDoc::SetRecoveryFolder(RecoveryFolder *folder)
         m_journal = std::make_unique<JournalWriter>(folder, &m_text, [this] { return JournalOrigin(); });
 }
 
-QString RichEditDoc::JournalPath() const
-{
-    return m_journal ? m_journal->Path() : QString();
-}
-
 JournalFormat::Origin RichEditDoc::JournalOrigin() const
 {
     JournalFormat::Origin origin;

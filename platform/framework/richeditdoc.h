@@ -61,8 +61,6 @@ public:
     // nowhere). The journal goes when the text is saved, undone back to what was saved, or
     // the document is closed.
     void SetRecoveryFolder(RecoveryFolder *folder);
-    // The journal's file while there is one (tests).
-    QString JournalPath() const;
     // Takes a text read back from a journal in place of its own (text gets the document's
     // old one): modified, attached to the journal's file as the document last knew it, so
     // that saving writes that file and asks first when another program changed it since.
