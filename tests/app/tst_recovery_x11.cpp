@@ -1,4 +1,4 @@
-// The real program, typed into on a private X server (Xvfb, started here), killed with SIGKILL
+// The real program, typed into on a private X server (Xvfb, one a row), killed with SIGKILL
 // at a random moment while typing: the next start brings back the named and the untitled text
 // exactly as they were, everything typed until a second before the kill at least, and saving
 // them writes the same bytes an unkilled program would have, in each encoding. A second start
