@@ -6,6 +6,7 @@
 #include "app/historydlg.h"
 #include "app/mainframe.h"
 #include "app/mainframedlg.h"
+#include "app/recoveryprompt.h"
 #include "editor/nyodoc.h"
 #include "editor/nyoview.h"
 #include "platform/framework/mdichildwnd.h"
@@ -14,6 +15,8 @@
 #include "platform/framework/richeditview.h"
 #include "platform/framework/showcmd.h"
 #include "platform/desktop/singleinstance.h"
+#include "platform/recovery/journaldisk.h"
+#include "platform/recovery/recoveryfolder.h"
 #include "res/resource.h"
 #include "res/resources.h"
 #include "settings/keyindex.h"
@@ -21,6 +24,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QStatusBar>
 
 const CommandMap<CNYOApp> &CNYOApp::messageMap()
 {
@@ -43,6 +47,7 @@ CNYOApp::CNYOApp(const QStringList &arguments) : m_arguments(arguments) {}
 CNYOApp::~CNYOApp()
 {
     delete m_pMainFrame;
+    delete m_pRecovery;
     delete m_pInstance;
 }
 
@@ -80,14 +85,22 @@ bool CNYOApp::InitInstance()
     SetMainWnd(m_pMainFrame);
     docTemplate->SetMdiArea(m_pMainFrame->MDIClient());
 
+    // Only here, past the hand-off: a second start recovers nothing.
+    m_pRecovery = new RecoveryFolder(RecoveryFolder::DefaultRoot());
+    docTemplate->SetRecoveryFolder(m_pRecovery);
+    QStatusBar *bar = m_pMainFrame->statusBar();
+    connect(m_pRecovery->Disk(), &JournalDisk::writeFailed, bar, [bar](const QString &message) { bar->showMessage(message); });
+    const int recovered = CRecoveryPrompt(m_pRecovery, docTemplate, m_pMainFrame).Run();
+
     const int mode = Keys::WindowMode2.read();
     const int showCmd = mode == 1 ? SW_SHOWMAXIMIZED : mode == 2 ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
 
     const QStringList files = FileArguments();
     if (files.isEmpty()) {
-        OnFileNew();
+        if (recovered == 0)
+            OnFileNew();
     } else {
-        bool opened = false;
+        bool opened = recovered > 0;
         for (const QString &file : files)
             opened = OpenDocumentFile(file) != nullptr || opened;
         if (!opened)
@@ -107,6 +120,9 @@ int CNYOApp::ExitInstance(int exitCode)
 {
     // Documents whose windows closed last go now, not with the process.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // A clean exit: whatever was unsaved was saved or thrown away at the user's word.
+    if (m_pRecovery)
+        m_pRecovery->RemoveOwn();
     delete m_pInstance;
     m_pInstance = nullptr;
     SaveStdProfileSettings();

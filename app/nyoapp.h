@@ -1,12 +1,14 @@
 #pragma once
 // The application: start-up with the single-instance hand-off, the document template, the
-// main window, File-Open with the program's filter list, and the About box.
+// main window, File-Open with the program's filter list, and the About box. The first start
+// offers back what a program that died left unsaved, and a clean exit leaves no journal.
 #include "platform/framework/winapp.h"
 
 #include <QStringList>
 #include <memory>
 
 class CMainFrame;
+class RecoveryFolder;
 class SingleInstance;
 class QFileDialog;
 class QWidget;
@@ -48,6 +50,8 @@ private:
 
     QStringList m_arguments;
     SingleInstance *m_pInstance = nullptr;
+    // Where documents keep the journals of their unsaved text; only the first start has one.
+    RecoveryFolder *m_pRecovery = nullptr;
     CMainFrame *m_pMainFrame = nullptr;
 
     static const CommandMap<CNYOApp> &messageMap();

@@ -34,6 +34,19 @@ FileIdentity FileIdentity::OfNative(const QByteArray &path)
     return identity;
 }
 
+FileIdentity FileIdentity::Make(State state, qint64 size, qint64 modifiedNs, quint64 inode, quint64 device)
+{
+    FileIdentity identity;
+    identity.m_state = state;
+    if (state == State::Present) {
+        identity.m_size = size;
+        identity.m_modifiedNs = modifiedNs;
+        identity.m_inode = inode;
+        identity.m_device = device;
+    }
+    return identity;
+}
+
 bool FileIdentity::operator==(const FileIdentity &other) const
 {
     if (m_state != other.m_state)

@@ -21,11 +21,16 @@ public:
     // The same for a path given as the file system's bytes.
     static FileIdentity OfNative(const QByteArray &path);
 
+    // One put together from what another one gave (as a recovery journal keeps it).
+    static FileIdentity Make(State state, qint64 size, qint64 modifiedNs, quint64 inode, quint64 device);
+
     State state() const { return m_state; }
     bool IsPresent() const { return m_state == State::Present; }
     bool IsMissing() const { return m_state == State::Missing; }
     qint64 size() const { return m_size; }
     qint64 modifiedNs() const { return m_modifiedNs; }
+    quint64 inode() const { return m_inode; }
+    quint64 device() const { return m_device; }
 
     // Two present files are the same when nothing of the above differs; two missing files are
     // the same, an unknown one equals only another unknown one.

@@ -414,6 +414,58 @@ void TextBuffer::announce(const Change &change)
     emit changed(change);
 }
 
+QList<CodePage::Variant> TextBuffer::variants(qsizetype from, qsizetype to) const
+{
+    QList<CodePage::Variant> out;
+    for (qsizetype k = d->variantsBefore(from); k < d->variantCount() && d->variantPos(k) < to; ++k)
+        out.append(CodePage::Variant{d->variantPos(k) - from, d->codes.valueAt(k)});
+    return out;
+}
+
+QByteArray TextBuffer::breakKinds(qsizetype firstLine, qsizetype count) const
+{
+    QByteArray out(count, Qt::Uninitialized);
+    d->breaks.copyTo(reinterpret_cast<quint8 *>(out.data()), firstLine, count);
+    return out;
+}
+
+void TextBuffer::restore(qsizetype from, qsizetype to, QStringView text, QByteArrayView kinds,
+                         const QList<CodePage::Variant> &forms)
+{
+    Q_ASSERT(from >= 0 && from <= to && to <= length());
+    const Private::State before = d->state();
+    Change change = d->removeRaw(from, to - from, nullptr);
+    const std::vector<CodePage::Variant> formList(forms.cbegin(), forms.cend());
+    const Change inserted = d->insertRaw(from, text, reinterpret_cast<const quint8 *>(kinds.data()), &formList);
+    change.added = inserted.added;
+    change.linesAdded = inserted.linesAdded;
+    d->forgetHistory(false);
+    announce(change);
+    d->emitStateChanges(before);
+}
+
+void TextBuffer::swapText(TextBuffer &other)
+{
+    emit aboutToLoad();  // the whole text is replaced, as by load()
+    const Private::State before = d->state();
+    const Private::State otherBefore = other.d->state();
+    Change change{0, length(), 0, 0, lineCount() - 1, 0};
+    Change otherChange{0, other.length(), 0, 0, other.lineCount() - 1, 0};
+    std::swap(d, other.d);
+    d->q = this;
+    other.d->q = &other;
+    d->forgetHistory(false);
+    other.d->forgetHistory(false);
+    change.added = length();
+    change.linesAdded = lineCount() - 1;
+    otherChange.added = other.length();
+    otherChange.linesAdded = other.lineCount() - 1;
+    announce(change);
+    d->emitStateChanges(before);
+    other.announce(otherChange);
+    other.d->emitStateChanges(otherBefore);
+}
+
 void TextBuffer::load(QStringView fileText, const QList<CodePage::Variant> &variants)
 {
     emit aboutToLoad();

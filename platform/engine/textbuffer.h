@@ -73,12 +73,26 @@ public:
     // The byte form a character was read from, 0 for its default form.
     // Positions of characters with a byte form of their own, ascending.
     QList<CodePage::Variant> variants() const;
+    // The same for the characters in [from, to), positions counted from from.
+    QList<CodePage::Variant> variants(qsizetype from, qsizetype to) const;
+    // The kinds of the breaks that end count lines from firstLine on, one byte each.
+    QByteArray breakKinds(qsizetype firstLine, qsizetype count) const;
 
     // --- loading ---
     // Replaces everything with text as decoded from a file, where CR LF, a lone LF and a lone
     // CR are breaks of those kinds, and with the variants decode() reported (positions in
     // text). Empties the undo history and clears the modified flag.
     void load(QStringView fileText, const QList<CodePage::Variant> &variants);
+
+    // Puts back text as it was recorded: [from, to) is replaced by text (breaks as kBreak)
+    // whose breaks have the given kinds, one byte each in order, and whose characters at
+    // forms' positions (counted from from) have those byte forms. No undo step; the history
+    // is forgotten and the text counts as modified. kinds must hold one kind per break of text.
+    void restore(qsizetype from, qsizetype to, QStringView text, QByteArrayView kinds,
+                 const QList<CodePage::Variant> &forms);
+    // Takes the whole of other's text, break kinds and byte forms, which other gets in
+    // exchange: one change of everything, no history, modified.
+    void swapText(TextBuffer &other);
 
     // Characters text takes once put in a buffer: CR LF is one break.
     static qsizetype lengthOf(QStringView text);
@@ -113,8 +127,8 @@ public:
     void setModified(bool modified);
 
 signals:
-    // Before load() replaces the whole text, while the old one can still be read: for whoever
-    // needs the text a load removes, which the change it reports does not carry.
+    // Before load() or swapText() replaces the whole text, while the old one can still be
+    // read: for whoever needs the text removed, which the change reported does not carry.
     void aboutToLoad();
     // Every edit is told twice, in this order (announce()): first to the row indexes of the
     // views, then to the views and everything else, which may ask any row index about it.

@@ -52,9 +52,20 @@ MDIChildWnd *MultiDocTemplate::CreateNewFrame(RichEditDoc *document)
 
 RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
 {
+    return Open(path, nullptr, nullptr);
+}
+
+RichEditDoc *MultiDocTemplate::OpenRecoveredDocument(const JournalFormat::Origin &origin, TextBuffer &text)
+{
+    return Open(QString(), &origin, &text);
+}
+
+RichEditDoc *MultiDocTemplate::Open(const QString &path, const JournalFormat::Origin *origin, TextBuffer *text)
+{
     RichEditDoc *doc = m_factories.document();
     doc->SetDocTemplate(this);
     doc->SetHost(m_pHost);
+    doc->SetRecoveryFolder(m_pRecovery);
     m_docList.append(doc);
     // A document leaves the list as its last window closes, or when deleted otherwise.
     connect(doc, &RichEditDoc::closed, this, [this, doc] { RemoveDocument(doc); });
@@ -69,10 +80,12 @@ RichEditDoc *MultiDocTemplate::OpenDocumentFile(const QString &path)
         frame->CloseWithoutPrompt();
         return nullptr;
     }
-    if (path.isEmpty())
-        doc->SetTitle(NextUntitledTitle());
-    else
+    if (!path.isEmpty())
         doc->SetPathName(path);
+    else if (!origin || origin->path.isEmpty())
+        doc->SetTitle(NextUntitledTitle());
+    if (origin)
+        doc->Recover(*origin, *text);
     InitialUpdateFrame(frame);
     return doc;
 }

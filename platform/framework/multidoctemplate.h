@@ -3,6 +3,8 @@
 // numbers untitled documents, finds an open document by its path and a document's windows. It
 // gives each document and view what the application hands it: the host of the documents'
 // questions and the print settings.
+#include "platform/recovery/journalformat.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -14,6 +16,8 @@ class MDIChildWnd;
 class QMdiArea;
 class DocumentHost;
 class PrintSettings;
+class TextBuffer;
+class RecoveryFolder;
 
 class MultiDocTemplate : public QObject {
     Q_OBJECT
@@ -36,10 +40,15 @@ public:
     void SetDocumentHost(DocumentHost *host) { m_pHost = host; }
     // Given to every view made from now on.
     void SetPrintSettings(PrintSettings *settings) { m_pPrintSettings = settings; }
+    // Where every document made from now on keeps the journal of its unsaved text.
+    void SetRecoveryFolder(RecoveryFolder *folder) { m_pRecovery = folder; }
 
     // Opens path in a new window, or a new empty document when path is empty. Returns the
     // document, or null when it could not be opened (the user has been told why).
     RichEditDoc *OpenDocumentFile(const QString &path);
+    // A text read back from a recovery journal in a new window: modified, attached to the
+    // journal's file, or numbered as a new document when it has none (text gets an empty one).
+    RichEditDoc *OpenRecoveredDocument(const JournalFormat::Origin &origin, TextBuffer &text);
     // A further window on an open document, not yet shown; null when its view could not be made.
     MDIChildWnd *CreateNewFrame(RichEditDoc *document);
     // Tells the new window's view that its document is there and shows the window as the
@@ -59,12 +68,15 @@ signals:
 
 private:
     QString NextUntitledTitle();
+    // Opening's one road: path, or a new document that takes a recovered text when given one.
+    RichEditDoc *Open(const QString &path, const JournalFormat::Origin *origin, TextBuffer *text);
 
     QStringList m_docFields;
     Factories m_factories;
     QMdiArea *m_pMdiArea = nullptr;
     DocumentHost *m_pHost = nullptr;
     PrintSettings *m_pPrintSettings = nullptr;
+    RecoveryFolder *m_pRecovery = nullptr;
     QList<RichEditDoc *> m_docList;
     int m_nUntitledCount = 0;
 };

@@ -7,6 +7,7 @@
 #include "platform/desktop/mail.h"
 #include "platform/engine/textbytes.h"
 #include "platform/framework/richeditview.h"
+#include "platform/recovery/journalwriter.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -112,8 +113,45 @@ void RichEditDoc::SetPathName(const QString &path, bool addToMRU)
 {
     m_strPathName = path;
     SetTitle(FileName::Display(QFileInfo(path).fileName()));
+    JournalOriginChanged();
     if (addToMRU)
         emit recentFileNamed(path);
+}
+
+void RichEditDoc::SetRecoveryFolder(RecoveryFolder *folder)
+{
+    m_journal.reset();
+    if (folder)
+        m_journal = std::make_unique<JournalWriter>(folder, &m_text, [this] { return JournalOrigin(); });
+}
+
+JournalFormat::Origin RichEditDoc::JournalOrigin() const
+{
+    JournalFormat::Origin origin;
+    origin.path = m_strPathName;
+    origin.encoding = m_format.encoding;
+    origin.bom = m_format.bom;
+    origin.title = m_strTitle;
+    if (!m_strPathName.isEmpty() && m_strDiskPath == m_strPathName)
+        origin.disk = m_diskKnown;
+    return origin;
+}
+
+void RichEditDoc::JournalOriginChanged()
+{
+    if (m_journal)
+        m_journal->OriginChanged();
+}
+
+void RichEditDoc::Recover(const JournalFormat::Origin &origin, TextBuffer &text)
+{
+    m_format = {origin.encoding, origin.bom};
+    if (!origin.path.isEmpty()) {
+        SetPathName(origin.path, false);
+        RememberDisk(origin.path, origin.disk);
+    }
+    m_text.swapText(text);
+    ShowStartInViews();
 }
 
 void RichEditDoc::SetTitle(const QString &title)
@@ -164,6 +202,7 @@ void RichEditDoc::SetModifiedFlag(bool modified)
 void RichEditDoc::SetEncoding(Encoding encoding)
 {
     m_format = {encoding, !Encodings::byteOrderMark(encoding).isEmpty()};
+    JournalOriginChanged();
 }
 
 void RichEditDoc::OnUpdateEncodingIndicator(CmdUI *ui)
@@ -324,6 +363,7 @@ void RichEditDoc::RememberDisk(const QString &path, const FileIdentity &identity
     m_strDiskPath = path;
     m_diskKnown = identity;
     m_diskAsked = m_diskKeptOff = FileIdentity();
+    JournalOriginChanged();
 }
 
 FileIdentity RichEditDoc::DiskNow() const

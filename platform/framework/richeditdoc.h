@@ -15,15 +15,19 @@
 #include "platform/base/fileidentity.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textbytes.h"
+#include "platform/recovery/journalformat.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class RichEditView;
 class MultiDocTemplate;
+class JournalWriter;
+class RecoveryFolder;
 
 class RichEditDoc : public QObject, public CommandTarget {
     Q_OBJECT
@@ -52,6 +56,15 @@ public:
     // Who shows the document's questions and messages; none asks nobody.
     void SetHost(DocumentHost *host) { m_pHost = host; }
     DocumentHost *GetHost() const { return m_pHost; }
+
+    // Where the document keeps a recovery journal of its text while it is modified (none:
+    // nowhere). The journal goes when the text is saved, undone back to what was saved, or
+    // the document is closed.
+    void SetRecoveryFolder(RecoveryFolder *folder);
+    // Takes a text read back from a journal in place of its own (text gets the document's
+    // old one): modified, attached to the journal's file as the document last knew it, so
+    // that saving writes that file and asks first when another program changed it since.
+    void Recover(const JournalFormat::Origin &origin, TextBuffer &text);
 
     // The most characters the text may hold: a file with more does not open, and the views
     // refuse edits beyond it.
@@ -192,6 +205,9 @@ private:
     QString DisplayName() const;
     // The encoding as the questions about saving name it.
     QString EncodingShown() const;
+    // Where the text belongs, as its journal keeps it.
+    JournalFormat::Origin JournalOrigin() const;
+    void JournalOriginChanged();
 
     TextBuffer m_text;
     TextBytes::Format m_format;
@@ -209,6 +225,8 @@ private:
     FileIdentity m_diskAsked;
     FileIdentity m_diskKeptOff;
     bool m_bAskingAboutDisk = false;
+    // Destroyed before the text it watches.
+    std::unique_ptr<JournalWriter> m_journal;
 
     static const CommandMap<RichEditDoc> &messageMap();
 };

@@ -31,7 +31,8 @@ void useFreshEnvironment()
 {
     g_env = std::make_unique<QTemporaryDir>();
     for (const auto &[variable, name] : {std::pair{"XDG_CONFIG_HOME", "config"}, {"XDG_RUNTIME_DIR", "runtime"},
-                                         {"HOME", "home"}, {"XDG_DATA_HOME", "data"}}) {
+                                         {"HOME", "home"}, {"XDG_DATA_HOME", "data"},
+                                         {"XDG_STATE_HOME", "state"}}) {
         const QString path = g_env->filePath(QString::fromLatin1(name));
         QDir().mkpath(path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -16,8 +16,9 @@ class QWidget;
 
 namespace AppHelper {
 
-// A fresh start for a test: XDG_CONFIG_HOME, XDG_RUNTIME_DIR, XDG_DATA_HOME and HOME at new
-// temporary folders, a new scratch folder, and message boxes and Save As answered and recorded.
+// A fresh start for a test: XDG_CONFIG_HOME, XDG_RUNTIME_DIR, XDG_DATA_HOME, XDG_STATE_HOME and
+// HOME at new temporary folders, a new scratch folder, and message boxes and Save As answered
+// and recorded.
 void useFreshEnvironment();
 // A new temporary folder for test files, alive until the next call.
 QString scratchDir();

@@ -1,0 +1,132 @@
+#include "platform/recovery/journalformat.h"
+
+#include "platform/base/filename.h"
+
+#include <QtEndian>
+#include <array>
+
+namespace {
+
+// Eight tables, so that the checksum takes eight bytes a step: a journal of a large text is
+// read whole at start-up and must not keep the user waiting on its checksum.
+using CrcTables = std::array<std::array<quint32, 256>, 8>;
+
+CrcTables makeTables()
+{
+    CrcTables t{};
+    for (quint32 i = 0; i < 256; ++i) {
+        quint32 c = i;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        t[0][i] = c;
+    }
+    for (quint32 i = 0; i < 256; ++i)
+        for (int s = 1; s < 8; ++s)
+            t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
+    return t;
+}
+
+template <typename T>
+void put(QByteArray &out, T value)
+{
+    char bytes[sizeof(T)];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, sizeof(T));
+}
+
+void putBytes(QByteArray &out, const QByteArray &bytes)
+{
+    put<quint32>(out, quint32(bytes.size()));
+    out.append(bytes);
+}
+
+void putPiece(QByteArray &out, const JournalFormat::Piece &piece)
+{
+    put<quint64>(out, quint64(piece.text.size()));
+    const qsizetype at = out.size();
+    out.resize(at + piece.text.size() * 2);
+    qToLittleEndian<quint16>(piece.text.utf16(), piece.text.size(), out.data() + at);
+    out.append(piece.kinds);
+    put<quint64>(out, quint64(piece.forms.size()));
+    for (const CodePage::Variant &form : piece.forms) {
+        put<quint64>(out, quint64(form.pos));
+        put<quint16>(out, form.code);
+    }
+}
+
+// The record around a payload: its length and checksum first.
+QByteArray record(const QByteArray &payload)
+{
+    QByteArray out;
+    out.reserve(JournalFormat::kRecordHeaderBytes + payload.size());
+    put<quint32>(out, quint32(payload.size()));
+    put<quint32>(out, JournalFormat::crc32(payload));
+    out.append(payload);
+    return out;
+}
+
+} // namespace
+
+namespace JournalFormat {
+
+quint32 crc32(QByteArrayView bytes)
+{
+    static const CrcTables t = makeTables();
+    quint32 c = 0xFFFFFFFFu;
+    const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
+    qsizetype n = bytes.size();
+    for (; n >= 8; n -= 8, p += 8) {
+        const quint32 a = c ^ qFromLittleEndian<quint32>(p);
+        const quint32 b = qFromLittleEndian<quint32>(p + 4);
+        c = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^
+            t[3][b & 0xFF] ^ t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
+    }
+    for (; n > 0; --n, ++p)
+        c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+QByteArray fileHeader()
+{
+    QByteArray out(kMagic, sizeof kMagic);
+    put<quint32>(out, kVersion);
+    return out;
+}
+
+QByteArray originRecord(const Origin &origin)
+{
+    QByteArray payload(1, char(OriginType));
+    put<qint64>(payload, origin.createdMs);
+    put<quint8>(payload, quint8(origin.encoding));
+    put<quint8>(payload, origin.bom ? 1 : 0);
+    putBytes(payload, origin.path.isEmpty() ? QByteArray() : FileName::ToNative(origin.path));
+    put<quint8>(payload, quint8(origin.disk.state()));
+    put<qint64>(payload, origin.disk.size());
+    put<qint64>(payload, origin.disk.modifiedNs());
+    put<quint64>(payload, origin.disk.inode());
+    put<quint64>(payload, origin.disk.device());
+    putBytes(payload, origin.title.toUtf8());
+    return record(payload);
+}
+
+QByteArray snapshotRecord(qint64 timeMs, const Piece &piece)
+{
+    QByteArray payload;
+    payload.reserve(32 + piece.text.size() * 2 + piece.kinds.size() + piece.forms.size() * 10);
+    payload.append(char(SnapshotType));
+    put<qint64>(payload, timeMs);
+    putPiece(payload, piece);
+    return record(payload);
+}
+
+QByteArray editRecord(qint64 timeMs, qint64 pos, qint64 removed, const Piece &piece)
+{
+    QByteArray payload(1, char(EditType));
+    put<qint64>(payload, timeMs);
+    put<quint64>(payload, quint64(pos));
+    put<quint64>(payload, quint64(removed));
+    putPiece(payload, piece);
+    return record(payload);
+}
+
+} // namespace JournalFormat
