@@ -68,7 +68,7 @@ int CRecoveryPrompt::Run()
             const int sure = answer != MsgBox::IDNO ? answer : MsgBox::show(m_pParent,
                 QStringLiteral("復元しないと、保存していない変更は失われ、元に戻せません。\n\n"
                                "回復用のデータを破棄しますか?"),
-                QString(), MsgBox::Buttons::YesNo, MsgBox::Icon::Exclamation);
+                QString(), MsgBox::Buttons::YesNoDefaultNo, MsgBox::Icon::Exclamation);
             if (sure != MsgBox::IDNO) {
                 remove = sure == MsgBox::IDYES;
                 break;

@@ -45,6 +45,10 @@ void addButtons(QMessageBox &box, Buttons buttons)
         box.setDefaultButton(add(QStringLiteral("はい(&Y)"), QMessageBox::YesRole, IDYES));
         add(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole, IDNO);
         break;
+    case Buttons::YesNoDefaultNo:
+        add(QStringLiteral("はい(&Y)"), QMessageBox::YesRole, IDYES);
+        box.setDefaultButton(add(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole, IDNO));
+        break;
     case Buttons::YesNoCancel:
         box.setDefaultButton(add(QStringLiteral("はい(&Y)"), QMessageBox::YesRole, IDYES));
         add(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole, IDNO);
@@ -70,7 +74,9 @@ int show(QWidget *parent, const QString &text, const QString &caption, Buttons b
     box.exec();
     QAbstractButton *clicked = box.clickedButton();
     if (!clicked)
-        return buttons == Buttons::Ok ? IDOK : (buttons == Buttons::YesNo ? IDNO : IDCANCEL);
+        return buttons == Buttons::Ok ? IDOK
+             : buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo ? IDNO
+                                                                                : IDCANCEL;
     return clicked->property("nyoResult").toInt();
 }
 

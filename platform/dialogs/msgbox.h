@@ -8,7 +8,8 @@ class QWidget;
 
 namespace MsgBox {
 
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No as the default, for a question whose Yes cannot be undone.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class Icon { None, Information, Question, Exclamation, Stop };
 enum Result { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 

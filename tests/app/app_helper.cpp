@@ -77,6 +77,7 @@ void recordBoxes()
     boxes() = Boxes();
     MsgBox::setResponder([](const QString &text, const QString &, MsgBox::Buttons buttons, MsgBox::Icon) {
         boxes().texts.append(text);
+        boxes().buttons.append(int(buttons));
         if (!boxes().answers.isEmpty())
             return boxes().answers.takeFirst();
         return buttons == MsgBox::Buttons::Ok ? int(MsgBox::IDOK) : int(MsgBox::IDCANCEL);

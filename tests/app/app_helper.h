@@ -30,6 +30,7 @@ QByteArray readFile(const QString &path);
 struct Boxes {
     QStringList texts;
     QList<int> answers;
+    QList<int> buttons;  // each box's MsgBox::Buttons
 };
 Boxes &boxes();
 void recordBoxes();

@@ -113,6 +113,8 @@ void TestRecovery::answersToTheQuestion()
     m_app = startApp();
     QVERIFY(m_app);
     QCOMPARE(boxes().texts.size(), questions);
+    if (questions > 1)  // throwing the texts away is never Enter's answer
+        QCOMPARE(boxes().buttons.at(1), int(MsgBox::Buttons::YesNoDefaultNo));
     const QString question = boxes().texts.first();
     QVERIFY2(question.contains(u"・"_s + named + u" (最終編集 2026/12/07 12:34:56)"_s), qPrintable(question));
     QVERIFY(question.contains(u"・無題 (最終編集 2026/12/07 12:34:56)"_s));

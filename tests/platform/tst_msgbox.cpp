@@ -13,11 +13,13 @@ private slots:
     void answersFollowTheButtonPressed_data();
     void answersFollowTheButtonPressed();
     void escapeMeansCancelWhereThereIsOne();
+    void enterTakesTheDefault_data();
+    void enterTakesTheDefault();
 };
 
 namespace {
-// Presses the button labelled `label` (or Escape when empty) on the next box, after noting
-// what the box shows.
+// Presses the button labelled `label` (Escape when empty, Enter for "<Enter>") on the next box,
+// after noting what the box shows.
 void pressOnNextBox(const QString &label, QString *caption, QStringList *buttons)
 {
     QTimer::singleShot(0, [=] {
@@ -29,8 +31,8 @@ void pressOnNextBox(const QString &label, QString *caption, QStringList *buttons
         *caption = box->windowTitle();
         for (QAbstractButton *b : box->buttons())
             buttons->append(b->text());
-        if (label.isEmpty()) {
-            QTest::keyClick(box, Qt::Key_Escape);
+        if (label.isEmpty() || label == QLatin1String("<Enter>")) {
+            QTest::keyClick(box, label.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
             return;
         }
         for (QAbstractButton *b : box->buttons())
@@ -77,6 +79,26 @@ void TestMsgBox::escapeMeansCancelWhereThereIsOne()
              int(MsgBox::IDCANCEL));
     QCOMPARE(caption, QStringLiteral("確認"));
     QCOMPARE(labels.size(), 3);
+}
+
+// Enter answers with the default button: No where Yes could not be undone.
+void TestMsgBox::enterTakesTheDefault_data()
+{
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("result");
+    QTest::newRow("yes or no") << int(MsgBox::Buttons::YesNo) << int(MsgBox::IDYES);
+    QTest::newRow("yes or no, no the default") << int(MsgBox::Buttons::YesNoDefaultNo) << int(MsgBox::IDNO);
+    QTest::newRow("ok or cancel") << int(MsgBox::Buttons::OkCancel) << int(MsgBox::IDOK);
+}
+
+void TestMsgBox::enterTakesTheDefault()
+{
+    QFETCH(int, buttons);
+    QString caption;
+    QStringList labels;
+    pressOnNextBox(QStringLiteral("<Enter>"), &caption, &labels);
+    QTEST(MsgBox::show(nullptr, QStringLiteral("本文"), QString(), MsgBox::Buttons(buttons), MsgBox::Icon::Question),
+          "result");
 }
 
 QTEST_MAIN(TestMsgBox)
