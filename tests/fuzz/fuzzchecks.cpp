@@ -3,7 +3,12 @@
 #include "platform/base/encodingdetector.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textbytes.h"
+#include "platform/recovery/journalformat.h"
+#include "platform/recovery/journalreader.h"
 
+#include <QtEndian>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -42,6 +47,35 @@ void requireSame(QByteArrayView input, const QByteArray &written, Encoding encod
 {
     if (written != input)
         fail(what, input, encoding, &written);
+}
+
+// The input as a journal whose records all pass their checksums, so that what is inside them
+// gets read: each record's payload is the next (u16 length, bytes) of the input.
+QByteArray sealedJournal(QByteArrayView input)
+{
+    QByteArray journal = JournalFormat::fileHeader();
+    for (qsizetype at = 0; at + 2 <= input.size();) {
+        const qsizetype length = std::min<qsizetype>(qFromLittleEndian<quint16>(input.data() + at), input.size() - at - 2);
+        const QByteArrayView payload = input.sliced(at + 2, length);
+        char header[JournalFormat::kRecordHeaderBytes];
+        qToLittleEndian<quint32>(quint32(length), header);
+        qToLittleEndian<quint32>(JournalFormat::crc32(payload), header + 4);
+        journal.append(header, sizeof header).append(payload.data(), payload.size());
+        at += 2 + length;
+    }
+    return journal;
+}
+
+void readJournal(QByteArrayView bytes)
+{
+    TextBuffer buffer;
+    const JournalReader::Result result = JournalReader::Read(bytes, buffer);
+    const bool told = !result.problem.isEmpty();
+    const bool holds = result.text == JournalReader::Result::Text::None ? told && buffer.length() == 0
+                     : result.text == JournalReader::Result::Text::Whole ? !told
+                                                                         : told;
+    require(holds, "a journal read gives a whole text, or tells why it gives an earlier one or none", bytes,
+            result.origin.encoding);
 }
 
 } // namespace
@@ -114,6 +148,12 @@ void texts(QByteArrayView input)
                           : "the written text reads back otherwise, and readBackChanges() finds no place",
                 input, encoding);
     }
+}
+
+void journal(QByteArrayView input)
+{
+    readJournal(input);
+    readJournal(sealedJournal(input));
 }
 
 } // namespace FuzzChecks

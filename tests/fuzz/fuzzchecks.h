@@ -24,4 +24,8 @@ void textBytes(QByteArrayView input);
 // never loses text without the question.
 void texts(QByteArrayView input);
 
+// The input read as a recovery journal gives a whole text, an earlier one with the reason,
+// or none with the reason and an empty buffer; never a crash.
+void journal(QByteArrayView input);
+
 } // namespace FuzzChecks

@@ -76,6 +76,7 @@ void checkAll(const QByteArray &bytes)
     FuzzChecks::codecs(input);
     FuzzChecks::textBytes(input);
     FuzzChecks::texts(input);
+    FuzzChecks::journal(input);
 }
 
 } // namespace
