@@ -3,6 +3,7 @@
 // event and drops it: the platform bridge's own work not counted); and the check whether one
 // listens, which is all an edit pays while none does. The repaint, which the events do not
 // change, is left out so that the difference shows above the noise.
+#include "bench/benchenv.h"
 #include "benchtext.h"
 #include "besttime.h"
 
@@ -38,8 +39,7 @@ void dropEvent(QAccessibleEvent *) {}
 int main(int argc, char *argv[])
 {
     QTemporaryDir env;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(env.path()));
+    useFoldersIn(env);
     QApplication application(argc, argv);
     CNYOApp app({QStringLiteral("NYO")});
     if (!app.InitInstance())

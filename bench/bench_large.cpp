@@ -3,6 +3,7 @@
 // the end, Page Down in the middle (each with its repaint), Find of a word at the end, Replace
 // All and its undo, a printed page laid out in the middle, Save through the command, and the
 // peak resident memory. Memory the file's reading is estimated to need is printed beside it.
+#include "bench/benchenv.h"
 #include "benchtext.h"
 
 #include "app/mainframe.h"
@@ -49,8 +50,7 @@ public:
 int main(int argc, char *argv[])
 {
     QTemporaryDir env;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(env.path()));
+    useFoldersIn(env);
     QApplication application(argc, argv);
     CNYOApp app({QStringLiteral("NYO")});
     if (!app.InitInstance())

@@ -1,6 +1,7 @@
 // The whole program's road for a large file: File-Open through the document template into a
 // new document window until its first screen is painted; then, with wrap on, the keys a user
 // presses on it (each with its repaint), and Save through the command.
+#include "bench/benchenv.h"
 #include "benchtext.h"
 
 #include "app/mainframe.h"
@@ -48,8 +49,7 @@ public:
 int main(int argc, char *argv[])
 {
     QTemporaryDir env;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(env.path()));
+    useFoldersIn(env);
     QApplication application(argc, argv);
     CNYOApp app({QStringLiteral("NYO")});
     if (!app.InitInstance())

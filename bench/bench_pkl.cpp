@@ -2,6 +2,7 @@
 // Ctrl+E) to the list painted on the screen, goal 100 ms each. Each is timed several times;
 // the file system's cache is warm after the first.
 // Run with QT_QPA_PLATFORM=offscreen.
+#include "bench/benchenv.h"
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "pkl/pkllistbox.h"
@@ -96,8 +97,7 @@ Timing timeCommand(CommandRouter *router, int id)
 int main(int argc, char *argv[])
 {
     QTemporaryDir env;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(env.path()));
+    useFoldersIn(env);
     QApplication application(argc, argv);
     QTemporaryDir key;
     makeEntries(key.path());

@@ -2,6 +2,7 @@
 // each update of a composition of three clauses as the method sends it (the clause being
 // converted highlighted, the others underlined, its caret), with the repaint it causes
 // (goal: 1 ms). The composition is cancelled at the end; the document stays unmodified.
+#include "bench/benchenv.h"
 #include "benchtext.h"
 #include "besttime.h"
 
@@ -61,8 +62,7 @@ public:
 int main(int argc, char *argv[])
 {
     QTemporaryDir env;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(env.filePath(QStringLiteral("config"))));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(env.path()));
+    useFoldersIn(env);
     QApplication application(argc, argv);
     CNYOApp app({QStringLiteral("NYO")});
     if (!app.InitInstance())
