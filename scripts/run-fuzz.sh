@@ -9,7 +9,7 @@ src="$(cd "$(dirname "$0")/../tests/fuzz" && pwd)"
 export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$src/../lsan.supp:print_suppressions=0"
 mkdir -p "$dir/fuzz-artifacts"
-for name in fuzz_detector fuzz_codecs fuzz_textbytes fuzz_texts; do
+for name in fuzz_detector fuzz_codecs fuzz_textbytes fuzz_texts fuzz_journal; do
   corpus="$dir/fuzz-corpus/$name"
   mkdir -p "$corpus"
   cp -n "$src"/corpus/* "$corpus"/
