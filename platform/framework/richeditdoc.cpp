@@ -2,6 +2,7 @@
 
 #include "platform/framework/afxres.h"
 #include "platform/base/fileio.h"
+#include "platform/base/encodingdetector.h"
 #include "platform/base/filename.h"
 #include "platform/base/systemmemory.h"
 #include "platform/desktop/mail.h"
@@ -271,18 +272,18 @@ RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::optiona
         return {error, false};
     if (tooLarge)
         return {FileError::None, false, TextBytes::memoryToRead(std::max(fileBytes, LargestFileInMemory()) + 1)};
-    if (!encoding) {
-        if (!TextBytes::readDetected(m_text, bytes, m_nLimit, &m_format))
-            return {FileError::None, true};
-        return {};
+    EncodingDetector::DetectedText decoded;
+    if (encoding) {
+        decoded.encoding = *encoding;
+        decoded.text = Encodings::decode(*encoding, bytes, &decoded.variants, &decoded.bom);
+    } else {
+        decoded = EncodingDetector::decodeDetected(bytes);
     }
-    QList<CodePage::Variant> variants;
-    bool bom = false;
-    const QString text = Encodings::decode(*encoding, bytes, &variants, &bom);
-    if (TextBuffer::lengthOf(text) > m_nLimit)
+    bytes = QByteArray();  // let go before the buffer takes its copy: the peak is one text less
+    if (TextBuffer::lengthOf(decoded.text) > m_nLimit)
         return {FileError::None, true};
-    m_text.load(text, variants);
-    m_format = {*encoding, bom};
+    m_text.load(decoded.text, decoded.variants);
+    m_format = {decoded.encoding, decoded.bom};
     return {};
 }
 
