@@ -3,7 +3,7 @@
 // event and drops it: the platform bridge's own work not counted); and the check whether one
 // listens, which is all an edit pays while none does. The repaint, which the events do not
 // change, is left out so that the difference shows above the noise.
-#include "bench/benchenv.h"
+#include "bench/benchapp.h"
 #include "benchtext.h"
 #include "besttime.h"
 
@@ -14,9 +14,7 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
-#include <QTemporaryDir>
 #include <QtGui/private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -38,21 +36,14 @@ void dropEvent(QAccessibleEvent *) {}
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir env;
-    useFoldersIn(env);
-    QApplication application(argc, argv);
-    CNYOApp app({QStringLiteral("NYO")});
-    if (!app.InitInstance())
+    BenchApp bench(argc, argv);
+    if (!bench.start())
         return 1;
-    app.MainFrame()->resize(1000, 700);
+    CNYOApp &app = bench.app();
 
-    const QString path = env.filePath(QStringLiteral("big.txt"));
-    {
-        const QByteArray bytes = makeText("\r\n", false);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return 1;
-    }
+    const QString path = bench.write(QStringLiteral("big.txt"), makeText("\r\n", false));
+    if (path.isEmpty())
+        return 1;
     app.OpenDocumentFile(path);
     auto *view = static_cast<CNYOView *>(app.MainFrame()->MDIGetActive()->GetActiveView());
     QApplication::processEvents();
@@ -96,6 +87,5 @@ int main(int argc, char *argv[])
     std::printf("What an edit pays for the events while none listens (the check whether one does): %.6f ms\n",
                 checkMs);
     view->SetModify(false);  // closes without asking to save
-    app.MainFrame()->close();
-    return app.ExitInstance(0);
+    return bench.exit();
 }

@@ -3,7 +3,7 @@
 // the end, Page Down in the middle (each with its repaint), Find of a word at the end, Replace
 // All and its undo, a printed page laid out in the middle, Save through the command, and the
 // peak resident memory. Memory the file's reading is estimated to need is printed beside it.
-#include "bench/benchenv.h"
+#include "bench/benchapp.h"
 #include "benchtext.h"
 
 #include "app/mainframe.h"
@@ -20,45 +20,18 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QKeyEvent>
 #include <QPrinter>
-#include <QTemporaryDir>
 
 #include <cstdio>
-#include <sys/resource.h>
-
-namespace {
-long peakRssKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-} // namespace
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir env;
-    useFoldersIn(env);
-    QApplication application(argc, argv);
-    CNYOApp app({QStringLiteral("NYO")});
-    if (!app.InitInstance())
+    BenchApp bench(argc, argv);
+    if (!bench.start())
         return 1;
-    app.MainFrame()->resize(1000, 700);
-    QApplication::processEvents();
+    CNYOApp &app = bench.app();
 
-    const QString path = env.filePath(QStringLiteral("large.txt"));
+    const QString path = bench.path(QStringLiteral("large.txt"));
     qint64 fileBytes = 0;
     {
         const QByteArray part = makeText("\r\n", false);
@@ -72,42 +45,24 @@ int main(int argc, char *argv[])
         }
         fileBytes = file.size();
     }
-    const long rssBefore = peakRssKiB();
+    const long rssBefore = BenchApp::peakRssKiB();
 
-    PaintCounter counter;
-    QElapsedTimer timer;
-    timer.start();
-    app.OpenDocumentFile(path);
-    MDIChildWnd *child = app.MainFrame()->MDIGetActive();
-    if (!child) {
+    double openMs = 0;
+    auto *view = static_cast<CNYOView *>(bench.openToPaint(path, &openMs));
+    if (!view) {
         std::printf("the 128 MiB file did not open\n");
         return 1;
     }
-    auto *view = static_cast<CNYOView *>(child->GetActiveView());
-    view->viewport()->installEventFilter(&counter);
-    view->viewport()->update();
-    while (counter.paints == 0)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    const double openMs = timer.nsecsElapsed() / 1e6;
+    QElapsedTimer timer;
 
-    const auto press = [view](Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text, int times) {
-        QElapsedTimer keyTimer;
-        keyTimer.start();
-        for (int i = 0; i < times; ++i) {
-            QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
-            QApplication::sendEvent(view, &event);
-            view->viewport()->repaint();
-        }
-        return keyTimer.nsecsElapsed() / 1e6 / times;
-    };
     timer.restart();
     app.MainFrame()->Router()->Execute(ID_JUMP_END);
     view->viewport()->repaint();
     const double endMs = timer.nsecsElapsed() / 1e6;
-    const double typedMs = press(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), 200);
-    const double enterMs = press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
+    const double typedMs = pressKeys(view, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), 200);
+    const double enterMs = pressKeys(view, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
     view->SetSel(view->GetTextLength() / 2, view->GetTextLength() / 2);
-    const double pageMs = press(Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
+    const double pageMs = pressKeys(view, Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
 
     // Find from the start of a word typed at the end; Replace All and its one undo step.
     TextBuffer &buffer = *view->buffer();
@@ -133,7 +88,7 @@ int main(int argc, char *argv[])
     // A printed page laid out from the middle line (counted, not drawn).
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(env.filePath(QStringLiteral("page.pdf")));
+    printer.setOutputFileName(bench.path(QStringLiteral("page.pdf")));
     printer.setFullPage(true);
     const qreal scale = printer.logicalDpiX() / 1440.0;
     const QRectF area(566 * scale, 566 * scale, (12240 - 2 * 566) * scale, (15840 - 2 * 566) * scale);
@@ -162,9 +117,7 @@ int main(int argc, char *argv[])
     std::printf("characters: %lld, lines: %lld\n", (long long)view->GetTextLength(),
                 (long long)view->buffer()->lineCount());
     std::printf("peak RSS: %ld MiB (%ld MiB before opening; goal 320 MB); reading estimated at %lld MiB\n",
-                peakRssKiB() / 1024, rssBefore / 1024, (long long)(TextBytes::memoryToRead(fileBytes) >> 20));
+                BenchApp::peakRssKiB() / 1024, rssBefore / 1024, (long long)(TextBytes::memoryToRead(fileBytes) >> 20));
     std::fflush(stdout);
-    view->viewport()->removeEventFilter(&counter);
-    app.MainFrame()->close();
-    return app.ExitInstance(0);
+    return bench.exit();
 }

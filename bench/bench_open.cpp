@@ -1,7 +1,7 @@
 // The whole program's road for a large file: File-Open through the document template into a
 // new document window until its first screen is painted; then, with wrap on, the keys a user
 // presses on it (each with its repaint), and Save through the command.
-#include "bench/benchenv.h"
+#include "bench/benchapp.h"
 #include "benchtext.h"
 
 #include "app/mainframe.h"
@@ -25,76 +25,30 @@
 #include <functional>
 #include <sys/resource.h>
 
-namespace {
-long peakRssKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Counts the paints of a view's text area.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-} // namespace
-
 int main(int argc, char *argv[])
 {
-    QTemporaryDir env;
-    useFoldersIn(env);
-    QApplication application(argc, argv);
-    CNYOApp app({QStringLiteral("NYO")});
-    if (!app.InitInstance())
+    BenchApp bench(argc, argv);
+    if (!bench.start())
         return 1;
-    app.MainFrame()->resize(1000, 700);
-    QApplication::processEvents();
+    CNYOApp &app = bench.app();
 
-    const QString path = env.filePath(QStringLiteral("big.txt"));
-    const QString cp932Again = env.filePath(QStringLiteral("big-again.txt"));
-    const QString utf8Path = env.filePath(QStringLiteral("big-utf8.txt"));
+    QString path, cp932Again, utf8Path;
     {
         const QByteArray bytes = makeText("\r\n", false);
         // The same text in whole characters in CP932 and in UTF-8, for the openings at the end.
         const QString text = wholeCharacters(bytes);
-        const QByteArray again = Encodings::encode(Encoding::Cp932, text);
-        const QByteArray utf8 = Encodings::encode(Encoding::Utf8, text);
-        QFile file(path), againFile(cp932Again), utf8File(utf8Path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-            !againFile.open(QIODevice::WriteOnly) || againFile.write(again) != again.size() ||
-            !utf8File.open(QIODevice::WriteOnly) || utf8File.write(utf8) != utf8.size())
-            return 1;
+        path = bench.write(QStringLiteral("big.txt"), bytes);
+        cp932Again = bench.write(QStringLiteral("big-again.txt"), Encodings::encode(Encoding::Cp932, text));
+        utf8Path = bench.write(QStringLiteral("big-utf8.txt"), Encodings::encode(Encoding::Utf8, text));
     }
+    if (path.isEmpty() || cp932Again.isEmpty() || utf8Path.isEmpty())
+        return 1;
 
-    PaintCounter counter;
-    QElapsedTimer timer;
-    timer.start();
-    app.OpenDocumentFile(path);
-    auto *view = static_cast<CNYOView *>(app.MainFrame()->MDIGetActive()->GetActiveView());
-    view->viewport()->installEventFilter(&counter);
-    view->viewport()->update();
-    while (counter.paints == 0)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    const double openMs = timer.nsecsElapsed() / 1e6;
+    double openMs = 0;
+    auto *view = static_cast<CNYOView *>(bench.openToPaint(path, &openMs));
+    if (!view)
+        return 1;
 
-    // Keys as the user presses them, each followed by the repaint it causes.
-    const auto press = [view](Qt::Key key, Qt::KeyboardModifiers modifiers, const QString &text, int times) {
-        QElapsedTimer keyTimer;
-        keyTimer.start();
-        for (int i = 0; i < times; ++i) {
-            QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
-            QApplication::sendEvent(view, &event);
-            view->viewport()->repaint();
-        }
-        return keyTimer.nsecsElapsed() / 1e6 / times;
-    };
     // Jumps as the jump commands make them, with wrap on: right after opening the rows are
     // still being counted.
     const auto timed = [](const std::function<void()> &work) {
@@ -111,17 +65,18 @@ int main(int argc, char *argv[])
         view->SetSel(at, at);
     });
     const double endCountedMs = timed([router] { router->Execute(ID_JUMP_END); });
-    const double ctrlEndMs = press(Qt::Key_End, Qt::ControlModifier, QString(), 1);
+    const double ctrlEndMs = pressKeys(view, Qt::Key_End, Qt::ControlModifier, QString(), 1);
     // The generated file may end in the middle of a character: a break first, so that the
     // letters typed after it do not join that byte.
-    const double enterMs = press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
-    const double typedMs = press(Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), 200);
+    const double enterMs = pressKeys(view, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
+    const double typedMs = pressKeys(view, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"), 200);
     Keys::Indent.write(2);
-    const double indentMs = press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
+    const double indentMs = pressKeys(view, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
     Keys::Indent.write(1);
     view->SetSel(view->GetTextLength() / 2, view->GetTextLength() / 2);
-    const double pageMs = press(Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
-    timer.restart();
+    const double pageMs = pressKeys(view, Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
+    QElapsedTimer timer;
+    timer.start();
     const qsizetype rows = view->GetLineCount();
     const double countMs = timer.nsecsElapsed() / 1e6;
 
@@ -149,30 +104,19 @@ int main(int argc, char *argv[])
     // The same text opened again, in UTF-8 and in CP932, each to its first painted screen: the
     // encoding is decided from the whole file and UTF-8 decoded on the way.
     // Each alone: no other document's idle work runs while it opens.
-    const auto openToPaint = [&app](const QString &file) {
+    const auto openToPaint = [&app, &bench](const QString &file) {
         app.CloseAllDocuments();
         QApplication::processEvents();
-        QElapsedTimer openTimer;
-        openTimer.start();
-        app.OpenDocumentFile(file);
-        auto *opened = app.MainFrame()->MDIGetActive()->GetActiveView();
-        PaintCounter paints;
-        opened->viewport()->installEventFilter(&paints);
-        opened->viewport()->update();
-        while (paints.paints == 0)
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        opened->viewport()->removeEventFilter(&paints);
-        const double ms = openTimer.nsecsElapsed() / 1e6;
-        const auto *doc = static_cast<const RichEditDoc *>(opened->GetDocument());
+        double ms = 0;
+        const RichEditView *opened = bench.openToPaint(file, &ms);
         std::printf("  %s opened as %s in %.0f ms\n", qPrintable(QFileInfo(file).fileName()),
-                    qPrintable(Encodings::name(doc->GetEncoding())), ms);
+                    qPrintable(Encodings::name(opened->GetDocument()->GetEncoding())), ms);
         return ms;
     };
     const double utf8Ms = openToPaint(utf8Path);
     const double cp932Ms = openToPaint(cp932Again);
     std::printf("The same text opened again to the first painted screen: CP932 %.0f ms, UTF-8 %.0f ms (%.2fx)\n",
                 cp932Ms, utf8Ms, utf8Ms / cp932Ms);
-    std::printf("peak RSS: %ld KiB\n", peakRssKiB());
-    app.MainFrame()->close();
-    return app.ExitInstance(0);
+    std::printf("peak RSS: %ld KiB\n", BenchApp::peakRssKiB());
+    return bench.exit();
 }

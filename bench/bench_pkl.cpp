@@ -2,7 +2,7 @@
 // Ctrl+E) to the list painted on the screen, goal 100 ms each. Each is timed several times;
 // the file system's cache is warm after the first.
 // Run with QT_QPA_PLATFORM=offscreen.
-#include "bench/benchenv.h"
+#include "bench/benchapp.h"
 #include "app/mainframe.h"
 #include "app/nyoapp.h"
 #include "pkl/pkllistbox.h"
@@ -96,18 +96,14 @@ Timing timeCommand(CommandRouter *router, int id)
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir env;
-    useFoldersIn(env);
-    QApplication application(argc, argv);
+    BenchApp bench(argc, argv);
     QTemporaryDir key;
     makeEntries(key.path());
     PklStore::SetKeyDirectory(key.path());
 
-    CNYOApp app({QStringLiteral("NYO")});
-    if (!app.InitInstance())
+    if (!bench.start())
         return 1;
-    app.MainFrame()->resize(1000, 700);
-    QApplication::processEvents();
+    CNYOApp &app = bench.app();
 
     QElapsedTimer listTimer;
     listTimer.start();
@@ -125,6 +121,5 @@ int main(int argc, char *argv[])
                 edit.first, edit.median, edit.worst);
     const bool ok = pick.worst >= 0 && edit.worst >= 0 && pick.worst <= 100 && edit.worst <= 100;
     std::printf("%s\n", ok ? "within the goal" : "OVER THE GOAL");
-    app.MainFrame()->close();
-    return app.ExitInstance(0);
+    return bench.exit();
 }

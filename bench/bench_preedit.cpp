@@ -2,7 +2,7 @@
 // each update of a composition of three clauses as the method sends it (the clause being
 // converted highlighted, the others underlined, its caret), with the repaint it causes
 // (goal: 1 ms). The composition is cancelled at the end; the document stays unmodified.
-#include "bench/benchenv.h"
+#include "bench/benchapp.h"
 #include "benchtext.h"
 #include "besttime.h"
 
@@ -14,10 +14,7 @@
 #include "res/resource.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QInputMethodEvent>
-#include <QTemporaryDir>
 #include <QTextCharFormat>
 
 #include <cstdio>
@@ -46,37 +43,19 @@ void compose(QWidget *view, int converting)
     QApplication::sendEvent(view, &event);
 }
 
-// Counts the paints of a view's text area.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir env;
-    useFoldersIn(env);
-    QApplication application(argc, argv);
-    CNYOApp app({QStringLiteral("NYO")});
-    if (!app.InitInstance())
+    BenchApp bench(argc, argv);
+    if (!bench.start())
         return 1;
-    app.MainFrame()->resize(1000, 700);
-    QApplication::processEvents();
+    CNYOApp &app = bench.app();
 
-    const QString path = env.filePath(QStringLiteral("big.txt"));
-    {
-        const QByteArray bytes = makeText("\r\n", false);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return 1;
-    }
+    const QString path = bench.write(QStringLiteral("big.txt"), makeText("\r\n", false));
+    if (path.isEmpty())
+        return 1;
     app.OpenDocumentFile(path);
     auto *view = static_cast<CNYOView *>(app.MainFrame()->MDIGetActive()->GetActiveView());
     view->SetWordWrap(true);
@@ -119,6 +98,5 @@ int main(int argc, char *argv[])
     std::printf("The same with the whole view repainted: %.3f ms; the whole view alone: %.3f ms\n", wholeMs, plainMs);
     std::printf("characters: %lld, modified after composing: %s\n", (long long)view->GetTextLength(),
                 view->GetModify() ? "yes" : "no");
-    app.MainFrame()->close();
-    return app.ExitInstance(0);
+    return bench.exit();
 }
