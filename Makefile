@@ -42,7 +42,7 @@ bench: deps $(RELEASE)/build.ninja
 	scripts/run-benches.sh $(RELEASE)
 
 fuzz-deps:
-	@scripts/install-fuzz-deps.sh
+	@scripts/install-deps.sh clang libclang-rt-14-dev
 
 # Clang's libFuzzer with the sanitizers, optimised a little so that each second tries more.
 $(FUZZ)/build.ninja: | deps fuzz-deps

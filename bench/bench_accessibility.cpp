@@ -44,8 +44,9 @@ int main(int argc, char *argv[])
     const QString path = bench.write(QStringLiteral("big.txt"), makeText("\r\n", false));
     if (path.isEmpty())
         return 1;
-    app.OpenDocumentFile(path);
-    auto *view = static_cast<CNYOView *>(app.MainFrame()->MDIGetActive()->GetActiveView());
+    auto *view = static_cast<CNYOView *>(bench.openToPaint(path));
+    if (!view)
+        return 1;
     QApplication::processEvents();
     const auto key = [view](Qt::Key k, Qt::KeyboardModifiers modifiers, const QString &text) {
         QKeyEvent event(QEvent::KeyPress, k, modifiers, text);

@@ -1,8 +1,10 @@
 #!/bin/sh
-# Installs the Debian 12 packages that building, running and testing NYO need.
-# As root it runs apt-get; otherwise it prints the exact command and fails.
+# Installs the Debian 12 packages that building, running and testing NYO need, or those named
+# as arguments (make fuzz: Clang and its libFuzzer runtime). As root it runs apt-get; otherwise
+# it prints the exact command and fails.
 set -e
-PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+PACKAGES="$*"
+[ -n "$PACKAGES" ] || PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
  libqt6opengl6-dev libgl1-mesa-dev qt6-qpa-plugins qt6-translations-l10n
  fonts-ipafont-gothic fonts-ipafont-mincho xdg-utils time xvfb xdotool openbox libx11-dev
  poppler-utils desktop-file-utils dpkg-dev file
