@@ -5,6 +5,7 @@
 // are not there or do not come up, each test is skipped and says why.
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
+#include "../imagecheck.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -82,31 +83,9 @@ bool waitUntil(const std::function<bool()> &condition, int ms)
     return true;
 }
 
-// The share of a rectangle's pixels that have a colour.
-double shareOf(const QImage &image, const QRect &rect, const QColor &colour)
-{
-    int hits = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            hits += image.pixelColor(x, y).rgb() == colour.rgb();
-    }
-    return double(hits) / (rect.width() * rect.height());
-}
-
-// Whether some pixel row of the rectangle is dark from end to end: a line drawn under text.
-bool hasLineAcross(const QImage &image, const QRect &rect)
-{
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        int dark = 0;
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            dark += qGray(image.pixel(x, y)) < 96;
-        if (dark == rect.width())
-            return true;
-    }
-    return false;
-}
-
 } // namespace
+
+using namespace ImageCheck;
 
 class TestInputMethod : public QObject {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textview.h"
 #include "platform/engine/textviewaccessible.h"
+#include "../imagecheck.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -66,40 +67,6 @@ void compose(QWidget *w, const QString &text, const QList<QInputMethodEvent::Att
     QApplication::sendEvent(w, &event);
 }
 
-// The share of a rectangle's pixels that have a colour.
-double shareOf(const QImage &image, const QRect &rect, const QColor &colour)
-{
-    int hits = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            hits += image.pixelColor(x, y) == colour;
-    }
-    return double(hits) / (rect.width() * rect.height());
-}
-
-// Whether some pixel row of the rectangle is dark from end to end: a line drawn under text.
-bool hasLineAcross(const QImage &image, const QRect &rect)
-{
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        int dark = 0;
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            dark += qGray(image.pixel(x, y)) < 96;
-        if (dark == rect.width())
-            return true;
-    }
-    return false;
-}
-
-// Whether a column of the rectangle is dark from top to bottom: the caret.
-bool hasCaretAt(const QImage &image, const QRect &rect)
-{
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        if (qGray(image.pixel(rect.left(), y)) >= 96)
-            return false;
-    }
-    return true;
-}
-
 // The view focused, its caret steady (see initTestCase): what it paints can be read back.
 bool showFocused(TextView &view, const QString &text, QSize size = {400, 200})
 {
@@ -115,6 +82,8 @@ QRect fromViewport(const TextView &view, const QRect &rect)
 }
 
 } // namespace
+
+using namespace ImageCheck;
 
 class TestTextView : public QObject {
     Q_OBJECT
