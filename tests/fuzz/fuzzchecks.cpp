@@ -147,6 +147,9 @@ void texts(QByteArrayView input)
                 readsBack ? "readBackChanges() finds a change where the text reads back"
                           : "the written text reads back otherwise, and readBackChanges() finds no place",
                 input, encoding);
+        for (const qsizetype at : unencodable)
+            require(text.at(at).isSurrogate() || !Encodings::canEncode(encoding, text.at(at).unicode()),
+                    "encode() reports a character the encoding holds", input, encoding);
     }
 }
 

@@ -20,8 +20,8 @@ void textBytes(QByteArrayView input);
 
 // The input as UTF-16 (little-endian units, an odd last byte left out) is a text a document
 // may hold: in every encoding, what encode() writes reads back as that text, the characters it
-// reports unencodable as '?', exactly when readBackChanges() finds no place, so that a save
-// never loses text without the question.
+// reports unencodable as '?' (and only those the encoding cannot hold), exactly when
+// readBackChanges() finds no place, so that a save never loses text without the question.
 void texts(QByteArrayView input);
 
 // The input read as a recovery journal gives a whole text, an earlier one with the reason,

@@ -15,13 +15,15 @@
 namespace {
 
 // Bytes the decoders treat specially: byte-order marks, line breaks, lead bytes of each
-// encoding, the UTF-8 and UTF-16 forms of the escape range, a surrogate; and, read as UTF-16
-// text, escapes of bytes that join into a character in UTF-8, EUC-JP and CP932.
+// encoding, the UTF-8 and UTF-16 forms of the escape range, a surrogate, an emoji, あ in
+// UTF-16; and, read as UTF-16 text, escapes of bytes that join into a character in UTF-8,
+// EUC-JP and CP932.
 const QByteArray kPieces[] = {
     QByteArray::fromHex("efbbbf"), QByteArray::fromHex("fffe"), QByteArray::fromHex("feff"), "\r", "\n", "\r\n",
     QByteArray::fromHex("8e"),     QByteArray::fromHex("8f"),   QByteArray::fromHex("e3"),   QByteArray::fromHex("eebe"),
     QByteArray::fromHex("80ef"),   QByteArray::fromHex("00d8"), QByteArray::fromHex("a4"),   QByteArray::fromHex("82"),
     QByteArray::fromHex("e3ef81ef82ef"), QByteArray::fromHex("a4efa2ef"), QByteArray::fromHex("82efa0ef"),
+    QByteArray::fromHex("3dd800de"), QByteArray::fromHex("f09f9880"), QByteArray::fromHex("4230"),
 };
 
 class Mutator

@@ -106,52 +106,6 @@ bool isAscii(const QByteArray &bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
-// Random bytes biased towards what each decoder finds hard: lead bytes, continuations, the
-// escape range's own forms, surrogates and byte-order marks.
-QByteArray randomBytes(QRandomGenerator &rng, int length)
-{
-    static const QByteArray pieces[] = {hex("efbbbf"), hex("fffe"),     hex("feff"),     hex("eebe80"), hex("eebfbf"),
-                                        hex("eda080"), hex("f09f9880"), hex("c080"),     hex("e3"),     hex("8ea1"),
-                                        hex("8fb0a1"), hex("a4a2"),     hex("fcfb"),     hex("80ef"),   hex("00d8"),
-                                        hex("00dc"),   hex("3dd8"),     hex("0d0a"),     hex("ff"),     hex("f4908080")};
-    QByteArray bytes;
-    while (bytes.size() < length) {
-        const int kind = rng.bounded(100);
-        if (kind < 30)
-            bytes += pieces[rng.bounded(int(std::size(pieces)))];
-        else if (kind < 60)
-            bytes += char(0x80 + rng.bounded(0x80));
-        else if (kind < 70)
-            bytes += QByteArray(rng.bounded(1, 20), char(0x20 + rng.bounded(0x5F)));
-        else
-            bytes += char(rng.bounded(0x100));
-    }
-    return bytes;
-}
-
-// A random text of anything a document can hold: Japanese, other scripts, emoji, lone
-// surrogates, escapes typed or pasted, U+FEFF.
-QString randomText(QRandomGenerator &rng, int length)
-{
-    QString s;
-    while (s.size() < length) {
-        const int kind = rng.bounded(100);
-        if (kind < 40)
-            s += prose(rng, 1);
-        else if (kind < 50)
-            s += esc(rng.bounded(0x100));
-        else if (kind < 55)
-            s += QChar(char16_t(0xD800 + rng.bounded(0x800)));
-        else if (kind < 60)
-            s += QStringLiteral("😀");
-        else if (kind < 65)
-            s += QChar(u'\uFEFF');
-        else
-            s += QChar(char16_t(rng.bounded(1, 0x10000)));
-    }
-    return s;
-}
-
 } // namespace
 
 class TestEncodings : public QObject
@@ -264,59 +218,6 @@ private slots:
         QList<qsizetype> unencodable;
         QTEST(Encodings::encode(encoding, text, {}, &unencodable), "bytes");
         QTEST(unencodable, "unencodable");
-    }
-
-    // Stands in for fuzzing: whatever the bytes, decode then encode gives them back.
-    void randomBytesRoundTrip_data()
-    {
-        QTest::addColumn<Encoding>("encoding");
-        for (Encoding e : Encodings::all())
-            QTest::newRow(qPrintable(Encodings::name(e))) << e;
-    }
-
-    void randomBytesRoundTrip()
-    {
-        QFETCH(Encoding, encoding);
-        QRandomGenerator rng(1800 + int(encoding));
-        for (int round = 0; round < 4000; ++round) {
-            const QByteArray bytes = randomBytes(rng, round < 64 ? round % 8 : rng.bounded(round % 10 ? 64 : 1500));
-            QList<Variant> variants;
-            bool bom = false;
-            const QString text = Encodings::decode(encoding, bytes, &variants, &bom);
-            QList<qsizetype> unencodable;
-            const QByteArray back = Encodings::encode(encoding, text, variants, &unencodable, bom);
-            QVERIFY2(back == bytes, bytes.toHex(' ').constData());
-            QVERIFY(unencodable.isEmpty());
-            QVERIFY(Encodings::readBackChanges(encoding, back, text, bom).isEmpty());
-        }
-    }
-
-    // Whatever the text, what encode() writes reads back as the text exactly where
-    // readBackChanges() finds no place, and only characters reported unencodable turn to '?'.
-    void randomTextsReadBackOrAreReported_data() { randomBytesRoundTrip_data(); }
-
-    void randomTextsReadBackOrAreReported()
-    {
-        QFETCH(Encoding, encoding);
-        QRandomGenerator rng(1850 + int(encoding));
-        for (int round = 0; round < 3000; ++round) {
-            const QString text = randomText(rng, rng.bounded(round % 10 ? 40 : 600));
-            QList<qsizetype> unencodable;
-            const QByteArray bytes = Encodings::encode(encoding, text, {}, &unencodable);
-            QString expected = text;
-            for (auto it = unencodable.crbegin(); it != unencodable.crend(); ++it) {
-                const bool pair = expected.at(*it).isHighSurrogate() && *it + 1 < expected.size() &&
-                                  expected.at(*it + 1).isLowSurrogate();
-                expected.replace(*it, pair ? 2 : 1, QLatin1Char('?'));
-            }
-            bool bom = false;
-            const QString back = Encodings::decode(encoding, bytes, nullptr, &bom);
-            const bool readsBack = back == expected && bom == !Encodings::byteOrderMark(encoding).isEmpty();
-            const QList<qsizetype> places = Encodings::readBackChanges(encoding, bytes, text);
-            QVERIFY2(readsBack == places.isEmpty(), qPrintable(text.toUtf8().toHex(' ')));
-            for (qsizetype pos : unencodable)
-                QVERIFY(!Encodings::canEncode(encoding, text.at(pos).unicode()) || text.at(pos).isSurrogate());
-        }
     }
 
     // A character typed into a UTF-8 document and the escape of a byte the file held.
