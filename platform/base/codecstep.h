@@ -1,11 +1,15 @@
 #pragma once
 // What the lossless decoders share: the ASCII fast paths, the escape of a byte that cannot be
 // decoded, and the check of what written bytes read back as. Included by the codecs only.
+#include "platform/base/codepage.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace CodecStep {
 
@@ -46,7 +50,6 @@ inline void narrowAscii(const char16_t *&s, const char16_t *end, uchar *&out)
         *out++ = uchar(*s++);
 }
 
-// The code point at text[j] (a surrogate pair as one) and how many units it takes.
 // Writes a unit's form in a double-byte code page (two bytes from 0x100 up, one below; 0 is
 // none) and moves past the unit. A unit without a form is written '?', a whole surrogate pair
 // counting as one, and its place goes to unencodable.
@@ -70,6 +73,7 @@ inline void writeForm(quint16 form, const char16_t *&s, const char16_t *end, uch
     }
 }
 
+// The code point at text[j] (a surrogate pair as one) and how many units it takes.
 inline char32_t codePointAt(QStringView text, qsizetype j, int *units)
 {
     const char16_t c = text[j].unicode();
@@ -80,6 +84,51 @@ inline char32_t codePointAt(QStringView text, qsizetype j, int *units)
     *units = 1;
     return c;
 }
+
+// Walks the caller's variants alongside the text being encoded; decodePair(code) is the
+// character a code decodes to in the encoding, 0 for none.
+template <typename DecodePair>
+class VariantCursor
+{
+public:
+    VariantCursor(const QList<CodePage::Variant> &variants, DecodePair decodePair)
+        : m_list(variants), m_decodePair(decodePair)
+    {
+        const auto byPos = [](const CodePage::Variant &a, const CodePage::Variant &b) { return a.pos < b.pos; };
+        if (!std::is_sorted(m_list.cbegin(), m_list.cend(), byPos))
+            std::stable_sort(m_list.begin(), m_list.end(), byPos);
+        update();
+    }
+
+    // Position of the next variant still ahead; max when there is none.
+    qsizetype next() const { return m_next; }
+
+    // The variant code for ch at pos, or 0 when no variant there decodes to ch.
+    quint16 take(qsizetype pos, char16_t ch)
+    {
+        while (m_index < m_list.size() && m_list.at(m_index).pos < pos)
+            ++m_index;
+        quint16 code = 0;
+        for (; m_index < m_list.size() && m_list.at(m_index).pos == pos; ++m_index) {
+            if (!code && m_decodePair(m_list.at(m_index).code) == ch)
+                code = m_list.at(m_index).code;
+        }
+        update();
+        return code;
+    }
+
+private:
+    void update()
+    {
+        m_next = m_index < m_list.size() ? m_list.at(m_index).pos
+                                         : std::numeric_limits<qsizetype>::max();
+    }
+
+    QList<CodePage::Variant> m_list;  // shared with the caller's list unless it had to be sorted
+    DecodePair m_decodePair;
+    qsizetype m_index = 0;
+    qsizetype m_next = 0;
+};
 
 // What a code point of the text was written as: its bytes and what they read back as alone.
 struct Written {

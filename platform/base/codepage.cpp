@@ -157,48 +157,6 @@ char16_t decodePair(quint16 code)
     return row == kNotLead ? 0 : kDoubleByte[row][code & 0xFF];
 }
 
-// Walks the caller's variants alongside the text being encoded.
-class VariantCursor
-{
-public:
-    explicit VariantCursor(const QList<Variant> &variants) : m_list(variants)
-    {
-        const auto byPos = [](const Variant &a, const Variant &b) { return a.pos < b.pos; };
-        if (!std::is_sorted(m_list.cbegin(), m_list.cend(), byPos))
-            std::stable_sort(m_list.begin(), m_list.end(), byPos);
-        update();
-    }
-
-    // Position of the next variant still ahead; max when there is none.
-    qsizetype next() const { return m_next; }
-
-    // The variant code for ch at pos, or 0 when no variant there decodes to ch.
-    quint16 take(qsizetype pos, char16_t ch)
-    {
-        while (m_index < m_list.size() && m_list.at(m_index).pos < pos)
-            ++m_index;
-        quint16 code = 0;
-        for (; m_index < m_list.size() && m_list.at(m_index).pos == pos; ++m_index) {
-            if (!code && decodePair(m_list.at(m_index).code) == ch)
-                code = m_list.at(m_index).code;
-        }
-        update();
-        return code;
-    }
-
-private:
-    void update()
-    {
-        m_next = m_index < m_list.size() ? m_list.at(m_index).pos
-                                         : std::numeric_limits<qsizetype>::max();
-    }
-
-    QList<Variant> m_list;   // shared with the caller's list unless it had to be sorted
-    qsizetype m_index = 0;
-    qsizetype m_next = 0;
-};
-
-
 // One decoding step at a byte that is not ASCII: the one or two units it gives and the bytes
 // it takes. A bad pair gives two escapes only when the second byte is not ASCII: an ASCII
 // second byte is left to be read again as itself, as the WHATWG decoder does.
@@ -264,7 +222,7 @@ QByteArray encode(QStringView text, const QList<Variant> &variants, QList<qsizet
     const char16_t *const begin = text.utf16();
     const char16_t *const end = begin + n;
     const char16_t *s = begin;
-    VariantCursor cursor(variants);
+    CodecStep::VariantCursor cursor(variants, decodePair);
     while (s < end) {
         const char16_t c = *s;
         if (c < 0x80) {

@@ -143,11 +143,7 @@ QString decode(QByteArrayView bytes, QList<CodePage::Variant> *variants)
 QByteArray encode(QStringView text, const QList<CodePage::Variant> &variants, QList<qsizetype> *unencodable)
 {
     const Tables &t = tables();
-    QList<CodePage::Variant> sorted = variants;
-    const auto byPos = [](const CodePage::Variant &a, const CodePage::Variant &b) { return a.pos < b.pos; };
-    if (!std::is_sorted(sorted.cbegin(), sorted.cend(), byPos))
-        std::stable_sort(sorted.begin(), sorted.end(), byPos);
-    qsizetype nextVariant = 0;
+    CodecStep::VariantCursor cursor(variants, [&t](quint16 code) { return t.decodePair(code); });
     const qsizetype n = text.size();
     QByteArray bytes(2 * n, Qt::Uninitialized);
     uchar *const base = reinterpret_cast<uchar *>(bytes.data());
@@ -163,9 +159,9 @@ QByteArray encode(QStringView text, const QList<CodePage::Variant> &variants, QL
         }
         const qsizetype pos = s - begin;
         quint16 f = t.form[c];
-        for (; nextVariant < sorted.size() && sorted[nextVariant].pos <= pos; ++nextVariant) {
-            if (sorted[nextVariant].pos == pos && t.decodePair(sorted[nextVariant].code) == c)
-                f = sorted[nextVariant].code;
+        if (pos >= cursor.next()) {
+            if (const quint16 code = cursor.take(pos, c))
+                f = code;
         }
         CodecStep::writeForm(f, s, end, out, pos, unencodable);
     }
