@@ -246,14 +246,19 @@ QString TextViewAccessible::answer(std::pair<int, int> unit, int *startOffset, i
     return text(unit.first, unit.second);
 }
 
-// Offset -1 stands for the end of the text, as in QAccessibleTextInterface's own answers.
+// Offset -1 stands for the end of the text, as in QAccessibleTextInterface's own answers;
+// false for an offset outside the text.
+bool TextViewAccessible::inText(int &offset) const
+{
+    if (offset == -1)
+        offset = characterCount();
+    return offset >= 0 && offset <= characterCount();
+}
+
 QString TextViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
                                          int *endOffset) const
 {
-    const int length = characterCount();
-    if (offset == -1)
-        offset = length;
-    if (offset < 0 || offset > length)
+    if (!inText(offset))
         return answer({-1, -1}, startOffset, endOffset);
     return answer(unitAt(offset, boundaryType), startOffset, endOffset);
 }
@@ -261,10 +266,7 @@ QString TextViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryTy
 QString TextViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                              int *startOffset, int *endOffset) const
 {
-    const int length = characterCount();
-    if (offset == -1)
-        offset = length;
-    if (offset < 0 || offset > length || boundaryType == QAccessible::NoBoundary)
+    if (!inText(offset) || boundaryType == QAccessible::NoBoundary)
         return answer({-1, -1}, startOffset, endOffset);
     const int start = unitAt(offset, boundaryType).first;
     if (start <= 0)
@@ -275,10 +277,7 @@ QString TextViewAccessible::textBeforeOffset(int offset, QAccessible::TextBounda
 QString TextViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                             int *startOffset, int *endOffset) const
 {
-    const int length = characterCount();
-    if (offset == -1)
-        offset = length;
-    if (offset < 0 || offset > length || boundaryType == QAccessible::NoBoundary)
+    if (!inText(offset) || boundaryType == QAccessible::NoBoundary)
         return answer({-1, -1}, startOffset, endOffset);
     const auto [start, end] = unitAt(offset, boundaryType);
     const std::pair<int, int> next = unitAt(end, boundaryType);

@@ -52,4 +52,5 @@ private:
     std::pair<int, int> paragraphAt(int offset) const;
     // The text of a unit, its ends stored; -1 and nothing for none.
     QString answer(std::pair<int, int> unit, int *startOffset, int *endOffset) const;
+    bool inText(int &offset) const;
 };
