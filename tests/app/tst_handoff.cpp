@@ -36,6 +36,7 @@ private:
     int runSecond(const QString &folder, const QStringList &args);
     // The same with one argument given as raw bytes, which QProcess would encode as UTF-8: a
     // shell makes them and starts the program with them.
+    static int runProcess(const QString &folder, const QString &program, const QStringList &args);
     int runSecondWithBytes(const QString &folder, const QByteArray &arg);
     std::unique_ptr<CNYOApp> m_app;
 };
@@ -54,9 +55,16 @@ void TestHandOff::cleanup()
 
 int TestHandOff::runSecond(const QString &folder, const QStringList &args)
 {
+    return runProcess(folder, QStringLiteral(NYO_BINARY_DIR "/NYO"), args);
+}
+
+// Runs a process in folder to its end: its exit code, -1 when it does not start, -2 when it
+// does not end within 30 s.
+int TestHandOff::runProcess(const QString &folder, const QString &program, const QStringList &args)
+{
     QProcess second;
     second.setWorkingDirectory(folder);
-    second.setProgram(QStringLiteral(NYO_BINARY_DIR "/NYO"));
+    second.setProgram(program);
     second.setArguments(args);
     second.start();
     if (!second.waitForStarted(10000))
@@ -77,20 +85,8 @@ int TestHandOff::runSecondWithBytes(const QString &folder, const QByteArray &arg
     for (const char byte : arg)
         octal += QStringLiteral("\\0%1").arg(uint(uchar(byte)), 3, 8, QLatin1Char('0'));
     const QString script = QStringLiteral("exec \"$0\" \"$(printf '%b' \"$1\")\"");
-    QProcess second;
-    second.setWorkingDirectory(folder);
-    second.setProgram(QStringLiteral("/bin/sh"));
-    second.setArguments({QStringLiteral("-c"), script, QStringLiteral(NYO_BINARY_DIR "/NYO"), octal});
-    second.start();
-    if (!second.waitForStarted(10000))
-        return -1;
-    QElapsedTimer timer;
-    timer.start();
-    while (second.state() != QProcess::NotRunning && timer.elapsed() < 30000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        second.waitForFinished(20);
-    }
-    return second.state() == QProcess::NotRunning ? second.exitCode() : -2;
+    return runProcess(folder, QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), script, QStringLiteral(NYO_BINARY_DIR "/NYO"), octal});
 }
 
 void TestHandOff::relativePathsOpenFromTheSecondStartsFolder()
