@@ -3,13 +3,20 @@
 // decoded, and the check of what written bytes read back as. Included by the codecs only.
 #include "platform/base/codepage.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QStringView>
+#include <QtAlgorithms>
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define NYO_CODEC_SSE2 1
+#endif
 
 namespace CodecStep {
 
@@ -43,9 +50,30 @@ inline void widenAscii(const uchar *&p, const uchar *end, char16_t *&out)
         *out++ = *p++;
 }
 
-// Copies the ASCII units at s to out as bytes, advancing both to the first other unit.
+// Copies the ASCII units at s to out as bytes, advancing both to the first other unit. It may
+// write 16 bytes at out while 16 units remain: out needs a byte of room per unit left.
 inline void narrowAscii(const char16_t *&s, const char16_t *end, uchar *&out)
 {
+#ifdef NYO_CODEC_SSE2
+    const __m128i high = _mm_set1_epi16(short(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    while (end - s >= 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(a, b));
+        const __m128i asciiA = _mm_cmpeq_epi16(_mm_and_si128(a, high), zero);
+        const __m128i asciiB = _mm_cmpeq_epi16(_mm_and_si128(b, high), zero);
+        const uint other = uint(_mm_movemask_epi8(_mm_packs_epi16(asciiA, asciiB))) ^ 0xFFFFu;
+        if (other) {
+            const uint k = qCountTrailingZeroBits(other);
+            s += k;
+            out += k;
+            return;
+        }
+        s += 16;
+        out += 16;
+    }
+#endif
     while (s < end && *s < 0x80)
         *out++ = uchar(*s++);
 }
@@ -71,6 +99,29 @@ inline void writeForm(quint16 form, const char16_t *&s, const char16_t *end, uch
         const bool pair = QChar::isHighSurrogate(*s) && end - s >= 2 && QChar::isLowSurrogate(s[1]);
         s += pair ? 2 : 1;
     }
+}
+
+// Encodes text in a double-byte code page: ASCII as itself, every other unit in the form
+// formAt(pos, unit) gives it (see writeForm).
+template <typename FormAt>
+QByteArray encodeForms(QStringView text, QList<qsizetype> *unencodable, FormAt formAt)
+{
+    QByteArray bytes(2 * text.size(), Qt::Uninitialized);
+    uchar *const base = reinterpret_cast<uchar *>(bytes.data());
+    uchar *out = base;
+    const char16_t *const begin = text.utf16();
+    const char16_t *const end = begin + text.size();
+    const char16_t *s = begin;
+    while (s < end) {
+        if (*s < 0x80) {
+            narrowAscii(s, end, out);
+            continue;
+        }
+        const qsizetype pos = s - begin;
+        writeForm(formAt(pos, *s), s, end, out, pos, unencodable);
+    }
+    bytes.truncate(out - base);
+    return bytes;
 }
 
 // The code point at text[j] (a surrogate pair as one) and how many units it takes.

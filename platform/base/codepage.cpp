@@ -8,10 +8,6 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define NYO_CODEPAGE_SSE2 1
-#endif
 
 namespace CodePage {
 namespace {
@@ -101,7 +97,7 @@ const EncodeTables &tables()
 // a block stays inside the output, which holds one unit per input byte.
 inline void widenAscii(const uchar *&p, const uchar *end, char16_t *&out)
 {
-#ifdef NYO_CODEPAGE_SSE2
+#ifdef NYO_CODEC_SSE2
     const __m128i zero = _mm_setzero_si128();
     while (end - p >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
@@ -120,34 +116,6 @@ inline void widenAscii(const uchar *&p, const uchar *end, char16_t *&out)
 #endif
     while (p < end && *p < 0x80)
         *out++ = *p++;
-}
-
-// Copies the ASCII units at s to out as bytes, advancing both to the first other unit. As
-// above, out (two bytes of room per unit) never runs ahead of the units consumed.
-inline void narrowAscii(const char16_t *&s, const char16_t *end, uchar *&out)
-{
-#ifdef NYO_CODEPAGE_SSE2
-    const __m128i high = _mm_set1_epi16(short(0xFF80));
-    const __m128i zero = _mm_setzero_si128();
-    while (end - s >= 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(a, b));
-        const __m128i asciiA = _mm_cmpeq_epi16(_mm_and_si128(a, high), zero);
-        const __m128i asciiB = _mm_cmpeq_epi16(_mm_and_si128(b, high), zero);
-        const uint other = uint(_mm_movemask_epi8(_mm_packs_epi16(asciiA, asciiB))) ^ 0xFFFFu;
-        if (other) {
-            const uint k = qCountTrailingZeroBits(other);
-            s += k;
-            out += k;
-            return;
-        }
-        s += 16;
-        out += 16;
-    }
-#endif
-    while (s < end && *s < 0x80)
-        *out++ = uchar(*s++);
 }
 
 // The character a double-byte code decodes to, or 0.
@@ -215,30 +183,11 @@ QString decode(QByteArrayView bytes, QList<Variant> *variants)
 QByteArray encode(QStringView text, const QList<Variant> &variants, QList<qsizetype> *unencodable)
 {
     const EncodeTables &t = tables();
-    const qsizetype n = text.size();
-    QByteArray bytes(2 * n, Qt::Uninitialized);
-    uchar *const base = reinterpret_cast<uchar *>(bytes.data());
-    uchar *out = base;
-    const char16_t *const begin = text.utf16();
-    const char16_t *const end = begin + n;
-    const char16_t *s = begin;
     CodecStep::VariantCursor cursor(variants, decodePair);
-    while (s < end) {
-        const char16_t c = *s;
-        if (c < 0x80) {
-            narrowAscii(s, end, out);
-            continue;
-        }
-        const qsizetype pos = s - begin;
-        quint16 f = t.form[c];
-        if (pos >= cursor.next()) {
-            if (const quint16 code = cursor.take(pos, c))
-                f = code;
-        }
-        CodecStep::writeForm(f, s, end, out, pos, unencodable);
-    }
-    bytes.truncate(out - base);
-    return bytes;
+    return CodecStep::encodeForms(text, unencodable, [&t, &cursor](qsizetype pos, char16_t c) {
+        const quint16 variant = pos >= cursor.next() ? cursor.take(pos, c) : 0;
+        return variant ? variant : t.form[c];
+    });
 }
 
 bool canEncode(char32_t ch)

@@ -144,29 +144,10 @@ QByteArray encode(QStringView text, const QList<CodePage::Variant> &variants, QL
 {
     const Tables &t = tables();
     CodecStep::VariantCursor cursor(variants, [&t](quint16 code) { return t.decodePair(code); });
-    const qsizetype n = text.size();
-    QByteArray bytes(2 * n, Qt::Uninitialized);
-    uchar *const base = reinterpret_cast<uchar *>(bytes.data());
-    uchar *out = base;
-    const char16_t *const begin = text.utf16();
-    const char16_t *const end = begin + n;
-    const char16_t *s = begin;
-    while (s < end) {
-        const char16_t c = *s;
-        if (c < 0x80) {
-            CodecStep::narrowAscii(s, end, out);
-            continue;
-        }
-        const qsizetype pos = s - begin;
-        quint16 f = t.form[c];
-        if (pos >= cursor.next()) {
-            if (const quint16 code = cursor.take(pos, c))
-                f = code;
-        }
-        CodecStep::writeForm(f, s, end, out, pos, unencodable);
-    }
-    bytes.truncate(out - base);
-    return bytes;
+    return CodecStep::encodeForms(text, unencodable, [&t, &cursor](qsizetype pos, char16_t c) {
+        const quint16 variant = pos >= cursor.next() ? cursor.take(pos, c) : 0;
+        return variant ? variant : t.form[c];
+    });
 }
 
 bool canEncode(char32_t ch)
