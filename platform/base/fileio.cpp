@@ -1,10 +1,12 @@
 #include "platform/base/fileio.h"
 
+#include "platform/base/filebytes.h"
 #include "platform/base/filename.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <climits>
@@ -250,7 +252,21 @@ FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *t
     return ReadAllNative(native(path), out, maxBytes, tooLarge);
 }
 
-FileError ReadAllNative(const QByteArray &name, QByteArray &out, qint64 maxBytes, bool *tooLarge)
+namespace {
+bool appendTo(QByteArray &bytes, const char *data, qsizetype count)
+{
+    bytes.append(data, count);
+    return true;
+}
+
+bool appendTo(FileBytes &bytes, const char *data, qsizetype count)
+{
+    return bytes.append(data, count);
+}
+
+// Both kinds of bytes are read alike. Memory that cannot be had counts as a file too large.
+template <typename Bytes>
+FileError readAllInto(const QByteArray &name, Bytes &out, qint64 maxBytes, bool *tooLarge)
 {
     out.clear();
     if (tooLarge)
@@ -280,8 +296,9 @@ FileError ReadAllNative(const QByteArray &name, QByteArray &out, qint64 maxBytes
     }
     ::fcntl(f.fd, F_SETFL, ::fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
     // Read to the end, not to the size: a file that grows meanwhile is read as it ends up.
-    QByteArray data;
-    data.reserve(qsizetype(st.st_size));
+    // Nothing is kept of a read that fails.
+    auto guard = qScopeGuard([&out] { out.clear(); });
+    out.reserve(qsizetype(st.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(f.fd, buffer, sizeof buffer);
@@ -292,15 +309,30 @@ FileError ReadAllNative(const QByteArray &name, QByteArray &out, qint64 maxBytes
         }
         if (n == 0)
             break;
-        if (data.size() + n > maxBytes) {
+        if (out.size() + n > maxBytes || !appendTo(out, buffer, n)) {
             if (tooLarge)
                 *tooLarge = true;
             return FileError::None;
         }
-        data.append(buffer, n);
     }
-    out = std::move(data);
+    guard.dismiss();
     return FileError::None;
+}
+} // namespace
+
+FileError ReadAllNative(const QByteArray &name, QByteArray &out, qint64 maxBytes, bool *tooLarge)
+{
+    return readAllInto(name, out, maxBytes, tooLarge);
+}
+
+FileError ReadAll(const QString &path, FileBytes &out, qint64 maxBytes, bool *tooLarge)
+{
+    out.clear();
+    if (tooLarge)
+        *tooLarge = false;
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return FileError::BadPath;
+    return readAllInto(native(path), out, maxBytes, tooLarge);
 }
 
 FileError WriteAtomic(const QString &path, const QByteArray &bytes)

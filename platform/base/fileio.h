@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class FileBytes;
+
 namespace FileIO {
 
 // Reads the whole file. A file larger than maxBytes is not read: tooLarge is set and
@@ -14,6 +16,9 @@ FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *t
 // The same for a path given as the file system's bytes, which need not be valid UTF-8 (a name
 // copied from another system): no QString stands between the caller and the file.
 FileError ReadAllNative(const QByteArray &path, QByteArray &out, qint64 maxBytes, bool *tooLarge = nullptr);
+// The same into bytes a reader gives back as it goes; memory that cannot be had counts as a
+// file too large.
+FileError ReadAll(const QString &path, FileBytes &out, qint64 maxBytes, bool *tooLarge = nullptr);
 
 // Replaces the file's content with bytes so that either the old or the new content is on
 // disk whatever happens: the bytes go to a temporary file in the same folder, which is

@@ -61,6 +61,13 @@ public:
         m_part1 = m_part2 = m_gap = 0;
     }
 
+    // Room for count elements in all: growing up to it moves nothing. Pages not yet written
+    // cost no memory.
+    void reserve(qsizetype count) {
+        if (count > qsizetype(m_body.capacity()))
+            m_body.reserve(size_t(count));
+    }
+
     // Copies [pos, pos + count) to out.
     void copyTo(T *out, qsizetype pos, qsizetype count) const {
         Q_ASSERT(pos >= 0 && count >= 0 && pos + count <= length());

@@ -103,7 +103,9 @@ struct TextBuffer::Private {
     qsizetype replay(const Step &step, bool forward);
     void forgetHistory(bool keepClean);
 
-    void loadText(QStringView fileText, const QList<CodePage::Variant> &variants);
+    void loadPiece(const Piece &piece);
+
+    std::function<void()> completeLoad;  // set while a load in pieces goes on
 };
 
 void TextBuffer::Private::emitStateChanges(const State &before) const
@@ -273,59 +275,16 @@ void TextBuffer::Private::forgetHistory(bool keepClean)
 // One pass over the file's text: characters go straight into the storage (allocated once at
 // the text's size), line starts and kinds are appended, and the variants, given at
 // positions of the file's text, are moved back by the CR LF pairs before them.
-void TextBuffer::Private::loadText(QStringView fileText, const QList<CodePage::Variant> &variants)
+void TextBuffer::Private::loadPiece(const Piece &piece)
 {
-    const char16_t *src = fileText.utf16();
-    const qsizetype n = fileText.size();
     text.clear();
-    char16_t *out = text.insertEmpty(0, n);
+    text.reserve(piece.text.size());
     lines.reset(1, 0);
     breaks.clear();
+    breaks.insert(0, quint8(Break::Typed));
     variantStarts.reset(1, 0);
     codes.clear();
-
-    qsizetype written = 0;
-    qsizetype lineStartIn = 0;     // where the current line starts in fileText
-    qsizetype nextVariant = 0;
-    // Takes the variants of the line that ends at lineEndIn; shift is what the file's
-    // breaks took more than the buffer's before it. Variants out of order, on a break or
-    // out of range are not the decoder's and are dropped.
-    const auto takeVariants = [&](qsizetype lineEndIn) {
-        const qsizetype shift = lineEndIn - written;
-        for (; nextVariant < variants.size() && variants[nextVariant].pos < lineEndIn; ++nextVariant) {
-            const CodePage::Variant &v = variants[nextVariant];
-            const qsizetype at = v.pos - shift;
-            const qsizetype count = variantCount();
-            if (v.pos >= lineStartIn && v.code != 0 && (count == 0 || at > variantPos(count - 1)))
-                insertVariant(count, at, v.code);
-        }
-    };
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = src[i];
-        if (c > u'\r' || (c != u'\r' && c != u'\n')) {
-            out[written++] = c;
-            continue;
-        }
-        takeVariants(i);
-        Break kind = Break::Lf;
-        if (c == u'\r') {
-            kind = Break::Cr;
-            if (i + 1 < n && src[i + 1] == u'\n') {
-                kind = Break::CrLf;
-                ++i;
-            }
-        }
-        out[written++] = kBreak;
-        lines.insertPartition(lines.partitions(), written);
-        breaks.insert(breaks.length(), quint8(kind));
-        lineStartIn = i + 1;
-    }
-    takeVariants(n);
-    breaks.insert(breaks.length(), quint8(Break::Typed));
-    text.removeRange(written, n - written);
-    // The starts went in as they are; only the total is still to be set.
-    lines.insertText(lines.partitions() - 1, written);
-    variantStarts.insertText(variantStarts.partitions() - 1, written + 1);
+    insertRaw(0, piece.text, reinterpret_cast<const quint8 *>(piece.kinds.constData()), &piece.forms);
 }
 
 // --- TextBuffer ------------------------------------------------------------------------
@@ -432,6 +391,7 @@ QByteArray TextBuffer::breakKinds(qsizetype firstLine, qsizetype count) const
 void TextBuffer::restore(qsizetype from, qsizetype to, QStringView text, QByteArrayView kinds,
                          const QList<CodePage::Variant> &forms)
 {
+    completeLoad();
     Q_ASSERT(from >= 0 && from <= to && to <= length());
     const Private::State before = d->state();
     Change change = d->removeRaw(from, to - from, nullptr);
@@ -446,6 +406,8 @@ void TextBuffer::restore(qsizetype from, qsizetype to, QStringView text, QByteAr
 
 void TextBuffer::swapText(TextBuffer &other)
 {
+    completeLoad();
+    other.completeLoad();
     emit aboutToLoad();  // the whole text is replaced, as by load()
     const Private::State before = d->state();
     const Private::State otherBefore = other.d->state();
@@ -466,12 +428,94 @@ void TextBuffer::swapText(TextBuffer &other)
     other.d->emitStateChanges(otherBefore);
 }
 
+TextBuffer::Piece TextBuffer::prepare(QStringView fileText, const QList<CodePage::Variant> &variants)
+{
+    Piece piece;
+    const char16_t *src = fileText.utf16();
+    const qsizetype n = fileText.size();
+    piece.text.resize(n);
+    char16_t *out = reinterpret_cast<char16_t *>(piece.text.data());
+    qsizetype written = 0;
+    qsizetype lineStartIn = 0;     // where the current line starts in fileText
+    qsizetype nextVariant = 0;
+    // Takes the variants of the line that ends at lineEndIn; shift is what the file's breaks
+    // took more than the buffer's before it. Variants out of order, on a break or out of
+    // range are not the decoder's and are dropped.
+    const auto takeVariants = [&](qsizetype lineEndIn) {
+        const qsizetype shift = lineEndIn - written;
+        for (; nextVariant < variants.size() && variants[nextVariant].pos < lineEndIn; ++nextVariant) {
+            const CodePage::Variant &v = variants[nextVariant];
+            const qsizetype at = v.pos - shift;
+            if (v.pos >= lineStartIn && v.code != 0 && (piece.forms.empty() || at > piece.forms.back().pos))
+                piece.forms.push_back(CodePage::Variant{at, v.code});
+        }
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = src[i];
+        if (c > u'\r' || (c != u'\r' && c != u'\n')) {
+            out[written++] = c;
+            continue;
+        }
+        takeVariants(i);
+        Break kind = Break::Lf;
+        if (c == u'\r') {
+            kind = Break::Cr;
+            if (i + 1 < n && src[i + 1] == u'\n') {
+                kind = Break::CrLf;
+                ++i;
+            }
+        }
+        out[written++] = kBreak;
+        piece.kinds.append(char(kind));
+        lineStartIn = i + 1;
+    }
+    takeVariants(n);
+    piece.text.truncate(written);
+    return piece;
+}
+
+void TextBuffer::appendLoaded(const Piece &piece)
+{
+    if (piece.text.isEmpty())
+        return;
+    const Private::State before = d->state();
+    const Change change = d->insertRaw(length(), piece.text, reinterpret_cast<const quint8 *>(piece.kinds.constData()), &piece.forms);
+    announce(change);
+    d->emitStateChanges(before);
+}
+
+void TextBuffer::setLoadCompletion(std::function<void()> complete)
+{
+    d->completeLoad = std::move(complete);
+}
+
+void TextBuffer::completeLoad()
+{
+    if (const std::function<void()> complete = std::exchange(d->completeLoad, nullptr))
+        complete();
+}
+
+bool TextBuffer::isLoading() const
+{
+    return bool(d->completeLoad);
+}
+
+void TextBuffer::reserve(qsizetype length)
+{
+    d->text.reserve(length);
+}
+
 void TextBuffer::load(QStringView fileText, const QList<CodePage::Variant> &variants)
+{
+    load(prepare(fileText, variants));
+}
+
+void TextBuffer::load(const Piece &piece)
 {
     emit aboutToLoad();
     const Private::State before = d->state();
     Change change{0, length(), 0, 0, lineCount() - 1, 0, {}};
-    d->loadText(fileText, variants);
+    d->loadPiece(piece);
     d->forgetHistory(true);
     change.added = length();
     change.linesAdded = lineCount() - 1;
@@ -481,6 +525,7 @@ void TextBuffer::load(QStringView fileText, const QList<CodePage::Variant> &vari
 
 void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo undo)
 {
+    completeLoad();
     from = std::clamp<qsizetype>(from, 0, length());
     to = std::clamp<qsizetype>(to, from, length());
     const QString s = withBufferBreaks(text);

@@ -13,7 +13,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringView>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class TextBuffer : public QObject {
     Q_OBJECT
@@ -93,6 +95,34 @@ public:
     // Takes the whole of other's text, break kinds and byte forms, which other gets in
     // exchange: one change of everything, no history, modified.
     void swapText(TextBuffer &other);
+
+    // --- loading in pieces ---
+    // A piece of a file's text made ready to go into a buffer, as load() would take it: the
+    // breaks as kBreak with their kinds, one byte each in order, and the byte forms of the
+    // characters that have one (positions in text, ascending).
+    struct Piece {
+        QString text;
+        QByteArray kinds;
+        std::vector<CodePage::Variant> forms;
+    };
+    // What load() does to fileText and its decoder's variants, without a buffer: safe on any
+    // thread. A file cut into pieces after its LF breaks gives, piece by piece, what load()
+    // makes of the whole.
+    static Piece prepare(QStringView fileText, const QList<CodePage::Variant> &variants);
+    // load() of a first piece; the rest is appended.
+    void load(const Piece &piece);
+    // Adds a piece at the end, as part of what was loaded: no undo step, the modified state
+    // stays as it is. One change, of the end.
+    void appendLoaded(const Piece &piece);
+    // While pieces are still to come, complete finishes the load (the caller's). An edit
+    // calls it first, so that it lands in the whole text; so does anything that needs the
+    // whole text, through completeLoad(). Empty: nothing is loading.
+    void setLoadCompletion(std::function<void()> complete);
+    void completeLoad();
+    bool isLoading() const;
+    // Room for this many characters in all, so that pieces appended up to it never move the
+    // text already in (a move would hold it twice for a moment).
+    void reserve(qsizetype length);
 
     // Characters text takes once put in a buffer: CR LF is one break.
     static qsizetype lengthOf(QStringView text);

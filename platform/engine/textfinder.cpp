@@ -211,8 +211,11 @@ void TextFinder::Mark(Run &run) const
     run.position = m_edit->position();
 }
 
+// A search covers the whole text: one still loading is waited for.
 bool TextFinder::FindText(const QString &what, Options options, Direction direction, Run &run)
 {
+    if (TextBuffer *buffer = m_edit->buffer())
+        buffer->completeLoad();
     const QString form = SearchForm(what);
     if (form.isEmpty())
         return false;
@@ -283,6 +286,7 @@ qsizetype TextFinder::ReplaceAll(const QString &what, const QString &with, Optio
         return 0;
     const QString replacement = ReplacementForm(with);
     TextBuffer *buffer = m_edit->buffer();
+    buffer->completeLoad();
     // Matches are decided on the text as it was: a replacement is not searched again.
     const QList<qsizetype> starts = FindAll(SearchText(*buffer), form, options);
     if (starts.isEmpty())

@@ -66,6 +66,10 @@ bool CommandRouter::Execute(int id)
 {
     // The state is asked again just before delivery, as a menu would, so a handler always
     // sees the state its update handler established.
+    for (CommandTarget *target : m_route()) {
+        if (target)
+            target->OnBeforeCommand(id);
+    }
     if (!QueryState(id).enabled())
         return false;
     for (CommandTarget *target : m_route()) {

@@ -15,6 +15,9 @@ public:
     // when only a command handler exists, leaves the command enabled). Returns false when
     // this target has no entry for id.
     virtual bool OnCmdMsg(int id, CmdUI *ui) { (void)id; (void)ui; return false; }
+    // Before a command is delivered along a route, every target on it may make ready for it,
+    // whichever one handles it.
+    virtual void OnBeforeCommand(int id) { (void)id; }
 };
 
 template <class T>

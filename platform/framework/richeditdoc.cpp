@@ -7,10 +7,12 @@
 #include "platform/base/systemmemory.h"
 #include "platform/desktop/mail.h"
 #include "platform/engine/textbytes.h"
+#include "platform/engine/textloader.h"
 #include "platform/framework/richeditview.h"
 #include "platform/recovery/journalwriter.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
@@ -104,6 +106,14 @@ const CommandMap<RichEditDoc> &RichEditDoc::messageMap()
 RichEditDoc::RichEditDoc(QObject *parent) : QObject(parent), m_nLimit(RichEdit::kDefaultTextLimit) {}
 
 RichEditDoc::~RichEditDoc() = default;
+
+// A command sees the whole text: finding, printing, saving, jumping to the end, selecting
+// all of it.
+void RichEditDoc::OnBeforeCommand(int id)
+{
+    (void)id;
+    m_text.completeLoad();
+}
 
 bool RichEditDoc::OnCmdMsg(int id, CmdUI *ui)
 {
@@ -220,6 +230,7 @@ void RichEditDoc::SetLimitText(qsizetype maxChars)
 
 void RichEditDoc::DeleteContents()
 {
+    StopLoading();
     TextBytes::read(m_text, QByteArrayView(), m_nLimit);
     ShowStartInViews();
 }
@@ -265,26 +276,104 @@ RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::optiona
     const qint64 fileBytes = QFileInfo(path).size();
     if (const qint64 needed = MemoryShortFor(fileBytes))
         return {FileError::None, false, needed};
-    QByteArray bytes;
-    bool tooLarge = false;
-    const FileError error = FileIO::ReadAll(path, bytes, LargestFileInMemory(), &tooLarge);
-    if (error != FileError::None)
-        return {error, false};
-    if (tooLarge)
-        return {FileError::None, false, TextBytes::memoryToRead(std::max(fileBytes, LargestFileInMemory()) + 1)};
-    EncodingDetector::DetectedText decoded;
-    if (encoding) {
-        decoded.encoding = *encoding;
-        decoded.text = Encodings::decode(*encoding, bytes, &decoded.variants, &decoded.bom);
-    } else {
-        decoded = EncodingDetector::decodeDetected(bytes);
-    }
-    bytes = QByteArray();  // let go before the buffer takes its copy: the peak is one text less
-    if (TextBuffer::lengthOf(decoded.text) > m_nLimit)
-        return {FileError::None, true};
-    m_text.load(decoded.text, decoded.variants);
-    m_format = {decoded.encoding, decoded.bom};
+    TextLoader::Options options;
+    options.encoding = encoding;
+    options.maxBytes = LargestFileInMemory();
+    auto loader = std::make_unique<TextLoader>(path, options);
+    const TextLoader::Start start = loader->waitForStart();
+    if (start.error != FileError::None)
+        return {start.error, false};
+    if (start.tooLarge)
+        return {FileError::None, false, TextBytes::memoryToRead(std::max(fileBytes, options.maxBytes) + 1)};
+    if (m_nLimit < RichEdit::kDefaultTextLimit)
+        return ReadWhole(*loader, start.format);
+    StopLoading();
+    std::vector<TextBuffer::Piece> first = loader->takePieces(true);
+    if (first.empty())
+        first.emplace_back();
+    m_text.load(first.front());
+    m_text.reserve(start.mostChars);
+    for (size_t i = 1; i < first.size(); ++i)
+        m_text.appendLoaded(first[i]);
+    m_format = start.format;
+    // The rest comes in while the window answers; an edit, or a command that needs the whole
+    // text, waits for it (FinishLoading).
+    m_loader = std::move(loader);
+    connect(m_loader.get(), &TextLoader::piecesReady, this, &RichEditDoc::AppendLoaded);
+    m_text.setLoadCompletion([this] { FinishLoading(); });
+    // A file that fits in the first piece is whole by now, or all but: it opens as one.
+    if (start.fileBytes <= options.firstPieceBytes)
+        FinishLoading();
+    else
+        AppendLoaded();
     return {};
+}
+
+// A document with a limit holds the whole file or nothing of it, so the whole text is
+// counted before any of it goes in.
+RichEditDoc::ReadOutcome RichEditDoc::ReadWhole(TextLoader &loader, const TextBytes::Format &format)
+{
+    std::vector<TextBuffer::Piece> pieces;
+    qsizetype length = 0;
+    while (!loader.isDone()) {
+        for (TextBuffer::Piece &piece : loader.takePieces(true)) {
+            length += piece.text.size();
+            pieces.push_back(std::move(piece));
+        }
+    }
+    if (length > m_nLimit)
+        return {FileError::None, true};
+    if (pieces.empty())
+        pieces.emplace_back();
+    StopLoading();
+    m_text.load(pieces.front());
+    m_text.reserve(length);
+    for (size_t i = 1; i < pieces.size(); ++i)
+        m_text.appendLoaded(pieces[i]);
+    m_format = format;
+    return {};
+}
+
+void RichEditDoc::AppendLoaded()
+{
+    if (!m_loader)
+        return;
+    for (const TextBuffer::Piece &piece : m_loader->takePieces(false))
+        m_text.appendLoaded(piece);
+    if (m_loader->isDone())
+        StopLoading();
+}
+
+// The user sees the wait: it lasts as long as decoding the rest of the file takes.
+void RichEditDoc::FinishLoading()
+{
+    if (!m_loader)
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    while (!m_loader->isDone()) {
+        for (const TextBuffer::Piece &piece : m_loader->takePieces(true))
+            m_text.appendLoaded(piece);
+    }
+    QGuiApplication::restoreOverrideCursor();
+    StopLoading();
+}
+
+// Called from the loader's own signal too: it goes once the signal has returned, or with
+// the document.
+void RichEditDoc::StopLoading()
+{
+    m_text.setLoadCompletion(nullptr);
+    if (!m_loader)
+        return;
+    disconnect(m_loader.get(), nullptr, this, nullptr);
+    m_loader->stop();
+    m_loader->setParent(this);
+    m_loader.release()->deleteLater();
+}
+
+bool RichEditDoc::IsLoading() const
+{
+    return m_loader != nullptr;
 }
 
 void RichEditDoc::SetAvailableMemory(AvailableMemory available)
@@ -453,6 +542,7 @@ bool RichEditDoc::ConfirmOverwriteOutsideChange(const QString &path)
 
 SaveOutcome RichEditDoc::WriteTo(const QString &path)
 {
+    m_text.completeLoad();
     if (!ConfirmOverwriteOutsideChange(path))
         return SaveOutcome::Cancelled();
     QList<qsizetype> unencodable;

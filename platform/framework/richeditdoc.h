@@ -27,6 +27,7 @@
 class RichEditView;
 class MultiDocTemplate;
 class JournalWriter;
+class TextLoader;
 class RecoveryFolder;
 
 class RichEditDoc : public QObject, public CommandTarget {
@@ -36,6 +37,7 @@ public:
     ~RichEditDoc() override;
 
     bool OnCmdMsg(int id, CmdUI *ui) override;
+    void OnBeforeCommand(int id) override;
 
     const QString &GetPathName() const { return m_strPathName; }
     const QString &GetTitle() const { return m_strTitle; }
@@ -72,6 +74,9 @@ public:
     void SetLimitText(qsizetype maxChars);
 
     bool IsModified() const;
+    // The text is still coming in from the file opened: the part shown is read-only in
+    // effect, as an edit, a save or any command waits for the whole text first.
+    bool IsLoading() const;
     void SetModifiedFlag(bool modified = true);
 
     // The encoding the file is read and written in: as found when it was opened (a byte-order
@@ -169,8 +174,17 @@ private:
     static qint64 MemoryShortFor(qint64 fileBytes);
     // The largest file whose reading fits in the memory free.
     static qint64 LargestFileInMemory();
-    // Reads in the encoding given, or in the one the bytes are found to be in.
+    // Reads in the encoding given, or in the one the bytes are found to be in. The text shows
+    // from its first piece on; the rest is appended as it is decoded (see IsLoading()).
     ReadOutcome ReadFile(const QString &path, std::optional<Encoding> encoding);
+    // Reads all of the loader's text before any goes in, for a document with a limit.
+    ReadOutcome ReadWhole(TextLoader &loader, const TextBytes::Format &format);
+    // Appends the pieces decoded so far; the load ends with the last.
+    void AppendLoaded();
+    // Waits for the rest of the text and appends it.
+    void FinishLoading();
+    // Ends the load: what is not in the text by now never comes.
+    void StopLoading();
     // What a refused open tells: over the limit, or over the free memory.
     QString TooLargeMessage(const QString &path, const ReadOutcome &outcome) const;
     // Opening's road: reads path, tells a failure, remembers the file on disk.
@@ -227,6 +241,8 @@ private:
     bool m_bAskingAboutDisk = false;
     // Destroyed before the text it watches.
     std::unique_ptr<JournalWriter> m_journal;
+    // Set while a file's text comes in; stopped before the text goes.
+    std::unique_ptr<TextLoader> m_loader;
 
     static const CommandMap<RichEditDoc> &messageMap();
 };

@@ -382,6 +382,26 @@ private slots:
         QVERIFY(boxes().texts.isEmpty());
     }
 
+    // A file still coming in is the open document for a second open of it, and a command
+    // (here the jump to the end) waits for the whole text before it runs.
+    void aLoadingFileIsOneDocument()
+    {
+        QByteArray bytes;
+        while (bytes.size() < 6 * 1024 * 1024)
+            bytes += "a line of a large file\r\n";
+        const QString path = writeFile(QStringLiteral("large.txt"), bytes + "end");
+        RichEditDoc *doc = m_app->OpenDocumentFile(path);
+        QVERIFY(doc && doc->IsLoading());
+        const int open = documentCount(m_app.get());
+        QCOMPARE(m_app->OpenDocumentFile(path), doc);
+        QCOMPARE(documentCount(m_app.get()), open);
+        QVERIFY(execute(m_app.get(), ID_JUMP_END));
+        QVERIFY(!doc->IsLoading());
+        RichEditView *view = activeView(m_app.get());
+        QCOMPARE(view->GetTextLength(), bytes.size() / 24 * 23 + 3);
+        QCOMPARE(view->selectionStart(), view->GetTextLength() - 3);  // the last line's start
+    }
+
     // A symbolic link and a launcher of type Link open the file they name, as a shortcut does;
     // a launcher's URL counts only as an absolute local file URL without a host, its escapes
     // undone, and with no escaped separator or NUL. Other launchers, and links that lead

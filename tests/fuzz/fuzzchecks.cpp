@@ -3,6 +3,7 @@
 #include "platform/base/encodingdetector.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textbytes.h"
+#include "platform/engine/textloader.h"
 #include "platform/recovery/journalformat.h"
 #include "platform/recovery/journalreader.h"
 
@@ -124,6 +125,27 @@ void textBytes(QByteArrayView input)
                 "the text buffer does not write back the bytes it read");
     require(unencodable.isEmpty(), "write() reports an unencodable character", input, format.encoding);
     require(changed.isEmpty(), "write() reports a change in an unedited buffer", input, format.encoding);
+}
+
+void pieces(QByteArrayView input)
+{
+    // Sizes from the input, small, so that cuts fall everywhere in a short input.
+    const qsizetype first = 1 + input.size() % 5;
+    const qsizetype rest = 1 + input.size() % 11;
+    for (const Encoding encoding : Encodings::all()) {
+        QList<CodePage::Variant> variants;
+        TextBuffer whole;
+        whole.load(Encodings::decode(encoding, input, &variants), variants);
+        TextBuffer pieced;
+        TextLoader::decodeInPieces(input, encoding, first, rest, [&](TextBuffer::Piece &&piece, qsizetype) {
+            pieced.appendLoaded(piece);
+            return true;
+        });
+        require(pieced.text() == whole.text(), "the pieces decode to another text", input, encoding);
+        require(pieced.breakKinds(0, pieced.lineCount() - 1) == whole.breakKinds(0, whole.lineCount() - 1),
+                "the pieces give other break kinds", input, encoding);
+        require(pieced.variants() == whole.variants(), "the pieces give other byte forms", input, encoding);
+    }
 }
 
 void texts(QByteArrayView input)

@@ -18,6 +18,11 @@ void codecs(QByteArrayView input);
 // the input back, with nothing reported.
 void textBytes(QByteArrayView input);
 
+// In every encoding, the input decoded in pieces cut after line feeds (the worker's way of
+// opening a file), the pieces appended to a buffer one by one, makes the buffer that loading
+// the whole decoded text makes: the same text, break kinds and byte forms.
+void pieces(QByteArrayView input);
+
 // The input as UTF-16 (little-endian units, an odd last byte left out) is a text a document
 // may hold: in every encoding, what encode() writes reads back as that text, the characters it
 // reports unencodable as '?' (and only those the encoding cannot hold), exactly when

@@ -77,6 +77,7 @@ void checkAll(const QByteArray &bytes)
     FuzzChecks::detector(input);
     FuzzChecks::codecs(input);
     FuzzChecks::textBytes(input);
+    FuzzChecks::pieces(input);
     FuzzChecks::texts(input);
     FuzzChecks::journal(input);
 }

@@ -9,6 +9,7 @@
 #include "platform/base/fileerror.h"
 #include "platform/base/systemmemory.h"
 #include "platform/engine/textbytes.h"
+#include "platform/engine/textfinder.h"
 #include "platform/framework/afxres.h"
 #include "platform/framework/documenthost.h"
 #include "platform/framework/mdichildwnd.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QMdiArea>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -119,6 +121,18 @@ const QString kOverwrite = u"%1 は、最後に開くか保存した後に、ほ
 const QString kGone = u"%1 は、ほかのプログラムによって削除されたか、移動されました。\n\n"
                       "文書の内容はこのまま残ります。自動保存ではこのファイルを作り直しません。"
                       "保存するときは [上書き保存] か [名前を付けて保存] を選んでください。"_s;
+
+// A CP932 file long enough to be still loading when opening returns (its pieces wait to be
+// taken by the event loop), ending in a line found nowhere else.
+const QString kLastLine = u"最後の行"_s;
+QByteArray loadingFile()
+{
+    QByteArray bytes;
+    const QByteArray line = Encodings::encode(Encoding::Cp932, u"読み込み中の行です。abc\r\n"_s);
+    while (bytes.size() < 6 * 1024 * 1024)
+        bytes += line;
+    return bytes + Encodings::encode(Encoding::Cp932, kLastLine);
+}
 
 // A document with a view and a host of its own, as the template makes it.
 struct Hosted {
@@ -470,11 +484,70 @@ private slots:
         auto &[host, doc, view] = hosted;
         QVERIFY(doc.OnOpenDocument(path));
         QCOMPARE(host.told, QStringList());
+        QTRY_VERIFY(!doc.IsLoading());
         QCOMPARE(view.GetTextLength(), kOldLimit + 2);
         view.SetSel(-1, -1);
         view.ReplaceSel(u"\r\nb"_s);
         QCOMPARE(view.GetTextLength(), kOldLimit + 4);
         QCOMPARE(view.inputMethodQuery(Qt::ImMaximumTextLength), QVariant());
+    }
+
+    // A large file shows from its first piece on while the rest comes in. Whatever happens
+    // while it does (an edit, a save, a search, reading the file again), the document ends up
+    // with the whole text, and a save never writes half of it.
+    void interruptedLoadsKeepTheWholeText_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"edited", "saved", "searched", "reloaded", "undisturbed"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+    void interruptedLoadsKeepTheWholeText()
+    {
+        QFETCH(QString, how);
+        const QString path = m_dir.filePath(u"loading.txt"_s);
+        QByteArray expected = loadingFile();
+        QVERIFY(writeFile(path, expected));
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        QVERIFY(doc.IsLoading());
+        QVERIFY(view.toPlainText().startsWith(u"読み込み中の行です。abc\n"_s));
+        QVERIFY(view.GetTextLength() < expected.size() / 2);
+        if (how == u"edited"_s) {
+            view.ReplaceSel(u"X"_s);
+            expected.prepend('X');
+        } else if (how == u"saved"_s) {
+            QVERIFY(doc.DoFileSave().IsSaved());
+            QCOMPARE(readFile(path), expected);
+        } else if (how == u"searched"_s) {
+            TextFinder::Run run;
+            QVERIFY(TextFinder(&view).FindText(kLastLine, {}, TextFinder::Direction::Down, run));
+            QCOMPARE(view.selectionEnd(), view.GetTextLength());
+        } else if (how == u"reloaded"_s) {
+            expected = "new text";
+            QVERIFY(writeFile(path, expected));
+            QVERIFY(doc.Reload());
+        }
+        QTRY_VERIFY(!doc.IsLoading());
+        const QString copy = m_dir.filePath(u"copy.txt"_s);
+        QVERIFY(doc.DoSave(copy, false).IsSaved());
+        QCOMPARE(readFile(copy), expected);
+        QCOMPARE(host.told, QStringList());
+    }
+
+    // Closing a document while its file comes in stops the load; nothing is left running.
+    void closingWhileLoadingStopsTheLoad()
+    {
+        const QString path = m_dir.filePath(u"loading.txt"_s);
+        QVERIFY(writeFile(path, loadingFile()));
+        QPointer<RichEditDoc> doc = new RichEditDoc;
+        RichEditView view;
+        doc->AddView(&view);
+        QVERIFY(doc->OnOpenDocument(path));
+        QVERIFY(doc->IsLoading());
+        doc->RemoveView(&view);
+        QTRY_VERIFY(doc.isNull());
     }
 
     // The views of a document keep the document's limit, also one that joins later.
