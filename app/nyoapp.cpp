@@ -12,6 +12,7 @@
 #include "platform/framework/mdichildwnd.h"
 #include "platform/dialogs/msgbox.h"
 #include "platform/framework/multidoctemplate.h"
+#include "platform/framework/richeditdoc.h"
 #include "platform/framework/richeditview.h"
 #include "platform/framework/showcmd.h"
 #include "platform/desktop/singleinstance.h"
@@ -71,6 +72,11 @@ bool CNYOApp::InitInstance()
         return false;
     }
 
+    // The files named are read while the windows are made.
+    const QStringList files = FileArguments();
+    for (const QString &file : files)
+        PreloadDocumentFile(file);
+
     LoadStdProfileSettings(Keys::LSPS.read());
     SetNumPreviewPages(Keys::PreviewPages.read());
 
@@ -95,7 +101,6 @@ bool CNYOApp::InitInstance()
     const int mode = Keys::WindowMode2.read();
     const int showCmd = mode == 1 ? SW_SHOWMAXIMIZED : mode == 2 ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
 
-    const QStringList files = FileArguments();
     if (files.isEmpty()) {
         if (recovered == 0)
             OnFileNew();
@@ -103,6 +108,7 @@ bool CNYOApp::InitInstance()
         bool opened = recovered > 0;
         for (const QString &file : files)
             opened = OpenDocumentFile(file) != nullptr || opened;
+        RichEditDoc::DropPreloads();
         if (!opened)
             return false;
     }

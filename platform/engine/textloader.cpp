@@ -92,19 +92,22 @@ TextLoader::Start TextLoader::waitForStart()
     return m_shared->start;
 }
 
-std::vector<TextBuffer::Piece> TextLoader::takePieces(bool wait)
+std::vector<TextBuffer::Piece> TextLoader::takePieces(bool wait, int most)
 {
     std::unique_lock<std::mutex> lock(m_shared->mutex);
     if (wait)
         m_shared->wake.wait(lock, [this] { return !m_shared->pieces.empty() || m_shared->finished; });
     std::vector<TextBuffer::Piece> taken;
-    taken.reserve(m_shared->pieces.size());
-    for (TextBuffer::Piece &piece : m_shared->pieces)
-        taken.push_back(std::move(piece));
-    m_shared->pieces.clear();
-    m_shared->signalled = false;
+    while (!m_shared->pieces.empty() && int(taken.size()) < most) {
+        taken.push_back(std::move(m_shared->pieces.front()));
+        m_shared->pieces.pop_front();
+    }
+    const bool left = !m_shared->pieces.empty();
+    m_shared->signalled = left;
     lock.unlock();
     m_shared->wake.notify_all();
+    if (left)
+        QMetaObject::invokeMethod(this, &TextLoader::piecesReady, Qt::QueuedConnection);
     return taken;
 }
 

@@ -28,7 +28,9 @@ public:
         qint64 maxBytes = std::numeric_limits<qint64>::max();  // a larger file is not read
         qsizetype firstPieceBytes = 64 * 1024;
         qsizetype pieceBytes = 1024 * 1024;
-        int piecesAhead = 4;                // pieces decoded ahead of the taker at most
+        // Pieces decoded ahead of the taker at most. Each holds about the memory of the bytes
+        // it was decoded from, which go back as it is made.
+        int piecesAhead = 16;
     };
     // What the start of the load came to: the file read and its encoding known, or why not.
     struct Start {
@@ -53,9 +55,9 @@ public:
 
     // Waits for the file to be read and its encoding decided.
     Start waitForStart();
-    // The pieces decoded since the last call, in order. With wait, waits for one unless
-    // every piece has been taken.
-    std::vector<TextBuffer::Piece> takePieces(bool wait);
+    // The pieces decoded since the last call, in order, most of them at a time (those left
+    // are told of again). With wait, waits for one unless every piece has been taken.
+    std::vector<TextBuffer::Piece> takePieces(bool wait, int most = std::numeric_limits<int>::max());
     // Every piece decoded and taken (or the file could not be read).
     bool isDone() const;
 

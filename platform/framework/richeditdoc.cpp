@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 
 #include <limits>
+#include <map>
 #include <utility>
 
 namespace {
@@ -269,22 +270,70 @@ bool RichEditDoc::OnNewDocument()
     return true;
 }
 
-RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::optional<Encoding> encoding)
+namespace {
+struct Preloaded {
+    std::unique_ptr<TextLoader> loader;
+    FileIdentity onDisk;
+};
+
+std::map<QString, Preloaded> &preloads()
 {
-    // Asked before a byte is read, and again by the read itself: nothing large is allocated
-    // for a file that does not fit, and a file that grows meanwhile stops at what fits.
-    const qint64 fileBytes = QFileInfo(path).size();
-    if (const qint64 needed = MemoryShortFor(fileBytes))
-        return {FileError::None, false, needed};
+    static std::map<QString, Preloaded> reads;
+    return reads;
+}
+
+TextLoader::Options loaderOptions(std::optional<Encoding> encoding, qint64 maxBytes)
+{
     TextLoader::Options options;
     options.encoding = encoding;
-    options.maxBytes = LargestFileInMemory();
-    auto loader = std::make_unique<TextLoader>(path, options);
+    options.maxBytes = maxBytes;
+    return options;
+}
+} // namespace
+
+// Asked before a byte is read, and again by the read itself: nothing large is allocated for a
+// file that does not fit, and a file that grows meanwhile stops at what fits. The file on disk
+// is looked at before reading: a change made while the file is read is then taken for one
+// made after, and asked about, never overlooked.
+void RichEditDoc::Preload(const QString &path)
+{
+    const FileIdentity onDisk = FileIdentity::Of(path);
+    if (preloads().count(path) || MemoryShortFor(QFileInfo(path).size()))
+        return;
+    preloads()[path] = {std::make_unique<TextLoader>(path, loaderOptions(std::nullopt, LargestFileInMemory())), onDisk};
+}
+
+void RichEditDoc::DropPreloads()
+{
+    preloads().clear();
+}
+
+std::unique_ptr<TextLoader> RichEditDoc::StartReading(const QString &path, std::optional<Encoding> encoding,
+                                                      FileIdentity *onDisk)
+{
+    const auto preloaded = preloads().find(path);
+    if (preloaded != preloads().end() && !encoding) {
+        std::unique_ptr<TextLoader> loader = std::move(preloaded->second.loader);
+        *onDisk = preloaded->second.onDisk;
+        preloads().erase(preloaded);
+        return loader;
+    }
+    *onDisk = FileIdentity::Of(path);
+    if (MemoryShortFor(QFileInfo(path).size()))
+        return nullptr;
+    return std::make_unique<TextLoader>(path, loaderOptions(encoding, LargestFileInMemory()));
+}
+
+RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::unique_ptr<TextLoader> loader)
+{
+    const qint64 fileBytes = QFileInfo(path).size();
+    if (!loader)
+        return {FileError::None, false, TextBytes::memoryToRead(fileBytes)};
     const TextLoader::Start start = loader->waitForStart();
     if (start.error != FileError::None)
         return {start.error, false};
     if (start.tooLarge)
-        return {FileError::None, false, TextBytes::memoryToRead(std::max(fileBytes, options.maxBytes) + 1)};
+        return {FileError::None, false, TextBytes::memoryToRead(std::max(fileBytes, LargestFileInMemory()) + 1)};
     if (m_nLimit < RichEdit::kDefaultTextLimit)
         return ReadWhole(*loader, start.format);
     StopLoading();
@@ -302,7 +351,7 @@ RichEditDoc::ReadOutcome RichEditDoc::ReadFile(const QString &path, std::optiona
     connect(m_loader.get(), &TextLoader::piecesReady, this, &RichEditDoc::AppendLoaded);
     m_text.setLoadCompletion([this] { FinishLoading(); });
     // A file that fits in the first piece is whole by now, or all but: it opens as one.
-    if (start.fileBytes <= options.firstPieceBytes)
+    if (start.fileBytes <= TextLoader::Options().firstPieceBytes)
         FinishLoading();
     else
         AppendLoaded();
@@ -338,7 +387,9 @@ void RichEditDoc::AppendLoaded()
 {
     if (!m_loader)
         return;
-    for (const TextBuffer::Piece &piece : m_loader->takePieces(false))
+    // A few pieces at a time, so that events are answered in between.
+    constexpr int kPiecesAtATime = 4;
+    for (const TextBuffer::Piece &piece : m_loader->takePieces(false, kPiecesAtATime))
         m_text.appendLoaded(piece);
     if (m_loader->isDone())
         StopLoading();
@@ -420,10 +471,9 @@ bool RichEditDoc::OnOpenDocument(const QString &path)
 
 bool RichEditDoc::ReadDocument(const QString &path, std::optional<Encoding> encoding)
 {
-    // Looked at before reading: a change made while the file is read is then taken for one
-    // made after, and asked about, never overlooked.
-    const FileIdentity onDisk = FileIdentity::Of(path);
-    const ReadOutcome outcome = ReadFile(path, encoding);
+    FileIdentity onDisk;
+    std::unique_ptr<TextLoader> loader = StartReading(path, encoding, &onDisk);
+    const ReadOutcome outcome = ReadFile(path, std::move(loader));
     if (outcome.error != FileError::None) {
         Tell(FileErrorMessage(outcome.error, FileName::Display(path)));
         return false;

@@ -85,6 +85,11 @@ public:
     Encoding GetEncoding() const { return m_format.encoding; }
     void SetEncoding(Encoding encoding);
 
+    // Starts reading a file that is about to be opened, before its document exists: the first
+    // document to open path takes the read over. Those not taken go with DropPreloads().
+    static void Preload(const QString &path);
+    static void DropPreloads();
+
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const QString &path);
     // Writes the text to path; once written the document is no longer modified.
@@ -174,9 +179,13 @@ private:
     static qint64 MemoryShortFor(qint64 fileBytes);
     // The largest file whose reading fits in the memory free.
     static qint64 LargestFileInMemory();
-    // Reads in the encoding given, or in the one the bytes are found to be in. The text shows
-    // from its first piece on; the rest is appended as it is decoded (see IsLoading()).
-    ReadOutcome ReadFile(const QString &path, std::optional<Encoding> encoding);
+    // Reads through the loader (none: the file does not fit in memory). The text shows from
+    // its first piece on; the rest is appended as it is decoded (see IsLoading()).
+    ReadOutcome ReadFile(const QString &path, std::unique_ptr<TextLoader> loader);
+    // The read a document of path makes: one preloaded when there is one (onDisk then says
+    // what the file was when it began), else one started now.
+    static std::unique_ptr<TextLoader> StartReading(const QString &path, std::optional<Encoding> encoding,
+                                                    FileIdentity *onDisk);
     // Reads all of the loader's text before any goes in, for a document with a limit.
     ReadOutcome ReadWhole(TextLoader &loader, const TextBytes::Format &format);
     // Appends the pieces decoded so far; the load ends with the last.

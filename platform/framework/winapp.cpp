@@ -97,6 +97,13 @@ RichEditDoc *WinApp::OpenDocumentFile(const QString &path)
     return m_pDocTemplate->OpenDocumentFile(name);
 }
 
+void WinApp::PreloadDocumentFile(const QString &path)
+{
+    const QString name = FileName::FollowLink(NormalizePath(path));
+    if (!name.isEmpty() && (!m_pDocTemplate || !m_pDocTemplate->FindDocument(name)))
+        RichEditDoc::Preload(name);
+}
+
 void WinApp::OnFileNew()
 {
     if (m_pDocTemplate)

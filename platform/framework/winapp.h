@@ -38,6 +38,9 @@ public:
     // Opens a file, or activates its window when it is open already. The text is taken as
     // a path by NormalizePath(); a link opens the file it stands for (FileName::FollowLink).
     virtual RichEditDoc *OpenDocumentFile(const QString &path);
+    // Starts reading a file OpenDocumentFile() is soon given, while the program is still
+    // being set up (RichEditDoc::Preload). OpenDocumentFile() takes it over.
+    void PreloadDocumentFile(const QString &path);
     void OnFileNew();
     // Chooses the printer and its settings for later print runs.
     void OnFilePrintSetup();

@@ -536,6 +536,24 @@ private slots:
         QCOMPARE(host.told, QStringList());
     }
 
+    // A read begun before the document existed counts from when it began: a change made to
+    // the file since is asked about, never taken for what was read.
+    void aPreloadedFileChangedSinceIsAskedAbout()
+    {
+        const QString path = m_dir.filePath(u"preloaded.txt"_s);
+        QVERIFY(writeFile(path, "old"));
+        RichEditDoc::Preload(path);
+        QVERIFY(changeOutside(path, u"rewritten"_s));
+        Hosted hosted;
+        auto &[host, doc, view] = hosted;
+        QVERIFY(doc.OnOpenDocument(path));
+        doc.SetPathName(path, false);
+        host.answers = {MsgBox::IDYES};
+        doc.CheckFileOnDisk();
+        QCOMPARE(host.asked, QStringList{kReload.arg(path)});
+        QCOMPARE(view.toPlainText(), u"new text"_s);
+    }
+
     // Closing a document while its file comes in stops the load; nothing is left running.
     void closingWhileLoadingStopsTheLoad()
     {
