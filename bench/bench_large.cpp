@@ -54,6 +54,15 @@ int main(int argc, char *argv[])
         return 1;
     }
     QElapsedTimer timer;
+    // The peak after each step of the road, to tell which one sets it.
+    struct Step {
+        const char *name;
+        long peakKiB, nowKiB;
+    };
+    QList<Step> steps{{"open", BenchApp::peakRssKiB(), BenchApp::rssKiB()}};
+    const auto stepDone = [&steps](const char *name) {
+        steps.append({name, BenchApp::peakRssKiB(), BenchApp::rssKiB()});
+    };
 
     timer.restart();
     app.MainFrame()->Router()->Execute(ID_JUMP_END);
@@ -63,6 +72,7 @@ int main(int argc, char *argv[])
     const double enterMs = pressKeys(view, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
     view->SetSel(view->GetTextLength() / 2, view->GetTextLength() / 2);
     const double pageMs = pressKeys(view, Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
+    stepDone("typing and paging");
 
     // Find from the start of a word typed at the end; Replace All and its one undo step.
     TextBuffer &buffer = *view->buffer();
@@ -75,13 +85,16 @@ int main(int argc, char *argv[])
     timer.restart();
     const bool foundLast = finder.FindText(lastWord, {}, TextFinder::Direction::Down, run);
     const double findMs = timer.nsecsElapsed() / 1e6;
+    stepDone("find");
     const qsizetype length = buffer.length();
     timer.restart();
     const qsizetype replaced = finder.ReplaceAll(QStringLiteral("猫"), QStringLiteral("犬"), {});
     const double replaceMs = timer.nsecsElapsed() / 1e6;
+    stepDone("replace all");
     timer.restart();
     buffer.undo();
     const double undoMs = timer.nsecsElapsed() / 1e6;
+    stepDone("undo");
     const bool undoneWhole = buffer.length() == length && finder.Search(buffer, QStringLiteral("猫"), 0, {},
                                                                         TextFinder::Direction::Down) >= 0;
 
@@ -96,10 +109,12 @@ int main(int argc, char *argv[])
     timer.restart();
     const qsizetype pageTo = PageLayout::drawPage(buffer, pageFrom, nullptr, &printer, area, view->font());
     const double pageLayoutMs = timer.nsecsElapsed() / 1e6;
+    stepDone("printed page");
 
     timer.restart();
     app.MainFrame()->Router()->Execute(ID_FILE_SAVE);
     const double saveMs = timer.nsecsElapsed() / 1e6;
+    stepDone("save");
 
     std::printf("File-Open of a %lld-byte CP932 file (CR LF) to the first painted screen: %.0f ms (goal 300 ms)\n",
                 (long long)fileBytes, openMs);
@@ -118,6 +133,9 @@ int main(int argc, char *argv[])
                 (long long)view->buffer()->lineCount());
     std::printf("peak RSS: %ld MiB (%ld MiB before opening; goal 320 MB); reading estimated at %lld MiB\n",
                 BenchApp::peakRssKiB() / 1024, rssBefore / 1024, (long long)(TextBytes::memoryToRead(fileBytes) >> 20));
+    std::printf("RSS after each step, peak so far / now:\n");
+    for (const Step &step : steps)
+        std::printf("  %-18s %4ld / %4ld MiB\n", step.name, step.peakKiB / 1024, step.nowKiB / 1024);
     std::fflush(stdout);
     return bench.exit();
 }

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 // Counts the paints of a widget it filters.
 class PaintCounter : public QObject {
@@ -87,6 +88,16 @@ public:
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         return usage.ru_maxrss;
+    }
+
+    // The resident memory now.
+    static long rssKiB()
+    {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly))
+            return 0;
+        const QList<QByteArray> fields = statm.readAll().split(' ');
+        return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
     }
 
 private:
