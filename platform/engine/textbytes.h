@@ -40,8 +40,10 @@ qint64 memoryToRead(qint64 fileBytes);
 // bytes would read back as other text go to changed, in order: the first character of each
 // place where an escaped byte joins its neighbour, and each CR break of a file's own that
 // comes right before an LF break of its own (no bytes keep those two breaks apart).
-// The bytes are in format's encoding, after its byte-order mark when format has one.
+// The bytes are in format's encoding, after its byte-order mark when format has one. They are
+// made about chunkChars characters at a time, without a copy of the whole text.
+constexpr qsizetype kWriteChunk = 1 << 18;
 QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable = nullptr,
-                 QList<qsizetype> *changed = nullptr, Format format = {});
+                 QList<qsizetype> *changed = nullptr, Format format = {}, qsizetype chunkChars = kWriteChunk);
 
 } // namespace TextBytes

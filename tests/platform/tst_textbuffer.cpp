@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -379,6 +380,8 @@ private slots:
     void undoSteps();
     void breaksReadBackApart_data();
     void breaksReadBackApart();
+    void chunkedWriteMatchesWhole_data();
+    void chunkedWriteMatchesWhole();
 };
 
 // Thousands of random sequences; NYO_TEXTBUFFER_SEED picks other ones.
@@ -504,6 +507,64 @@ void TestTextBuffer::breaksReadBackApart()
     QList<qsizetype> changed;
     QTEST(TextBytes::write(buffer, nullptr, &changed), "written");
     QTEST(changed, "changed");
+}
+
+// A save encodes the text a chunk at a time, each ended at a break: cut after every break
+// and every few, it writes the bytes, unencodable characters and read-back places the whole
+// text in one chunk does, and the file as read where nothing was edited.
+void TestTextBuffer::chunkedWriteMatchesWhole_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QStringList>("edits");  // "from-to:text" in turn
+    const auto row = [](const char *name, const QByteArray &file, Encoding encoding, const QStringList &edits = {}) {
+        QTest::newRow(name) << file << int(encoding) << edits;
+    };
+    const QString escape(QChar(char16_t(0xEF41)));  // the byte 0x41 as an escape
+    row("CP932 escapes as read", "a\x81\r\n\x80@\r\n\x82\n\x81\r\x81"_ba, Encoding::Cp932);
+    row("CP932 escapes joined by edits", "a\x81\r\nb\r\n\x82\nc\x81\r\x81\n@"_ba, Encoding::Cp932,
+        {u"11-12:"_s, u"6-7:"_s, u"2-3:"_s});
+    row("CP932 break kinds mixed, typed ones among them", "a\rb\nc\r\nd\r\n\n\r\re"_ba, Encoding::Cp932,
+        {u"1-2:\n"_s, u"4-4:\r\n\n"_s, u"0-0:\n"_s});
+    row("CP932 a CR before an LF, both the file's", "a\rb\n\r\nc\rd\n"_ba, Encoding::Cp932, {u"2-3:"_s, u"6-7:"_s});
+    row("CP932 byte forms after CR LF breaks", "\xED\x40\r\nx\xED\x40\r\n\r\n\xFA\x4A\n\xED\x40"_ba, Encoding::Cp932);
+    row("CP932 characters it cannot hold", "a\r\nb\r\nc"_ba, Encoding::Cp932,
+        {u"1-1:\uD55C"_s, u"3-3:\U0001F600\n\u3042"_s});
+    row("UTF-8 BOM escapes and a cut sequence", "\xEF\xBB\xBF" "a\xE3\x81\r\n\xC3\nb\r\xE3"_ba, Encoding::Utf8Bom);
+    row("UTF-8 escapes joined by edits", "a\nb\xE3\x81\r\n\x81\nb\r\xC3\n\xA9"_ba, Encoding::Utf8, {u"10-11:"_s, u"5-6:"_s});
+    row("UTF-8 lone surrogate typed", "a\nb\nc"_ba, Encoding::Utf8, {u"2-2:"_s + QChar(char16_t(0xD800)) + u"\n"_s});
+    row("UTF-16LE odd escapes out of step", "a\0\r\0\n\0b\0\n\0c\0\n\0d"_ba, Encoding::Utf16Le,
+        {u"2-2:"_s + escape, u"6-6:"_s + escape + u"\n"_s + escape});
+    row("UTF-16BE BOM, escapes in pairs and alone", "\xFE\xFF\0a\0\r\0\n\0b\0\n\xEF"_ba, Encoding::Utf16Be,
+        {u"3-3:"_s + escape + escape + u"\n"_s});
+    row("EUC-JP escapes and byte forms", "\xA4\xA2\r\n\x8F\r\n\xA4\n\x8E\r\xFC\xF1"_ba, Encoding::EucJp);
+    row("EUC-JP escapes joined by edits", "\xA4\xA2\r\n\x8F\r\n\xA4\n\xA4\xA2\x8E\r\xB1"_ba, Encoding::EucJp,
+        {u"8-9:"_s, u"5-6:"_s});
+}
+
+void TestTextBuffer::chunkedWriteMatchesWhole()
+{
+    QFETCH(QByteArray, file); QFETCH(int, encoding); QFETCH(QStringList, edits);
+    QList<CodePage::Variant> variants;
+    bool bom = false;
+    TextBuffer buffer;
+    buffer.load(Encodings::decode(Encoding(encoding), file, &variants, &bom), variants);
+    for (const QString &edit : edits) {
+        const QStringList range = edit.section(u':', 0, 0).split(u'-');
+        buffer.replace(range[0].toLongLong(), range[1].toLongLong(), edit.section(u':', 1));
+    }
+    const TextBytes::Format format{Encoding(encoding), bom};
+    QList<qsizetype> unencodable, changed;
+    const QByteArray whole =
+        TextBytes::write(buffer, &unencodable, &changed, format, std::numeric_limits<qsizetype>::max());
+    if (edits.isEmpty())
+        QCOMPARE(whole, file);
+    for (const qsizetype chunkChars : {1, 2, 3, 5, 8}) {
+        QList<qsizetype> chunkUnencodable, chunkChanged;
+        QCOMPARE(TextBytes::write(buffer, &chunkUnencodable, &chunkChanged, format, chunkChars), whole);
+        QCOMPARE(chunkUnencodable, unencodable);
+        QCOMPARE(chunkChanged, changed);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
