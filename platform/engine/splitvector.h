@@ -86,6 +86,9 @@ public:
         return pos < m_part1 ? m_part1 - pos : length() - pos;
     }
 
+    // Bytes held, the gap and the room beyond it included.
+    qsizetype bytesHeld() const { return qsizetype(m_body.capacity() * sizeof(T)); }
+
     // Adds delta to the elements [from, to); for the lazily moved starts of Partitioning.
     void rangeAdd(qsizetype from, qsizetype to, T delta) {
         Q_ASSERT(from >= 0 && from <= to && to <= length());

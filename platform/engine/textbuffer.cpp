@@ -406,6 +406,24 @@ QList<CodePage::Variant> TextBuffer::variants() const
     return out;
 }
 
+TextBuffer::MemoryUse TextBuffer::memoryUse() const
+{
+    MemoryUse use;
+    use.text = d->text.bytesHeld();
+    use.lines = d->lines.bytesHeld();
+    use.breaks = d->breaks.bytesHeld();
+    use.variants = d->variantStarts.bytesHeld() + d->codes.bytesHeld();
+    use.history = qsizetype(d->steps.capacity() * sizeof(Step));
+    for (const Step &step : d->steps) {
+        use.history += qsizetype(step.actions.capacity() * sizeof(Action));
+        for (const Action &action : step.actions) {
+            use.history += action.text.capacity() * qsizetype(sizeof(QChar)) + qsizetype(action.breaks.capacity()) +
+                           qsizetype(action.variants.capacity() * sizeof(CodePage::Variant));
+        }
+    }
+    return use;
+}
+
 // The one place an edit is told: the row indexes first (rows and layouts of the changed lines),
 // then the views, whose updates ask the indexes about rows.
 void TextBuffer::announce(const Change &change)
