@@ -119,6 +119,7 @@ private:
         const qsizetype size = length();
         const qsizetype grown = size + count + std::max<qsizetype>(size / 6, 16);
         gapTo(size);  // the gap at the end keeps the copy a straight one
+        m_body.reserve(size_t(grown));  // exactly: resize() alone would double the room
         m_body.resize(size_t(grown));
         m_gap = grown - size;
     }

@@ -382,6 +382,8 @@ private slots:
     void breaksReadBackApart();
     void chunkedWriteMatchesWhole_data();
     void chunkedWriteMatchesWhole();
+    void roomStaysNearUse_data();
+    void roomStaysNearUse();
 };
 
 // Thousands of random sequences; NYO_TEXTBUFFER_SEED picks other ones.
@@ -565,6 +567,36 @@ void TestTextBuffer::chunkedWriteMatchesWhole()
         QCOMPARE(chunkUnencodable, unencodable);
         QCOMPARE(chunkChanged, changed);
     }
+}
+
+// The storage grows by a sixth of what it holds, never by doubling: a loaded or typed text
+// holds little more room than its characters, line starts and break kinds take.
+void TestTextBuffer::roomStaysNearUse_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("typed");  // typed line by line at the end, else loaded
+    for (const int lines : {5000, 40000, 70000}) {
+        QTest::addRow("%d lines loaded", lines) << lines << false;
+        QTest::addRow("%d lines typed", lines) << lines << true;
+    }
+}
+
+void TestTextBuffer::roomStaysNearUse()
+{
+    QFETCH(int, lines); QFETCH(bool, typed);
+    TextBuffer buffer;
+    if (typed) {
+        for (int i = 0; i < lines; ++i)
+            buffer.replace(buffer.length(), buffer.length(), u"ab\n"_s, TextBuffer::Undo::Typing);
+    } else {
+        buffer.load(u"ab\r\n"_s.repeated(lines), {});
+    }
+    const auto nearUse = [](qsizetype held, qsizetype used) { return held <= used + used / 6 + 64; };
+    const TextBuffer::MemoryUse use = buffer.memoryUse();
+    const qsizetype starts = buffer.lineCount() + 1;  // the total too
+    QVERIFY2(nearUse(use.lines, starts * qsizetype(sizeof(qsizetype))), qPrintable(QString::number(use.lines)));
+    QVERIFY2(nearUse(use.breaks, buffer.lineCount()), qPrintable(QString::number(use.breaks)));
+    QVERIFY2(nearUse(use.text, 2 * (buffer.length() + (typed ? 0 : lines))), qPrintable(QString::number(use.text)));
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
