@@ -184,12 +184,14 @@ struct Model {
 
 // What a buffer's signals said: the text rebuilt from the changes alone and the last state
 // reported, plus the first change that did not fit the text it applied to.
+// An edit, undone or redone, tells the text it removed; a load does not.
 struct SignalLog {
     QString text, error;
-    bool canUndo = false, modified = false;
+    bool canUndo = false, modified = false, loading = false;
 
     explicit SignalLog(TextBuffer &buffer)
     {
+        QObject::connect(&buffer, &TextBuffer::aboutToLoad, [this] { loading = true; });
         QObject::connect(&buffer, &TextBuffer::changed, [this, &buffer](const TextBuffer::Change &c) {
             const auto breaks = [](QStringView s) { return s.count(u'\n'); };
             const QString added = buffer.text(c.pos, c.pos + c.added);
@@ -198,6 +200,9 @@ struct SignalLog {
                                     c.linesRemoved != breaks(QStringView(text).mid(c.pos, c.removed))))
                 error = u"change {%1,%2,%3,%4,%5,%6} does not fit"_s.arg(c.pos).arg(c.removed).arg(c.added)
                             .arg(c.firstLine).arg(c.linesRemoved).arg(c.linesAdded);
+            if (error.isEmpty() && !loading && c.removedText != QStringView(text).mid(c.pos, c.removed))
+                error = u"removed \"%1\" told as \"%2\""_s.arg(show(text.mid(c.pos, c.removed)), show(c.removedText));
+            loading = false;
             text.replace(c.pos, c.removed, added);
         });
         QObject::connect(&buffer, &TextBuffer::undoAvailable, [this](bool on) { canUndo = on; });
@@ -384,6 +389,8 @@ private slots:
     void chunkedWriteMatchesWhole();
     void roomStaysNearUse_data();
     void roomStaysNearUse();
+    void historyKeepsInsertedTextWhileUndone_data();
+    void historyKeepsInsertedTextWhileUndone();
 };
 
 // Thousands of random sequences; NYO_TEXTBUFFER_SEED picks other ones.
@@ -597,6 +604,43 @@ void TestTextBuffer::roomStaysNearUse()
     QVERIFY2(nearUse(use.lines, starts * qsizetype(sizeof(qsizetype))), qPrintable(QString::number(use.lines)));
     QVERIFY2(nearUse(use.breaks, buffer.lineCount()), qPrintable(QString::number(use.breaks)));
     QVERIFY2(nearUse(use.text, 2 * (buffer.length() + (typed ? 0 : lines))), qPrintable(QString::number(use.text)));
+}
+
+// What an edit put in is in the buffer: the history keeps it only once the edit is undone,
+// for a redo. What it took out the history keeps all along.
+void TestTextBuffer::historyKeepsInsertedTextWhileUndone_data()
+{
+    QTest::addColumn<QString>("initial");
+    QTest::addColumn<qsizetype>("from");
+    QTest::addColumn<qsizetype>("to");
+    QTest::addColumn<bool>("typing");
+    QTest::addRow("typed") << QString() << qsizetype(0) << qsizetype(0) << true;
+    QTest::addRow("pasted") << u"ab\ncd"_s << qsizetype(2) << qsizetype(2) << false;
+    QTest::addRow("over a selection") << u"ab\ncd"_s.repeated(2000) << qsizetype(1) << qsizetype(9000) << false;
+}
+
+void TestTextBuffer::historyKeepsInsertedTextWhileUndone()
+{
+    QFETCH(QString, initial); QFETCH(qsizetype, from); QFETCH(qsizetype, to); QFETCH(bool, typing);
+    constexpr qsizetype kInserted = 20000;
+    TextBuffer buffer;
+    buffer.load(initial, {});
+    if (typing) {
+        for (qsizetype i = 0; i < kInserted; ++i)
+            buffer.replace(from + i, from + i, u"x"_s, TextBuffer::Undo::Typing);
+    } else {
+        buffer.replace(from, to, u"x\ny"_s.repeated(kInserted / 3 + 1).left(kInserted));
+    }
+    const qsizetype removedBytes = 2 * (to - from);
+    const qsizetype insertedBytes = 2 * kInserted;
+    const auto held = [&buffer] { return buffer.memoryUse().history; };
+    QVERIFY2(held() >= removedBytes && held() < removedBytes + insertedBytes / 2, qPrintable(QString::number(held())));
+    buffer.undo();
+    QVERIFY2(held() >= removedBytes + insertedBytes, qPrintable(QString::number(held())));
+    buffer.redo();
+    QVERIFY2(held() >= removedBytes && held() < removedBytes + insertedBytes / 2, qPrintable(QString::number(held())));
+    buffer.undo();
+    QCOMPARE(buffer.text(), initial);
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
