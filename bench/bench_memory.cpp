@@ -2,7 +2,7 @@
 // file and the 128 MiB one (it eight times, as bench_large writes it): the buffer's characters,
 // line starts, break kinds, byte forms and undo history as the buffer reports them (room held,
 // not only used); the row index of a view and the layouts of a screenful as the heap grows
-// for them; the bytes a save makes; a Replace All's undo step. Run with QT_QPA_PLATFORM=offscreen.
+// for them; the bytes of a save, made whole and as a save makes them; a Replace All's undo step. Run with QT_QPA_PLATFORM=offscreen.
 #include "benchtext.h"
 #include "platform/engine/linelayout.h"
 #include "platform/engine/textbuffer.h"
@@ -80,7 +80,16 @@ void measure(const char *name, const QByteArray &bytes, const TextStyle &style)
     {
         QList<qsizetype> unencodable, changed;
         const QByteArray written = TextBytes::write(buffer, &unencodable, &changed);
-        printPart("a save's bytes, while saving", heapInUse() - heap, buffer);
+        printPart("the bytes of a save, made whole", heapInUse() - heap, buffer);
+    }
+    heap = heapInUse();
+    {
+        // As a save makes them: handed to the file a chunk at a time.
+        QList<qsizetype> unencodable, changed;
+        qint64 most = 0;
+        TextBytes::write(buffer, [&](QByteArrayView) { most = std::max(most, heapInUse() - heap); return true; },
+                         &unencodable, &changed, {});
+        printPart("a save's bytes, as they are written", most, buffer);
     }
 
     // Every "猫" to "犬" as Replace All does it: one edit per line that has some, from its first

@@ -44,12 +44,10 @@ qsizetype mostBytesPerCharacter(Encoding encoding)
 // buffer's terms.
 class ChunkWriter {
 public:
-    ChunkWriter(const TextBuffer &buffer, TextBytes::Format format, QList<qsizetype> *unencodable,
-                QList<qsizetype> *changed)
-        : m_buffer(buffer), m_format(format), m_unencodable(unencodable), m_changed(changed)
+    ChunkWriter(const TextBuffer &buffer, TextBytes::Format format, const TextBytes::Sink &put,
+                QList<qsizetype> *unencodable, QList<qsizetype> *changed)
+        : m_buffer(buffer), m_format(format), m_put(put), m_unencodable(unencodable), m_changed(changed)
     {
-        // Room for the most the text can take, reserved but not touched: growing would copy.
-        m_bytes.reserve(mostBytesPerCharacter(format.encoding) * buffer.length() + 4);
     }
 
     qsizetype size() const { return m_text.size(); }
@@ -75,8 +73,9 @@ public:
     // A CR break of the file's own at pos, right before an LF break of its own.
     void joinedBreak(qsizetype pos) { m_joinedBreaks.append(pos); }
 
-    // Encodes the chunk, which ends before buffer position to.
-    void flush(qsizetype to)
+    // Encodes the chunk, which ends before buffer position to, and hands its bytes on; false
+    // when they were refused.
+    bool flush(qsizetype to)
     {
         QList<qsizetype> written;
         const bool first = m_from == 0;
@@ -91,19 +90,13 @@ public:
             std::merge(joined.begin(), joined.end(), m_joinedBreaks.begin(), m_joinedBreaks.end(),
                        std::back_inserter(*m_changed));
         }
-        m_bytes.append(bytes);
         m_text.truncate(0);
         m_escapes += m_chunkEscapes;
         m_chunkEscapes = 0;
         m_crlfEnds.clear();
         m_joinedBreaks.clear();
         m_from = to;
-    }
-
-    QByteArray take()
-    {
-        m_bytes.squeeze();
-        return std::move(m_bytes);
+        return m_put(bytes);
     }
 
 private:
@@ -137,9 +130,9 @@ private:
 
     const TextBuffer &m_buffer;
     const TextBytes::Format m_format;
+    const TextBytes::Sink &m_put;
     QList<qsizetype> *const m_unencodable;
     QList<qsizetype> *const m_changed;
-    QByteArray m_bytes;
     QString m_text;                      // the chunk as written
     std::vector<qsizetype> m_crlfEnds;   // where the LFs of CR LF breaks stand in m_text
     QList<qsizetype> m_joinedBreaks;     // buffer positions, in the chunk
@@ -196,10 +189,10 @@ qint64 memoryToRead(qint64 fileBytes)
 // typed break that would be that CR is written as CR LF instead, which joins with neither
 // neighbour; where both breaks have kinds of their own, no bytes keep them apart, and the
 // place goes to changed.
-QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<qsizetype> *changed, Format format,
-                 qsizetype chunkChars)
+bool write(const TextBuffer &buffer, const Sink &put, QList<qsizetype> *unencodable, QList<qsizetype> *changed,
+           Format format, qsizetype chunkChars)
 {
-    ChunkWriter writer(buffer, format, unencodable, changed);
+    ChunkWriter writer(buffer, format, put, unencodable, changed);
     const qsizetype length = buffer.length();
     const bool utf16 = format.encoding == Encoding::Utf16Le || format.encoding == Encoding::Utf16Be;
     Break carried = firstMarkedBreak(buffer);
@@ -227,10 +220,21 @@ QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<
         writer.appendBreak(kind);
         ++pos;
         ++line;
-        if (writer.size() >= chunkChars && (!utf16 || writer.evenEscapes()))
-            writer.flush(pos);
+        if (writer.size() >= chunkChars && (!utf16 || writer.evenEscapes()) && !writer.flush(pos))
+            return false;
     }
-    writer.flush(length);
-    return writer.take();
+    return writer.flush(length);
+}
+
+QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable, QList<qsizetype> *changed, Format format,
+                 qsizetype chunkChars)
+{
+    QByteArray bytes;
+    // Room for the most the text can take, reserved but not touched: growing would copy.
+    bytes.reserve(mostBytesPerCharacter(format.encoding) * buffer.length() + 4);
+    write(buffer, [&bytes](QByteArrayView piece) { bytes.append(piece); return true; }, unencodable, changed,
+          format, chunkChars);
+    bytes.squeeze();
+    return bytes;
 }
 } // namespace TextBytes

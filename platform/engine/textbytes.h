@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <functional>
+
 class TextBuffer;
 
 namespace TextBytes {
@@ -45,5 +47,12 @@ qint64 memoryToRead(qint64 fileBytes);
 constexpr qsizetype kWriteChunk = 1 << 18;
 QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable = nullptr,
                  QList<qsizetype> *changed = nullptr, Format format = {}, qsizetype chunkChars = kWriteChunk);
+
+// The same bytes handed to put a piece at a time, as they are made: no copy of them all is
+// held. Stops, false, when put returns false; unencodable and changed then cover only the
+// pieces put took.
+using Sink = std::function<bool(QByteArrayView)>;
+bool write(const TextBuffer &buffer, const Sink &put, QList<qsizetype> *unencodable, QList<qsizetype> *changed,
+           Format format, qsizetype chunkChars = kWriteChunk);
 
 } // namespace TextBytes
