@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 // Counts the paints of a widget it filters.
 class PaintCounter : public QObject {
@@ -90,14 +89,26 @@ public:
         return usage.ru_maxrss;
     }
 
-    // The resident memory now.
-    static long rssKiB()
+    // Resident memory now ("VmRSS") or at its peak ("VmHWM") as the system tells it, in KiB.
+    static long statusKiB(const char *field)
     {
-        QFile statm(QStringLiteral("/proc/self/statm"));
-        if (!statm.open(QIODevice::ReadOnly))
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
             return 0;
-        const QList<QByteArray> fields = statm.readAll().split(' ');
-        return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+        const QByteArray key = QByteArray(field) + ':';
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith(key))
+                return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+        }
+        return 0;
+    }
+    // Sets the peak the system keeps ("VmHWM") back to the memory resident now, so that the
+    // next step's peak can be read alone.
+    static void restartPeak()
+    {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
     }
 
 private:
