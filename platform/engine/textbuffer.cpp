@@ -13,15 +13,20 @@ constexpr char16_t kBreak = TextBuffer::kBreak;
 
 // One primitive edit as the history keeps it: enough to do it again and to take it back
 // exactly, break kinds and byte forms included. An insertion keeps its text only while it is
-// undone: until then the text is in the buffer, and an undo reads it from there.
+// undone: until then the text is in the buffer, and an undo reads it from there. A Replace All
+// makes one per match, so what few removals take (breaks, byte forms) is held apart.
 struct Action {
     enum Kind : quint8 { Insert, Remove };
+    // Remove: the kinds of the removed breaks, in order; the removed forms, pos from `pos`.
+    struct Marks {
+        std::vector<quint8> breaks;
+        std::vector<CodePage::Variant> variants;
+    };
     Kind kind = Insert;
     qsizetype pos = 0;
     qsizetype length = 0;                      // characters inserted or removed
     QString text;                              // breaks as kBreak; Insert: only while undone
-    std::vector<quint8> breaks;                // Remove: kinds of the removed breaks, in order
-    std::vector<CodePage::Variant> variants;   // Remove: removed forms, pos from `pos`
+    std::unique_ptr<Marks> marks;              // Remove: null when it took neither
 
     qsizetype end() const { return pos + length; }
     // Whether replaying it in this direction puts text in.
@@ -178,10 +183,14 @@ void TextBuffer::Private::saveRemoved(qsizetype pos, qsizetype count, qsizetype 
     saved->length = count;
     saved->text.resize(count);
     text.copyTo(reinterpret_cast<char16_t *>(saved->text.data()), pos, count);
-    saved->breaks.resize(size_t(lineCount));
-    breaks.copyTo(saved->breaks.data(), line, lineCount);
-    for (qsizetype k = variantsBefore(pos); k < variantCount() && variantPos(k) < pos + count; ++k)
-        saved->variants.push_back(CodePage::Variant{variantPos(k) - pos, codes.valueAt(k)});
+    const qsizetype firstVariant = variantsBefore(pos);
+    if (lineCount == 0 && firstVariant == variantsBefore(pos + count))
+        return;
+    saved->marks = std::make_unique<Action::Marks>();
+    saved->marks->breaks.resize(size_t(lineCount));
+    breaks.copyTo(saved->marks->breaks.data(), line, lineCount);
+    for (qsizetype k = firstVariant; k < variantCount() && variantPos(k) < pos + count; ++k)
+        saved->marks->variants.push_back(CodePage::Variant{variantPos(k) - pos, codes.valueAt(k)});
 }
 
 TextBuffer::Change TextBuffer::Private::apply(Action &action, bool forward)
@@ -199,7 +208,9 @@ TextBuffer::Change TextBuffer::Private::apply(Action &action, bool forward)
         action.text = QString();  // in the buffer again
         return change;
     }
-    return insertRaw(action.pos, action.text, action.breaks.data(), &action.variants);
+    if (!action.marks)  // no breaks in it, so no kinds to give
+        return insertRaw(action.pos, action.text, nullptr, nullptr);
+    return insertRaw(action.pos, action.text, action.marks->breaks.data(), &action.marks->variants);
 }
 
 // Whether replacing [from, to) with s (breaks already kBreak) changes the text or the bytes it
@@ -428,8 +439,11 @@ TextBuffer::MemoryUse TextBuffer::memoryUse() const
     for (const Step &step : d->steps) {
         use.history += qsizetype(step.actions.capacity() * sizeof(Action));
         for (const Action &action : step.actions) {
-            use.history += action.text.capacity() * qsizetype(sizeof(QChar)) + qsizetype(action.breaks.capacity()) +
-                           qsizetype(action.variants.capacity() * sizeof(CodePage::Variant));
+            use.history += action.text.capacity() * qsizetype(sizeof(QChar));
+            if (action.marks) {
+                use.history += qsizetype(sizeof(Action::Marks) + action.marks->breaks.capacity() +
+                                         action.marks->variants.capacity() * sizeof(CodePage::Variant));
+            }
         }
     }
     return use;
@@ -523,7 +537,7 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
     } else {
         Step &step = d->stepForEdit(undo == Undo::Typing);
         if (to > from) {
-            Action removal{Action::Remove, from, 0, {}, {}, {}};
+            Action removal{Action::Remove, from, 0, {}, {}};
             change = d->removeRaw(from, to - from, &removal);
             change.removedText = removal.text;
             step.actions.push_back(std::move(removal));
@@ -532,7 +546,7 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
             const Change inserted = d->insertRaw(from, s, nullptr, nullptr);
             change.added = inserted.added;
             change.linesAdded = inserted.linesAdded;
-            step.actions.push_back(Action{Action::Insert, from, s.size(), {}, {}, {}});
+            step.actions.push_back(Action{Action::Insert, from, s.size(), {}, {}});
         }
     }
     announce(change);

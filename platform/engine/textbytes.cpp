@@ -100,7 +100,8 @@ public:
     }
 
 private:
-    // A character every encoding writes as one byte of a file's own, or may read back joined.
+    // U+EF00..U+EFFF: every escape of every encoding is among them (UTF-16 writes each as one
+    // byte), and only escapes can read back joined with a neighbour.
     static bool isByteEscape(char16_t c) { return (c & 0xFF00) == 0xEF00; }
 
     // The byte forms of the chunk's characters, at their positions in the chunk as written:
