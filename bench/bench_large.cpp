@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QPrinter>
 
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -55,6 +56,19 @@ int main(int argc, char *argv[])
         return 1;
     }
     QElapsedTimer timer;
+    // The peak of each step of the road alone, to tell which one sets the peak of all.
+    struct Step {
+        const char *name;
+        long peakKiB, afterKiB;
+    };
+    QList<Step> steps;
+    long roadPeakKiB = 0;
+    const auto stepDone = [&](const char *name) {
+        steps.append({name, BenchApp::statusKiB("VmHWM"), BenchApp::statusKiB("VmRSS")});
+        roadPeakKiB = std::max(roadPeakKiB, steps.back().peakKiB);
+        BenchApp::restartPeak();
+    };
+    stepDone("start and open");
 
     // The rest of the file comes in while the window answers: the longest the event loop was
     // kept from events meanwhile, and when the whole text was in.
@@ -76,6 +90,7 @@ int main(int argc, char *argv[])
     const double enterMs = pressKeys(view, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), 200);
     view->SetSel(view->GetTextLength() / 2, view->GetTextLength() / 2);
     const double pageMs = pressKeys(view, Qt::Key_PageDown, Qt::NoModifier, QString(), 50);
+    stepDone("typing and paging");
 
     // Find from the start of a word typed at the end; Replace All and its one undo step.
     TextBuffer &buffer = *view->buffer();
@@ -88,13 +103,16 @@ int main(int argc, char *argv[])
     timer.restart();
     const bool foundLast = finder.FindText(lastWord, {}, TextFinder::Direction::Down, run);
     const double findMs = timer.nsecsElapsed() / 1e6;
+    stepDone("find");
     const qsizetype length = buffer.length();
     timer.restart();
     const qsizetype replaced = finder.ReplaceAll(QStringLiteral("猫"), QStringLiteral("犬"), {});
     const double replaceMs = timer.nsecsElapsed() / 1e6;
+    stepDone("replace all");
     timer.restart();
     buffer.undo();
     const double undoMs = timer.nsecsElapsed() / 1e6;
+    stepDone("undo");
     const bool undoneWhole = buffer.length() == length && finder.Search(buffer, QStringLiteral("猫"), 0, {},
                                                                         TextFinder::Direction::Down) >= 0;
 
@@ -109,10 +127,12 @@ int main(int argc, char *argv[])
     timer.restart();
     const qsizetype pageTo = PageLayout::drawPage(buffer, pageFrom, nullptr, &printer, area, view->font());
     const double pageLayoutMs = timer.nsecsElapsed() / 1e6;
+    stepDone("printed page");
 
     timer.restart();
     app.MainFrame()->Router()->Execute(ID_FILE_SAVE);
     const double saveMs = timer.nsecsElapsed() / 1e6;
+    stepDone("save");
 
     std::printf("File-Open of a %lld-byte CP932 file (CR LF) to the first painted screen: %.0f ms (goal 300 ms)\n",
                 (long long)fileBytes, openMs);
@@ -132,7 +152,11 @@ int main(int argc, char *argv[])
     std::printf("characters: %lld, lines: %lld\n", (long long)view->GetTextLength(),
                 (long long)view->buffer()->lineCount());
     std::printf("peak RSS: %ld MiB (%ld MiB before opening; goal 320 MB); reading estimated at %lld MiB\n",
-                BenchApp::peakRssKiB() / 1024, rssBefore / 1024, (long long)(TextBytes::memoryToRead(fileBytes) >> 20));
+                std::max(BenchApp::peakRssKiB(), roadPeakKiB) / 1024, rssBefore / 1024,
+                (long long)(TextBytes::memoryToRead(fileBytes) >> 20));
+    std::printf("RSS of each step, its peak / after it:\n");
+    for (const Step &step : steps)
+        std::printf("  %-18s %4ld / %4ld MiB\n", step.name, step.peakKiB / 1024, step.afterKiB / 1024);
     std::fflush(stdout);
     return bench.exit();
 }

@@ -89,6 +89,28 @@ public:
         return usage.ru_maxrss;
     }
 
+    // Resident memory now ("VmRSS") or at its peak ("VmHWM") as the system tells it, in KiB.
+    static long statusKiB(const char *field)
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray key = QByteArray(field) + ':';
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith(key))
+                return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+        }
+        return 0;
+    }
+    // Sets the peak the system keeps ("VmHWM") back to the memory resident now, so that the
+    // next step's peak can be read alone.
+    static void restartPeak()
+    {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly))
+            clear.write("5");
+    }
+
 private:
     static bool useFolders(const QTemporaryDir &env)
     {

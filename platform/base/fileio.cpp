@@ -34,13 +34,13 @@ QByteArray native(const QString &path)
 }
 
 // Writes all bytes; an injected failure strikes only where injectable (never when old
-// content is being put back).
-int writeAll(int fd, const QByteArray &bytes, bool injectable)
+// content is being put back). before: bytes written to the file before these, by earlier calls.
+int writeAll(int fd, QByteArrayView bytes, bool injectable, qint64 before = 0)
 {
     const bool inject = injectable && g_injectedError;
     const char *p = bytes.constData();
     qint64 left = bytes.size();
-    qint64 written = 0;
+    qint64 written = before;
     while (left > 0) {
         qint64 chunk = std::min<qint64>(left, 1 << 20);
         if (inject) {
@@ -145,9 +145,9 @@ FileError regularFileOnly(const struct stat &st)
 }
 
 // Writes the temporary file with the target's permissions and renames it over the target;
-// a failure removes it again.
+// a failure, or a source that keeps the file as it is, removes it again.
 FileError replaceWithTemp(Fd &tmp, const QByteArray &tmpName, const QByteArray &target,
-                          const struct stat *old, const QByteArray &bytes)
+                          const struct stat *old, const BytesSource &produce, bool *kept)
 {
     auto fail = [&tmpName](int error) {
         ::unlink(tmpName.constData());
@@ -156,8 +156,20 @@ FileError replaceWithTemp(Fd &tmp, const QByteArray &tmpName, const QByteArray &
     ::fchmod(tmp.fd, old ? (old->st_mode & 07777) : newFileMode());
     if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid()))
         (void)!::fchown(tmp.fd, old->st_uid, old->st_gid);
-    if (const int e = writeAll(tmp.fd, bytes, true))
-        return fail(e);
+    int error = 0;
+    qint64 written = 0;
+    const bool write = produce([&](QByteArrayView piece) {
+        if (error == 0)
+            error = writeAll(tmp.fd, piece, true, written);
+        written += piece.size();
+        return error == 0;
+    });
+    if (error != 0)
+        return fail(error);
+    if (!write) {
+        *kept = true;
+        return fail(0);
+    }
     if (const int e = syncFile(tmp.fd))
         return fail(e);
     if (::close(tmp.release()) != 0)
@@ -337,6 +349,13 @@ FileError ReadAll(const QString &path, FileBytes &out, qint64 maxBytes, bool *to
 
 FileError WriteAtomic(const QString &path, const QByteArray &bytes)
 {
+    bool kept = false;
+    return WriteAtomic(path, [&bytes](const BytesSink &put) { return put(bytes); }, &kept);
+}
+
+FileError WriteAtomic(const QString &path, const BytesSource &produce, bool *kept)
+{
+    *kept = false;
     if (path.isEmpty() || path.contains(QChar(0)))
         return FileError::BadPath;
     // The temporary file goes beside the file at the end of any chain of links: renamed over
@@ -357,12 +376,16 @@ FileError WriteAtomic(const QString &path, const QByteArray &bytes)
     QByteArray tmpName;
     Fd tmp;
     if (const int e = createTemp(target, &tmpName, &tmp.fd)) {
-        if (exists && folderRefuses(e))
-            return writeInPlace(target, bytes);
+        if (exists && folderRefuses(e)) {
+            // In place, the old bytes go as the new ones come: they must all be there first.
+            QByteArray bytes;
+            *kept = !produce([&bytes](QByteArrayView piece) { bytes.append(piece); return true; });
+            return *kept ? FileError::None : writeInPlace(target, bytes);
+        }
         // A missing folder is reported as the path's fault, not as a missing file.
         return e == ENOENT ? FileError::BadPath : FileErrorFromErrno(e);
     }
-    return replaceWithTemp(tmp, tmpName, target, exists ? &old : nullptr, bytes);
+    return replaceWithTemp(tmp, tmpName, target, exists ? &old : nullptr, produce, kept);
 }
 
 bool IsReadOnly(const QString &path)

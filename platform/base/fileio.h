@@ -3,7 +3,10 @@
 #include "platform/base/fileerror.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 class FileBytes;
 
@@ -33,6 +36,14 @@ FileError ReadAll(const QString &path, FileBytes &out, qint64 maxBytes, bool *to
 // middle of that can leave the file cut short; nothing better is possible in such a folder.
 // The error returned is the cause of the failure on the road taken.
 FileError WriteAtomic(const QString &path, const QByteArray &bytes);
+
+// The same with the bytes made as they are written: produce hands them to put a piece at a
+// time (put returns false once writing has failed) and returns whether to keep them. When it
+// returns false, the file stays as it was and kept is set (FileError::None). Where the file
+// is written in place, every piece is taken first and written once produce has returned.
+using BytesSink = std::function<bool(QByteArrayView)>;
+using BytesSource = std::function<bool(const BytesSink &put)>;
+FileError WriteAtomic(const QString &path, const BytesSource &produce, bool *kept);
 
 // True when the file exists and this user may not write it.
 bool IsReadOnly(const QString &path);

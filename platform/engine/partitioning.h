@@ -28,6 +28,9 @@ public:
     // Fast rebuild: partitions of lengthEach (a row index where every line is one row).
     void reset(qsizetype partitions, qsizetype lengthEach = 1);
 
+    // Bytes the starts hold, room for more included.
+    qsizetype bytesHeld() const { return m_starts.bytesHeld(); }
+
 private:
     void applyStepUpTo(qsizetype partition);
     void takeStepBackTo(qsizetype partition);

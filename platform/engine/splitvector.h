@@ -93,6 +93,9 @@ public:
         return pos < m_part1 ? m_part1 - pos : length() - pos;
     }
 
+    // Bytes held, the gap and the room beyond it included.
+    qsizetype bytesHeld() const { return qsizetype(m_body.capacity() * sizeof(T)); }
+
     // Adds delta to the elements [from, to); for the lazily moved starts of Partitioning.
     void rangeAdd(qsizetype from, qsizetype to, T delta) {
         Q_ASSERT(from >= 0 && from <= to && to <= length());
@@ -123,6 +126,7 @@ private:
         const qsizetype size = length();
         const qsizetype grown = size + count + std::max<qsizetype>(size / 6, 16);
         gapTo(size);  // the gap at the end keeps the copy a straight one
+        m_body.reserve(size_t(grown));  // exactly: resize() alone would double the room
         m_body.resize(size_t(grown));
         m_gap = grown - size;
     }

@@ -12,16 +12,23 @@ using Break = TextBuffer::Break;
 constexpr char16_t kBreak = TextBuffer::kBreak;
 
 // One primitive edit as the history keeps it: enough to do it again and to take it back
-// exactly, break kinds and byte forms included.
+// exactly, break kinds and byte forms included. An insertion keeps its text only while it is
+// undone: until then the text is in the buffer, and an undo reads it from there. A Replace All
+// makes one per match, so what few removals take (breaks, byte forms) is held apart.
 struct Action {
     enum Kind : quint8 { Insert, Remove };
+    // Remove: the kinds of the removed breaks, in order; the removed forms, pos from `pos`.
+    struct Marks {
+        std::vector<quint8> breaks;
+        std::vector<CodePage::Variant> variants;
+    };
     Kind kind = Insert;
     qsizetype pos = 0;
-    QString text;                              // breaks as kBreak
-    std::vector<quint8> breaks;                // Remove: kinds of the removed breaks, in order
-    std::vector<CodePage::Variant> variants;   // Remove: removed forms, pos from `pos`
+    qsizetype length = 0;                      // characters inserted or removed
+    QString text;                              // breaks as kBreak; Insert: only while undone
+    std::unique_ptr<Marks> marks;              // Remove: null when it took neither
 
-    qsizetype end() const { return pos + text.size(); }
+    qsizetype end() const { return pos + length; }
     // Whether replaying it in this direction puts text in.
     bool inserts(bool forward) const { return (kind == Insert) == forward; }
 };
@@ -93,14 +100,14 @@ struct TextBuffer::Private {
                                  const std::vector<CodePage::Variant> *forms);
     TextBuffer::Change removeRaw(qsizetype pos, qsizetype count, Action *saved);
     void saveRemoved(qsizetype pos, qsizetype count, qsizetype line, qsizetype lineCount, Action *saved) const;
-    TextBuffer::Change apply(const Action &action, bool forward);
+    TextBuffer::Change apply(Action &action, bool forward);
 
     bool changes(qsizetype from, qsizetype to, QStringView s) const;
 
     // --- history ---
     Action *typingToExtend(qsizetype from, qsizetype removed, QStringView s, Undo undo);
     Step &stepForEdit(bool typing);
-    qsizetype replay(const Step &step, bool forward);
+    qsizetype replay(Step &step, bool forward);
     void forgetHistory(bool keepClean);
 
     void loadPiece(const Piece &piece);
@@ -175,22 +182,37 @@ TextBuffer::Change TextBuffer::Private::removeRaw(qsizetype pos, qsizetype count
 void TextBuffer::Private::saveRemoved(qsizetype pos, qsizetype count, qsizetype line, qsizetype lineCount,
                                       Action *saved) const
 {
+    saved->length = count;
     saved->text.resize(count);
     text.copyTo(reinterpret_cast<char16_t *>(saved->text.data()), pos, count);
-    saved->breaks.resize(size_t(lineCount));
-    breaks.copyTo(saved->breaks.data(), line, lineCount);
-    for (qsizetype k = variantsBefore(pos); k < variantCount() && variantPos(k) < pos + count; ++k)
-        saved->variants.push_back(CodePage::Variant{variantPos(k) - pos, codes.valueAt(k)});
+    const qsizetype firstVariant = variantsBefore(pos);
+    if (lineCount == 0 && firstVariant == variantsBefore(pos + count))
+        return;
+    saved->marks = std::make_unique<Action::Marks>();
+    saved->marks->breaks.resize(size_t(lineCount));
+    breaks.copyTo(saved->marks->breaks.data(), line, lineCount);
+    for (qsizetype k = firstVariant; k < variantCount() && variantPos(k) < pos + count; ++k)
+        saved->marks->variants.push_back(CodePage::Variant{variantPos(k) - pos, codes.valueAt(k)});
 }
 
-TextBuffer::Change TextBuffer::Private::apply(const Action &action, bool forward)
+TextBuffer::Change TextBuffer::Private::apply(Action &action, bool forward)
 {
-    if (!action.inserts(forward))
-        return removeRaw(action.pos, action.text.size(), nullptr);
+    if (!action.inserts(forward)) {
+        if (action.kind == Action::Insert) {  // kept for a redo, and told as what went
+            action.text.resize(action.length);
+            text.copyTo(reinterpret_cast<char16_t *>(action.text.data()), action.pos, action.length);
+        }
+        return removeRaw(action.pos, action.length, nullptr);
+    }
     // Inserted text was all typed; removed text comes back as it was.
-    if (action.kind == Action::Insert)
+    if (action.kind == Action::Insert) {
+        const TextBuffer::Change change = insertRaw(action.pos, action.text, nullptr, nullptr);
+        action.text = QString();  // in the buffer again
+        return change;
+    }
+    if (!action.marks)  // no breaks in it, so no kinds to give
         return insertRaw(action.pos, action.text, nullptr, nullptr);
-    return insertRaw(action.pos, action.text, action.breaks.data(), &action.variants);
+    return insertRaw(action.pos, action.text, action.marks->breaks.data(), &action.marks->variants);
 }
 
 // Whether replacing [from, to) with s (breaks already kBreak) changes the text or the bytes it
@@ -243,10 +265,10 @@ Step &TextBuffer::Private::stepForEdit(bool typing)
 // Undoes (forward false) or redoes a step, one changed signal per primitive edit except that
 // a removal followed by an insertion at the same place reports as one replacement. Returns
 // where the last edit ended.
-qsizetype TextBuffer::Private::replay(const Step &step, bool forward)
+qsizetype TextBuffer::Private::replay(Step &step, bool forward)
 {
     const qsizetype n = qsizetype(step.actions.size());
-    const auto nth = [&](qsizetype k) -> const Action & { return step.actions[size_t(forward ? k : n - 1 - k)]; };
+    const auto nth = [&](qsizetype k) -> Action & { return step.actions[size_t(forward ? k : n - 1 - k)]; };
     qsizetype caret = -1;
     for (qsizetype k = 0; k < n; ++k) {
         Change change = apply(nth(k), forward);
@@ -363,6 +385,27 @@ QList<CodePage::Variant> TextBuffer::variants() const
     for (qsizetype k = 0; k < d->variantCount(); ++k)
         out.append(CodePage::Variant{d->variantPos(k), d->codes.valueAt(k)});
     return out;
+}
+
+TextBuffer::MemoryUse TextBuffer::memoryUse() const
+{
+    MemoryUse use;
+    use.text = d->text.bytesHeld();
+    use.lines = d->lines.bytesHeld();
+    use.breaks = d->breaks.bytesHeld();
+    use.variants = d->variantStarts.bytesHeld() + d->codes.bytesHeld();
+    use.history = qsizetype(d->steps.capacity() * sizeof(Step));
+    for (const Step &step : d->steps) {
+        use.history += qsizetype(step.actions.capacity() * sizeof(Action));
+        for (const Action &action : step.actions) {
+            use.history += action.text.capacity() * qsizetype(sizeof(QChar));
+            if (action.marks) {
+                use.history += qsizetype(sizeof(Action::Marks) + action.marks->breaks.capacity() +
+                                         action.marks->variants.capacity() * sizeof(CodePage::Variant));
+            }
+        }
+    }
+    return use;
 }
 
 // The one place an edit is told: the row indexes first (rows and layouts of the changed lines),
@@ -535,11 +578,11 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
     Change change{from, 0, 0, lineOf(from), 0, 0, {}};
     if (Action *typed = d->typingToExtend(from, to - from, s, undo)) {
         change = d->insertRaw(from, s, nullptr, nullptr);
-        typed->text += s;
+        typed->length += s.size();
     } else {
         Step &step = d->stepForEdit(undo == Undo::Typing);
         if (to > from) {
-            Action removal{Action::Remove, from, {}, {}, {}};
+            Action removal{Action::Remove, from, 0, {}, {}};
             change = d->removeRaw(from, to - from, &removal);
             change.removedText = removal.text;
             step.actions.push_back(std::move(removal));
@@ -548,7 +591,7 @@ void TextBuffer::replace(qsizetype from, qsizetype to, QStringView text, Undo un
             const Change inserted = d->insertRaw(from, s, nullptr, nullptr);
             change.added = inserted.added;
             change.linesAdded = inserted.linesAdded;
-            step.actions.push_back(Action{Action::Insert, from, s, {}, {}});
+            step.actions.push_back(Action{Action::Insert, from, s.size(), {}, {}});
         }
     }
     announce(change);

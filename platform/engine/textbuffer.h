@@ -80,6 +80,17 @@ public:
     // The kinds of the breaks that end count lines from firstLine on, one byte each.
     QByteArray breakKinds(qsizetype firstLine, qsizetype count) const;
 
+    // Bytes each part holds: what its storage has room for, not only what it uses.
+    struct MemoryUse {
+        qsizetype text = 0;      // the characters, the gap included
+        qsizetype lines = 0;     // the line starts
+        qsizetype breaks = 0;    // the kinds of the breaks
+        qsizetype variants = 0;  // the byte forms and their positions
+        qsizetype history = 0;   // the undo steps and the text they keep
+        qsizetype total() const { return text + lines + breaks + variants + history; }
+    };
+    MemoryUse memoryUse() const;
+
     // --- loading ---
     // Replaces everything with text as decoded from a file, where CR LF, a lone LF and a lone
     // CR are breaks of those kinds, and with the variants decode() reported (positions in

@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <functional>
+
 class TextBuffer;
 
 namespace TextBytes {
@@ -40,8 +42,17 @@ qint64 memoryToRead(qint64 fileBytes);
 // bytes would read back as other text go to changed, in order: the first character of each
 // place where an escaped byte joins its neighbour, and each CR break of a file's own that
 // comes right before an LF break of its own (no bytes keep those two breaks apart).
-// The bytes are in format's encoding, after its byte-order mark when format has one.
+// The bytes are in format's encoding, after its byte-order mark when format has one. They are
+// made about chunkChars characters at a time, without a copy of the whole text.
+constexpr qsizetype kWriteChunk = 1 << 18;
 QByteArray write(const TextBuffer &buffer, QList<qsizetype> *unencodable = nullptr,
-                 QList<qsizetype> *changed = nullptr, Format format = {});
+                 QList<qsizetype> *changed = nullptr, Format format = {}, qsizetype chunkChars = kWriteChunk);
+
+// The same bytes handed to put a piece at a time, as they are made: no copy of them all is
+// held. Stops, false, when put returns false; unencodable and changed then cover only the
+// pieces put took.
+using Sink = std::function<bool(QByteArrayView)>;
+bool write(const TextBuffer &buffer, const Sink &put, QList<qsizetype> *unencodable, QList<qsizetype> *changed,
+           Format format, qsizetype chunkChars = kWriteChunk);
 
 } // namespace TextBytes

@@ -595,14 +595,21 @@ SaveOutcome RichEditDoc::WriteTo(const QString &path)
     m_text.completeLoad();
     if (!ConfirmOverwriteOutsideChange(path))
         return SaveOutcome::Cancelled();
-    QList<qsizetype> unencodable;
-    QList<qsizetype> changed;
-    const QByteArray bytes = TextBytes::write(m_text, &unencodable, &changed, m_format);
-    if (!unencodable.isEmpty() && !ConfirmUnencodable(unencodable))
+    // The bytes go to the file as they are made, no copy of them all in memory; the questions
+    // about them come once all are made, before the file is replaced.
+    const auto produce = [this](const FileIO::BytesSink &put) {
+        QList<qsizetype> unencodable;
+        QList<qsizetype> changed;
+        if (!TextBytes::write(m_text, put, &unencodable, &changed, m_format))
+            return false;  // the file could not take them: WriteAtomic tells why
+        if (!unencodable.isEmpty() && !ConfirmUnencodable(unencodable))
+            return false;
+        return changed.isEmpty() || ConfirmChangedOnReadBack(changed);
+    };
+    bool kept = false;
+    const FileError error = FileIO::WriteAtomic(path, produce, &kept);
+    if (kept)
         return SaveOutcome::Cancelled();
-    if (!changed.isEmpty() && !ConfirmChangedOnReadBack(changed))
-        return SaveOutcome::Cancelled();
-    const FileError error = FileIO::WriteAtomic(path, bytes);
     if (error != FileError::None)
         return SaveOutcome::Failed(path, error);
     return SaveOutcome::Saved();
@@ -611,18 +618,18 @@ SaveOutcome RichEditDoc::WriteTo(const QString &path)
 // Characters the code page cannot hold would turn into "?" on disk: the user decides.
 bool RichEditDoc::ConfirmUnencodable(const QList<qsizetype> &positions) const
 {
-    const QString text = m_text.text();
+    // Read where they stand: a copy of the whole text could be as large as the text.
     QString shown;
     int count = 0;
     for (qsizetype pos : positions) {
         if (count == kUnencodableShown)
             break;
-        QChar c = text.at(pos);
+        QChar c = m_text.at(pos);
         QString ch(c);
         char32_t ucs = c.unicode();  // a lone surrogate as itself, not as U+FFFD
-        if (c.isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate()) {
-            ch += text.at(pos + 1);
-            ucs = QChar::surrogateToUcs4(c, text.at(pos + 1));
+        if (c.isHighSurrogate() && pos + 1 < m_text.length() && m_text.at(pos + 1).isLowSurrogate()) {
+            ch += m_text.at(pos + 1);
+            ucs = QChar::surrogateToUcs4(c, m_text.at(pos + 1));
         } else if (c.isLowSurrogate()) {
             continue;  // the second half of a pair already shown
         }

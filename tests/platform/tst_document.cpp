@@ -583,25 +583,35 @@ private slots:
         QCOMPARE(first.toPlainText(), QString());
     }
 
-    // Saving text the code page cannot hold asks the host first; declined, nothing is written.
+    // Saving text the code page cannot hold asks the host first; declined, nothing is written,
+    // over a file or not, and no other file is left beside it.
     void savingAsksTheHost_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<int>("questions");
+        QTest::addColumn<QByteArray>("before");   // "<none>": no file
         QTest::addColumn<QByteArray>("written");  // "<none>": no file
-        QTest::newRow("encodable, no question") << u"aあ"_s << QList<int>{} << 0 << "a\x82\xA0"_ba;
-        QTest::newRow("unencodable, declined") << u"aé"_s << QList<int>{MsgBox::IDNO} << 1 << "<none>"_ba;
-        QTest::newRow("unencodable, accepted") << u"aé"_s << QList<int>{MsgBox::IDYES} << 1 << "a?"_ba;
-        QTest::newRow("unencodable, no host") << u"aé"_s << QList<int>{} << -1 << "<none>"_ba;
+        QTest::newRow("encodable, no question") << u"aあ"_s << QList<int>{} << 0 << "<none>"_ba << "a\x82\xA0"_ba;
+        QTest::newRow("unencodable, declined") << u"aé"_s << QList<int>{MsgBox::IDNO} << 1 << "<none>"_ba << "<none>"_ba;
+        QTest::newRow("unencodable, declined over a file")
+            << u"aé"_s << QList<int>{MsgBox::IDNO} << 1 << "old"_ba << "old"_ba;
+        QTest::newRow("unencodable, accepted") << u"aé"_s << QList<int>{MsgBox::IDYES} << 1 << "old"_ba << "a?"_ba;
+        QTest::newRow("unencodable, no host") << u"aé"_s << QList<int>{} << -1 << "<none>"_ba << "<none>"_ba;
     }
     void savingAsksTheHost()
     {
         QFETCH(QString, text);
         QFETCH(QList<int>, answers);
         QFETCH(int, questions);
+        QFETCH(QByteArray, before);
         QFETCH(QByteArray, written);
-        const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"saved.txt"_s);
+        if (before != "<none>") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+        }
         TestHost host;
         host.answers = answers;
         RichEditDoc doc;
@@ -610,9 +620,10 @@ private slots:
             doc.SetHost(&host);
         doc.AddView(&view);
         view.ReplaceSel(text);
-        QCOMPARE(doc.DoSave(path).IsSaved(), written != "<none>");
+        QCOMPARE(doc.DoSave(path).IsSaved(), written != "<none>" && written != before);
         QCOMPARE(host.asked.size(), std::max(questions, 0));
         QCOMPARE(readFile(path), written);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), written == "<none>" ? 0 : 1);
     }
 
     // A write returns what it came to, with the file and the cause of a failure; the document

@@ -214,6 +214,51 @@ private slots:
         QCOMPARE(filesIn(dir), exists ? 1 : 0);
     }
 
+    // Bytes made as they are written: kept only when their maker says so, on either road; a
+    // write that fails in a later piece stops the maker and leaves the old content, and a maker
+    // that keeps the file as it is leaves it and no other file.
+    void writesPiecesAsTheyAreMade_data()
+    {
+        QTest::addColumn<int>("tempError");
+        QTest::addColumn<int>("failAfter");  // bytes; -1: no failure
+        QTest::addColumn<bool>("keep");      // what the maker answers once all pieces are put
+        QTest::addColumn<FileError>("result");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("piecesTaken");
+        const QByteArray old = "old content";
+        QTest::newRow("kept") << 0 << -1 << true << FileError::None << QByteArray("new, in pieces") << 3;
+        QTest::newRow("not kept") << 0 << -1 << false << FileError::None << old << 3;
+        QTest::newRow("failed in the second piece") << 0 << 6 << true << FileError::DiskFull << old << 1;
+        QTest::newRow("in place, kept") << EACCES << -1 << true << FileError::None << QByteArray("new, in pieces") << 3;
+        QTest::newRow("in place, not kept") << EACCES << -1 << false << FileError::None << old << 3;
+        QTest::newRow("in place, failed") << EACCES << 6 << true << FileError::DiskFull << old << 3;
+    }
+    void writesPiecesAsTheyAreMade()
+    {
+        QFETCH(int, tempError); QFETCH(int, failAfter); QFETCH(bool, keep);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f");
+        QVERIFY(!written(path, "old content").isEmpty());
+        FileIO::InjectTempFileFailure(tempError);
+        if (failAfter >= 0)
+            FileIO::InjectWriteFailure(ENOSPC, failAfter);
+        int taken = 0;
+        bool keptAnswer = false;
+        const FileError error = FileIO::WriteAtomic(path, [&](const FileIO::BytesSink &put) {
+            for (const char *piece : {"new, ", "in ", "pieces"}) {
+                if (!put(piece))
+                    return false;
+                ++taken;
+            }
+            return keep;
+        }, &keptAnswer);
+        QTEST(error, "result");
+        QTEST(contentOf(path), "content");
+        QTEST(taken, "piecesTaken");
+        QCOMPARE(keptAnswer, !keep && error == FileError::None);
+        QCOMPARE(filesIn(dir), 1);
+    }
+
     // A name as long as the folder allows leaves no room for more in the temporary file's name;
     // a folder that is not there is the path's fault.
     void savesUnderTheLongestName()

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -183,12 +184,14 @@ struct Model {
 
 // What a buffer's signals said: the text rebuilt from the changes alone and the last state
 // reported, plus the first change that did not fit the text it applied to.
+// An edit, undone or redone, tells the text it removed; a load does not.
 struct SignalLog {
     QString text, error;
-    bool canUndo = false, modified = false;
+    bool canUndo = false, modified = false, loading = false;
 
     explicit SignalLog(TextBuffer &buffer)
     {
+        QObject::connect(&buffer, &TextBuffer::aboutToLoad, [this] { loading = true; });
         QObject::connect(&buffer, &TextBuffer::changed, [this, &buffer](const TextBuffer::Change &c) {
             const auto breaks = [](QStringView s) { return s.count(u'\n'); };
             const QString added = buffer.text(c.pos, c.pos + c.added);
@@ -197,6 +200,9 @@ struct SignalLog {
                                     c.linesRemoved != breaks(QStringView(text).mid(c.pos, c.removed))))
                 error = u"change {%1,%2,%3,%4,%5,%6} does not fit"_s.arg(c.pos).arg(c.removed).arg(c.added)
                             .arg(c.firstLine).arg(c.linesRemoved).arg(c.linesAdded);
+            if (error.isEmpty() && !loading && c.removedText != QStringView(text).mid(c.pos, c.removed))
+                error = u"removed \"%1\" told as \"%2\""_s.arg(show(text.mid(c.pos, c.removed)), show(c.removedText));
+            loading = false;
             text.replace(c.pos, c.removed, added);
         });
         QObject::connect(&buffer, &TextBuffer::undoAvailable, [this](bool on) { canUndo = on; });
@@ -379,6 +385,12 @@ private slots:
     void undoSteps();
     void breaksReadBackApart_data();
     void breaksReadBackApart();
+    void chunkedWriteMatchesWhole_data();
+    void chunkedWriteMatchesWhole();
+    void roomStaysNearUse_data();
+    void roomStaysNearUse();
+    void historyKeepsInsertedTextWhileUndone_data();
+    void historyKeepsInsertedTextWhileUndone();
 };
 
 // Thousands of random sequences; NYO_TEXTBUFFER_SEED picks other ones.
@@ -504,6 +516,131 @@ void TestTextBuffer::breaksReadBackApart()
     QList<qsizetype> changed;
     QTEST(TextBytes::write(buffer, nullptr, &changed), "written");
     QTEST(changed, "changed");
+}
+
+// A save encodes the text a chunk at a time, each ended at a break: cut after every break
+// and every few, it writes the bytes, unencodable characters and read-back places the whole
+// text in one chunk does, and the file as read where nothing was edited.
+void TestTextBuffer::chunkedWriteMatchesWhole_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QStringList>("edits");  // "from-to:text" in turn
+    const auto row = [](const char *name, const QByteArray &file, Encoding encoding, const QStringList &edits = {}) {
+        QTest::newRow(name) << file << int(encoding) << edits;
+    };
+    const QString escape(QChar(char16_t(0xEF41)));  // the byte 0x41 as an escape
+    row("CP932 escapes as read", "a\x81\r\n\x80@\r\n\x82\n\x81\r\x81"_ba, Encoding::Cp932);
+    row("CP932 escapes joined by edits", "a\x81\r\nb\r\n\x82\nc\x81\r\x81\n@"_ba, Encoding::Cp932,
+        {u"11-12:"_s, u"6-7:"_s, u"2-3:"_s});
+    row("CP932 break kinds mixed, typed ones among them", "a\rb\nc\r\nd\r\n\n\r\re"_ba, Encoding::Cp932,
+        {u"1-2:\n"_s, u"4-4:\r\n\n"_s, u"0-0:\n"_s});
+    row("CP932 a CR before an LF, both the file's", "a\rb\n\r\nc\rd\n"_ba, Encoding::Cp932, {u"2-3:"_s, u"6-7:"_s});
+    row("CP932 byte forms after CR LF breaks", "\xED\x40\r\nx\xED\x40\r\n\r\n\xFA\x4A\n\xED\x40"_ba, Encoding::Cp932);
+    row("CP932 characters it cannot hold", "a\r\nb\r\nc"_ba, Encoding::Cp932,
+        {u"1-1:\uD55C"_s, u"3-3:\U0001F600\n\u3042"_s});
+    row("UTF-8 BOM escapes and a cut sequence", "\xEF\xBB\xBF" "a\xE3\x81\r\n\xC3\nb\r\xE3"_ba, Encoding::Utf8Bom);
+    row("UTF-8 escapes joined by edits", "a\nb\xE3\x81\r\n\x81\nb\r\xC3\n\xA9"_ba, Encoding::Utf8, {u"10-11:"_s, u"5-6:"_s});
+    row("UTF-8 lone surrogate typed", "a\nb\nc"_ba, Encoding::Utf8, {u"2-2:"_s + QChar(char16_t(0xD800)) + u"\n"_s});
+    row("UTF-16LE odd escapes out of step", "a\0\r\0\n\0b\0\n\0c\0\n\0d"_ba, Encoding::Utf16Le,
+        {u"2-2:"_s + escape, u"6-6:"_s + escape + u"\n"_s + escape});
+    row("UTF-16BE BOM, escapes in pairs and alone", "\xFE\xFF\0a\0\r\0\n\0b\0\n\xEF"_ba, Encoding::Utf16Be,
+        {u"3-3:"_s + escape + escape + u"\n"_s});
+    row("EUC-JP escapes and byte forms", "\xA4\xA2\r\n\x8F\r\n\xA4\n\x8E\r\xFC\xF1"_ba, Encoding::EucJp);
+    row("EUC-JP escapes joined by edits", "\xA4\xA2\r\n\x8F\r\n\xA4\n\xA4\xA2\x8E\r\xB1"_ba, Encoding::EucJp,
+        {u"8-9:"_s, u"5-6:"_s});
+}
+
+void TestTextBuffer::chunkedWriteMatchesWhole()
+{
+    QFETCH(QByteArray, file); QFETCH(int, encoding); QFETCH(QStringList, edits);
+    QList<CodePage::Variant> variants;
+    bool bom = false;
+    TextBuffer buffer;
+    buffer.load(Encodings::decode(Encoding(encoding), file, &variants, &bom), variants);
+    for (const QString &edit : edits) {
+        const QStringList range = edit.section(u':', 0, 0).split(u'-');
+        buffer.replace(range[0].toLongLong(), range[1].toLongLong(), edit.section(u':', 1));
+    }
+    const TextBytes::Format format{Encoding(encoding), bom};
+    QList<qsizetype> unencodable, changed;
+    const QByteArray whole =
+        TextBytes::write(buffer, &unencodable, &changed, format, std::numeric_limits<qsizetype>::max());
+    if (edits.isEmpty())
+        QCOMPARE(whole, file);
+    for (const qsizetype chunkChars : {1, 2, 3, 5, 8}) {
+        QList<qsizetype> chunkUnencodable, chunkChanged;
+        QCOMPARE(TextBytes::write(buffer, &chunkUnencodable, &chunkChanged, format, chunkChars), whole);
+        QCOMPARE(chunkUnencodable, unencodable);
+        QCOMPARE(chunkChanged, changed);
+    }
+}
+
+// The storage grows by a sixth of what it holds, never by doubling: a loaded or typed text
+// holds little more room than its characters, line starts and break kinds take.
+void TestTextBuffer::roomStaysNearUse_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("typed");  // typed line by line at the end, else loaded
+    for (const int lines : {5000, 40000, 70000}) {
+        QTest::addRow("%d lines loaded", lines) << lines << false;
+        QTest::addRow("%d lines typed", lines) << lines << true;
+    }
+}
+
+void TestTextBuffer::roomStaysNearUse()
+{
+    QFETCH(int, lines); QFETCH(bool, typed);
+    TextBuffer buffer;
+    if (typed) {
+        for (int i = 0; i < lines; ++i)
+            buffer.replace(buffer.length(), buffer.length(), u"ab\n"_s, TextBuffer::Undo::Typing);
+    } else {
+        buffer.load(u"ab\r\n"_s.repeated(lines), {});
+    }
+    const auto nearUse = [](qsizetype held, qsizetype used) { return held <= used + used / 6 + 64; };
+    const TextBuffer::MemoryUse use = buffer.memoryUse();
+    const qsizetype starts = buffer.lineCount() + 1;  // the total too
+    QVERIFY2(nearUse(use.lines, starts * qsizetype(sizeof(qsizetype))), qPrintable(QString::number(use.lines)));
+    QVERIFY2(nearUse(use.breaks, buffer.lineCount()), qPrintable(QString::number(use.breaks)));
+    QVERIFY2(nearUse(use.text, 2 * (buffer.length() + (typed ? 0 : lines))), qPrintable(QString::number(use.text)));
+}
+
+// What an edit put in is in the buffer: the history keeps it only once the edit is undone,
+// for a redo. What it took out the history keeps all along.
+void TestTextBuffer::historyKeepsInsertedTextWhileUndone_data()
+{
+    QTest::addColumn<QString>("initial");
+    QTest::addColumn<qsizetype>("from");
+    QTest::addColumn<qsizetype>("to");
+    QTest::addColumn<bool>("typing");
+    QTest::addRow("typed") << QString() << qsizetype(0) << qsizetype(0) << true;
+    QTest::addRow("pasted") << u"ab\ncd"_s << qsizetype(2) << qsizetype(2) << false;
+    QTest::addRow("over a selection") << u"ab\ncd"_s.repeated(2000) << qsizetype(1) << qsizetype(9000) << false;
+}
+
+void TestTextBuffer::historyKeepsInsertedTextWhileUndone()
+{
+    QFETCH(QString, initial); QFETCH(qsizetype, from); QFETCH(qsizetype, to); QFETCH(bool, typing);
+    constexpr qsizetype kInserted = 20000;
+    TextBuffer buffer;
+    buffer.load(initial, {});
+    if (typing) {
+        for (qsizetype i = 0; i < kInserted; ++i)
+            buffer.replace(from + i, from + i, u"x"_s, TextBuffer::Undo::Typing);
+    } else {
+        buffer.replace(from, to, u"x\ny"_s.repeated(kInserted / 3 + 1).left(kInserted));
+    }
+    const qsizetype removedBytes = 2 * (to - from);
+    const qsizetype insertedBytes = 2 * kInserted;
+    const auto held = [&buffer] { return buffer.memoryUse().history; };
+    QVERIFY2(held() >= removedBytes && held() < removedBytes + insertedBytes / 2, qPrintable(QString::number(held())));
+    buffer.undo();
+    QVERIFY2(held() >= removedBytes + insertedBytes, qPrintable(QString::number(held())));
+    buffer.redo();
+    QVERIFY2(held() >= removedBytes && held() < removedBytes + insertedBytes / 2, qPrintable(QString::number(held())));
+    buffer.undo();
+    QCOMPARE(buffer.text(), initial);
 }
 
 QTEST_GUILESS_MAIN(TestTextBuffer)
