@@ -14,9 +14,10 @@
 namespace {
 
 // How long the thread waits for another batch before it ends.
-constexpr std::chrono::seconds kIdleEnd(2);
+constexpr std::chrono::seconds kIdleEnd(1);
 
 std::atomic<qint64> counted{0};
+std::atomic<int> threads{0};
 
 // A copy of font that shares nothing with it. Copies of a QFont share its private part, and
 // that holds the font engines of the thread that used it last: two threads using copies of
@@ -111,6 +112,7 @@ void RowCounter::Private::finish(Result result)
 
 void RowCounter::Private::run()
 {
+    threads.fetch_add(1);
     std::shared_ptr<const Config> styled;
     std::unique_ptr<TextStyle> style;
     Batch batch;
@@ -124,12 +126,12 @@ void RowCounter::Private::run()
             break;
         finish(std::move(result));
     }
+    threads.fetch_sub(1);
 }
 
 RowCounter::RowCounter(QObject *parent) : QObject(parent), d(std::make_unique<Private>())
 {
     d->q = this;
-    d->thread.reset(QThread::create([this] { d->run(); }));
 }
 
 RowCounter::~RowCounter()
@@ -139,7 +141,8 @@ RowCounter::~RowCounter()
         d->stop.store(true);
     }
     d->wake.notify_all();
-    d->thread->wait();
+    if (d->thread)
+        d->thread->wait();
 }
 
 void RowCounter::configure(const QFont &font, qreal width, bool wrap)
@@ -157,7 +160,10 @@ quint64 RowCounter::count(qsizetype firstLine, QString text)
         start = !std::exchange(d->running, true);
     }
     if (start) {
-        d->thread->wait();  // it decided to end, and may not have returned yet
+        if (d->thread)
+            d->thread->wait();  // it decided to end, and may not have returned yet
+        // A thread made by QThread::create runs its function once: a new one each time.
+        d->thread.reset(QThread::create([this] { d->run(); }));
         d->thread->start();
     } else {
         d->wake.notify_one();
@@ -182,4 +188,9 @@ std::vector<RowCounter::Result> RowCounter::take()
 qint64 RowCounter::linesCounted()
 {
     return counted.load(std::memory_order_relaxed);
+}
+
+int RowCounter::threadsRunning()
+{
+    return threads.load();
 }

@@ -42,6 +42,9 @@ public:
     // Lines counted on counting threads so far in the program: what tests and benchmarks read
     // to see where counting happens.
     static qint64 linesCounted();
+    // Counting threads running now, of every counter: what tests read to see that a counter
+    // leaves none behind.
+    static int threadsRunning();
 
 signals:
     // Results are waiting. Emitted on the counting thread, once until the next take(): a

@@ -14,7 +14,7 @@
 namespace {
 
 // An edit that brings more lines than this into the counted part leaves them, and what
-// follows, to the idle count rather than counting them at once.
+// follows, to the counting thread rather than counting them at once.
 constexpr qsizetype kRecountLimit = 2000;
 // A batch for the counting thread: a few milliseconds of counting, a copy of at most 512 KiB.
 constexpr qsizetype kBatchLines = 4096;
@@ -138,7 +138,7 @@ void WrapIndex::Private::feed()
     while (feeds()) {
         const qsizetype first = handedEnd(), from = buffer->lineStart(first);
         qsizetype end = std::min(lines(), first + kBatchLines);
-        if (buffer->lineStart(end - 1) - from > kBatchChars)
+        if (buffer->lineEnd(end - 1) - from > kBatchChars)
             end = std::max(first + 1, buffer->lineOf(from + kBatchChars));
         const quint64 number = counter.count(first, buffer->text(from, buffer->lineEnd(end - 1)));
         handed.push_back({number, first, end});

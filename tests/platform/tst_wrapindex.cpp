@@ -412,7 +412,25 @@ private slots:
         QSignalSpy gone(closed.get(), &QObject::destroyed);
         closed.reset();
         QCOMPARE(gone.size(), 1);
+        QVERIFY(RowCounter::threadsRunning() <= 1);  // the survivor's at most
         compareEstimates(survivor, buffer, Rows(buffer, m_style, 120));
+    }
+
+    // A counting thread with nothing more to do ends after a while; the next change of width
+    // has the rows counted on a new one.
+    void countsAgainAfterItsThreadEnded()
+    {
+        TextBuffer buffer;
+        makeText(buffer, 3000, 23);
+        WrapIndex index(&buffer);
+        index.setStyle(&m_style);
+        index.setWidth(100);
+        compareEstimates(index, buffer, Rows(buffer, m_style, 100));
+        QTRY_COMPARE_WITH_TIMEOUT(RowCounter::threadsRunning(), 0, 10000);
+        const qint64 before = RowCounter::linesCounted();
+        index.setWidth(140);
+        compareEstimates(index, buffer, Rows(buffer, m_style, 140));
+        QVERIFY(RowCounter::linesCounted() - before >= buffer.lineCount());
     }
 
     void pagesHoldEveryRowOnce_data()
