@@ -7,6 +7,7 @@
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textstyle.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <deque>
@@ -22,6 +23,10 @@ constexpr qsizetype kBatchChars = 256 * 1024;
 // Batches with the counting thread at once: one counted while the next waits. Few, so that an
 // edit above them wastes little.
 constexpr size_t kBatchesAhead = 2;
+// Rows counted on the thread are reported at most this often while the count goes on, then
+// once when it ends: a view's scroll bar follows, and a thousand batches need not move it a
+// thousand times.
+constexpr qint64 kReportMs = 20;
 
 } // namespace
 
@@ -37,6 +42,8 @@ struct WrapIndex::Private {
     Partitioning rows;
     qsizetype counted = 0;
     bool estimateChanged = false;  // by counting done for a query, reported by the next idle turn
+    bool resultsUnreported = false;
+    QElapsedTimer lastReport;
     QTimer idle;
     QString scratch;
     // The layouts of the lines a view shows, which rows within a line are read from.
@@ -180,8 +187,11 @@ void WrapIndex::Private::idleTurn()
     const qsizetype rowsBefore = total();
     collect();
     feed();
-    if (total() != rowsBefore || estimateChanged) {
-        estimateChanged = false;
+    resultsUnreported = resultsUnreported || total() != rowsBefore;
+    const bool due = counted >= lines() || !lastReport.isValid() || lastReport.elapsed() >= kReportMs;
+    if ((resultsUnreported && due) || estimateChanged) {
+        estimateChanged = resultsUnreported = false;
+        lastReport.start();
         emit q->rowsChanged();
     }
 }

@@ -99,14 +99,23 @@ void compareAll(WrapIndex &index, const TextBuffer &buffer, const Rows &expected
     QCOMPARE(index.rowOfPosition(buffer.length() + 10), total - 1);
 }
 
+// The first row of every line and the total after them, each line's rows counted here.
+QList<qsizetype> firstRows(const TextBuffer &buffer, const TextStyle &style, qreal width, bool wrap = true)
+{
+    QList<qsizetype> first{0};
+    QString scratch;
+    for (qsizetype line = 0; line < buffer.lineCount(); ++line)
+        first.append(first.last() + LineLayout::countRows(style, buffer.lineView(line, scratch), width, wrap));
+    return first;
+}
+
 // What the index shows without counting anything itself (its estimates) once the counting
-// thread is done, against the slow count.
-void compareEstimates(WrapIndex &index, const TextBuffer &buffer, const Rows &expected)
+// thread is done, against rows counted here.
+void compareEstimates(WrapIndex &index, const TextBuffer &buffer, const QList<qsizetype> &expected)
 {
     QTRY_VERIFY_WITH_TIMEOUT(!index.isCounting(), 30000);
-    QCOMPARE(index.estimatedRowCount(), expected.starts.size());
-    for (qsizetype line = 0; line < buffer.lineCount(); ++line)
-        QCOMPARE(index.estimatedFirstRowOfLine(line), expected.firstRow.at(line));
+    for (qsizetype line = 0; line <= buffer.lineCount(); ++line)
+        QCOMPARE(index.estimatedFirstRowOfLine(line), expected.at(line));
 }
 
 // One random edit, now and then at either end of the text or about line focus: typing or
@@ -317,7 +326,7 @@ private slots:
         QFETCH(QString, tail);
         const TextStyle style(testFont(pixels, family));
         TextBuffer buffer;
-        makeText(buffer, 8000, 13, tail);
+        makeText(buffer, 5000, 13, tail);
         const qint64 before = RowCounter::linesCounted();
         WrapIndex threaded(&buffer), here(&buffer);
         for (WrapIndex *index : {&threaded, &here}) {
@@ -326,7 +335,9 @@ private slots:
             index->setWrap(wrap);
         }
         here.rowCount();  // counted at once, here
-        const Rows expected(buffer, style, width, wrap);
+        const Rows laidOut(buffer, style, width, wrap);
+        QList<qsizetype> expected = laidOut.firstRow;
+        expected.append(laidOut.starts.size());
         compareEstimates(here, buffer, expected);
         compareEstimates(threaded, buffer, expected);
         QCOMPARE(RowCounter::linesCounted() - before >= buffer.lineCount(), wrap);
@@ -379,7 +390,7 @@ private slots:
         case 6: index.setWrap(false); index.setWrap(true); break;
         default: index.setStyle(style = &other); break;
         }
-        compareEstimates(index, buffer, Rows(buffer, *style, width));
+        compareEstimates(index, buffer, firstRows(buffer, *style, width));
     }
 
     void endsCleanlyWhileCounting_data()
@@ -413,7 +424,7 @@ private slots:
         closed.reset();
         QCOMPARE(gone.size(), 1);
         QVERIFY(RowCounter::threadsRunning() <= 1);  // the survivor's at most
-        compareEstimates(survivor, buffer, Rows(buffer, m_style, 120));
+        compareEstimates(survivor, buffer, firstRows(buffer, m_style, 120));
     }
 
     // A counting thread with nothing more to do ends after a while; the next change of width
@@ -425,11 +436,11 @@ private slots:
         WrapIndex index(&buffer);
         index.setStyle(&m_style);
         index.setWidth(100);
-        compareEstimates(index, buffer, Rows(buffer, m_style, 100));
+        compareEstimates(index, buffer, firstRows(buffer, m_style, 100));
         QTRY_COMPARE_WITH_TIMEOUT(RowCounter::threadsRunning(), 0, 10000);
         const qint64 before = RowCounter::linesCounted();
         index.setWidth(140);
-        compareEstimates(index, buffer, Rows(buffer, m_style, 140));
+        compareEstimates(index, buffer, firstRows(buffer, m_style, 140));
         QVERIFY(RowCounter::linesCounted() - before >= buffer.lineCount());
     }
 
