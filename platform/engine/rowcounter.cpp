@@ -3,13 +3,12 @@
 #include "platform/engine/linelayout.h"
 #include "platform/engine/textstyle.h"
 
-#include <QThread>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -48,7 +47,7 @@ struct Batch {
 
 struct RowCounter::Private {
     RowCounter *q = nullptr;
-    std::unique_ptr<QThread> thread;
+    std::thread thread;
 
     // Shared with the counting thread, under the mutex.
     std::mutex mutex;
@@ -141,8 +140,8 @@ RowCounter::~RowCounter()
         d->stop.store(true);
     }
     d->wake.notify_all();
-    if (d->thread)
-        d->thread->wait();
+    if (d->thread.joinable())
+        d->thread.join();
 }
 
 void RowCounter::configure(const QFont &font, qreal width, bool wrap)
@@ -160,11 +159,9 @@ quint64 RowCounter::count(qsizetype firstLine, QString text)
         start = !std::exchange(d->running, true);
     }
     if (start) {
-        if (d->thread)
-            d->thread->wait();  // it decided to end, and may not have returned yet
-        // A thread made by QThread::create runs its function once: a new one each time.
-        d->thread.reset(QThread::create([this] { d->run(); }));
-        d->thread->start();
+        if (d->thread.joinable())
+            d->thread.join();  // it decided to end, and may not have returned yet
+        d->thread = std::thread([this] { d->run(); });
     } else {
         d->wake.notify_one();
     }
