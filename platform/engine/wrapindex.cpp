@@ -3,20 +3,30 @@
 #include "platform/engine/layoutcache.h"
 #include "platform/engine/linelayout.h"
 #include "platform/engine/partitioning.h"
+#include "platform/engine/rowcounter.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textstyle.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <deque>
+
 namespace {
 
-constexpr qint64 kSliceNs = 20 * 1000 * 1000;
-// Lines counted between two looks at the clock: a look costs about as much as a short line.
-constexpr int kLinesPerClockCheck = 32;
 // An edit that brings more lines than this into the counted part leaves them, and what
-// follows, to the idle count rather than counting them at once.
+// follows, to the counting thread rather than counting them at once.
 constexpr qsizetype kRecountLimit = 2000;
+// A batch for the counting thread: a few milliseconds of counting, a copy of at most 512 KiB.
+constexpr qsizetype kBatchLines = 4096;
+constexpr qsizetype kBatchChars = 256 * 1024;
+// Batches with the counting thread at once: one counted while the next waits. Few, so that an
+// edit above them wastes little.
+constexpr size_t kBatchesAhead = 2;
+// Rows counted on the thread are reported at most this often while the count goes on, then
+// once when it ends: a view's scroll bar follows, and a thousand batches need not move it a
+// thousand times.
+constexpr qint64 kReportMs = 20;
 
 } // namespace
 
@@ -28,14 +38,27 @@ struct WrapIndex::Private {
     bool wrap = true;
     // Partition = line, position = first row. Lines [0, counted) hold their real row count;
     // the others one row each, or a count from before an edit elsewhere (still right, and
-    // a better estimate), until the idle count reaches them.
+    // a better estimate), until the counting thread's results reach them.
     Partitioning rows;
     qsizetype counted = 0;
-    bool estimateChanged = false;  // by counting done for a query, reported by the next slice
+    bool estimateChanged = false;  // by counting done for a query, reported by the next idle turn
+    bool resultsUnreported = false;
+    QElapsedTimer lastReport;
     QTimer idle;
     QString scratch;
     // The layouts of the lines a view shows, which rows within a line are read from.
     LayoutCache layouts;
+    // Lines [first, end) handed to the counting thread as a batch, in the order handed; their
+    // results are taken in that order. An edit drops the batches from the first line it
+    // changed on; a restart drops them all.
+    struct Batch {
+        quint64 number = 0;
+        qsizetype first = 0;
+        qsizetype end = 0;
+    };
+    std::deque<Batch> handed;
+    // Last, so that its thread is stopped before anything else goes.
+    RowCounter counter;
 
     explicit Private(const TextBuffer *text) : buffer(text), layouts(text) {}
 
@@ -52,7 +75,12 @@ struct WrapIndex::Private {
     void countNext();
     void countLinesTo(qsizetype line);
     void countRowsTo(qsizetype row);
-    void slice();
+    void idleTurn();
+    qsizetype handedEnd() const { return handed.empty() ? counted : std::max(counted, handed.back().end); }
+    bool feeds() const { return counts() && handed.size() < kBatchesAhead && handedEnd() < lines(); }
+    void feed();
+    void dropFrom(qsizetype line);
+    void collect();
     void changed(const TextBuffer::Change &change);
     void scheduleIdle();
 };
@@ -63,6 +91,9 @@ void WrapIndex::Private::restart()
     rows.reset(buffer->lineCount(), 1);
     counted = counts() ? 0 : lines();
     layouts.configure(style, width, wrap);
+    dropFrom(0);
+    if (counts())
+        counter.configure(style->font(), width, wrap);
     scheduleIdle();
     emit q->rowsChanged();
 }
@@ -106,31 +137,68 @@ void WrapIndex::Private::countRowsTo(qsizetype row)
     }
 }
 
-void WrapIndex::Private::slice()
+// Hands the counting thread the lines after those it has, in batches, until it has enough.
+// Deferred to an idle turn, so that a style, width and wrap set one after another hand over
+// lines once.
+void WrapIndex::Private::feed()
 {
-    QElapsedTimer clock;
-    clock.start();
-    const qsizetype rowsBefore = total();
-    int sinceCheck = 0;
-    while (counted < lines()) {
-        countNext();
-        if (++sinceCheck == kLinesPerClockCheck) {
-            sinceCheck = 0;
-            if (clock.nsecsElapsed() >= kSliceNs)
-                break;
-        }
+    while (feeds()) {
+        const qsizetype first = handedEnd(), from = buffer->lineStart(first);
+        qsizetype end = std::min(lines(), first + kBatchLines);
+        if (buffer->lineEnd(end - 1) - from > kBatchChars)
+            end = std::max(first + 1, buffer->lineOf(from + kBatchChars));
+        const quint64 number = counter.count(first, buffer->text(from, buffer->lineEnd(end - 1)));
+        handed.push_back({number, first, end});
     }
-    if (counted >= lines())
-        idle.stop();
-    if (total() != rowsBefore || estimateChanged) {
-        estimateChanged = false;
+}
+
+// The batches holding line or a later one will not be applied: the lines they hold changed
+// or moved.
+void WrapIndex::Private::dropFrom(qsizetype line)
+{
+    const auto stale = std::find_if(handed.begin(), handed.end(), [line](const Batch &b) { return b.end > line; });
+    if (stale == handed.end())
+        return;
+    counter.drop(stale->number);
+    handed.erase(stale, handed.end());
+}
+
+// Applies what the counting thread has counted, batch by batch, to lines not counted yet
+// (a query may have counted some meanwhile, the same way); results of dropped batches go.
+void WrapIndex::Private::collect()
+{
+    for (const RowCounter::Result &result : counter.take()) {
+        if (handed.empty() || result.batch != handed.front().number)
+            continue;  // dropped
+        const Batch batch = handed.front();
+        handed.pop_front();
+        if (batch.first > counted || result.rows.size() != batch.end - batch.first) {
+            dropFrom(0);  // not in order: never so, but then counting goes on from counted
+            break;
+        }
+        for (qsizetype line = counted; line < batch.end; ++line)
+            setRows(line, result.rows.at(line - batch.first));
+        counted = std::max(counted, batch.end);
+    }
+}
+
+void WrapIndex::Private::idleTurn()
+{
+    const qsizetype rowsBefore = total();
+    collect();
+    feed();
+    resultsUnreported = resultsUnreported || total() != rowsBefore;
+    const bool due = counted >= lines() || !lastReport.isValid() || lastReport.elapsed() >= kReportMs;
+    if ((resultsUnreported && due) || estimateChanged) {
+        estimateChanged = resultsUnreported = false;
+        lastReport.start();
         emit q->rowsChanged();
     }
 }
 
 void WrapIndex::Private::scheduleIdle()
 {
-    if ((counted < lines() || estimateChanged) && !idle.isActive())
+    if ((feeds() || estimateChanged) && !idle.isActive())
         idle.start();
 }
 
@@ -150,6 +218,7 @@ void WrapIndex::Private::changed(const TextBuffer::Change &change)
     for (qsizetype k = 1; k <= change.linesAdded; ++k)
         rows.insertPartition(first + k, start + k);
     layouts.textChanged(change);
+    dropFrom(first);
 
     if (!counts()) {
         counted = lines();
@@ -170,7 +239,9 @@ WrapIndex::WrapIndex(const TextBuffer *buffer, QObject *parent) : QObject(parent
 {
     d->q = this;
     d->idle.setInterval(0);
-    connect(&d->idle, &QTimer::timeout, this, [this] { d->slice(); });
+    d->idle.setSingleShot(true);
+    connect(&d->idle, &QTimer::timeout, this, [this] { d->idleTurn(); });
+    connect(&d->counter, &RowCounter::ready, this, [this] { d->idleTurn(); });
     connect(buffer, &TextBuffer::changeForIndexes, this,
             [this](const TextBuffer::Change &change) { d->changed(change); });
     d->rows.reset(buffer->lineCount(), 1);

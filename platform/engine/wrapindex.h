@@ -1,10 +1,12 @@
 #pragma once
 // The displayed rows of one view of a text: how many rows each line takes at the view's
 // width, with wrap on or off, and the conversions between rows and positions. Each view has
-// its own. Rows are counted from the first line on in slices of at most 20 ms while the
-// program is idle; until a line is counted it is taken as one row. A question about a line
-// or row beyond what is counted counts up to it first, so answers are always exact. Edits
-// recount only the lines they touch. It keeps the view's laid-out lines too (LayoutCache):
+// its own. Rows are counted from the first line on by a thread of their own (RowCounter),
+// handed copies of the lines batch by batch; the results are taken in order on the index's
+// thread, and those of lines that changed or moved since are dropped. Until a line is counted
+// it is taken as one row. A question about a line or row beyond what is counted counts up to
+// it first, on the index's thread, so answers are always exact. Edits recount only the lines
+// they touch. It keeps the view's laid-out lines too (LayoutCache):
 // the view paints and hit-tests with the layouts rows are read from.
 #include <QObject>
 #include <memory>

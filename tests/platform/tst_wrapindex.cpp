@@ -3,6 +3,7 @@
 // every row of the text once (what a page shows, at a printer's resolution: tst_printing).
 #include "platform/engine/linelayout.h"
 #include "platform/engine/pagelayout.h"
+#include "platform/engine/rowcounter.h"
 #include "platform/engine/textbuffer.h"
 #include "platform/engine/textstyle.h"
 #include "platform/engine/wrapindex.h"
@@ -20,9 +21,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QFont testFont(int pixels = 16)
+QFont testFont(int pixels = 16, const QString &family = u"IPAGothic"_s)
 {
-    QFont font(u"IPAGothic"_s);
+    QFont font(family);
     font.setPixelSize(pixels);
     return font;
 }
@@ -96,6 +97,25 @@ void compareAll(WrapIndex &index, const TextBuffer &buffer, const Rows &expected
     QCOMPARE(index.rowStart(total), buffer.length());
     QCOMPARE(index.lineOfRow(total + 5), lines - 1);
     QCOMPARE(index.rowOfPosition(buffer.length() + 10), total - 1);
+}
+
+// The first row of every line and the total after them, each line's rows counted here.
+QList<qsizetype> firstRows(const TextBuffer &buffer, const TextStyle &style, qreal width, bool wrap = true)
+{
+    QList<qsizetype> first{0};
+    QString scratch;
+    for (qsizetype line = 0; line < buffer.lineCount(); ++line)
+        first.append(first.last() + LineLayout::countRows(style, buffer.lineView(line, scratch), width, wrap));
+    return first;
+}
+
+// What the index shows without counting anything itself (its estimates) once the counting
+// thread is done, against rows counted here.
+void compareEstimates(WrapIndex &index, const TextBuffer &buffer, const QList<qsizetype> &expected)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!index.isCounting(), 30000);
+    for (qsizetype line = 0; line <= buffer.lineCount(); ++line)
+        QCOMPARE(index.estimatedFirstRowOfLine(line), expected.at(line));
 }
 
 // One random edit, now and then at either end of the text or about line focus: typing or
@@ -261,7 +281,7 @@ private slots:
     }
 
     // One pass of the event loop counts for a while, not everything: the program stays
-    // responsive while a large text is counted.
+    // responsive while a large text is counted, and the counted rows come in as it goes on.
     void countsInSlices()
     {
         TextBuffer buffer;
@@ -273,7 +293,155 @@ private slots:
         clock.start();
         QCoreApplication::processEvents();
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(index.isCounting() && index.estimatedRowCount() > before);
+        QVERIFY(index.isCounting());
+        QTRY_VERIFY(index.estimatedRowCount() > before);
+    }
+
+    void countsOnAThreadAsOnItsOwn_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<qreal>("width");
+        QTest::addColumn<bool>("wrap");
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("prose") << u"IPAGothic"_s << 16 << 100.0 << true << QString();
+        QTest::newRow("narrower than a character") << u"IPAGothic"_s << 16 << 10.0 << true << QString();
+        QTest::newRow("larger font, wide") << u"IPAGothic"_s << 24 << 420.0 << true << QString();
+        QTest::newRow("proportional, fractional width") << u"IPAPGothic"_s << 15 << 133.5 << true << QString();
+        QTest::newRow("Latin font") << u"DejaVu Sans"_s << 13 << 90.0 << true << QString();
+        QTest::newRow("a line longer than a batch") << u"IPAMincho"_s << 16 << 300.0 << true
+                                                    << u"\n"_s + kProse.repeated(9000) + u"\n\n"_s;
+        QTest::newRow("wrap off") << u"IPAGothic"_s << 16 << 100.0 << false << QString();
+    }
+
+    // Left alone, an index has its rows counted on a thread of its own, each line as the
+    // index's thread counts it when asked and as a full layout has it, at any font, width and
+    // wrap; with wrap off there is nothing to count.
+    void countsOnAThreadAsOnItsOwn()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, pixels);
+        QFETCH(qreal, width);
+        QFETCH(bool, wrap);
+        QFETCH(QString, tail);
+        const TextStyle style(testFont(pixels, family));
+        TextBuffer buffer;
+        makeText(buffer, 5000, 13, tail);
+        const qint64 before = RowCounter::linesCounted();
+        WrapIndex threaded(&buffer), here(&buffer);
+        for (WrapIndex *index : {&threaded, &here}) {
+            index->setStyle(&style);
+            index->setWidth(width);
+            index->setWrap(wrap);
+        }
+        here.rowCount();  // counted at once, here
+        const Rows laidOut(buffer, style, width, wrap);
+        QList<qsizetype> expected = laidOut.firstRow;
+        expected.append(laidOut.starts.size());
+        compareEstimates(here, buffer, expected);
+        compareEstimates(threaded, buffer, expected);
+        QCOMPARE(RowCounter::linesCounted() - before >= buffer.lineCount(), wrap);
+    }
+
+    void followsChangesWhileTheThreadCounts_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("midway");  // after some results came in, else before any
+        const char *const names[] = {"typing above every batch", "lines added in a batch", "lines joined across batches",
+                                     "appended in pieces as a load does", "everything replaced", "another width",
+                                     "wrap off and on", "another font"};
+        for (int change = 0; change < int(std::size(names)); ++change) {
+            for (const bool midway : {false, true})
+                QTest::addRow("%s, %s", names[change], midway ? "midway" : "at once") << change << midway;
+        }
+    }
+
+    // An edit, or a change of width, wrap or font, while the thread has lines to count (its
+    // results not taken yet, or some taken): what it counted of lines that changed or moved
+    // is never applied, and the rows come out as a fresh count has them.
+    void followsChangesWhileTheThreadCounts()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, midway);
+        TextBuffer buffer;
+        makeText(buffer, 8000, 17);
+        const TextStyle other(testFont(20));
+        const TextStyle *style = &m_style;
+        qreal width = 100;
+        WrapIndex index(&buffer);
+        index.setStyle(style);
+        index.setWidth(width);
+        QCoreApplication::processEvents();  // lines handed to the thread
+        if (midway)
+            QTRY_VERIFY(index.estimatedRowCount() > buffer.lineCount());
+        const qsizetype middle = buffer.lineStart(buffer.lineCount() / 2);
+        switch (change) {
+        case 0: buffer.replace(3, 3, kProse); break;
+        case 1: buffer.replace(middle, middle, (kProse + u'\n').repeated(40)); break;
+        case 2: buffer.replace(buffer.lineStart(1000), middle, QString()); break;
+        case 3:
+            for (int piece = 0; piece < 8; ++piece) {  // each ends inside a line, which the next continues
+                buffer.replace(buffer.length(), buffer.length(), (kProse + u'\n').repeated(700) + u"途中"_s);
+                QCoreApplication::processEvents();
+            }
+            break;
+        case 4: buffer.replace(0, buffer.length(), (u"新しい"_s + kProse + u'\n').repeated(6000)); break;
+        case 5: index.setWidth(width = 77); break;
+        case 6: index.setWrap(false); index.setWrap(true); break;
+        default: index.setStyle(style = &other); break;
+        }
+        compareEstimates(index, buffer, firstRows(buffer, *style, width));
+    }
+
+    void endsCleanlyWhileCounting_data()
+    {
+        QTest::addColumn<int>("passes");  // of the event loop before the end; -1: after some results
+        QTest::newRow("before anything is handed") << 0;
+        QTest::newRow("lines handed") << 1;
+        QTest::newRow("after some results") << -1;
+    }
+
+    // An index destroyed (its window closed) while its thread counts ends at once and leaves
+    // nothing behind: no result reaches it later, and another view's index of the same text
+    // counts on undisturbed.
+    void endsCleanlyWhileCounting()
+    {
+        QFETCH(int, passes);
+        TextBuffer buffer;
+        makeText(buffer, 8000, 19);
+        WrapIndex survivor(&buffer);
+        auto closed = std::make_unique<WrapIndex>(&buffer);
+        for (WrapIndex *index : {&survivor, closed.get()}) {
+            index->setStyle(&m_style);
+            index->setWidth(120);
+        }
+        for (int pass = 0; pass < passes; ++pass)
+            QCoreApplication::processEvents();
+        if (passes < 0)
+            QTRY_VERIFY(closed->estimatedRowCount() > buffer.lineCount());
+        QVERIFY(closed->isCounting());
+        QSignalSpy gone(closed.get(), &QObject::destroyed);
+        closed.reset();
+        QCOMPARE(gone.size(), 1);
+        QVERIFY(RowCounter::threadsRunning() <= 1);  // the survivor's at most
+        compareEstimates(survivor, buffer, firstRows(buffer, m_style, 120));
+    }
+
+    // A counting thread with nothing more to do ends after a while; the next change of width
+    // has the rows counted on a new one.
+    void countsAgainAfterItsThreadEnded()
+    {
+        TextBuffer buffer;
+        makeText(buffer, 3000, 23);
+        WrapIndex index(&buffer);
+        index.setStyle(&m_style);
+        index.setWidth(100);
+        compareEstimates(index, buffer, firstRows(buffer, m_style, 100));
+        QTRY_COMPARE_WITH_TIMEOUT(RowCounter::threadsRunning(), 0, 10000);
+        const qint64 before = RowCounter::linesCounted();
+        index.setWidth(140);
+        compareEstimates(index, buffer, firstRows(buffer, m_style, 140));
+        QVERIFY(RowCounter::linesCounted() - before >= buffer.lineCount());
     }
 
     void pagesHoldEveryRowOnce_data()
