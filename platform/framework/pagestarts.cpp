@@ -27,7 +27,7 @@ void PageStarts::RunSlice()
 {
     QElapsedTimer clock;
     clock.start();
-    const qint64 bound = qint64(kSliceMs) * 1000 * 1000;
+    const qint64 bound = qint64(kSliceMs) * 1000 * 1000 / 2;
     const int before = Count();
     do {
         QElapsedTimer page;

@@ -24,7 +24,8 @@ public:
     // Where page (from 1) starts; -1 while it is not known.
     qsizetype StartOf(int page) const;
 
-    // The slice's bound: no slice holds the event loop longer than this.
+    // The bound of a turn of the event loop that runs a slice. A slice measures pages for half
+    // of it, leaving the rest to the repaints and events of the same turn.
     static constexpr int kSliceMs = 20;
 
     // Each time a slice found pages, and once more when the last page is known.
