@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QEvent>
+#include <QFile>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -44,7 +44,8 @@ QAction *PrintPreview::AddAction(const QString &name, const QString &icon, const
     action->setObjectName(name);
     // The icons the toolkit's own print preview shows, where its library holds them.
     const QString file = QStringLiteral(":/qt-project.org/dialogs/qprintpreviewdialog/images/%1-24.png").arg(icon);
-    action->setIcon(QIcon(file));
+    if (QFile::exists(file))
+        action->setIcon(QIcon(file));
     return action;
 }
 
@@ -52,12 +53,12 @@ void PrintPreview::MakeToolBar()
 {
     auto *bar = new QToolBar(this);
     layout()->addWidget(bar);
-    QAction *print = AddAction(QStringLiteral("printAction"), QStringLiteral("print"), QStringLiteral("印刷"));
+    QAction *print = AddAction(QStringLiteral("printAction"), QStringLiteral("printer"), QStringLiteral("印刷"));
     connect(print, &QAction::triggered, this, [this] { done(Print); });
     bar->addAction(print);
     bar->addSeparator();
-    QAction *fitWidth = AddAction(QStringLiteral("fitWidthAction"), QStringLiteral("fit-width"), QStringLiteral("幅に合わせる"));
-    QAction *fitPage = AddAction(QStringLiteral("fitPageAction"), QStringLiteral("fit-page"), QStringLiteral("ページ全体"));
+    QAction *fitWidth = AddAction(QStringLiteral("fitWidthAction"), QStringLiteral("zoom-fit-width"), QStringLiteral("幅に合わせる"));
+    QAction *fitPage = AddAction(QStringLiteral("fitPageAction"), QStringLiteral("zoom-fit-page"), QStringLiteral("ページ全体"));
     QAction *zoomIn = AddAction(QStringLiteral("zoomInAction"), QStringLiteral("zoom-in"), QStringLiteral("拡大"));
     QAction *zoomOut = AddAction(QStringLiteral("zoomOutAction"), QStringLiteral("zoom-out"), QStringLiteral("縮小"));
     connect(fitWidth, &QAction::triggered, this, [this] { SetFit(Fit::Width); });
@@ -70,6 +71,11 @@ void PrintPreview::MakeToolBar()
     QAction *previous = AddAction(QStringLiteral("prevPageAction"), QStringLiteral("go-previous"), QStringLiteral("前ページ"));
     QAction *next = AddAction(QStringLiteral("nextPageAction"), QStringLiteral("go-next"), QStringLiteral("次ページ"));
     QAction *last = AddAction(QStringLiteral("lastPageAction"), QStringLiteral("go-last"), QStringLiteral("最終ページ"));
+    // The keys page through the text whatever has the focus, the scrolled paper included.
+    first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
+    previous->setShortcut(QKeySequence(Qt::Key_PageUp));
+    next->setShortcut(QKeySequence(Qt::Key_PageDown));
+    last->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_End));
     connect(first, &QAction::triggered, this, [this] { SetCurrentPage(1); });
     connect(previous, &QAction::triggered, this, [this] { Step(-1); });
     connect(next, &QAction::triggered, this, [this] { Step(1); });
@@ -87,8 +93,8 @@ void PrintPreview::MakeToolBar()
     bar->addActions({next, last});
     bar->addSeparator();
     auto *modes = new QActionGroup(this);
-    QAction *single = AddAction(QStringLiteral("singleModeAction"), QStringLiteral("view-page-one"), QStringLiteral("1 ページ"));
-    QAction *facing = AddAction(QStringLiteral("facingModeAction"), QStringLiteral("view-page-sided"), QStringLiteral("2 ページ"));
+    QAction *single = AddAction(QStringLiteral("singleModeAction"), QStringLiteral("view-pages-single"), QStringLiteral("1 ページ"));
+    QAction *facing = AddAction(QStringLiteral("facingModeAction"), QStringLiteral("view-pages-facing"), QStringLiteral("2 ページ"));
     for (QAction *mode : {single, facing}) {
         mode->setCheckable(true);
         modes->addAction(mode);
@@ -98,7 +104,7 @@ void PrintPreview::MakeToolBar()
     connect(facing, &QAction::triggered, this, [this] { SetFacing(true); });
     bar->addActions({single, facing});
     bar->addSeparator();
-    QAction *close = AddAction(QStringLiteral("closeAction"), QStringLiteral("none"), QStringLiteral("閉じる"));
+    QAction *close = AddAction(QStringLiteral("closeAction"), QString(), QStringLiteral("閉じる"));
     connect(close, &QAction::triggered, this, &QDialog::reject);
     bar->addAction(close);
 }
@@ -163,28 +169,4 @@ bool PrintPreview::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_pScroll->viewport() && event->type() == QEvent::Resize)
         Refit();
     return QDialog::eventFilter(watched, event);
-}
-
-void PrintPreview::keyPressEvent(QKeyEvent *event)
-{
-    const bool control = event->modifiers() & Qt::ControlModifier;
-    switch (event->key()) {
-    case Qt::Key_PageDown:
-        Step(1);
-        return;
-    case Qt::Key_PageUp:
-        Step(-1);
-        return;
-    case Qt::Key_Home:
-        if (control)
-            return SetCurrentPage(1);
-        break;
-    case Qt::Key_End:
-        if (control)
-            return SetCurrentPage(m_starts.Count());
-        break;
-    default:
-        break;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -35,7 +35,6 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     enum class Fit { Page, Width, None };

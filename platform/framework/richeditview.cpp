@@ -243,14 +243,20 @@ void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
             OnPrint(&painter, info);
         }
         QCoreApplication::processEvents();
-        if (progress.Cancelled()) {
-            printer->abort();
+        if (progress.Cancelled())
             break;
-        }
         if (!info->m_bContinuePrinting)
             break;
     }
+    // A printer that cannot abort (a file, or a queue that takes the job whole) still gets the
+    // pages printed so far as the painter ends; the user is told so rather than left to think
+    // nothing comes out.
+    const bool kept = progress.Cancelled() && !printer->abort();
     painter.end();
+    if (kept)
+        MsgBox::show(this, QStringLiteral("印刷を中止しました。\nこのプリンタでは、印刷済みの %1 ページは取り消せません。")
+                               .arg(info->m_nCurPage - first + 1),
+                     QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Information);
 }
 
 void RichEditView::Print(bool direct)

@@ -338,6 +338,31 @@ private slots:
         QVERIFY(boxes().texts.size() <= 1);
     }
 
+    // Print in the preview closes it and runs the print command: the print dialog, then the
+    // pages in the print font; the display font is back after both runs.
+    void printFromThePreview()
+    {
+        storeFont(Keys::kFont, QStringLiteral("IPAGothic"), 240);
+        storeFont(Keys::kPrintFont, QStringLiteral("IPAMincho"), 200);
+        CNYOView *view = viewWith(numberedLines(160));
+        QFile::remove(m_pdf);
+        bool asked = false;
+        onModal([&](QWidget *preview) {
+            preview->findChild<QAction *>(QStringLiteral("printAction"))->trigger();
+            answerNext(true, [&](QWidget *dialog) {
+                asked = dialog->windowTitle() == QStringLiteral("印刷");
+                auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+                printers->setCurrentIndex(printers->count() - 1);
+                dialog->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(m_pdf);
+            });
+        });
+        QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
+        QVERIFY(asked);
+        const QString fonts = run(QStringLiteral("pdffonts"), {m_pdf});
+        QVERIFY2(fonts.contains(QStringLiteral("IPAMincho")), qPrintable(fonts));
+        QCOMPARE(view->font().family(), QStringLiteral("IPAGothic"));
+    }
+
     // One page or two side by side, as the preview was last closed, kept across starts; its own
     // page setup is not offered, as the pages keep the margins of the page setup command.
     void previewRemembersItsPages()
@@ -363,7 +388,7 @@ private slots:
 
     // The preview shows its first page before every page is found, and the count fills in. Its
     // pages are the printed pages: the same words at the same places, page by page. The last
-    // page is reached once the count is known.
+    // page is reached once the count is known; the keys page as the buttons do.
     void previewShowsThePrintedPages()
     {
         storeShortPages();
@@ -372,18 +397,22 @@ private slots:
         const QList<Page> printed = readPages(printToPdf());
         QVERIFY2(printed.size() >= 200, qPrintable(QString::number(printed.size())));
         const QString shown = scratchDir() + QStringLiteral("/preview.pdf");
-        int atFirstSight = -1, last = 0;
+        int atFirstSight = -1, last = 0, keyed = 0;
         answerNext(false, [&](QWidget *modal) {
             auto *preview = qobject_cast<PrintPreview *>(modal);
             atFirstSight = preview->Starts().Done() ? preview->Starts().Count() : 0;
             QTRY_VERIFY_WITH_TIMEOUT(preview->Starts().Done(), 60000);
             preview->findChild<QAction *>(QStringLiteral("lastPageAction"))->trigger();
             last = preview->CurrentPage();
+            QTest::keyClick(preview, Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClick(preview, Qt::Key_PageDown);
+            keyed = preview->CurrentPage();
             renderPreview(*preview, m_app->GetPrinter(), shown);
         });
         QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
         QCOMPARE(atFirstSight, 0);
         QCOMPARE(last, printed.size());
+        QCOMPARE(keyed, 2);  // Ctrl+Home, then Page Down
         const QList<Page> previewed = readPages(shown);
         QCOMPARE(previewed.size(), printed.size());
         for (qsizetype i = 0; i < printed.size(); ++i) {
@@ -405,7 +434,8 @@ private slots:
     }
 
     // While printing, a modal window names the document and the page being printed; Cancel
-    // stops the run after that page, and the display font comes back.
+    // stops the run after that page, and the display font comes back. A printer that cannot
+    // abort keeps the pages printed, and the user is told how many.
     void cancelStopsAfterThePage()
     {
         QFETCH(int, page);
@@ -436,6 +466,9 @@ private slots:
         QVERIFY(pressedAt >= page);
         QVERIFY2(pages.size() <= pressedAt + 1, qPrintable(QString::number(pages.size())));
         QVERIFY(pressedAt + 1 < 40);  // the text has more pages than were printed
+        // A PDF file cannot be taken back: what it holds is told.
+        const QString kept = QStringLiteral("印刷を中止しました。\nこのプリンタでは、印刷済みの %1 ページは取り消せません。");
+        QCOMPARE(boxes().texts, QStringList{kept.arg(pages.size())});
         QCOMPARE(view->font().family(), QStringLiteral("IPAGothic"));
         QCOMPARE(view->font().pointSizeF(), 12.0);
     }
