@@ -65,7 +65,8 @@ public:
         m_clock.start();
         m_timer.start();
     }
-    double longestMs() const { return m_longest; }
+    // Counting the wait for a turn still to come.
+    double longestMs() const { return std::max(m_longest, m_clock.nsecsElapsed() / 1e6); }
     void reset()
     {
         m_longest = 0;
