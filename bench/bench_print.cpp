@@ -1,7 +1,7 @@
-// Printing benchmark. First the page layout alone: the first 1 MiB of the generated text laid
+// Printing benchmark. The page layout alone: the first 1 MiB of the generated text laid
 // out on letter pages with 10 mm margins in a 10.5-point font at the printer's 1200 dpi. Goals:
 // every page counted within 2 s, and each page printed to PDF within 20 ms on average.
-// Then the whole program with the generated 16 MiB file: the print preview's first page
+// The whole program (run first, its peak memory its own) with the generated 16 MiB file: the print preview's first page
 // painted within 0.3 s of the command, peak memory grown by at most 40 MB, the last page
 // painted within 0.5 s once the count is known; printing every page to PDF at 1.5 ms a page or
 // less, the event loop turning at least every 50 ms throughout. "bench_print 128" does the same
