@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -388,7 +389,8 @@ private slots:
 
     // The preview shows its first page before every page is found, and the count fills in. Its
     // pages are the printed pages: the same words at the same places, page by page. The last
-    // page is reached once the count is known; the keys page as the buttons do.
+    // page is reached once the count is known; the keys page as the buttons do; the page fits
+    // the window until zoomed in.
     void previewShowsThePrintedPages()
     {
         storeShortPages();
@@ -398,12 +400,19 @@ private slots:
         QVERIFY2(printed.size() >= 200, qPrintable(QString::number(printed.size())));
         const QString shown = scratchDir() + QStringLiteral("/preview.pdf");
         int atFirstSight = -1, last = 0, keyed = 0;
+        bool fits = false, zooms = false;
         answerNext(false, [&](QWidget *modal) {
             auto *preview = qobject_cast<PrintPreview *>(modal);
             atFirstSight = preview->Starts().Done() ? preview->Starts().Count() : 0;
             QTRY_VERIFY_WITH_TIMEOUT(preview->Starts().Done(), 60000);
             preview->findChild<QAction *>(QStringLiteral("lastPageAction"))->trigger();
             last = preview->CurrentPage();
+            // The page fits the window as it opens; zoomed in, it is larger than the window.
+            const QWidget *room = preview->findChild<QScrollArea *>()->viewport();
+            fits = preview->Canvas().width() <= room->width() && preview->Canvas().height() <= room->height();
+            preview->findChild<QAction *>(QStringLiteral("zoomInAction"))->trigger();
+            preview->findChild<QAction *>(QStringLiteral("zoomInAction"))->trigger();
+            zooms = preview->Canvas().height() > room->height();
             QTest::keyClick(preview, Qt::Key_Home, Qt::ControlModifier);
             QTest::keyClick(preview, Qt::Key_PageDown);
             keyed = preview->CurrentPage();
@@ -413,6 +422,8 @@ private slots:
         QCOMPARE(atFirstSight, 0);
         QCOMPARE(last, printed.size());
         QCOMPARE(keyed, 2);  // Ctrl+Home, then Page Down
+        QVERIFY(fits);
+        QVERIFY(zooms);
         const QList<Page> previewed = readPages(shown);
         QCOMPARE(previewed.size(), printed.size());
         for (qsizetype i = 0; i < printed.size(); ++i) {
