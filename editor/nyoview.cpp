@@ -112,6 +112,8 @@ void CNYOView::OnFileSendMail()
 // The print font and margins are in place from the beginning of a run to its end.
 void CNYOView::OnBeginPrinting(QPrinter *printer, PrintInfo *info)
 {
+    if (CNYODoc *doc = GetDocument())
+        info->m_strDocName = doc->GetTitle();
     m_pPrintSetup->BeginRun();
     RichEditView::OnBeginPrinting(printer, info);
 }

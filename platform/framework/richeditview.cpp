@@ -4,7 +4,11 @@
 #include "platform/base/colorref.h"
 #include "platform/dialogs/findreplacedialog.h"
 #include "platform/dialogs/msgbox.h"
+#include "platform/dialogs/printprogressdialog.h"
 #include "platform/engine/pagelayout.h"
+#include "platform/engine/textbuffer.h"
+#include "platform/framework/commandrouter.h"
+#include "platform/framework/printpreview.h"
 #include "platform/framework/printsettings.h"
 
 #include <QAction>
@@ -14,8 +18,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 #include <algorithm>
@@ -174,12 +176,27 @@ QRectF RichEditView::PrintArea(const QPrinter *printer) const
     return QRectF(left * x, top * y, (paper.width() - left - right) * x, (paper.height() - top - bottom) * y);
 }
 
-// Pages are laid out in order, each from where the one before it ended.
-void RichEditView::OnPrint(QPainter *painter, PrintInfo *info)
+// The view's font sized in the printer's pixels: a page then measures and draws the same on the
+// printer and, scaled down, on the screen, where a font in points would be sized for the screen.
+QFont RichEditView::PrintFont(const QPrinter *printer) const
+{
+    QFont printFont = font();
+    if (printFont.pointSizeF() > 0)
+        printFont.setPixelSize(std::max(1, qRound(printFont.pointSizeF() * printer->logicalDpiY() / 72)));
+    return printFont;
+}
+
+QColor RichEditView::PrintColor() const
 {
     const CharFormat format = GetWholeTextFormat();
     const bool autoColor = format.dwEffects & CharFormat::CFE_AUTOCOLOR;
-    painter->setPen(autoColor ? QColor(Qt::black) : ColorFromRef(format.crTextColor));
+    return autoColor ? QColor(Qt::black) : ColorFromRef(format.crTextColor);
+}
+
+// Pages are laid out in order, each from where the one before it ended.
+void RichEditView::OnPrint(QPainter *painter, PrintInfo *info)
+{
+    painter->setPen(PrintColor());
     LayOutPage(painter, info);
 }
 
@@ -191,7 +208,7 @@ void RichEditView::LayOutPage(QPainter *painter, PrintInfo *info)
     const int page = info->m_nCurPage;
     const qsizetype from = page <= m_aPageStart.size() ? m_aPageStart.at(page - 1) : length;
     const qsizetype next = PageLayout::drawPage(*buffer(), from, painter, info->m_pPrinter,
-                                                PrintArea(info->m_pPrinter), font());
+                                                PrintArea(info->m_pPrinter), PrintFont(info->m_pPrinter));
     if (page == m_aPageStart.size())
         m_aPageStart.append(next);
     info->m_bContinuePrinting = next < length;
@@ -199,7 +216,9 @@ void RichEditView::LayOutPage(QPainter *painter, PrintInfo *info)
 
 // The pages the print dialog asked for, all of them unless a range was chosen; the first page
 // printed always comes out, so an empty text prints one empty page. Pages before the range
-// are laid out only, to know where the range begins.
+// are laid out only, to know where the range begins. A modal window names the page being
+// printed; between pages the event loop runs, so the windows repaint and its Cancel is seen
+// after the page that was printing.
 void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
 {
     QPainter painter;
@@ -207,6 +226,8 @@ void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
         MsgBox::show(this, QStringLiteral("印刷を開始できませんでした。"));
         return;
     }
+    PrintProgressDialog progress(info->m_strDocName.isEmpty() ? window()->windowTitle() : info->m_strDocName, this);
+    progress.show();
     m_aPageStart = {0};
     info->m_pPrinter = printer;
     const bool range = printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0;
@@ -216,14 +237,26 @@ void RichEditView::PrintPages(QPrinter *printer, PrintInfo *info)
         if (info->m_nCurPage < first) {
             LayOutPage(nullptr, info);
         } else {
+            progress.SetPage(info->m_nCurPage);
             if (info->m_nCurPage > first && !printer->newPage())
                 break;
             OnPrint(&painter, info);
         }
+        QCoreApplication::processEvents();
+        if (progress.Cancelled())
+            break;
         if (!info->m_bContinuePrinting)
             break;
     }
+    // A printer that cannot abort (a file, or a queue that takes the job whole) still gets the
+    // pages printed so far as the painter ends; the user is told so rather than left to think
+    // nothing comes out.
+    const bool kept = progress.Cancelled() && !printer->abort();
     painter.end();
+    if (kept)
+        MsgBox::show(this, QStringLiteral("印刷を中止しました。\nこのプリンタでは、印刷済みの %1 ページは取り消せません。")
+                               .arg(info->m_nCurPage - first + 1),
+                     QString(), MsgBox::Buttons::Ok, MsgBox::Icon::Information);
 }
 
 void RichEditView::Print(bool direct)
@@ -253,7 +286,9 @@ void RichEditView::OnFilePrintDirect()
     Print(true);
 }
 
-// The preview shows one page or two side by side, as it was last closed.
+// The preview shows one page or two side by side, as it was last closed. Its pages are the
+// printed ones: laid out with the same area, font and colour, for the printer's paper. Printing
+// from it closes it, ends its run, and runs the print command as the menu would.
 void RichEditView::OnFilePrintPreview()
 {
     PrintInfo info;
@@ -261,27 +296,30 @@ void RichEditView::OnFilePrintPreview()
     info.m_pPrinter = Printer();
     if (!OnPreparePrinting(&info))
         return;
-    info.m_pPrinter->setFullPage(true);
-    info.m_pPrinter->setPrintRange(QPrinter::AllPages);  // the preview shows every page
-    QPrintPreviewDialog dialog(info.m_pPrinter, this);
+    QPrinter *printer = info.m_pPrinter;
+    printer->setFullPage(true);
+    printer->setPrintRange(QPrinter::AllPages);  // the preview shows every page
+    OnBeginPrinting(printer, &info);
+    const TextBuffer *text = buffer();
+    const QRectF area = PrintArea(printer);
+    const QFont printFont = PrintFont(printer);
+    const QColor color = PrintColor();
+    PrintPreview dialog(
+        printer->paperRect(QPrinter::DevicePixel).size(), text->length(),
+        [=](qsizetype from) { return PageLayout::drawPage(*text, from, nullptr, printer, area, printFont); },
+        [=](QPainter &painter, qsizetype from) {
+            painter.setPen(color);
+            PageLayout::drawPage(*text, from, &painter, printer, area, printFont);
+        },
+        this);
     dialog.setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
     dialog.setGeometry(window()->geometry());
-    // Its own page setup would change margins the pages are not laid out with.
-    const QString pageSetup = QCoreApplication::translate("QPrintPreviewDialog", "Page setup");
-    for (QAction *action : dialog.findChildren<QAction *>())
-        if (action->text() == pageSetup)
-            action->setVisible(false);
     PrintSettings *settings = m_pPrintSettings;
-    const bool facing = settings && settings->PreviewPages() == 2;
-    if (QAction *mode = dialog.findChild<QAction *>(facing ? QStringLiteral("facingModeAction")
-                                                           : QStringLiteral("singleModeAction")))
-        mode->trigger();
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this, &info](QPrinter *printer) { PrintPages(printer, &info); });
-    OnBeginPrinting(info.m_pPrinter, &info);
-    dialog.exec();
-    const auto *preview = dialog.findChild<QPrintPreviewWidget *>();
-    if (settings && preview)
-        settings->SetPreviewPages(preview->viewMode() == QPrintPreviewWidget::SinglePageView ? 1 : 2);
-    OnEndPrinting(info.m_pPrinter, &info);
+    dialog.SetFacing(settings && settings->PreviewPages() == 2);
+    const int result = dialog.exec();
+    if (settings)
+        settings->SetPreviewPages(dialog.Facing() ? 2 : 1);
+    OnEndPrinting(printer, &info);
+    if (CommandRouter *router = CommandRouter::Of(this); router && result == PrintPreview::Print)
+        router->Execute(ID_FILE_PRINT);
 }

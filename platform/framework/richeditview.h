@@ -6,6 +6,8 @@
 #include "platform/framework/printinfo.h"
 #include "platform/engine/richedit.h"
 
+#include <QColor>
+#include <QFont>
 #include <QList>
 #include <QMargins>
 #include <QSize>
@@ -84,6 +86,8 @@ protected:
 
 private:
     QPrinter *Printer();
+    QFont PrintFont(const QPrinter *printer) const;
+    QColor PrintColor() const;
     void Print(bool direct);
     void PrintPages(QPrinter *printer, PrintInfo *info);
     void LayOutPage(QPainter *painter, PrintInfo *info);

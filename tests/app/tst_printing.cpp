@@ -1,10 +1,13 @@
 // Printing: pages printed to PDF and read back with the PDF tools (margins, every line once,
-// the print font), the display font back after each run, page setup and the preview's pages.
+// the print font), the display font back after each run, page setup, the preview's pages
+// against the printed ones, and Cancel in the window shown while printing.
 #include "app_helper.h"
 
 #include "app/nyoapp.h"
 #include "editor/nyoview.h"
+#include "editor/nyodoc.h"
 #include "editor/printsetup.h"
+#include "platform/framework/printpreview.h"
 #include "platform/base/profile.h"
 #include "res/resource.h"
 #include "settings/fontrecord.h"
@@ -15,13 +18,17 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QPrintPreviewWidget>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 using namespace AppHelper;
 
@@ -67,12 +74,34 @@ void storeFont(const char *section, const QString &face, int twips)
 }
 
 // Lines "行001 ああ…" that wrap once each at the default margins.
-QString numberedLines(int count)
+QString numberedLines(int count, int digits = 3)
 {
     QStringList lines;
     for (int i = 1; i <= count; ++i)
-        lines << QStringLiteral("行%1 ").arg(i, 3, 10, QLatin1Char('0')) + QString(60, QChar(u'あ'));
+        lines << QStringLiteral("行%1 ").arg(i, digits, 10, QLatin1Char('0')) + QString(60, QChar(u'あ'));
     return lines.join(QLatin1Char('\n'));
+}
+
+// Top and bottom margins of 10 cm: pages of a few rows, so that a short text has many.
+void storeShortPages()
+{
+    Keys::MarginTop.write(10000);
+    Keys::MarginBottom.write(10000);
+}
+
+// The preview's pages drawn to a PDF file for the printer's paper, as its window draws them.
+void renderPreview(const PrintPreview &preview, QPrinter *like, const QString &pdf)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFileName(pdf);
+    printer.setPageLayout(like->pageLayout());
+    printer.setFullPage(true);
+    QPainter painter(&printer);
+    for (int page = 1; page <= preview.Starts().Count(); ++page) {
+        if (page > 1)
+            printer.newPage();
+        preview.Canvas().RenderPage(painter, page);
+    }
 }
 
 const IntKey kMargins[] = {Keys::MarginLeft, Keys::MarginTop, Keys::MarginRight, Keys::MarginBottom};
@@ -310,27 +339,149 @@ private slots:
         QVERIFY(boxes().texts.size() <= 1);
     }
 
+    // Print in the preview closes it and runs the print command: the print dialog, then the
+    // pages in the print font; the display font is back after both runs.
+    void printFromThePreview()
+    {
+        storeFont(Keys::kFont, QStringLiteral("IPAGothic"), 240);
+        storeFont(Keys::kPrintFont, QStringLiteral("IPAMincho"), 200);
+        CNYOView *view = viewWith(numberedLines(160));
+        QFile::remove(m_pdf);
+        bool asked = false;
+        onModal([&](QWidget *preview) {
+            preview->findChild<QAction *>(QStringLiteral("printAction"))->trigger();
+            answerNext(true, [&](QWidget *dialog) {
+                asked = dialog->windowTitle() == QStringLiteral("印刷");
+                auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+                printers->setCurrentIndex(printers->count() - 1);
+                dialog->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(m_pdf);
+            });
+        });
+        QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
+        QVERIFY(asked);
+        const QString fonts = run(QStringLiteral("pdffonts"), {m_pdf});
+        QVERIFY2(fonts.contains(QStringLiteral("IPAMincho")), qPrintable(fonts));
+        QCOMPARE(view->font().family(), QStringLiteral("IPAGothic"));
+    }
+
     // One page or two side by side, as the preview was last closed, kept across starts; its own
     // page setup is not offered, as the pages keep the margins of the page setup command.
     void previewRemembersItsPages()
     {
         Keys::PreviewPages.write(2);
-        QPrintPreviewWidget::ViewMode opened = QPrintPreviewWidget::AllPagesView;
+        bool opened = false;  // facing
         const QString pageSetup = QCoreApplication::translate("QPrintPreviewDialog", "Page setup");
         for (int start = 0; start < 2; ++start) {
             viewWith(QStringLiteral("abc"));
             answerNext(false, [&](QWidget *modal) {
-                opened = modal->findChild<QPrintPreviewWidget *>()->viewMode();
+                opened = qobject_cast<PrintPreview *>(modal)->Facing();
                 for (const QAction *action : modal->findChildren<QAction *>())
                     QVERIFY(action->text() != pageSetup || !action->isVisible());
                 modal->findChild<QAction *>(QStringLiteral("singleModeAction"))->trigger();
             });
             QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
-            QCOMPARE(opened, start ? QPrintPreviewWidget::SinglePageView : QPrintPreviewWidget::FacingPagesView);
+            QCOMPARE(opened, !start);
             QCOMPARE(Keys::PreviewPages.read(), start ? 1 : 2);  // written at exit
             stopApp(m_app);
             QCOMPARE(Keys::PreviewPages.read(), 1);
         }
+    }
+
+    // The preview shows its first page before every page is found, and the count fills in. Its
+    // pages are the printed pages: the same words at the same places, page by page. The last
+    // page is reached once the count is known; the keys page as the buttons do; the page fits
+    // the window until zoomed in.
+    void previewShowsThePrintedPages()
+    {
+        storeShortPages();
+        storeFont(Keys::kPrintFont, QStringLiteral("IPAGothic"), 200);
+        viewWith(numberedLines(2400, 4));
+        const QList<Page> printed = readPages(printToPdf());
+        QVERIFY2(printed.size() >= 200, qPrintable(QString::number(printed.size())));
+        const QString shown = scratchDir() + QStringLiteral("/preview.pdf");
+        int atFirstSight = -1, last = 0, keyed = 0;
+        bool fits = false, zooms = false;
+        answerNext(false, [&](QWidget *modal) {
+            auto *preview = qobject_cast<PrintPreview *>(modal);
+            atFirstSight = preview->Starts().Done() ? preview->Starts().Count() : 0;
+            QTRY_VERIFY_WITH_TIMEOUT(preview->Starts().Done(), 60000);
+            preview->findChild<QAction *>(QStringLiteral("lastPageAction"))->trigger();
+            last = preview->CurrentPage();
+            // The page fits the window as it opens; zoomed in, it is larger than the window.
+            const QWidget *room = preview->findChild<QScrollArea *>()->viewport();
+            fits = preview->Canvas().width() <= room->width() && preview->Canvas().height() <= room->height();
+            preview->findChild<QAction *>(QStringLiteral("zoomInAction"))->trigger();
+            preview->findChild<QAction *>(QStringLiteral("zoomInAction"))->trigger();
+            zooms = preview->Canvas().height() > room->height();
+            QTest::keyClick(preview, Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClick(preview, Qt::Key_PageDown);
+            keyed = preview->CurrentPage();
+            renderPreview(*preview, m_app->GetPrinter(), shown);
+        });
+        QVERIFY(execute(m_app.get(), ID_FILE_PRINT_PREVIEW));
+        QCOMPARE(atFirstSight, 0);
+        QCOMPARE(last, printed.size());
+        QCOMPARE(keyed, 2);  // Ctrl+Home, then Page Down
+        QVERIFY(fits);
+        QVERIFY(zooms);
+        const QList<Page> previewed = readPages(shown);
+        QCOMPARE(previewed.size(), printed.size());
+        for (qsizetype i = 0; i < printed.size(); ++i) {
+            const QList<Word> &a = printed[i].words, &b = previewed[i].words;
+            QCOMPARE(b.size(), a.size());
+            for (qsizetype w = 0; w < a.size(); ++w) {
+                QCOMPARE(b[w].text, a[w].text);
+                const QPointF moved = b[w].box.topLeft() - a[w].box.topLeft();
+                QVERIFY2(qAbs(moved.x()) < 0.1 && qAbs(moved.y()) < 0.1, qPrintable(QStringLiteral("page %1: %2").arg(i + 1).arg(a[w].text)));
+            }
+        }
+    }
+
+    void cancelStopsAfterThePage_data()
+    {
+        QTest::addColumn<int>("page");  // Cancel is pressed once the window names this page
+        QTest::newRow("first") << 1;
+        QTest::newRow("fourth") << 4;
+    }
+
+    // While printing, a modal window names the document and the page being printed; Cancel
+    // stops the run after that page, and the display font comes back. A printer that cannot
+    // abort keeps the pages printed, and the user is told how many.
+    void cancelStopsAfterThePage()
+    {
+        QFETCH(int, page);
+        storeShortPages();
+        storeFont(Keys::kFont, QStringLiteral("IPAGothic"), 240);
+        storeFont(Keys::kPrintFont, QStringLiteral("IPAMincho"), 200);
+        CNYOView *view = viewWith(numberedLines(400));
+        int pressedAt = 0;
+        QString title, document;
+        onModal([&](QWidget *modal) {
+            title = modal->windowTitle();
+            document = modal->findChild<QLabel *>(QStringLiteral("document"))->text();
+            auto *poll = new QTimer(modal);
+            QObject::connect(poll, &QTimer::timeout, modal, [&, modal, poll] {
+                const QString text = modal->findChild<QLabel *>(QStringLiteral("page"))->text();
+                const int shown = text.section(u' ', 0, 0).toInt();
+                if (shown < page || pressedAt)
+                    return;
+                pressedAt = shown;
+                poll->stop();
+                modal->findChild<QPushButton *>(QStringLiteral("IDCANCEL"))->click();
+            });
+            poll->start(0);
+        });
+        const QList<Page> pages = readPages(printToPdf());
+        QCOMPARE(title, QStringLiteral("印刷中"));
+        QCOMPARE(document, view->GetDocument()->GetTitle());
+        QVERIFY(pressedAt >= page);
+        QVERIFY2(pages.size() <= pressedAt + 1, qPrintable(QString::number(pages.size())));
+        QVERIFY(pressedAt + 1 < 40);  // the text has more pages than were printed
+        // A PDF file cannot be taken back: what it holds is told.
+        const QString kept = QStringLiteral("印刷を中止しました。\nこのプリンタでは、印刷済みの %1 ページは取り消せません。");
+        QCOMPARE(boxes().texts, QStringList{kept.arg(pages.size())});
+        QCOMPARE(view->font().family(), QStringLiteral("IPAGothic"));
+        QCOMPARE(view->font().pointSizeF(), 12.0);
     }
 };
 
