@@ -2,7 +2,8 @@
 """Opens the same generated files in NYO and, where installed, in KWrite, each on a fresh X
 server of its own, and prints for each: launch to its window mapped, launch to idle (no CPU
 used for IDLE_MS), and peak memory (VmHWM); the median of RUNS runs, and KWrite's figure over
-NYO's. Needs Xvfb and xdotool (scripts/install-deps.sh installs both).
+NYO's. Each program runs once first, uncounted, so that the caches it keeps in its home are
+made. Needs Xvfb and xdotool (scripts/install-deps.sh installs both).
 
 Usage: bench/sidebyside.py <NYO binary> [MiB ...]   (default: 16 128)
 """
@@ -84,18 +85,33 @@ def run_once(argv, display, env):
         proc.wait()
 
 
+def start_xvfb(display):
+    """An X server of its own, once it answers."""
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-noreset"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 10
+    while subprocess.run(["xdotool", "getmouselocation"], env={**os.environ, "DISPLAY": display},
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+        if time.monotonic() > deadline:
+            raise TimeoutError("no X server")
+        time.sleep(0.05)
+    return xvfb
+
+
 def measure(name, argv_of, path, workdir):
+    """One run first, not counted, so that each program's caches in its home are made (KWrite
+    builds its service cache on its first start), then RUNS counted ones."""
     figures = []
-    for run in range(RUNS):
+    home = tempfile.mkdtemp(dir=workdir)
+    for run in range(RUNS + 1):
         display = f":{90 + run}"
-        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.5)
-        home = tempfile.mkdtemp(dir=workdir)
+        xvfb = start_xvfb(display)
         env = {**os.environ, "DISPLAY": display, "HOME": home, "XDG_CONFIG_HOME": home + "/config",
                "XDG_STATE_HOME": home + "/state", "XDG_RUNTIME_DIR": home, "QT_QPA_PLATFORM": "xcb"}
         try:
-            figures.append(run_once(argv_of(path), display, env))
+            figure = run_once(argv_of(path), display, env)
+            if run > 0:
+                figures.append(figure)
         finally:
             xvfb.kill()
             xvfb.wait()
