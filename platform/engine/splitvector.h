@@ -124,12 +124,19 @@ private:
         if (m_gap >= count)
             return;
         const qsizetype size = length();
-        const qsizetype grown = size + count + std::max<qsizetype>(size / 6, 16);
+        qsizetype grown = size + count + std::max<qsizetype>(size / 6, 16);
+        // Within room reserved beforehand nothing moves as the gap grows, so it grows by a
+        // little at a time: a sixth of a large text, zeroed, would be memory in use for nothing.
+        const qsizetype reserved = qsizetype(m_body.capacity());
+        if (size + count <= reserved)
+            grown = std::min(grown, std::min(reserved, size + count + kReservedGap));
         gapTo(size);  // the gap at the end keeps the copy a straight one
         m_body.reserve(size_t(grown));  // exactly: resize() alone would double the room
         m_body.resize(size_t(grown));
         m_gap = grown - size;
     }
+
+    static constexpr qsizetype kReservedGap = 64 * 1024;
 
     std::vector<T> m_body;
     qsizetype m_part1 = 0;   // elements before the gap

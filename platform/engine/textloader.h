@@ -30,7 +30,7 @@ public:
         qsizetype pieceBytes = 1024 * 1024;
         // Pieces decoded ahead of the taker at most. Each holds about the memory of the bytes
         // it was decoded from, which go back as it is made.
-        int piecesAhead = 16;
+        int piecesAhead = 8;
     };
     // What the start of the load came to: the file read and its encoding known, or why not.
     struct Start {

@@ -222,10 +222,12 @@ qsizetype TextView::topRow() const
 
 void TextView::setTop(Row top)
 {
+    const Row before{m_topLine, m_topSubRow};
     m_topLine = top.line;
     m_topSubRow = std::max(0, top.row);
     updateScrollBars();
-    viewport()->update();
+    if (m_topLine != before.line || m_topSubRow != before.row)
+        viewport()->update();
 }
 
 // Rows from `from` to `to`, counted on the layouts when they are near each other, else as
@@ -352,10 +354,25 @@ void TextView::onBufferChanged(const TextBuffer::Change &change)
     if (m_pos != oldPos)
         m_atRowEnd = false;
     updateScrollBars();
-    viewport()->update();
+    updateFromLine(change.firstLine);
     announceChange(change);
     emit textChanged();
     emitSelectionSignals(oldAnchor, oldPos);
+}
+
+// What a change leaves to repaint: from its first line down, as the lines above it stay as they
+// were. A line below the screen changes nothing shown (a line takes a row at least), and is
+// not laid out to find so: text that loads in at the end of a long file repaints nothing.
+void TextView::updateFromLine(qsizetype line)
+{
+    if (line <= m_topLine) {
+        viewport()->update();
+        return;
+    }
+    if (line > m_topLine + visibleRows())
+        return;
+    const int top = std::max(0, rectAt(m_buffer->lineStart(line), false).top());
+    viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
 }
 
 // A load reports no removed text: what a screen reader is told it removed is read here first.
@@ -421,8 +438,20 @@ void TextView::setSelection(qsizetype anchor, qsizetype position)
     m_atRowEnd = false;  // at a wrap point the caret starts the lower row, but after End
     emitSelectionSignals(oldAnchor, oldPos);
     restartBlink();
-    viewport()->update();
+    updateBetween(std::min({oldAnchor, oldPos, m_anchor, m_pos}), std::max({oldAnchor, oldPos, m_anchor, m_pos}));
     updateMicroFocus();
+}
+
+// Repaints the rows from the one holding from to the one holding to: all that a move of the
+// caret or the selection within them shows differently.
+void TextView::updateBetween(qsizetype from, qsizetype to)
+{
+    const int height = viewport()->height();
+    // At a wrap point a position stands at the end of one row and the start of the next.
+    const int top = std::clamp(rectAt(from, true).top(), 0, height);
+    const int bottom = std::clamp(rectAt(to, false).bottom() + 1, 0, height);
+    if (bottom > top)
+        viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
 }
 
 void TextView::emitSelectionSignals(qsizetype oldAnchor, qsizetype oldPos)

@@ -128,6 +128,9 @@ private:
     qreal layoutWidth() const;
     int rowHeight() const;
     int visibleRows() const;
+    // Repaints the rows from line's first on (all when it begins above the screen).
+    void updateFromLine(qsizetype line);
+    void updateBetween(qsizetype from, qsizetype to);
     Row rowOf(qsizetype pos, bool upper = false) const;
     Row caretRow() const { return rowOf(m_pos, m_atRowEnd); }
     QRect rectAt(qsizetype pos, bool upper) const;

@@ -118,6 +118,53 @@ private slots:
         QCOMPARE(narrow.displayRowCount(), narrowRows);
     }
 
+    // An edit or a move of the caret or selection repaints only the rows it concerns, and
+    // those are all it changes: the window as repainted so is the window painted afresh.
+    void repaintsShowWhatChanged_data()
+    {
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<QList<int>>("keys");  // Qt::Key, with Shift as Qt::ShiftModifier added
+        QTest::addColumn<QString>("elsewhere");  // then put in at 45 by another view of the text
+        const int shift = int(Qt::ShiftModifier);
+        QTest::newRow("typed") << 30 << 30 << QList<int>{Qt::Key_X, Qt::Key_Y} << QString();
+        QTest::newRow("typed into a wrapping line") << 5 << 5 << QList<int>(40, Qt::Key_W) << QString();
+        QTest::newRow("enter") << 30 << 30 << QList<int>{Qt::Key_Return} << QString();
+        QTest::newRow("backspace joins lines") << 40 << 40 << QList<int>{Qt::Key_Home, Qt::Key_Backspace} << QString();
+        QTest::newRow("caret down and up") << 30 << 30 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Up} << QString();
+        QTest::newRow("selection grows and shrinks")
+            << 30 << 30 << QList<int>{shift + Qt::Key_Down, shift + Qt::Key_Down, shift + Qt::Key_Up} << QString();
+        QTest::newRow("selection replaced") << 30 << 90 << QList<int>{Qt::Key_Z} << QString();
+        QTest::newRow("selection let go") << 30 << 90 << QList<int>{Qt::Key_Left} << QString();
+        QTest::newRow("another view types") << 0 << 0 << QList<int>{} << u"挿入"_s;
+        QTest::newRow("another view breaks a line") << 0 << 0 << QList<int>{} << u"\n"_s;
+    }
+    void repaintsShowWhatChanged()
+    {
+        QFETCH(int, caret);
+        QFETCH(int, anchor);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, elsewhere);
+        TextView view;
+        QString text;
+        for (int i = 0; i < 12; ++i)
+            text += u"行%1 あいうえおかきくけこ%2\n"_s.arg(i).arg(i == 0 ? QString(30, u'長') : QString());
+        QVERIFY(showFocused(view, text, QSize(300, 260)));
+        view.setSelection(anchor, caret);
+        const auto shown = [&view] {
+            QCoreApplication::sendPostedEvents(view.window(), QEvent::UpdateRequest);
+            return view.screen()->grabWindow(view.winId()).toImage();
+        };
+        shown();
+        for (const int key : keys)
+            QTest::keyClick(&view, Qt::Key(key & ~int(Qt::KeyboardModifierMask)), Qt::KeyboardModifiers(key & int(Qt::KeyboardModifierMask)));
+        if (!elsewhere.isEmpty())
+            view.buffer()->replace(45, 45, elsewhere);
+        const QImage repainted = shown();
+        view.viewport()->update();
+        QCOMPARE(repainted, shown());
+    }
+
     // Every view hears of an edit after every row index of the text has taken it: a view
     // asking another view of the text about rows, when the edit reaches it, has the new rows.
     void rowsAreCurrentWhenAViewHearsOfAnEdit_data()
