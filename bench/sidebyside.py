@@ -5,7 +5,7 @@ used for IDLE_MS), and peak memory (VmHWM); the median of RUNS runs, and KWrite'
 NYO's. Each program runs once first, uncounted, so that the caches it keeps in its home are
 made. Needs Xvfb and xdotool (scripts/install-deps.sh installs both).
 
-Usage: bench/sidebyside.py <NYO binary> [MiB ...]   (default: 16 128)
+Usage: bench/sidebyside.py <NYO binary> [MiB ...]   (default: 16 128; 0 is a start without a file)
 """
 import os
 import random
@@ -38,6 +38,8 @@ def make_file(path, mib):
         parts = 0 if rng.randrange(8) == 0 else 1 + rng.randrange(4)
         line = "".join(rng.choice(PHRASES) for _ in range(parts))
         block += line.encode("cp932") + b"\r\n"
+    if mib < 16:  # the start of the block, to a line's end
+        block = block[: mib << 20]
     block = block[: block.rindex(b"\r\n") + 2]
     with open(path, "wb") as out:
         for _ in range(max(1, mib // 16)):
@@ -128,12 +130,17 @@ def main():
     kwrite = shutil.which("kwrite")
     with tempfile.TemporaryDirectory() as workdir:
         for mib in sizes:
-            path = os.path.join(workdir, f"text-{mib}MiB.txt")
-            make_file(path, mib)
-            print(f"{mib} MiB CP932 file ({os.path.getsize(path)} bytes), median of {RUNS}:")
-            ours = measure("NYO", lambda p: [nyo, p], path, workdir)
+            if mib == 0:
+                path = None
+                print(f"An empty start (no file), median of {RUNS}:")
+            else:
+                path = os.path.join(workdir, f"text-{mib}MiB.txt")
+                make_file(path, mib)
+                print(f"{mib} MiB CP932 file ({os.path.getsize(path)} bytes), median of {RUNS}:")
+            with_file = lambda argv, p: argv + ([p] if p else [])
+            ours = measure("NYO", lambda p: with_file([nyo], p), path, workdir)
             if kwrite:
-                theirs = measure("KWrite", lambda p: [kwrite, "--encoding", "Shift-JIS", p], path, workdir)
+                theirs = measure("KWrite", lambda p: with_file([kwrite, "--encoding", "Shift-JIS"], p), path, workdir)
                 print("  KWrite / NYO: " + "   ".join(f"{t / o:.2f}x" for t, o in zip(theirs, ours)))
             else:
                 print("  KWrite is not installed: NYO alone")
