@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Opens the same generated files in NYO and, where installed, in KWrite, each on a fresh X
 server of its own, and prints for each: launch to its window mapped, launch to idle (no CPU
-used for IDLE_MS), and peak memory (VmHWM); the median of RUNS runs, and KWrite's figure over
-NYO's. Each program runs once first, uncounted, so that the caches it keeps in its home are
+used for IDLE_MS), peak memory (VmHWM), and the processor time used by idle, by the whole
+process and by the window's thread (what that thread did not spend, another did while it went
+on); the median of RUNS runs, and KWrite's figure over NYO's. Each program runs once first, uncounted, so that the caches it keeps in its home are
 made. Needs Xvfb and xdotool (scripts/install-deps.sh installs both).
 
 Usage: bench/sidebyside.py <NYO binary> [MiB ...]   (default: 16 128; 0 is a start without a file)
@@ -19,6 +20,7 @@ import time
 RUNS = 3
 IDLE_MS = 500
 TIMEOUT_S = 60
+HZ = os.sysconf("SC_CLK_TCK")
 
 PHRASES = [
     "吾輩は猫である。", "名前はまだ無い。", "どこで生れたかとんと見当がつかぬ。",
@@ -46,8 +48,8 @@ def make_file(path, mib):
             out.write(block)
 
 
-def cpu_ticks(pid):
-    with open(f"/proc/{pid}/stat") as f:
+def cpu_ticks(stat_path):
+    with open(stat_path) as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return int(fields[11]) + int(fields[12])  # utime + stime
 
@@ -72,16 +74,18 @@ def run_once(argv, display, env):
                 raise TimeoutError("no window")
             time.sleep(0.01)
         shown = time.monotonic() - start
-        last, quiet_since = cpu_ticks(proc.pid), time.monotonic()
+        process = f"/proc/{proc.pid}/stat"
+        last, quiet_since = cpu_ticks(process), time.monotonic()
         while time.monotonic() - quiet_since < IDLE_MS / 1000:
             time.sleep(0.02)
-            now = cpu_ticks(proc.pid)
+            now = cpu_ticks(process)
             if now != last:
                 last, quiet_since = now, time.monotonic()
             if time.monotonic() - start > TIMEOUT_S:
                 raise TimeoutError("never idle")
         idle = quiet_since - start
-        return shown, idle, peak_kib(proc.pid) / 1024
+        window_thread = cpu_ticks(f"/proc/{proc.pid}/task/{proc.pid}/stat") / HZ
+        return shown, idle, peak_kib(proc.pid) / 1024, window_thread, last / HZ
     finally:
         proc.kill()
         proc.wait()
@@ -117,8 +121,9 @@ def measure(name, argv_of, path, workdir):
         finally:
             xvfb.kill()
             xvfb.wait()
-    shown, idle, peak = (statistics.median(f[i] for f in figures) for i in range(3))
-    print(f"  {name:8} window {shown:6.2f} s   idle {idle:6.2f} s   peak {peak:7.1f} MiB")
+    shown, idle, peak, window_thread, process = (statistics.median(f[i] for f in figures) for i in range(5))
+    print(f"  {name:8} window {shown:6.2f} s   idle {idle:6.2f} s   peak {peak:7.1f} MiB"
+          f"   processor time by idle: {process:5.2f} s, {window_thread:5.2f} s of it the window's thread")
     return shown, idle, peak
 
 

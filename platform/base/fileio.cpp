@@ -254,15 +254,6 @@ int followLinks(QByteArray path, QByteArray *result)
 
 } // namespace
 
-FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *tooLarge)
-{
-    out.clear();
-    if (tooLarge)
-        *tooLarge = false;
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return FileError::BadPath;
-    return ReadAllNative(native(path), out, maxBytes, tooLarge);
-}
 
 namespace {
 bool appendTo(QByteArray &bytes, const char *data, qsizetype count)
@@ -337,14 +328,23 @@ FileError ReadAllNative(const QByteArray &name, QByteArray &out, qint64 maxBytes
     return readAllInto(name, out, maxBytes, tooLarge);
 }
 
+namespace {
+// A NUL would end the name early: such a path names no file.
+template <typename Bytes>
+FileError readAllAt(const QString &path, Bytes &out, qint64 maxBytes, bool *tooLarge)
+{
+    return readAllInto(path.contains(QChar(0)) ? QByteArray() : native(path), out, maxBytes, tooLarge);
+}
+} // namespace
+
+FileError ReadAll(const QString &path, QByteArray &out, qint64 maxBytes, bool *tooLarge)
+{
+    return readAllAt(path, out, maxBytes, tooLarge);
+}
+
 FileError ReadAll(const QString &path, FileBytes &out, qint64 maxBytes, bool *tooLarge)
 {
-    out.clear();
-    if (tooLarge)
-        *tooLarge = false;
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return FileError::BadPath;
-    return readAllInto(native(path), out, maxBytes, tooLarge);
+    return readAllAt(path, out, maxBytes, tooLarge);
 }
 
 FileError WriteAtomic(const QString &path, const QByteArray &bytes)
