@@ -74,8 +74,8 @@ public:
     void SetLimitText(qsizetype maxChars);
 
     bool IsModified() const;
-    // The text is still coming in from the file opened: the part shown is read-only in
-    // effect, as an edit, a save or any command waits for the whole text first.
+    // The text is still coming in from the file opened, shown from its start: an edit, a save,
+    // a search or any command first waits for the whole text.
     bool IsLoading() const;
     void SetModifiedFlag(bool modified = true);
 
