@@ -119,7 +119,7 @@ def measure(name, argv_of, path, workdir):
             if run > 0:
                 figures.append(figure)
         finally:
-            xvfb.kill()
+            xvfb.terminate()  # on SIGTERM it takes its lock and socket away
             xvfb.wait()
     shown, idle, peak, window_thread, process = (statistics.median(f[i] for f in figures) for i in range(5))
     print(f"  {name:8} window {shown:6.2f} s   idle {idle:6.2f} s   peak {peak:7.1f} MiB"
