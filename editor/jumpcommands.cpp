@@ -33,10 +33,14 @@ void CJumpCommands::OnUpdateNeedText(CmdUI *ui)
     ui->Enable(m_pView->GetTextLength() != 0);
 }
 
-// The start of the caret's line, as the control counts lines (rows with wrap on).
+// The start of the caret's line, as the control counts lines (rows with wrap on), found from
+// the caret's line alone: a jump right after a long file opens does not wait for its rows to
+// be counted.
 qsizetype CJumpCommands::CaretLineStart() const
 {
-    return m_pView->LineIndex(m_pView->LineFromChar(-1));
+    qsizetype start = 0, end = 0;
+    m_pView->GetSel(start, end);
+    return m_pView->rowStartAt(start);
 }
 
 // A position the control has no line for (past the last line) goes to the end.
@@ -56,7 +60,7 @@ void CJumpCommands::OnJumpTop()
 void CJumpCommands::OnJumpEnd()
 {
     m_nMarkPos = CaretLineStart();
-    PlaceCaret(m_pView->LineIndex(m_pView->GetLineCount() - 1));
+    PlaceCaret(m_pView->rowStartAt(m_pView->GetTextLength()));  // the last row's start
 }
 
 void CJumpCommands::OnJumpBack()

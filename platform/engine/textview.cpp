@@ -335,6 +335,12 @@ qsizetype TextView::rowStart(qsizetype row) const
     return m_index->rowStart(row);
 }
 
+qsizetype TextView::rowStartAt(qsizetype pos) const
+{
+    const Row row = rowOf(std::clamp<qsizetype>(pos, 0, m_buffer->length()));
+    return m_buffer->lineStart(row.line) + layoutOf(row.line).rowStart(row.row);
+}
+
 // A change by any view: marks move along. The row index has already taken it, layouts of the
 // lines it touched gone (TextBuffer::announce).
 void TextView::onBufferChanged(const TextBuffer::Change &change)

@@ -69,6 +69,9 @@ public:
     // The displayed row holding pos, and the first position of a row.
     qsizetype rowOfPosition(qsizetype pos) const;
     qsizetype rowStart(qsizetype row) const;
+    // The first position of the displayed row holding pos, from pos's line alone: no row before
+    // it is counted (rowStart(rowOfPosition(pos)) counts them all).
+    qsizetype rowStartAt(qsizetype pos) const;
     // The caret's (or a position's) rectangle in viewport coordinates. The caret at a wrap
     // point stands at the end of the upper row after End, else at the start of the lower row.
     QRect cursorRect() const;
