@@ -145,12 +145,12 @@ void JournalDisk::Worker::Do(Job &job)
 void JournalDisk::Worker::DoRewrite(Job &job)
 {
     open.erase(job.path);
-    QByteArray bytes = JournalFormat::fileHeader();
-    bytes += JournalFormat::originRecord(job.origin);
-    bytes += JournalFormat::snapshotRecord(job.timeMs, job.piece);
-    job.piece = {};
+    const QByteArray head = JournalFormat::fileHeader() + JournalFormat::originRecord(job.origin);
     QSaveFile out(job.path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+    const bool written = out.open(QIODevice::WriteOnly) && out.write(head) == head.size() &&
+                         JournalFormat::writeSnapshotRecord(out, job.timeMs, job.piece);
+    job.piece = {};
+    if (!written || !out.commit()) {
         Fail(job.path, out.errorString());
         return;
     }

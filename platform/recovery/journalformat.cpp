@@ -2,7 +2,11 @@
 
 #include "platform/base/filename.h"
 
+#include <QIODevice>
 #include <QtEndian>
+
+#include <algorithm>
+#include <functional>
 #include <array>
 
 namespace {
@@ -71,8 +75,12 @@ namespace JournalFormat {
 
 quint32 crc32(QByteArrayView bytes)
 {
+    return crc32Update(0xFFFFFFFFu, bytes) ^ 0xFFFFFFFFu;
+}
+
+quint32 crc32Update(quint32 c, QByteArrayView bytes)
+{
     static const CrcTables t = makeTables();
-    quint32 c = 0xFFFFFFFFu;
     const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
     qsizetype n = bytes.size();
     for (; n >= 8; n -= 8, p += 8) {
@@ -83,7 +91,7 @@ quint32 crc32(QByteArrayView bytes)
     }
     for (; n > 0; --n, ++p)
         c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return c;
 }
 
 QByteArray fileHeader()
@@ -117,6 +125,47 @@ QByteArray snapshotRecord(qint64 timeMs, const Piece &piece)
     put<qint64>(payload, timeMs);
     putPiece(payload, piece);
     return record(payload);
+}
+
+// The payload goes out in parts made from the piece a slice at a time, twice: once for the
+// checksum that heads it, once to be written. The text is never held twice whole.
+bool writeSnapshotRecord(QIODevice &out, qint64 timeMs, const Piece &piece)
+{
+    const auto eachPart = [&](const std::function<bool(QByteArrayView)> &take) {
+        QByteArray part(1, char(SnapshotType));
+        put<qint64>(part, timeMs);
+        put<quint64>(part, quint64(piece.text.size()));
+        if (!take(part))
+            return false;
+        constexpr qsizetype kSlice = 64 * 1024;
+        for (qsizetype at = 0; at < piece.text.size(); at += kSlice) {
+            const qsizetype count = std::min(kSlice, piece.text.size() - at);
+            part.resize(count * 2);
+            qToLittleEndian<quint16>(piece.text.utf16() + at, count, part.data());
+            if (!take(part))
+                return false;
+        }
+        part.clear();
+        part.append(piece.kinds);
+        put<quint64>(part, quint64(piece.forms.size()));
+        for (const CodePage::Variant &form : piece.forms) {
+            put<quint64>(part, quint64(form.pos));
+            put<quint16>(part, form.code);
+        }
+        return take(part);
+    };
+    qint64 length = 0;
+    quint32 crc = 0xFFFFFFFFu;
+    eachPart([&](QByteArrayView part) {
+        length += part.size();
+        crc = crc32Update(crc, part);
+        return true;
+    });
+    QByteArray header;
+    put<quint32>(header, quint32(length));
+    put<quint32>(header, crc ^ 0xFFFFFFFFu);
+    return out.write(header) == header.size() &&
+           eachPart([&out](QByteArrayView part) { return out.write(part.data(), part.size()) == part.size(); });
 }
 
 QByteArray editRecord(qint64 timeMs, qint64 pos, qint64 removed, const Piece &piece)

@@ -25,6 +25,8 @@
 #include <QList>
 #include <QString>
 
+class QIODevice;
+
 namespace JournalFormat {
 
 constexpr char kMagic[8] = {'N', 'Y', 'O', 'J', 'R', 'N', 'L', '\0'};
@@ -52,8 +54,10 @@ struct Piece {
     QList<CodePage::Variant> forms;
 };
 
-// CRC-32 (the polynomial of zip and PNG) of bytes.
+// CRC-32 (the polynomial of zip and PNG) of bytes; crc32Update() carries a running state
+// (0xFFFFFFFF to begin, the result then XORed with 0xFFFFFFFF) across bytes taken in parts.
 quint32 crc32(QByteArrayView bytes);
+quint32 crc32Update(quint32 state, QByteArrayView bytes);
 
 // The mark and version that open a journal.
 QByteArray fileHeader();
@@ -61,5 +65,8 @@ QByteArray fileHeader();
 QByteArray originRecord(const Origin &origin);
 QByteArray snapshotRecord(qint64 timeMs, const Piece &piece);
 QByteArray editRecord(qint64 timeMs, qint64 pos, qint64 removed, const Piece &piece);
+// snapshotRecord()'s bytes written to out as they are made, without a copy of the whole text;
+// false when out does not take them.
+bool writeSnapshotRecord(QIODevice &out, qint64 timeMs, const Piece &piece);
 
 } // namespace JournalFormat

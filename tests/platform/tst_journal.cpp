@@ -10,6 +10,7 @@
 #include "platform/recovery/journalwriter.h"
 #include "platform/recovery/recoveryfolder.h"
 
+#include <QBuffer>
 #include <QLockFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -123,7 +124,34 @@ private slots:
     void randomDamageNeverGivesAnotherText();
     void journalsOfRunningProgramsAreLeftAlone();
     void aWriteThatFailsIsToldOnceAndEditingGoesOn();
+    void snapshotsWrittenInPartsAreTheRecord_data();
+    void snapshotsWrittenInPartsAreTheRecord();
 };
+
+// A whole text is written to its journal a slice at a time (a large one is not copied again):
+// the bytes are those of the record made at once, slices of every size included.
+void TestJournal::snapshotsWrittenInPartsAreTheRecord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("kinds");
+    QTest::addColumn<QList<CodePage::Variant>>("forms");
+    QTest::newRow("empty") << QString() << QByteArray() << QList<CodePage::Variant>{};
+    QTest::newRow("breaks and forms") << u"a\nｶ\n①"_s << QByteArray("\x01\x02") << QList<CodePage::Variant>{{4, 0x8754}};
+    QTest::newRow("a slice and more") << QString(64 * 1024 + 3, u'字') << QByteArray() << QList<CodePage::Variant>{};
+    QTest::newRow("slices exactly") << QString(2 * 64 * 1024, u'a') << QByteArray() << QList<CodePage::Variant>{};
+}
+
+void TestJournal::snapshotsWrittenInPartsAreTheRecord()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, kinds);
+    QFETCH(QList<CodePage::Variant>, forms);
+    const JournalFormat::Piece piece{text, kinds, forms};
+    QBuffer out;
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QVERIFY(JournalFormat::writeSnapshotRecord(out, 1234, piece));
+    QCOMPARE(out.data(), JournalFormat::snapshotRecord(1234, piece));
+}
 
 void TestJournal::journalBringsBackTheTextExactly_data()
 {
