@@ -44,18 +44,37 @@ void putBytes(QByteArray &out, const QByteArray &bytes)
     out.append(bytes);
 }
 
+// A piece as a record holds it, in parts made a slice of the text at a time, each handed to
+// take (false stops): the text's length, the text (UTF-16LE), the break kinds, the forms.
+bool forEachPiecePart(const JournalFormat::Piece &piece, const std::function<bool(QByteArrayView)> &take)
+{
+    QByteArray part;
+    put<quint64>(part, quint64(piece.text.size()));
+    if (!take(part))
+        return false;
+    constexpr qsizetype kSlice = 64 * 1024;
+    for (qsizetype at = 0; at < piece.text.size(); at += kSlice) {
+        const qsizetype count = std::min(kSlice, piece.text.size() - at);
+        part.resize(count * 2);
+        qToLittleEndian<quint16>(piece.text.utf16() + at, count, part.data());
+        if (!take(part))
+            return false;
+    }
+    part = piece.kinds;
+    put<quint64>(part, quint64(piece.forms.size()));
+    for (const CodePage::Variant &form : piece.forms) {
+        put<quint64>(part, quint64(form.pos));
+        put<quint16>(part, form.code);
+    }
+    return take(part);
+}
+
 void putPiece(QByteArray &out, const JournalFormat::Piece &piece)
 {
-    put<quint64>(out, quint64(piece.text.size()));
-    const qsizetype at = out.size();
-    out.resize(at + piece.text.size() * 2);
-    qToLittleEndian<quint16>(piece.text.utf16(), piece.text.size(), out.data() + at);
-    out.append(piece.kinds);
-    put<quint64>(out, quint64(piece.forms.size()));
-    for (const CodePage::Variant &form : piece.forms) {
-        put<quint64>(out, quint64(form.pos));
-        put<quint16>(out, form.code);
-    }
+    forEachPiecePart(piece, [&out](QByteArrayView part) {
+        out.append(part);
+        return true;
+    });
 }
 
 // The record around a payload: its length and checksum first.
@@ -132,27 +151,9 @@ QByteArray snapshotRecord(qint64 timeMs, const Piece &piece)
 bool writeSnapshotRecord(QIODevice &out, qint64 timeMs, const Piece &piece)
 {
     const auto eachPart = [&](const std::function<bool(QByteArrayView)> &take) {
-        QByteArray part(1, char(SnapshotType));
-        put<qint64>(part, timeMs);
-        put<quint64>(part, quint64(piece.text.size()));
-        if (!take(part))
-            return false;
-        constexpr qsizetype kSlice = 64 * 1024;
-        for (qsizetype at = 0; at < piece.text.size(); at += kSlice) {
-            const qsizetype count = std::min(kSlice, piece.text.size() - at);
-            part.resize(count * 2);
-            qToLittleEndian<quint16>(piece.text.utf16() + at, count, part.data());
-            if (!take(part))
-                return false;
-        }
-        part.clear();
-        part.append(piece.kinds);
-        put<quint64>(part, quint64(piece.forms.size()));
-        for (const CodePage::Variant &form : piece.forms) {
-            put<quint64>(part, quint64(form.pos));
-            put<quint16>(part, form.code);
-        }
-        return take(part);
+        QByteArray head(1, char(SnapshotType));
+        put<qint64>(head, timeMs);
+        return take(head) && forEachPiecePart(piece, take);
     };
     qint64 length = 0;
     quint32 crc = 0xFFFFFFFFu;
