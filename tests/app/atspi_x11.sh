@@ -13,7 +13,9 @@ python=/usr/bin/python3
 for tool in Xvfb xdotool dbus-run-session; do
     command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed (scripts/install-deps.sh)"
 done
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# -noreset: the bus launcher's brief connection would otherwise reset the server as it closes,
+# and the program's own connection could come in the middle of the reset and be refused.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xpid=$!
 i=200
 until [ -s "$work/display" ]; do

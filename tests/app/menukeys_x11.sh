@@ -24,7 +24,7 @@ menu_key() {
     xdotool key "$2"
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xpid=$!
 wait_for 20 '[ -s "$work/display" ]' || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
