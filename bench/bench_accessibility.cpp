@@ -41,10 +41,7 @@ int main(int argc, char *argv[])
         return 1;
     CNYOApp &app = bench.app();
 
-    const QString path = bench.write(QStringLiteral("big.txt"), makeText("\r\n", false));
-    if (path.isEmpty())
-        return 1;
-    auto *view = static_cast<CNYOView *>(bench.openToPaint(path));
+    auto *view = static_cast<CNYOView *>(bench.openGenerated());
     if (!view)
         return 1;
     QApplication::processEvents();

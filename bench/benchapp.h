@@ -3,6 +3,7 @@
 // of its own, never the user's; the main window at 1000 x 700; files written to that folder
 // and opened through the program to their first painted screen.
 #include "app/mainframe.h"
+#include "bench/benchtext.h"
 #include "app/nyoapp.h"
 #include "platform/framework/mdichildwnd.h"
 #include "platform/framework/richeditview.h"
@@ -52,6 +53,14 @@ public:
     {
         QFile file(path(name));
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
+    }
+
+    // The generated 16 MiB text (CR LF) written to big.txt and opened to its first paint; the
+    // view, or null.
+    RichEditView *openGenerated()
+    {
+        const QString file = write(QStringLiteral("big.txt"), makeText("\r\n", false));
+        return file.isEmpty() ? nullptr : openToPaint(file);
     }
 
     // Opens a file through the program and waits until the new window's text is painted; the

@@ -400,12 +400,14 @@ void RichEditDoc::FinishLoading()
 {
     if (!m_loader)
         return;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    while (!m_loader->isDone()) {
-        for (const TextBuffer::Piece &piece : m_loader->takePieces(true))
-            m_text.appendLoaded(piece);
+    if (!m_loader->isDone()) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        do {
+            for (const TextBuffer::Piece &piece : m_loader->takePieces(true))
+                m_text.appendLoaded(piece);
+        } while (!m_loader->isDone());
+        QGuiApplication::restoreOverrideCursor();
     }
-    QGuiApplication::restoreOverrideCursor();
     StopLoading();
 }
 

@@ -306,9 +306,7 @@ private slots:
         QTest::addColumn<QString>("tail");
         QTest::newRow("prose") << u"IPAGothic"_s << 16 << 100.0 << true << QString();
         QTest::newRow("narrower than a character") << u"IPAGothic"_s << 16 << 10.0 << true << QString();
-        QTest::newRow("larger font, wide") << u"IPAGothic"_s << 24 << 420.0 << true << QString();
         QTest::newRow("proportional, fractional width") << u"IPAPGothic"_s << 15 << 133.5 << true << QString();
-        QTest::newRow("Latin font") << u"DejaVu Sans"_s << 13 << 90.0 << true << QString();
         QTest::newRow("a line longer than a batch") << u"IPAMincho"_s << 16 << 300.0 << true
                                                     << u"\n"_s + kProse.repeated(9000) + u"\n\n"_s;
         QTest::newRow("wrap off") << u"IPAGothic"_s << 16 << 100.0 << false << QString();
